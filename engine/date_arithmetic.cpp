@@ -1,0 +1,71 @@
+#include "engine/date_arithmetic.h"
+
+#include <cmath>
+
+namespace tarn {
+
+uint16_t MonthLengths[13];
+
+void SetMonthLengths(uint16_t year) {
+    static const uint16_t kLengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 0; m <= 12; ++m) MonthLengths[m] = kLengths[m];
+    auto divides = [year](double d) {
+        double q = year / d;
+        return q - std::trunc(q) == 0.0;
+    };
+    if (divides(4)) MonthLengths[2] = 29;
+    if (divides(100)) MonthLengths[2] = 28;
+    if (divides(400)) MonthLengths[2] = 29;
+}
+
+void WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus, int32_t& carry) {
+    counter += add;
+    carry = 0;
+    if (modulus <= low) return;  // no range to bring the counter into
+    // Whole wraps at once; the same result as stepping one modulus at a time.
+    if (counter < low) {
+        int32_t wraps = (low - counter + modulus - 1) / modulus;
+        counter += wraps * modulus;
+        carry -= wraps;
+    }
+    if (counter >= modulus) {
+        int32_t wraps = (counter - modulus) / modulus + 1;
+        counter -= wraps * modulus;
+        carry += wraps;
+    }
+}
+
+void AddTimeOffset(int32_t& year, int32_t& month, int32_t& day, int32_t& hour, int32_t& minute,
+                   int32_t& second, int32_t days, int32_t hours, int32_t minutes, int32_t seconds) {
+    int32_t carry = 0;
+    WrapWithCarry(seconds, second, 0, 60, carry);
+    minute += carry;
+    WrapWithCarry(minutes, minute, 0, 60, carry);
+    hour += carry;
+    WrapWithCarry(hours, hour, 0, 24, carry);
+    day += carry + days;
+    // A month outside 1..12 cannot index the table; bring it into range first.
+    while (month > 12) month -= 12, ++year;
+    while (month < 1) month += 12, --year;
+    SetMonthLengths(static_cast<uint16_t>(year));
+    while (day > MonthLengths[month]) {
+        day -= MonthLengths[month];
+        ++month;
+        if (month > 12) {
+            month -= 12;
+            ++year;
+            SetMonthLengths(static_cast<uint16_t>(year));
+        }
+    }
+    while (day < 1) {
+        --month;
+        if (month < 1) {
+            month = 12;
+            --year;
+            SetMonthLengths(static_cast<uint16_t>(year));
+        }
+        day += MonthLengths[month];
+    }
+}
+
+}  // namespace tarn

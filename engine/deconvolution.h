@@ -1,0 +1,16 @@
+// Iterative deconvolution of the measured scan onto the fine grid.
+#pragma once
+
+#include <string>
+
+namespace tarn {
+
+// Corrects FineSpectrum in `stepCount` multiplicative steps so that its
+// convolution with the instrument slit reproduces the measured irradiances.
+// Reads lines 14-18 of <directory><settingsFile>; writes <directory>decon.log
+// and <directory><outputName>.
+void RunDeconvolution(const std::string& directory, const std::string& settingsFile,
+                      const std::string& outputName, const std::string& simulatedName,
+                      const std::string& measurementCopyName, unsigned stepCount);
+
+}  // namespace tarn

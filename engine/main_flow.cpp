@@ -1,0 +1,398 @@
+#include "engine/main_flow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include "engine/deconvolution.h"
+#include "engine/defaults.h"
+#include "engine/effective_uv.h"
+#include "engine/engine_state.h"
+#include "engine/install.h"
+#include "engine/instrument_file.h"
+#include "engine/output_spec.h"
+#include "engine/ozone_fit.h"
+#include "engine/program_state.h"
+#include "engine/qc_report.h"
+#include "engine/result_files.h"
+#include "engine/run_clock.h"
+#include "engine/scan_reading.h"
+#include "engine/shift_results.h"
+#include "engine/slit_simulation.h"
+#include "engine/spikes.h"
+#include "engine/structure_check.h"
+#include "engine/wavelength_shift.h"
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+RunTimer g_timer;
+
+std::string FirstChar(const std::string& text) { return text.substr(0, 1); }
+
+std::string ScanPath() {
+    return Instrument.MeasurementDirectory + CommandLine.ScanName + Instrument.MeasurementExtension;
+}
+
+// Creates a result directory from a name that ends in the separator (the last
+// character is dropped); errors are ignored.
+void MakeResultDirectory(const std::string& name) {
+    if (name.empty()) return;
+    MakeDirectory(name.substr(0, name.size() - 1));
+}
+
+// Phase 1: clock, date and time, built-in defaults, logs and banner.
+void StartUp() {
+    Instrument.NoIdMet = false;
+    StartRunTimer(g_timer);
+    uint16_t year, month, day, dayOfWeek, hour, minute, second, hundredth;
+    GetDateParts(year, month, day, dayOfWeek);
+    GetTimeParts(hour, minute, second, hundredth);
+    RunDate = RunDateTime{year, month, day, dayOfWeek, hour, minute, second, hundredth};
+    SetInternalDefaults();
+    Paths.MainPath = WorkingDirectory();
+    PrepareLogFiles(Paths.MainPath);
+    if (Engine.Switches.Log_main_tarn) {
+        LogLines({kVersionBanner, "! Calculated : " + IntW(RunDate.Year, 4) + " Month " +
+                                      IntW(RunDate.Month, 2) + " Day " + IntW(RunDate.Day, 2) +
+                                      " Time: " + IntW(RunDate.Hour, 2) + ":" +
+                                      IntW(RunDate.Minute, 2)});
+    }
+}
+
+// Phase 2: the command line and the defaults file.
+void ReadCommandLine(const std::vector<std::string>& args) {
+    size_t n = args.size();
+    CommandLine.ArgCount = static_cast<int>(n);
+    CommandLine.ScanName = n >= 1 ? args[0] : std::string();
+    if (n < 2) {
+        HandleInstallOrUsage();
+    } else {
+        CommandLine.IdMet = Cut(args[1], 15);
+    }
+    CommandLine.DefaultsFile = n >= 3 ? Cut(args[2], 255) : "tarnpelo.dfa";
+    ReadLongDefaults();
+    LogLine("End reading defaults");
+    CommandLine.IdShift = n >= 4 ? FirstChar(args[3]) : "s";
+    CommandLine.IdSpecout = n >= 5 ? FirstChar(args[4]) : "i";
+    CommandLine.IdShifAppl = n >= 6 ? FirstChar(args[5]) : (Analysis.ShortDefaultsRead ? "W" : "");
+    Run.ShiftCorrectionOn = true;
+    Analysis.SpikeCorrectionOn = false;
+    if (n >= 7) {
+        CommandLine.OptionWord = args[6];
+        ApplyOptionWord(args[6]);
+    }
+}
+
+// Phase 3: effective defaults, output specification, instrument file.
+void ReadSettingsFiles() {
+    WriteEffectiveDefaults();
+    std::string outputSpec = Paths.MainPath + "output.dfa";
+    if (TextFileExists(outputSpec)) Specify_output(outputSpec);
+    LogLine("procedure Inlezen_Instrument");
+    Inlezen_Instrument();
+    if (Analysis.ShortDefaultsRead) WriteEffectiveDefaults();
+    ClipWindows();
+}
+
+// Phase 5: announcement, analysis settings file and result tree.
+void PrepareResultTree() {
+    std::string name = CommandLine.ScanName + Instrument.MeasurementExtension +
+                       "   Year: " + Analysis.MeasurementYear;
+    ConsoleLine();
+    ConsoleLine(kVersionBanner);
+    ConsoleLine("Analysing Measurement: " + name);
+    LogLine("Analysing Measurement: " + Instrument.MeasurementDirectory + name);
+    Paths.SimulationFileName = Cut(Paths.SimulationFileName + CommandLine.IdMet, 50);
+    MakeDirectory(Paths.MainPath + CommandLine.IdMet);
+    WriteOzoneShiftSettings();
+    DayNumberToFileCode();
+    std::string result = ResultDirectory();
+    MakeResultDirectory(result + Paths.ShiftSubdir);
+    MakeResultDirectory(result + Paths.QaqcSubdir);
+    MakeResultDirectory(result + Paths.QaqcSubdir + Paths.StrucSubdir);
+    MakeResultDirectory(result + Paths.TransSubdir);
+    MakeResultDirectory(result + Paths.QaqcSubdir + Paths.FlagstatSubdir);
+}
+
+// Phase 6: files made before the scan is read.
+void PrepareScanFiles() {
+    long day = 0;
+    ParseInt(CommandLine.ScanName.substr(0, 3), day);
+    Scan.DayNumber = static_cast<unsigned>(std::clamp(day, 0L, 65535L));
+    Scan.EarthSunFactor = EarthSunDistanceFactor(static_cast<uint16_t>(Scan.DayNumber));
+    if (Engine.Switches.corr_waveln) {
+        CreateWithLines(ResultDirectory() + Paths.ShiftSubdir + CommandLine.ScanName +
+                            CommandLine.IdShifAppl + "." + CommandLine.IdMet,
+                        {"!wavel wavelength shift (nm)"});
+    }
+    CreateWithLines(Paths.MainPath + "check.chk", {"OK"});
+}
+
+// Phase 9: the error-ratio threshold from the smallest error ratio.
+void SetErrorRatioThresholds() {
+    if (Analysis.ErHigh < Run.ErrorRatioMinimum)
+        Analysis.ErHigh = Analysis.ErK1 * Run.ErrorRatioMinimum;
+    Windows.ErHigh = Analysis.ErHigh;
+    Windows.ErThreshold = Analysis.ErK2 * Run.ErrorRatioMinimum;
+    if (Windows.ErThreshold > Windows.ErHigh) {
+        Windows.ErThreshold = Windows.ErHigh;
+    } else if (Windows.ErThreshold < Analysis.ErLow) {
+        Windows.ErThreshold = Analysis.ErLow;
+    }
+}
+
+void DetermineWindowShifts() {
+    LogLine("Shift determinations: unit SHIFT");
+    Run.ErrorRatioMinimum = 1000.0;
+    for (int w = 1; w <= Windows.Count; ++w) {
+        DetermineShift(Paths.MainPath, Paths.SecondPath, Instrument.SettingsFileName,
+                       Windows.Lower[w], Windows.Upper[w], Windows.Shift[w], Windows.SdShift[w],
+                       Windows.ErrorRatio[w], Scan.HeaderLines[0]);
+        Windows.Status[w] = Scan.HeaderLines[0];
+        if (Windows.ErrorRatio[w] <= Run.ErrorRatioMinimum)
+            Run.ErrorRatioMinimum = Windows.ErrorRatio[w];
+    }
+    SetErrorRatioThresholds();
+}
+
+void LogSpikeAndDeconvolutionSteps() {
+    if (Analysis.SpikeDetectionOn) {
+        LogLines({"Spike_detection applied", Analysis.SpikeCorrectionOn
+                                                 ? "Spike_correction applied"
+                                                 : "NO Spike_correction applied",
+                  "Apply deconvolution"});
+    } else {
+        LogLines({"NO Spike_detection", "NO Spike_correction applied", "Apply deconvolution"});
+    }
+}
+
+void RunFinalSimulations() {
+    const OutputSwitches& s = Engine.Switches;
+    std::string resultFile = CommandLine.ScanName + CommandLine.IdSpecout + "." + CommandLine.IdMet;
+    if (s.Stand_slit) LogLine("Apply final_sim " + resultFile);
+    if (s.Stand_slit || s.transmission) {
+        RunFinalSimulation(Paths.MainPath, "instr1.out", Paths.DeconOutputName,
+                           Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
+                           Analysis.GridStep, Analysis.StdFwhm, Analysis.StdSlitChar,
+                           Paths.StdSlitFileName);
+    }
+    if (s.Instrument_slit) {
+        LogLine("Final simulation for instrument with FWHM: " + Fixed(Instrument.Fwhm, 8, 3));
+        RunFinalSimulation(Paths.MainPath, "instr2.out", Paths.DeconOutputName,
+                           Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
+                           Analysis.GridStep, Instrument.Fwhm, Instrument.SlitChar,
+                           CommandLine.IdMet + ".sli");
+    }
+    if (s.Instrument_slit || s.Stand_slit || s.transmission) {
+        LogLine("Combine results: " + Paths.MainPath + " instr1.out " + "instr2.out " +
+                Run.ResultName);
+        CombineResults(Paths.MainPath, "instr1.out", "instr2.out", Run.ResultName);
+    }
+}
+
+// Start criterion as an index into the criterion tables (1..k).
+int StartCriterionIndex() {
+    int k = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
+    return std::clamp(Qc.StartCriterion, 1, k);
+}
+
+// Measured wavelength at a 1-based point index, kept within the stored points.
+double MeasuredWavelengthAt(long index) {
+    long n = std::max(1, Scan.PointCount);
+    return Spectra.MeasuredWavelengths[std::clamp(index, 1L, n)];
+}
+
+// Phase 8: the stages.
+void RunStages() {
+    std::string result = ResultDirectory();
+    std::string header = Paths.MainPath + "header.txt";
+    std::string efuvDefaults = Paths.MainPath + Paths.EfuvDefaultsName;
+    WriteHeaderFile(header);
+    PrepareEffectiveUvFiles(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults, header,
+                            CommandLine.IdMet);
+
+    LogLine("Start Ozone simulation: unit OzSimul");
+    RunOzoneSimulation(Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName,
+                       Scan.MeasurementFileCode, Windows.Lower[0], Windows.Upper[0],
+                       Instrument.Fwhm, Instrument.SlitChar, Windows.Shift[0], Windows.SdShift[0],
+                       Windows.ErrorRatio[0], Run.GivenOzone, Scan.SolarZenithAngle,
+                       Scan.HeaderLines[0]);
+    ConsoleLine("Indicative Ozone value calculated: " + Fixed(Run.GivenOzone * 3700, 7, 2) +
+                " DU");
+
+    DetermineWindowShifts();
+    LogLine("Write Shift Results");
+    WriteShiftResults();
+    if (Run.ShiftCorrectionOn) {
+        LogLine("Apply shift correction: Shift_correction");
+        Shift_correction();
+    } else {
+        LogLine("NO Shift_correction applied");
+    }
+    if (Analysis.SpikeDetectionOn) DetectSpikes();
+    LogSpikeAndDeconvolutionSteps();
+    RunDeconvolution(Paths.MainPath, Instrument.SettingsFileName, Paths.DeconOutputName,
+                     Paths.SimSpectrumName, Paths.MeasurementCopyName,
+                     static_cast<unsigned>(std::clamp(Analysis.DeconStepCount, 0L, 65535L)));
+
+    LogLine("Apply Check on anomalies in Spectral Structures");
+    CheckStructure();
+    ConsoleLine("Transmission factor UVB: " + Fixed(QcOut.RatioMean1, 6, 2) +
+                " compared to clear sky");
+    ConsoleLine("Transmission factor UVA: " + Fixed(QcOut.RatioMean2, 6, 2) +
+                " compared to clear sky");
+
+    Run.ResultName = CommandLine.IdMet + kPathSeparator + CommandLine.ScanName +
+                     CommandLine.IdSpecout + "." + CommandLine.IdMet;
+    RunFinalSimulations();
+
+    double startWavelength = MeasuredWavelengthAt(QcOut.StartIndex[StartCriterionIndex()]);
+    double endWavelength = Instrument.RangeEnd;
+    LogLine("Effective UV calculation; defaults in: " + Paths.EfuvDefaultsName);
+    ComputeEffectiveUv(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults,
+                       Paths.ActionSpectrumDir, CommandLine.IdMet, Analysis.GridLow,
+                       Analysis.GridHigh, Scan.SolarZenithAngle, Analysis.GridStep,
+                       startWavelength, endWavelength);
+    QcOut.EfuvBelowStart = startWavelength;
+    QcOut.EfuvAboveLast = endWavelength;
+
+    LogLine("Providing QC_report");
+    QC_report();
+}
+
+// Phase 11: the scan file is missing.
+void HandleMissingScan(const std::string& scanPath) {
+    CreateWithLines("check.chk", {"error"});
+    LogLine("IO error finding:  " + scanPath);
+    ConsoleLine("IO error finding:  " + scanPath);
+    WriteEffectiveUvNoData(ResultDirectory() + Paths.EfuvSubdir, CommandLine.ScanName,
+                           Paths.MainPath + Paths.EfuvDefaultsName, CommandLine.IdMet);
+}
+
+// Phase 10: elapsed time.
+void EndRun() {
+    if (Engine.GridIndexFaults > 0) {
+        LogLine("Fine-grid indexes outside 0.." + IntText(kMaxGridIndex) + " ignored: " +
+                IntText(Engine.GridIndexFaults));
+    }
+    StopRunTimer(g_timer);
+    LogLine("END of Program " + RunTimerText(g_timer));
+    ConsoleLine("END of analysis " + RunTimerText(g_timer) + " sec");
+    ConsoleLine();
+}
+
+void RunPhases(const std::vector<std::string>& args) {
+    StartUp();
+    ReadCommandLine(args);
+    ReadSettingsFiles();
+    PrepareResultTree();
+    ConsoleLine("Start Analyses");
+    std::string scanPath = ScanPath();
+    TextIn scan;
+    if (!scan.Open(scanPath)) {
+        HandleMissingScan(scanPath);
+        EndRun();
+        return;
+    }
+    PrepareScanFiles();
+    ReadScan(scan, scanPath);
+    ClipWindows();
+    RunStages();
+    EndRun();
+}
+
+}  // namespace
+
+void ApplyOptionWord(const std::string& word) {
+    if (word.find("no_sh_cor") != std::string::npos) Run.ShiftCorrectionOn = false;
+    size_t fit = word.find("no_fit");
+    if (fit != std::string::npos) {
+        double amount = 0.0;
+        if (ParseReal(word.substr(0, fit), amount)) {
+            Scan.HeaderLines[0] = "no_fit";
+            Run.GivenOzone = amount;
+        } else {
+            ConsoleLine(" Warning: no ozone amount before \"no_fit\" in option word " + word +
+                        "; the ozone is fitted");
+        }
+    }
+    if (word.find("spike_cor") != std::string::npos)
+        Analysis.SpikeCorrectionOn = word.find("no_spike_cor") == std::string::npos;
+}
+
+void ClipWindows() {
+    int count = Windows.Count;
+    if (count < 1 || count > kMaxWindows) {
+        int clamped = std::clamp(count, 1, kMaxWindows);
+        LogLine("Window count " + IntText(count) + " outside 1.." + IntText(kMaxWindows) +
+                "; taken as " + IntText(clamped));
+        count = clamped;
+    }
+    int result = 1;
+    for (int w = count; w >= 2; --w) {
+        if (Windows.Upper[w] <= Instrument.RangeEnd) {
+            result = w;
+            break;
+        }
+    }
+    Windows.Count = result;
+}
+
+void DayNumberToFileCode() {
+    long year = 0;
+    ParseIntTrimmed(Analysis.MeasurementYear, year);
+    int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year % 4 == 0) lengths[2] = 29;
+    long d = 0;
+    if (!ParseInt(CommandLine.ScanName.substr(0, 3), d)) {
+        ConsoleLine(" Error occurred determining daynr from measurement filename: " +
+                    CommandLine.ScanName);
+        d = 0;
+    }
+    if (d < 0) d = 0;
+    int month = 1;
+    long before = 0;
+    // The first month whose cumulative count reaches d; December for a day past the year.
+    while (month < 12 && before + lengths[month] < d) before += lengths[month++];
+    long dayOfMonth = d - before;
+    auto two = [](long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    std::string hhmm = CommandLine.ScanName.size() > 3 ? CommandLine.ScanName.substr(3, 4) : "";
+    Scan.MeasurementFileCode = two(month) + two(dayOfMonth) + hhmm + Analysis.MeasurementYear;
+}
+
+double EarthSunDistanceFactor(uint16_t day) {
+    double b = 2 * kPi * (day - 1) / 365;
+    return 1.00011 + 0.034221 * std::cos(b) + 0.00128 * std::sin(b) + 0.000719 * std::cos(2 * b) +
+           0.000077 * std::sin(2 * b);
+}
+
+int RunTarnpelo(const std::vector<std::string>& args) {
+    int code = kExitNormal;
+    try {
+        ResetEngineState();
+        ResetProgramState();
+        InitEngineState();
+        RunPhases(args);
+    } catch (const EngineExit& end) {
+        code = end.code;
+    } catch (const RunTimeError& error) {
+        std::cerr << "tarnpelo: " << error.Report() << std::endl;
+        code = kExitRunTimeError;
+    } catch (const std::exception& error) {
+        std::cerr << "tarnpelo: run-time error: " << error.what() << std::endl;
+        code = kExitRunTimeError;
+    }
+    Console().flush();
+    return code;
+}
+
+}  // namespace tarn

@@ -1,0 +1,7 @@
+#include "engine/qc_report.h"
+
+namespace tarn {
+
+void QC_report() {}
+
+}  // namespace tarn

@@ -1,0 +1,29 @@
+// Shift result files, window statistics and the correction of the measured
+// wavelength scale.
+#pragma once
+
+namespace tarn {
+
+struct IntervalShiftStats {
+    double MeanShift;       // nm
+    double SdShift;         // nm
+    int WindowsUsed;
+    double MeanErrorRatio;
+    double SdErrorRatio;
+};
+
+// Writes the scan's shift table and appends its row to the day's shift file.
+void WriteShiftResults();
+
+// Corrects MeasuredWavelengths in place (rounded to 0.01 nm) and lists the
+// applied shift per point in the applied-shift file.
+void Shift_correction();
+
+// Shift (nm) at a wavelength (nm), interpolated between valid window centres.
+double ShiftAtWavelength(double wavelength);
+
+// Mean and deviation of shift and error ratio over the valid windows whose
+// centre lies in intervalStart..intervalEnd (nm).
+void ShiftWindowStatistics(double intervalStart, double intervalEnd, IntervalShiftStats& stats);
+
+}  // namespace tarn

@@ -1,0 +1,7 @@
+#include "engine/spikes.h"
+
+namespace tarn {
+
+void DetectSpikes() {}
+
+}  // namespace tarn

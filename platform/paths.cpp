@@ -1,0 +1,111 @@
+#include "platform/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
+#ifdef _WIN32
+#include <direct.h>
+#endif
+
+namespace tarn {
+
+std::string WithTrailingSeparator(const std::string& path) {
+    if (path.size() > 1 && path.back() != kPathSeparator) return path + kPathSeparator;
+    return path;
+}
+
+std::string WorkingDirectory() {
+    std::vector<char> buffer(4096);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (buffer.size() > (1u << 20)) return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    return std::string(buffer.data());
+}
+
+void MakeDirectory(const std::string& path) {
+#ifdef _WIN32
+    (void)_mkdir(path.c_str());
+#else
+    (void)mkdir(path.c_str(), 0777);
+#endif
+}
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+bool SameIgnoringCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+// Finds `name` in directory `dir` without regard to case; empty when absent.
+std::string FindInDirectory(const std::string& dir, const std::string& name) {
+    DIR* handle = opendir(dir.empty() ? "." : dir.c_str());
+    if (handle == nullptr) return std::string();
+    std::string found;
+    while (struct dirent* entry = readdir(handle)) {
+        if (SameIgnoringCase(name, entry->d_name)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(handle);
+    return found;
+}
+
+}  // namespace
+
+std::string ResolveCase(const std::string& path) {
+    if (path.empty() || Exists(path)) return path;
+    // Walk the components from the left, fixing the case of each missing one.
+    std::string resolved;
+    size_t start = 0;
+    if (path[0] == kPathSeparator) {
+        resolved = kPathSeparatorText;
+        start = 1;
+    }
+    while (start <= path.size()) {
+        size_t end = path.find(kPathSeparator, start);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(start, end - start);
+        std::string candidate = resolved + part;
+        if (!part.empty() && part != "." && part != ".." && !Exists(candidate)) {
+            std::string dir = resolved.empty() ? "." : resolved;
+            std::string match = FindInDirectory(dir, part);
+            if (match.empty()) return path;
+            candidate = resolved + match;
+        }
+        resolved = candidate;
+        if (end == path.size()) break;
+        resolved += kPathSeparator;
+        start = end + 1;
+    }
+    return resolved;
+}
+
+bool IsReadableFile(const std::string& path) {
+    std::string name = ResolveCase(path);
+    struct stat info;
+    if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace tarn

@@ -1,0 +1,35 @@
+// File-system helpers: the path separator, directory creation, the working
+// directory and case-insensitive lookup of existing files.
+#pragma once
+
+#include <string>
+
+namespace tarn {
+
+// The separator appended to directory names.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+constexpr const char kPathSeparatorText[] = {kPathSeparator, '\0'};
+
+// Appends the separator when the path is longer than one character and does
+// not end in it (a lone separator or a one-letter path is left as it is).
+std::string WithTrailingSeparator(const std::string& path);
+
+// The current working directory, without a trailing separator.
+std::string WorkingDirectory();
+
+// Creates one directory; every error (existing directory, missing parent) is ignored.
+void MakeDirectory(const std::string& path);
+
+// Returns the name of an existing file that matches `path` without regard to
+// the case of its letters (exact match first, then each component from the
+// left).  Returns `path` unchanged when no such file or directory exists.
+std::string ResolveCase(const std::string& path);
+
+// True when `path` names a regular file that can be opened for reading.
+bool IsReadableFile(const std::string& path);
+
+}  // namespace tarn

@@ -1,0 +1,103 @@
+// Text files with the system's reading and writing rules.
+//
+// TextIn reads a whole file into memory and hands out numbers, lines and
+// texts: a number is taken by skipping blanks and line ends and reading up to
+// the next blank or line end (at most 64 characters); a number read at the end
+// of the file is 0 and no error; a "\r" before a line end is not part of the
+// line.  TextOut writes "\n" line ends.  Failures that the caller does not test
+// raise RunTimeError.
+#pragma once
+
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+class TextIn {
+public:
+    TextIn() = default;
+    TextIn(const TextIn&) = delete;
+    TextIn& operator=(const TextIn&) = delete;
+
+    // Opens `path` (found without regard to case) and loads it; false when it
+    // cannot be opened.
+    bool Open(const std::string& path);
+    // Opens `path` or raises the run-time error.
+    void OpenOrThrow(const std::string& path);
+    // Loads text that did not come from a file (tests, fuzzing).
+    void OpenText(const std::string& name, const std::string& content);
+    void Close();
+    bool IsOpen() const { return m_open; }
+
+    // True when no byte is left.
+    bool Eof() const { return m_pos >= m_data.size(); }
+    // True at a line end or at the end of the file.
+    bool Eoln() const;
+
+    // Reads a real; false (token consumed) when the text is not a number.
+    bool TryReal(double& value);
+    // Reads a real or raises the run-time error naming the file and line.
+    double Real();
+    // Reads a 32-bit integer, as above.
+    bool TryInt(long& value);
+    long Int();
+
+    // Rest of the current line; moves to the next line.
+    std::string ReadLine();
+    // First `maxLength` characters of the rest of the line; moves to the next line.
+    std::string ReadText(size_t maxLength);
+    // Skips the rest of the current line.
+    void NextLine();
+
+    // 1-based number of the line the next read starts on.
+    int LineNumber() const { return m_line; }
+    const std::string& Name() const { return m_name; }
+
+private:
+    // Skips blanks and line ends, then takes the next token (at most 64 characters).
+    std::string NextToken();
+    void Advance();
+
+    std::string m_name;
+    std::string m_data;
+    size_t m_pos = 0;
+    int m_line = 1;
+    bool m_open = false;
+};
+
+class TextOut {
+public:
+    TextOut() = default;
+    TextOut(const TextOut&) = delete;
+    TextOut& operator=(const TextOut&) = delete;
+    ~TextOut();
+
+    // Creates or empties `path`; raises the run-time error when it cannot.
+    void Create(const std::string& path);
+    // Opens an existing file for appending; raises the run-time error when it
+    // does not exist or cannot be opened.
+    void Append(const std::string& path);
+    void Write(const std::string& text);
+    void WriteLine(const std::string& text = std::string());
+    // Closes the file; raises the run-time error when a write failed.
+    void Close();
+    bool IsOpen() const { return m_file != nullptr; }
+    const std::string& Name() const { return m_name; }
+
+private:
+    void Fail(const char* operation);
+
+    std::FILE* m_file = nullptr;
+    std::string m_name;
+};
+
+// Opens `path` for appending, writes the lines and closes it again.
+void AppendLines(const std::string& path, std::initializer_list<std::string> lines);
+void AppendLines(const std::string& path, const std::vector<std::string>& lines);
+// Creates `path` with the lines and closes it.
+void CreateWithLines(const std::string& path, std::initializer_list<std::string> lines);
+void CreateWithLines(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace tarn

@@ -1,0 +1,53 @@
+// Locale-independent number forms of the system's text files, and the
+// rounding helpers the engine uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarn {
+
+// Real in fixed notation, right-aligned in `width` characters with `decimals`
+// decimals; wider when the number needs more room (as "x:w:d").
+std::string Fixed(double x, int width, int decimals);
+
+// Real in the default real notation: 23 characters, a blank or "-", one digit,
+// ".", 14 digits, "E", the exponent's sign and four digits
+// (290.0 -> " 2.90000000000000E+0002").
+std::string Sci(double x);
+
+// Integer right-aligned in `width` characters (wider when needed).
+std::string IntW(long long n, int width);
+
+// Integer without padding.
+std::string IntText(long long n);
+
+// Text padded with blanks on the right to `width` characters (not cut).
+std::string PadRight(const std::string& text, size_t width);
+
+// Text cut to its first `maxLength` characters.
+std::string Cut(const std::string& text, size_t maxLength);
+
+// Nearest integer, halves to the even neighbour.
+long long RoundEven(double x);
+
+// Integer part cut toward zero, as an integer and as a real; fractional part.
+long long Trunc(double x);
+double IntPart(double x);
+double FracPart(double x);
+
+// Parses a whole token as a real: optional sign, digits with an optional
+// decimal point, optional exponent.  False when the token is not a number.
+bool ParseReal(const std::string& token, double& value);
+
+// Parses a whole token as a 32-bit integer.  False when it is not one.
+bool ParseInt(const std::string& token, long& value);
+
+// Parses a real after leading blanks and tabs, ignoring trailing blanks; false
+// when the text is not a number (used where a field is converted as a whole).
+bool ParseRealTrimmed(const std::string& text, double& value);
+
+// Same for an integer.
+bool ParseIntTrimmed(const std::string& text, long& value);
+
+}  // namespace tarn
