@@ -84,7 +84,7 @@ void ReadCommandLine(const std::vector<std::string>& args) {
     CommandLine.IdShift = n >= 4 ? FirstChar(args[3]) : "s";
     CommandLine.IdSpecout = n >= 5 ? FirstChar(args[4]) : "i";
     CommandLine.IdShifAppl = n >= 6 ? FirstChar(args[5]) : (Analysis.ShortDefaultsRead ? "W" : "");
-    Run.ShiftCorrectionOn = true;
+    Flow.ShiftCorrectionOn = true;
     Analysis.SpikeCorrectionOn = false;
     if (n >= 7) {
         CommandLine.OptionWord = args[6];
@@ -139,10 +139,10 @@ void PrepareScanFiles() {
 
 // Phase 9: the error-ratio threshold from the smallest error ratio.
 void SetErrorRatioThresholds() {
-    if (Analysis.ErHigh < Run.ErrorRatioMinimum)
-        Analysis.ErHigh = Analysis.ErK1 * Run.ErrorRatioMinimum;
+    if (Analysis.ErHigh < Flow.ErrorRatioMinimum)
+        Analysis.ErHigh = Analysis.ErK1 * Flow.ErrorRatioMinimum;
     Windows.ErHigh = Analysis.ErHigh;
-    Windows.ErThreshold = Analysis.ErK2 * Run.ErrorRatioMinimum;
+    Windows.ErThreshold = Analysis.ErK2 * Flow.ErrorRatioMinimum;
     if (Windows.ErThreshold > Windows.ErHigh) {
         Windows.ErThreshold = Windows.ErHigh;
     } else if (Windows.ErThreshold < Analysis.ErLow) {
@@ -152,14 +152,14 @@ void SetErrorRatioThresholds() {
 
 void DetermineWindowShifts() {
     LogLine("Shift determinations: unit SHIFT");
-    Run.ErrorRatioMinimum = 1000.0;
+    Flow.ErrorRatioMinimum = 1000.0;
     for (int w = 1; w <= Windows.Count; ++w) {
         DetermineShift(Paths.MainPath, Paths.SecondPath, Instrument.SettingsFileName,
                        Windows.Lower[w], Windows.Upper[w], Windows.Shift[w], Windows.SdShift[w],
                        Windows.ErrorRatio[w], Scan.HeaderLines[0]);
         Windows.Status[w] = Scan.HeaderLines[0];
-        if (Windows.ErrorRatio[w] <= Run.ErrorRatioMinimum)
-            Run.ErrorRatioMinimum = Windows.ErrorRatio[w];
+        if (Windows.ErrorRatio[w] <= Flow.ErrorRatioMinimum)
+            Flow.ErrorRatioMinimum = Windows.ErrorRatio[w];
     }
     SetErrorRatioThresholds();
 }
@@ -194,8 +194,8 @@ void RunFinalSimulations() {
     }
     if (s.Instrument_slit || s.Stand_slit || s.transmission) {
         LogLine("Combine results: " + Paths.MainPath + " instr1.out " + "instr2.out " +
-                Run.ResultName);
-        CombineResults(Paths.MainPath, "instr1.out", "instr2.out", Run.ResultName);
+                Flow.ResultName);
+        CombineResults(Paths.MainPath, "instr1.out", "instr2.out", Flow.ResultName);
     }
 }
 
@@ -224,15 +224,15 @@ void RunStages() {
     RunOzoneSimulation(Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName,
                        Scan.MeasurementFileCode, Windows.Lower[0], Windows.Upper[0],
                        Instrument.Fwhm, Instrument.SlitChar, Windows.Shift[0], Windows.SdShift[0],
-                       Windows.ErrorRatio[0], Run.GivenOzone, Scan.SolarZenithAngle,
+                       Windows.ErrorRatio[0], Flow.GivenOzone, Scan.SolarZenithAngle,
                        Scan.HeaderLines[0]);
-    ConsoleLine("Indicative Ozone value calculated: " + Fixed(Run.GivenOzone * 3700, 7, 2) +
+    ConsoleLine("Indicative Ozone value calculated: " + Fixed(Flow.GivenOzone * 3700, 7, 2) +
                 " DU");
 
     DetermineWindowShifts();
     LogLine("Write Shift Results");
     WriteShiftResults();
-    if (Run.ShiftCorrectionOn) {
+    if (Flow.ShiftCorrectionOn) {
         LogLine("Apply shift correction: Shift_correction");
         Shift_correction();
     } else {
@@ -251,7 +251,7 @@ void RunStages() {
     ConsoleLine("Transmission factor UVA: " + Fixed(QcOut.RatioMean2, 6, 2) +
                 " compared to clear sky");
 
-    Run.ResultName = CommandLine.IdMet + kPathSeparator + CommandLine.ScanName +
+    Flow.ResultName = CommandLine.IdMet + kPathSeparator + CommandLine.ScanName +
                      CommandLine.IdSpecout + "." + CommandLine.IdMet;
     RunFinalSimulations();
 
@@ -313,13 +313,13 @@ void RunPhases(const std::vector<std::string>& args) {
 }  // namespace
 
 void ApplyOptionWord(const std::string& word) {
-    if (word.find("no_sh_cor") != std::string::npos) Run.ShiftCorrectionOn = false;
+    if (word.find("no_sh_cor") != std::string::npos) Flow.ShiftCorrectionOn = false;
     size_t fit = word.find("no_fit");
     if (fit != std::string::npos) {
         double amount = 0.0;
         if (ParseReal(word.substr(0, fit), amount)) {
             Scan.HeaderLines[0] = "no_fit";
-            Run.GivenOzone = amount;
+            Flow.GivenOzone = amount;
         } else {
             ConsoleLine(" Warning: no ozone amount before \"no_fit\" in option word " + word +
                         "; the ozone is fitted");

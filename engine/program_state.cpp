@@ -5,7 +5,7 @@
 namespace tarn {
 
 CommandLineArgs CommandLine;
-RunState Run;
+RunState Flow;
 RunDateTime RunDate;
 PathsAndNames Paths;
 AnalysisSettings Analysis;
@@ -17,7 +17,7 @@ QcResults QcOut;
 
 void ResetProgramState() {
     CommandLine = CommandLineArgs{};
-    Run = RunState{};
+    Flow = RunState{};
     RunDate = RunDateTime{};
     Paths = PathsAndNames{};
     Analysis = AnalysisSettings{};

@@ -194,7 +194,7 @@ struct QcResults {
 };
 
 extern CommandLineArgs CommandLine;
-extern RunState Run;
+extern RunState Flow;  // run switches and values of the main flow
 extern RunDateTime RunDate;
 extern PathsAndNames Paths;
 extern AnalysisSettings Analysis;
