@@ -38,10 +38,10 @@ void CreateOrAppend(const std::string& name, std::initializer_list<std::string> 
 }  // namespace
 
 void ResetEngineState() {
-    for (double* a : {Spectra.MeasuredWavelengths, Spectra.MeasuredIrradiances,
-                      Spectra.ExtraterrestrialGrid, Spectra.OzoneCrossSectionGrid,
-                      Spectra.FineSpectrum, Spectra.SimulatedSpectrum,
-                      Spectra.DeconCorrectionFactors, Spectra.DeconSimulatedMeasurement}) {
+    for (double* a :
+         {Spectra.MeasuredWavelengths, Spectra.MeasuredIrradiances, Spectra.ExtraterrestrialGrid,
+          Spectra.OzoneCrossSectionGrid, Spectra.FineSpectrum, Spectra.SimulatedSpectrum,
+          Spectra.DeconCorrectionFactors, Spectra.DeconSimulatedMeasurement}) {
         std::fill(a, a + kSpectrumSize, 0.0);
     }
     Engine = EngineState{};
@@ -65,7 +65,9 @@ void InitSignificanceTable() {
               Engine.SignificanceTable);
 }
 
-bool TextFileExists(const std::string& name) { return IsReadableFile(name); }
+bool TextFileExists(const std::string& name) {
+    return IsReadableFile(name);
+}
 
 void PrepareLogFiles(std::string& path) {
     path = WithTrailingSeparator(path);
@@ -75,9 +77,13 @@ void PrepareLogFiles(std::string& path) {
     CreateWithLines(Engine.ShiftLogFile, {});
 }
 
-void LogLines(std::initializer_list<std::string> lines) { AppendLines(Engine.MainLogFile, lines); }
+void LogLines(std::initializer_list<std::string> lines) {
+    AppendLines(Engine.MainLogFile, lines);
+}
 
-void LogLine(const std::string& line) { AppendLines(Engine.MainLogFile, {line}); }
+void LogLine(const std::string& line) {
+    AppendLines(Engine.MainLogFile, {line});
+}
 
 void BindMainLogIfAbsent(const std::string& logPath) {
     if (TextFileExists(logPath)) return;

@@ -54,12 +54,12 @@ struct OutputSwitches {
 };
 
 struct EngineState {
-    double SlitRangeFactor;            // slit files are read within +- factor x FWHM
-    std::string MainLogFile;           // name the main log is bound to
-    std::string ShiftLogFile;          // name the shift log is bound to
+    double SlitRangeFactor;    // slit files are read within +- factor x FWHM
+    std::string MainLogFile;   // name the main log is bound to
+    std::string ShiftLogFile;  // name the shift log is bound to
     double SignificanceTable[kSignificanceEntries];
     OutputSwitches Switches;
-    long GridIndexFaults;              // fine-grid indexes outside 0..40000 met this run
+    long GridIndexFaults;  // fine-grid indexes outside 0..40000 met this run
 };
 
 extern SpectraArrays Spectra;

@@ -4,8 +4,8 @@
 
 namespace tarn {
 
-unsigned SplitString(const std::string& s, std::string* fields, size_t capacity,
-                     uint16_t& count, const std::string& sep) {
+unsigned SplitString(const std::string& s, std::string* fields, size_t capacity, uint16_t& count,
+                     const std::string& sep) {
     count = 0;
     unsigned dropped = 0;
     auto store = [&](std::string field) {

@@ -36,7 +36,9 @@ constexpr double kPi = 3.14159265358979323846;
 
 RunTimer g_timer;
 
-std::string FirstChar(const std::string& text) { return text.substr(0, 1); }
+std::string FirstChar(const std::string& text) {
+    return text.substr(0, 1);
+}
 
 std::string ScanPath() {
     return Instrument.MeasurementDirectory + CommandLine.ScanName + Instrument.MeasurementExtension;
@@ -166,9 +168,9 @@ void DetermineWindowShifts() {
 
 void LogSpikeAndDeconvolutionSteps() {
     if (Analysis.SpikeDetectionOn) {
-        LogLines({"Spike_detection applied", Analysis.SpikeCorrectionOn
-                                                 ? "Spike_correction applied"
-                                                 : "NO Spike_correction applied",
+        LogLines({"Spike_detection applied",
+                  Analysis.SpikeCorrectionOn ? "Spike_correction applied"
+                                             : "NO Spike_correction applied",
                   "Apply deconvolution"});
     } else {
         LogLines({"NO Spike_detection", "NO Spike_correction applied", "Apply deconvolution"});
@@ -252,7 +254,7 @@ void RunStages() {
                 " compared to clear sky");
 
     Flow.ResultName = CommandLine.IdMet + kPathSeparator + CommandLine.ScanName +
-                     CommandLine.IdSpecout + "." + CommandLine.IdMet;
+                      CommandLine.IdSpecout + "." + CommandLine.IdMet;
     RunFinalSimulations();
 
     double startWavelength = MeasuredWavelengthAt(QcOut.StartIndex[StartCriterionIndex()]);
@@ -260,8 +262,8 @@ void RunStages() {
     LogLine("Effective UV calculation; defaults in: " + Paths.EfuvDefaultsName);
     ComputeEffectiveUv(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults,
                        Paths.ActionSpectrumDir, CommandLine.IdMet, Analysis.GridLow,
-                       Analysis.GridHigh, Scan.SolarZenithAngle, Analysis.GridStep,
-                       startWavelength, endWavelength);
+                       Analysis.GridHigh, Scan.SolarZenithAngle, Analysis.GridStep, startWavelength,
+                       endWavelength);
     QcOut.EfuvBelowStart = startWavelength;
     QcOut.EfuvAboveLast = endWavelength;
 
@@ -281,8 +283,8 @@ void HandleMissingScan(const std::string& scanPath) {
 // Phase 10: elapsed time.
 void EndRun() {
     if (Engine.GridIndexFaults > 0) {
-        LogLine("Fine-grid indexes outside 0.." + IntText(kMaxGridIndex) + " ignored: " +
-                IntText(Engine.GridIndexFaults));
+        LogLine("Fine-grid indexes outside 0.." + IntText(kMaxGridIndex) +
+                " ignored: " + IntText(Engine.GridIndexFaults));
     }
     StopRunTimer(g_timer);
     LogLine("END of Program " + RunTimerText(g_timer));

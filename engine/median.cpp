@@ -19,7 +19,8 @@ long QuickSortPartition(long lo, long hi) {
     long j = hi;
     double t = 0.0;
     do {
-        do ++i; while (g_work[i] < v);
+        do ++i;
+        while (g_work[i] < v);
         do {
             if (j > 1) --j;
         } while (!(g_work[j] <= v || j == 1));

@@ -34,6 +34,8 @@ std::string DayPart() {
     return day;
 }
 
-std::string ResultDirectory() { return Paths.MainPath + CommandLine.IdMet + kPathSeparator; }
+std::string ResultDirectory() {
+    return Paths.MainPath + CommandLine.IdMet + kPathSeparator;
+}
 
 }  // namespace tarn

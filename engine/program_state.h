@@ -10,11 +10,11 @@
 
 namespace tarn {
 
-constexpr int kMaxWindows = 350;          // shift windows 1..350; element 0 the ozone-fit window
-constexpr int kMaxCriteria = 5;           // structure criteria
-constexpr int kMaxSelectedWindows = 20;   // windows listed in the daily shift file
+constexpr int kMaxWindows = 350;         // shift windows 1..350; element 0 the ozone-fit window
+constexpr int kMaxCriteria = 5;          // structure criteria
+constexpr int kMaxSelectedWindows = 20;  // windows listed in the daily shift file
 constexpr int kMaxZenithRows = 10;
-constexpr int kMaxStepLevels = 7;         // shift step sizes
+constexpr int kMaxStepLevels = 7;  // shift step sizes
 constexpr int kTransmissionClasses = 9;
 constexpr int kScanVariationClasses = 8;
 constexpr int kIrradianceLevelCount = 4;
@@ -23,11 +23,11 @@ constexpr int kDefaultsSplitFields = 50;  // fields of a split line of the long 
 
 // Command-line values.
 struct CommandLineArgs {
-    int ArgCount;             // number of arguments given
-    std::string ScanName;     // DDDhhmm
-    std::string IdMet;        // instrument id, at most 15 characters
-    std::string DefaultsFile; // defaults-file name, at most 255 characters
-    std::string IdShift;      // one-letter result codes
+    int ArgCount;              // number of arguments given
+    std::string ScanName;      // DDDhhmm
+    std::string IdMet;         // instrument id, at most 15 characters
+    std::string DefaultsFile;  // defaults-file name, at most 255 characters
+    std::string IdShift;       // one-letter result codes
     std::string IdSpecout;
     std::string IdShifAppl;
     std::string OptionWord;
@@ -49,33 +49,33 @@ struct RunDateTime {
 
 // Paths, directory names and file names of the defaults files.
 struct PathsAndNames {
-    std::string MainPath;            // ends in the separator
-    std::string SecondPath;          // the main path
-    std::string ShiftRootPath;       // the main path
-    std::string RefDataPath;         // reference spectra directory, used as written
-    std::string RefDataPath2;        // its second copy
-    std::string ActionSpectrumDir;   // action-spectrum files of effective UV
-    std::string MeasurementCopyName; // "meting.met", at most 30
-    std::string SimulationFileName;  // "ozon_shi." (+ id after phase 5), at most 50
-    std::string EtFileName;          // extraterrestrial spectrum, at most 50
-    std::string SimSpectrumName;     // "ozonsim.hsp", at most 50
-    std::string DeconFileName;       // "decon.hsp", at most 50
-    std::string DeconOutputName;     // the deconvolution output name, at most 30
-    std::string O3CrossFileName;     // ozone cross-section, at most 50
-    std::string StdSlitFileName;     // standardised slit file name
-    std::string EfuvDefaultsName;    // "efuv.dfa", at most 40
-    std::string EfuvSubdir;          // "efuv/", at most 40
-    std::string ShiftSubdir;         // "shift/", at most 50
-    std::string QaqcSubdir;          // "qaqc/", at most 30
-    std::string QflagName;           // "Qflag", at most 5
-    std::string SpikeCorrectionName; // "SPQ"
-    std::string SpikeSummaryName;    // "SPD"
-    std::string StrucSubdir;         // "struc/", at most 30
-    std::string TransSubdir;         // "trans/", at most 30
-    std::string TransName;           // "T", at most 1
-    std::string Et1nmFileName;       // "kp320a3L.1nm", at most 30
-    std::string DailyQualityName;    // "QC"
-    std::string FlagstatSubdir;      // "flagstat/"
+    std::string MainPath;             // ends in the separator
+    std::string SecondPath;           // the main path
+    std::string ShiftRootPath;        // the main path
+    std::string RefDataPath;          // reference spectra directory, used as written
+    std::string RefDataPath2;         // its second copy
+    std::string ActionSpectrumDir;    // action-spectrum files of effective UV
+    std::string MeasurementCopyName;  // "meting.met", at most 30
+    std::string SimulationFileName;   // "ozon_shi." (+ id after phase 5), at most 50
+    std::string EtFileName;           // extraterrestrial spectrum, at most 50
+    std::string SimSpectrumName;      // "ozonsim.hsp", at most 50
+    std::string DeconFileName;        // "decon.hsp", at most 50
+    std::string DeconOutputName;      // the deconvolution output name, at most 30
+    std::string O3CrossFileName;      // ozone cross-section, at most 50
+    std::string StdSlitFileName;      // standardised slit file name
+    std::string EfuvDefaultsName;     // "efuv.dfa", at most 40
+    std::string EfuvSubdir;           // "efuv/", at most 40
+    std::string ShiftSubdir;          // "shift/", at most 50
+    std::string QaqcSubdir;           // "qaqc/", at most 30
+    std::string QflagName;            // "Qflag", at most 5
+    std::string SpikeCorrectionName;  // "SPQ"
+    std::string SpikeSummaryName;     // "SPD"
+    std::string StrucSubdir;          // "struc/", at most 30
+    std::string TransSubdir;          // "trans/", at most 30
+    std::string TransName;            // "T", at most 1
+    std::string Et1nmFileName;        // "kp320a3L.1nm", at most 30
+    std::string DailyQualityName;     // "QC"
+    std::string FlagstatSubdir;       // "flagstat/"
 };
 
 // Numeric settings and switches of the defaults files.
@@ -90,44 +90,44 @@ struct AnalysisSettings {
     double GridLow, GridHigh, GridStep;                        // model wavelength grid, nm
     double FinalSimStart, FinalSimEnd, FinalSimStep, StdFwhm;  // nm
     char StdSlitChar;
-    double OzoneFitValues[4];        // bracket ends, tolerance, start value
-    std::string MeasurementYear;     // at most 4 characters
+    double OzoneFitValues[4];     // bracket ends, tolerance, start value
+    std::string MeasurementYear;  // at most 4 characters
     int StepTableLength;
     double StepRatioLow, StepRatioHigh, StepRatioFactor;
     double ErK2, ErK1, ErHigh, ErLow;
-    long TimeCorrection[4];          // days, hours, minutes, seconds
+    long TimeCorrection[4];  // days, hours, minutes, seconds
     double ReservedValue;
-    double SdShiftThreshold;         // nm
-    double GridMargin;               // nm
+    double SdShiftThreshold;  // nm
+    double GridMargin;        // nm
     bool SpikeDetectionOn;
     bool SpikeCorrectionOn;
     double SpikeCriterion;
     long SpikeHalfWindow;
-    double ReferenceWavelength;      // nm
+    double ReferenceWavelength;  // nm
     bool ShortDefaultsRead;
 };
 
 // Settings of the quality checks.
 struct QcTables {
-    int CriteriaCount;                              // k
-    std::string CriterionName[kMaxCriteria + 1];    // at most 5 characters
-    double CriterionDeviation[kMaxCriteria + 1];    // relative deviation c
-    int StartCriterion;                             // S
-    int StartRunLength;                             // 5
-    int SelectedWindowCount;                        // n
+    int CriteriaCount;                            // k
+    std::string CriterionName[kMaxCriteria + 1];  // at most 5 characters
+    double CriterionDeviation[kMaxCriteria + 1];  // relative deviation c
+    int StartCriterion;                           // S
+    int StartRunLength;                           // 5
+    int SelectedWindowCount;                      // n
     int SelectedWindows[kMaxSelectedWindows + 1];
     long Shift1MinWindows, Shift2MinWindows;
-    double Shift1Limits[4], Shift2Limits[4];        // nm, [1..3]
-    double StabilityLimits[3];                      // [1..2]
-    double ShapeLimits[4];                          // [1..3]
-    double EfuvPercentLimits[4];                    // percent, [1..3]
-    int ZenithRowCount;                             // z
-    double ZenithTable[kMaxZenithRows + 1][4];      // rows [1..z]: limit (deg), w1, w2, w3 (nm)
+    double Shift1Limits[4], Shift2Limits[4];    // nm, [1..3]
+    double StabilityLimits[3];                  // [1..2]
+    double ShapeLimits[4];                      // [1..3]
+    double EfuvPercentLimits[4];                // percent, [1..3]
+    int ZenithRowCount;                         // z
+    double ZenithTable[kMaxZenithRows + 1][4];  // rows [1..z]: limit (deg), w1, w2, w3 (nm)
     double TransmissionThresholds[kTransmissionClasses + 1];
     std::string TransmissionLabels[kTransmissionClasses + 1];
     double ScanVariationThresholds[kScanVariationClasses + 1];
     std::string ScanVariationLabels[kScanVariationClasses + 1];
-    double QcIntervals[3][2];                       // intervals [1..2]: lower, upper (nm)
+    double QcIntervals[3][2];                            // intervals [1..2]: lower, upper (nm)
     double IrradianceLevels[kIrradianceLevelCount + 1];  // [1..4]
     bool ClassFileSwitches[5];  // 0 BLACK, 1 GREY, 2 SPIKES, 3 RED, 4 YELLOW and GREEN
 };
@@ -151,12 +151,12 @@ struct InstrumentSettings {
     std::string SettingsFileName;
     unsigned HeaderLineCount;
     bool NoIdMet;
-    std::string MeasurementExtension;  // at most 10 characters, with its point
-    std::string MeasurementDirectory;  // ends in the separator
+    std::string MeasurementExtension;        // at most 10 characters, with its point
+    std::string MeasurementDirectory;        // ends in the separator
     double RangeStart, RangeEnd, RangeStep;  // nm; RangeEnd is later cut to the scan
     long HalfWidthPoints;
-    char SlitChar;                     // '1' slit-function file, else triangle
-    double Fwhm;                       // nm
+    char SlitChar;  // '1' slit-function file, else triangle
+    double Fwhm;    // nm
     long LineStep;
     double IrradianceFactor;
 };
@@ -165,11 +165,11 @@ struct InstrumentSettings {
 struct MeasuredScan {
     unsigned DayNumber;
     double EarthSunFactor;
-    std::string MeasurementFileCode;   // MMDDhhmmYYYY
+    std::string MeasurementFileCode;               // MMDDhhmmYYYY
     std::string HeaderLines[kMaxHeaderLines + 1];  // [0]: "no_fit" / last window status
     int PointCount;
     double LastStoredWavelength;
-    double SolarZenithAngle;           // degrees
+    double SolarZenithAngle;  // degrees
 };
 
 // Values the stages leave for the QC report.

@@ -15,7 +15,9 @@ constexpr double kTwoPiAz = 6.2831853;
 constexpr double kThreeHalfPi = 4.712389;
 constexpr double kHalfPi = 1.570796;
 
-double Int(double x) { return std::trunc(x); }
+double Int(double x) {
+    return std::trunc(x);
+}
 
 // arcsin as arctan(s / sqrt(1 - s^2)); at |s| >= 1 the angle is taken directly.
 double ArcSin(double s) {
@@ -43,13 +45,15 @@ double JulianDay(double year, double month, double day) {
 }  // namespace
 
 void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
-                               uint16_t minute, uint16_t second, double longitude,
-                               double latitude, double& azimuth, double& zenithAngle,
-                               int& errorCode, std::string& message) {
+                               uint16_t minute, uint16_t second, double longitude, double latitude,
+                               double& azimuth, double& zenithAngle, int& errorCode,
+                               std::string& message) {
     message = "  ";
     errorCode = 0;
-    if (year < 1900 || year > 2100) Fail(1, "Date error: Year ", IntW(year, 4), 25, errorCode, message);
-    if (month < 1 || month > 12) Fail(2, "Date error: Month ", IntW(month, 2), 26, errorCode, message);
+    if (year < 1900 || year > 2100)
+        Fail(1, "Date error: Year ", IntW(year, 4), 25, errorCode, message);
+    if (month < 1 || month > 12)
+        Fail(2, "Date error: Month ", IntW(month, 2), 26, errorCode, message);
     if (day < 1 || day > 31) Fail(3, "Date error: Day ", IntW(day, 2), 24, errorCode, message);
     if (hour > 24) Fail(4, "Time error: Hour ", IntW(hour, 2), 25, errorCode, message);
     if (minute > 60) Fail(5, "Time error: Minute ", IntW(minute, 2), 27, errorCode, message);
@@ -117,7 +121,8 @@ void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint
     if (std::fabs(cosE) < 1e-12) {
         az = 0.0;  // sun at the zenith or nadir: no azimuth
     } else {
-        double c = (sinDelta * std::cos(phi) - std::cos(delta) * std::cos(h) * std::sin(phi)) / cosE;
+        double c =
+            (sinDelta * std::cos(phi) - std::cos(delta) * std::cos(h) * std::sin(phi)) / cosE;
         double sn = -std::cos(delta) * std::sin(h) / cosE;
         if (sn > 0) {
             az = kThreeHalfPi - ArcSin(c);

@@ -12,8 +12,8 @@ namespace tarn {
 // zenith angle (degrees); otherwise leaves both untouched.  Longitude east
 // positive, latitude north positive, degrees.
 void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
-                               uint16_t minute, uint16_t second, double longitude,
-                               double latitude, double& azimuth, double& zenithAngle,
-                               int& errorCode, std::string& message);
+                               uint16_t minute, uint16_t second, double longitude, double latitude,
+                               double& azimuth, double& zenithAngle, int& errorCode,
+                               std::string& message);
 
 }  // namespace tarn

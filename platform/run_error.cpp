@@ -21,6 +21,8 @@ RunTimeError::RunTimeError(std::string operation, std::string file, int line, st
       m_line(line),
       m_reason(std::move(reason)) {}
 
-std::string RunTimeError::Report() const { return what(); }
+std::string RunTimeError::Report() const {
+    return what();
+}
 
 }  // namespace tarn

@@ -16,7 +16,7 @@ constexpr int kExitHalt = 1;
 constexpr int kExitRunTimeError = 2;
 
 class RunTimeError : public std::runtime_error {
-public:
+  public:
     // operation: what was attempted ("open for reading", "read number", ...);
     // file: the file's name; line: 1-based line number of a read, 0 if none.
     RunTimeError(std::string operation, std::string file, int line, std::string reason);
@@ -29,7 +29,7 @@ public:
     // The one-line report written to standard error.
     std::string Report() const;
 
-private:
+  private:
     std::string m_operation;
     std::string m_file;
     int m_line;

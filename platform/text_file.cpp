@@ -13,9 +13,13 @@ namespace {
 
 constexpr size_t kMaxTokenLength = 64;
 
-bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsSeparator(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
-std::string ErrnoText() { return errno != 0 ? std::strerror(errno) : "unknown error"; }
+std::string ErrnoText() {
+    return errno != 0 ? std::strerror(errno) : "unknown error";
+}
 
 }  // namespace
 
@@ -40,7 +44,8 @@ bool TextIn::Open(const std::string& path) {
 }
 
 void TextIn::OpenOrThrow(const std::string& path) {
-    if (!Open(path)) throw RunTimeError("open for reading", path, 0, "file not found or unreadable");
+    if (!Open(path))
+        throw RunTimeError("open for reading", path, 0, "file not found or unreadable");
 }
 
 void TextIn::OpenText(const std::string& name, const std::string& content) {
@@ -94,8 +99,9 @@ double TextIn::Real() {
             if (m_data[before] == '\n') ++line;
             ++before;
         }
-        throw RunTimeError("read number from", m_name, line,
-                           "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
+        throw RunTimeError(
+            "read number from", m_name, line,
+            "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
     }
     return value;
 }
@@ -118,8 +124,9 @@ long TextIn::Int() {
             if (m_data[before] == '\n') ++line;
             ++before;
         }
-        throw RunTimeError("read integer from", m_name, line,
-                           "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
+        throw RunTimeError(
+            "read integer from", m_name, line,
+            "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
     }
     return value;
 }
@@ -136,9 +143,13 @@ std::string TextIn::ReadLine() {
     return line;
 }
 
-std::string TextIn::ReadText(size_t maxLength) { return Cut(ReadLine(), maxLength); }
+std::string TextIn::ReadText(size_t maxLength) {
+    return Cut(ReadLine(), maxLength);
+}
 
-void TextIn::NextLine() { (void)ReadLine(); }
+void TextIn::NextLine() {
+    (void)ReadLine();
+}
 
 TextOut::~TextOut() {
     if (m_file != nullptr) std::fclose(m_file);

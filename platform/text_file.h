@@ -16,7 +16,7 @@
 namespace tarn {
 
 class TextIn {
-public:
+  public:
     TextIn() = default;
     TextIn(const TextIn&) = delete;
     TextIn& operator=(const TextIn&) = delete;
@@ -55,7 +55,7 @@ public:
     int LineNumber() const { return m_line; }
     const std::string& Name() const { return m_name; }
 
-private:
+  private:
     // Skips blanks and line ends, then takes the next token (at most 64 characters).
     std::string NextToken();
     void Advance();
@@ -68,7 +68,7 @@ private:
 };
 
 class TextOut {
-public:
+  public:
     TextOut() = default;
     TextOut(const TextOut&) = delete;
     TextOut& operator=(const TextOut&) = delete;
@@ -86,7 +86,7 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
     const std::string& Name() const { return m_name; }
 
-private:
+  private:
     void Fail(const char* operation);
 
     std::FILE* m_file = nullptr;

@@ -37,7 +37,9 @@ std::string IntW(long long n, int width) {
     return buffer;
 }
 
-std::string IntText(long long n) { return std::to_string(n); }
+std::string IntText(long long n) {
+    return std::to_string(n);
+}
 
 std::string PadRight(const std::string& text, size_t width) {
     if (text.size() >= width) return text;
@@ -64,13 +66,19 @@ long long Trunc(double x) {
     return static_cast<long long>(t);
 }
 
-double IntPart(double x) { return std::trunc(x); }
+double IntPart(double x) {
+    return std::trunc(x);
+}
 
-double FracPart(double x) { return x - std::trunc(x); }
+double FracPart(double x) {
+    return x - std::trunc(x);
+}
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Checks the shape [sign] digits [. digits] [(e|E) [sign] digits].
 bool LooksLikeReal(const std::string& t) {
@@ -152,6 +160,8 @@ bool ParseRealTrimmed(const std::string& text, double& value) {
     return ParseReal(Trimmed(text), value);
 }
 
-bool ParseIntTrimmed(const std::string& text, long& value) { return ParseInt(Trimmed(text), value); }
+bool ParseIntTrimmed(const std::string& text, long& value) {
+    return ParseInt(Trimmed(text), value);
+}
 
 }  // namespace tarn

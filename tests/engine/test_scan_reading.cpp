@@ -16,7 +16,7 @@ using test::ReadLines;
 using test::WriteFile;
 
 class ScanReadingTest : public test::EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         Instrument.IrradianceFactor = 1.0;

@@ -48,8 +48,10 @@ TEST(SolarPosition, RangeChecksAndMessages) {
 
     EXPECT_EQ(CheckAt(2004, 6, 0, 12, 0, 0, 0, 0).message, "Date error: Day  0  out of range!  ");
     EXPECT_EQ(CheckAt(2004, 0, 1, 12, 0, 0, 0, 0).message, "Date error: Month  0  out of range!  ");
-    EXPECT_EQ(CheckAt(2004, 1, 1, 12, 61, 0, 0, 0).message, "Time error: Minute 61  out of range!  ");
-    EXPECT_EQ(CheckAt(2004, 1, 1, 12, 0, 61, 0, 0).message, "Time error: Second 61  out of range!  ");
+    EXPECT_EQ(CheckAt(2004, 1, 1, 12, 61, 0, 0, 0).message,
+              "Time error: Minute 61  out of range!  ");
+    EXPECT_EQ(CheckAt(2004, 1, 1, 12, 0, 61, 0, 0).message,
+              "Time error: Second 61  out of range!  ");
 }
 
 TEST(SolarPosition, NoonAtTheSolsticeOnTheTropic) {
@@ -98,8 +100,8 @@ TEST(SolarPosition, AgreesWithEphemerisPositions) {
     // zenith angle over 1950-2050 (sun above 15 deg, refraction removed).
     EXPECT_LT(worstZenith, 0.02) << "worst zenith difference " << worstZenith;
     EXPECT_LT(worstAzimuth, 0.02) << "worst azimuth difference " << worstAzimuth;
-    std::printf("compared %d positions: worst zenith %.4f deg, worst azimuth %.4f deg\n",
-                compared, worstZenith, worstAzimuth);
+    std::printf("compared %d positions: worst zenith %.4f deg, worst azimuth %.4f deg\n", compared,
+                worstZenith, worstAzimuth);
 }
 
 }  // namespace

@@ -85,8 +85,8 @@ TEST(TextFormat, ParseRealAcceptsTheNumberForms) {
 
 TEST(TextFormat, ParseRealRejectsText) {
     double v = 7;
-    for (const char* bad : {"", "abc", "1.2.3", "12abc", "e5", ".", "-", "1e", "inf", "nan", "0x10",
-                            "1,5", " 1"}) {
+    for (const char* bad :
+         {"", "abc", "1.2.3", "12abc", "e5", ".", "-", "1e", "inf", "nan", "0x10", "1,5", " 1"}) {
         EXPECT_FALSE(ParseReal(bad, v)) << bad;
     }
     EXPECT_EQ(v, 7);

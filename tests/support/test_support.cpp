@@ -40,23 +40,31 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) { return SplitLines(ReadFile(path)); }
+std::vector<std::string> ReadLines(const std::string& path) {
+    return SplitLines(ReadFile(path));
+}
 
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary);
     out << content;
 }
 
-bool FileExists(const std::string& path) { return fs::exists(path); }
+bool FileExists(const std::string& path) {
+    return fs::exists(path);
+}
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) {
+    fs::create_directories(path);
+}
 
 std::string RefDataDir() {
     std::string dir = TARN_REFDATA_DIR;
     return fs::is_directory(dir) ? dir : std::string();
 }
 
-std::string SourceDir() { return TARN_SOURCE_DIR; }
+std::string SourceDir() {
+    return TARN_SOURCE_DIR;
+}
 
 int RunTarnpelo(const std::string& workDir, const std::vector<std::string>& args, std::string* out,
                 std::string* err, const std::string& input) {

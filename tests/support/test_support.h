@@ -34,14 +34,14 @@ int RunTarnpelo(const std::string& workDir, const std::vector<std::string>& args
 // Each test runs in its own fresh temporary directory, which is the working
 // directory while it runs and is removed afterwards.
 class TempDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Path of a file in the temporary directory.
     std::string Path(const std::string& name) const { return m_dir + "/" + name; }
     const std::string& Dir() const { return m_dir; }
 
-private:
+  private:
     std::string m_dir;
     std::string m_oldCwd;
 };
@@ -50,7 +50,7 @@ private:
 // prepared in the temporary directory, the built-in defaults set, the main
 // path pointing at the temporary directory and the console captured.
 class EngineTest : public TempDirTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     std::string ConsoleText() const { return m_console.str(); }
@@ -58,7 +58,7 @@ protected:
     void SetInput(const std::string& text);
     std::string MainPath() const { return Dir() + "/"; }
 
-private:
+  private:
     std::ostringstream m_console;
     std::istringstream m_input;
 };
