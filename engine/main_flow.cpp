@@ -201,18 +201,6 @@ void RunFinalSimulations() {
     }
 }
 
-// Start criterion as an index into the criterion tables (1..k).
-int StartCriterionIndex() {
-    int k = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
-    return std::clamp(Qc.StartCriterion, 1, k);
-}
-
-// Measured wavelength at a 1-based point index, kept within the stored points.
-double MeasuredWavelengthAt(long index) {
-    long n = std::max(1, Scan.PointCount);
-    return Spectra.MeasuredWavelengths[std::clamp(index, 1L, n)];
-}
-
 // Phase 8: the stages.
 void RunStages() {
     std::string result = ResultDirectory();
@@ -257,7 +245,7 @@ void RunStages() {
                       CommandLine.IdSpecout + "." + CommandLine.IdMet;
     RunFinalSimulations();
 
-    double startWavelength = MeasuredWavelengthAt(QcOut.StartIndex[StartCriterionIndex()]);
+    double startWavelength = StructureStartWavelength();
     double endWavelength = Instrument.RangeEnd;
     LogLine("Effective UV calculation; defaults in: " + Paths.EfuvDefaultsName);
     ComputeEffectiveUv(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults,

@@ -1,13 +1,276 @@
 #include "engine/structure_check.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/wavelength_shift.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
 
 namespace tarn {
 
+namespace {
+
+constexpr double kNotDetermined = -999.999;
+constexpr const char* kNoValue = "99999.9999";
+constexpr double kRatioMissingDenominator = 9999.999;  // e2 = 0: the pair ratio's mark
+
+// Model value (slit-convolved clear-sky spectrum) at each measured point 1..N.
+double g_modelAtPoint[kMaxMeasuredPoints + 1];
+
+// Sum, sum of squares and count of measured/model ratios of one QC interval.
+struct RatioSums {
+    double sum;
+    double squares;
+    long count;
+};
+
+// Counts, ratio sums and the pair ratio that carries over from pair to pair
+// and from criterion to criterion.
+struct CheckState {
+    long pointCount;
+    int criteriaCount;
+    int startCriterion;
+    double ratio;
+    RatioSums interval[3];  // [1], [2]
+};
+
+CheckState g_check;
+
+// Brings the criteria count into 1..5 and the start criterion into 1..k,
+// logging each correction; later readers see the corrected settings.
+void ClampCriterionSettings() {
+    int k = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
+    if (k != Qc.CriteriaCount) {
+        LogLine("Structure criteria count " + IntText(Qc.CriteriaCount) + " outside 1.." +
+                IntText(kMaxCriteria) + "; taken as " + IntText(k));
+        Qc.CriteriaCount = k;
+    }
+    int s = std::clamp(Qc.StartCriterion, 1, k);
+    if (s != Qc.StartCriterion) {
+        LogLine("Start criterion " + IntText(Qc.StartCriterion) + " outside 1.." + IntText(k) +
+                "; taken as " + IntText(s));
+        Qc.StartCriterion = s;
+    }
+}
+
+// Step (nm) of the fine grid on which the simulated spectrum is indexed.
+double FineGridStep() {
+    return StepTable.Steps[std::clamp(StepTable.LevelCount, 1, kMaxStepLevels)];
+}
+
+// Looks the model up once per measured point; wavelengths off the fine grid
+// (or an unusable step) go through the checked accessor and read 0.
+void FillModelAtPoints(long n) {
+    double step = FineGridStep();
+    for (long i = 1; i <= n; ++i) {
+        long long index = step > 0 ? GridIndex(Spectra.MeasuredWavelengths[i], step) : -1;
+        g_modelAtPoint[i] = GridValue(Spectra.SimulatedSpectrum, index);
+    }
+}
+
+std::string StructureFileName(int j) {
+    return ResultDirectory() + Paths.QaqcSubdir + DayPart() + Qc.CriterionName[j] + "." +
+           CommandLine.IdMet;
+}
+
+std::string ModelRatioFileName() {
+    return ResultDirectory() + Paths.QaqcSubdir + Paths.StrucSubdir + CommandLine.ScanName + "q." +
+           CommandLine.IdMet;
+}
+
+void CreateModelRatioFile() {
+    CreateWithLines(ModelRatioFileName(),
+                    {"! Earth_sun distance correction factor: " + Fixed(Scan.EarthSunFactor, 8, 4),
+                     "! wave measured irr. modelled irr.   ratio meas/mod   "
+                     "meas_ratio(m1/m2)/model_ratio"});
+}
+
+// Creates the day's file of criterion j with its head when it is missing, then
+// appends an empty line and the scan's line.
+void StartStructureFile(int j) {
+    std::string name = StructureFileName(j);
+    if (!TextFileExists(name)) {
+        CreateWithLines(name, {std::string("!") + kVersionBanner,
+                               "! structure check; criterium rel. deviation; " +
+                                   Fixed(Qc.CriterionDeviation[j], 10, 3),
+                               "! wavelength range: " + Fixed(Instrument.RangeStart, 10, 2) +
+                                   " - " + Fixed(Instrument.RangeEnd, 10, 2),
+                               "! Ratio = Irrad(w1)/Irrad(w2)",
+                               "! meas.wavelength 1 and 2, Meas.ratio/Theor.ratio, Theor.Ratio"});
+    }
+    AppendLines(name, {"", Instrument.MeasurementDirectory + CommandLine.ScanName +
+                               Instrument.MeasurementExtension + " " + CommandLine.IdShift + " " +
+                               CommandLine.IdSpecout + " " + CommandLine.IdShifAppl});
+}
+
+// Appends the flag row of an exceeding pair (the file is opened and closed per row).
+void WriteFlagRow(const std::string& file, long i, double m1, double m2) {
+    const double* wl = Spectra.MeasuredWavelengths;
+    AppendLines(file, {Fixed(wl[i], 7, 2) + " " + Fixed(wl[i + 1], 7, 2) + " " +
+                       Fixed(g_check.ratio, 10, 3) + "  " + Fixed(m1 / m2, 10, 3)});
+}
+
+// Measured/model ratio of point i (the pair's first point): the sums of the QC
+// intervals and, when a file is named, its row appended to the model-ratio file.
+void ModelRatioStep(long i, double m1, double m2, const std::string* ratioFile) {
+    double w = Spectra.MeasuredWavelengths[i];
+    double e1 = Spectra.MeasuredIrradiances[i];
+    double e2 = Spectra.MeasuredIrradiances[i + 1];
+    double modelled = 0.001 * m1 * Scan.EarthSunFactor;
+    bool usable = m1 > 0 && modelled > 0;
+    const double(*qi)[2] = Qc.QcIntervals;
+    if (usable && i >= QcOut.StartIndex[g_check.startCriterion] && w >= qi[1][0]) {
+        int interval = w < qi[1][1] ? 1 : (w >= qi[2][0] && w < qi[2][1] ? 2 : 0);
+        if (interval > 0) {
+            double value = e1 / modelled;
+            g_check.interval[interval].sum += value;
+            g_check.interval[interval].squares += value * value;
+            ++g_check.interval[interval].count;
+        }
+    }
+    if (ratioFile == nullptr) return;
+    std::string row = Fixed(w, 7, 2) + " " + Fixed(e1, 14, 8) + "  " + Fixed(modelled, 14, 8) + " ";
+    if (!usable) {
+        row += std::string(kNoValue) + "  " + kNoValue;
+    } else if (e2 <= 0) {
+        row += Fixed(e1 / modelled, 10, 5) + "  " + kNoValue;
+    } else {
+        row += Fixed(e1 / modelled, 10, 5) + "  " + Fixed(((e1 * m2) / (e2 * m1) - 1) * 100, 8, 3);
+    }
+    AppendLines(*ratioFile, {row});
+}
+
+// One pass of criterion j over the in-range pairs: the start of its first
+// clean run, the meeting and exceeding pairs after it, the flag rows; for the
+// last criterion also the model-ratio step.
+void CheckCriterion(int j, const std::string* structureFile, const std::string* ratioFile) {
+    const long n = g_check.pointCount;
+    const int s = g_check.startCriterion;
+    const bool last = j == g_check.criteriaCount;
+    const double c = Qc.CriterionDeviation[j];
+    const long runLength = std::max(1, Qc.StartRunLength);
+    const double upper = Instrument.RangeEnd - Engine.SlitRangeFactor * Instrument.Fwhm;
+    const double* wl = Spectra.MeasuredWavelengths;
+    const double* irr = Spectra.MeasuredIrradiances;
+
+    uint16_t run = 0;
+    bool started = false;
+    long& startIndex = QcOut.StartIndex[j];
+    long& meet = QcOut.MeetCount[j];
+    long& exceed = QcOut.ExceedCount[j];
+    double& squares = QcOut.DeviationSquareSum[j];
+    long& lateExceed = QcOut.LateExceedCount[j];
+    startIndex = n;
+    meet = exceed = lateExceed = 0;
+    squares = 0.0;
+
+    for (long i = 1; i < n; ++i) {
+        if (!(wl[i] > Instrument.RangeStart && wl[i + 1] < upper)) continue;
+        double m1 = g_modelAtPoint[i], m2 = g_modelAtPoint[i + 1];
+        double e1 = irr[i], e2 = irr[i + 1];
+        if (last) ModelRatioStep(i, m1, m2, ratioFile);
+
+        bool meets = false;
+        if (e2 != 0 && m1 > 0 && m2 > 0) {
+            g_check.ratio = (e1 / e2) / (m1 / m2);
+            meets = g_check.ratio > 1 / (1 + c) && g_check.ratio < 1 + c;
+            if (!meets && structureFile != nullptr) WriteFlagRow(*structureFile, i, m1, m2);
+        } else if (e2 == 0 && e1 != 0 && m2 > 0) {
+            g_check.ratio = e1 < 0 ? -kRatioMissingDenominator : kRatioMissingDenominator;
+            if (structureFile != nullptr) WriteFlagRow(*structureFile, i, m1, m2);
+        }
+
+        double deviation = (g_check.ratio - 1) * (g_check.ratio - 1);
+        if (!started) {
+            if (e1 >= 0 && meets) {
+                ++run;
+                squares += deviation;
+                if (run == runLength) {
+                    startIndex = i - runLength + 1;
+                    meet = runLength;
+                    started = true;
+                }
+            } else {
+                run = 0;
+                squares = 0.0;
+            }
+        } else {
+            squares += deviation;
+            if (meets) {
+                ++meet;
+            } else {
+                ++exceed;
+                if (j > s && i >= QcOut.StartIndex[s]) ++lateExceed;
+            }
+        }
+    }
+}
+
+// Mean and standard deviation of n values from their sum and sum of squares;
+// -999.999 where a value cannot be formed.  False when there is no value.
+bool RatioStatistics(const RatioSums& r, double& mean, double& sd) {
+    if (r.count > 1) {
+        mean = r.sum / r.count;
+        double spread = r.squares - mean * mean * r.count;
+        sd = spread <= 0 ? 0.0 : std::sqrt(spread / (r.count - 1));
+    } else if (r.count == 1) {
+        mean = r.sum;
+        sd = kNotDetermined;
+    } else {
+        mean = sd = kNotDetermined;
+    }
+    return r.count > 0;
+}
+
+void FinishRatioStatistics() {
+    const RatioSums* r = g_check.interval;
+    if (!RatioStatistics(r[1], QcOut.RatioMean1, QcOut.RatioSd1))
+        QcOut.RangeStatus1 = "NOT_DETERMINED";
+    if (!RatioStatistics(r[2], QcOut.RatioMean2, QcOut.RatioSd2))
+        QcOut.RangeStatus2 = "NOT_DETERMINED";
+    RatioSums both{r[1].sum + r[2].sum, r[1].squares + r[2].squares, r[1].count + r[2].count};
+    RatioStatistics(both, QcOut.RatioMeanAll, QcOut.RatioSdAll);
+}
+
+}  // namespace
+
+// Runs every structure criterion over the scan's in-range point pairs
+// (wavelengths in nm, irradiances against 0.001 x model x Earth-Sun factor),
+// leaving the results in QcOut.  With spec_struc appends to the day's file of
+// each criterion <result dir><qaqc><DDD><name>.<id>; with trans_Q rewrites the
+// scan's model-ratio file <result dir><qaqc><struc><DDDhhmm>q.<id>.
 void CheckStructure() {
-    for (int j = 1; j <= kMaxCriteria; ++j) QcOut.StartIndex[j] = Scan.PointCount;
-    QcOut.RatioMean1 = QcOut.RatioSd1 = QcOut.RatioMean2 = QcOut.RatioSd2 = -999.999;
-    QcOut.RatioMeanAll = QcOut.RatioSdAll = -999.999;
+    ClampCriterionSettings();
+    g_check = CheckState{};
+    g_check.pointCount = std::clamp<long>(Scan.PointCount, 0, kMaxMeasuredPoints);
+    g_check.criteriaCount = Qc.CriteriaCount;
+    g_check.startCriterion = Qc.StartCriterion;
+    g_check.ratio = 1.23;
+    FillModelAtPoints(g_check.pointCount);
+
+    const OutputSwitches& sw = Engine.Switches;
+    const std::string ratioFile = ModelRatioFileName();
+    for (int j = 1; j <= g_check.criteriaCount; ++j) {
+        bool last = j == g_check.criteriaCount;
+        if (j == 1 && sw.trans_Q) CreateModelRatioFile();
+        const std::string structureFile = StructureFileName(j);
+        if (sw.spec_struc) StartStructureFile(j);
+        CheckCriterion(j, sw.spec_struc ? &structureFile : nullptr,
+                       last && sw.trans_Q ? &ratioFile : nullptr);
+    }
+    FinishRatioStatistics();
+}
+
+double StructureStartWavelength() {
+    int k = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
+    int s = std::clamp(Qc.StartCriterion, 1, k);
+    long n = std::clamp<long>(Scan.PointCount, 1, kMaxMeasuredPoints);
+    return Spectra.MeasuredWavelengths[std::clamp(QcOut.StartIndex[s], 1L, n)];
 }
 
 }  // namespace tarn

@@ -7,4 +7,9 @@ namespace tarn {
 // statistics of the two QC intervals; the structure-check and model-ratio files.
 void CheckStructure();
 
+// Measured wavelength (nm) at the start index that the structure check found
+// for the start criterion; the criterion and the index are kept within their
+// tables (criteria 1..k, points 1..N).
+double StructureStartWavelength();
+
 }  // namespace tarn
