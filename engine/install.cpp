@@ -1,11 +1,456 @@
 #include "engine/install.h"
 
+#include <algorithm>
+#include <cmath>
+#include <istream>
+#include <limits>
+
+#include "engine/defaults.h"
+#include "engine/engine_state.h"
+#include "engine/program_state.h"
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
 namespace tarn {
 
-void HandleInstallOrUsage() {}
+namespace {
 
-void Install_DFA() {}
+constexpr const char* kInputName = "standard input";
+constexpr const char* kShortDefaultsName = "tarnpelo.dfa";
+constexpr long kMaxSlitPairs = kMaxMeasuredPoints;
 
-void ReadShortDefaults(const std::string&) {}
+// Answers of the install dialogue.
+struct InstallAnswers {
+    bool standardMode;
+    std::string year;
+    double longitude, latitude;
+    std::string id;
+    std::string measurementDirectory;
+    double rangeStart, rangeEnd, rangeStep;
+    double fwhm;
+    char slitChar;
+    long halfWidthPoints;
+    long timeCorrection[4];
+};
+
+// Standard input read one answer line at a time; numbers are taken from the
+// answer line and, when it holds too few, from the lines that follow.
+struct AnswerReader {
+    int line = 0;
+    std::string pending;  // rest of the current answer line for number reads
+
+    std::string Line() {
+        std::string text;
+        if (!std::getline(ConsoleInput(), text)) text.clear();
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        ++line;
+        return text;
+    }
+
+    // Next blank-separated token; empty at the end of the input.
+    std::string Token() {
+        while (true) {
+            size_t start = pending.find_first_not_of(" \t");
+            if (start != std::string::npos) {
+                size_t end = pending.find_first_of(" \t", start);
+                std::string token = pending.substr(start, end - start);
+                pending = end == std::string::npos ? std::string() : pending.substr(end);
+                return token;
+            }
+            if (!ConsoleInput().good() || ConsoleInput().peek() == EOF) return std::string();
+            pending = Line();
+        }
+    }
+
+    double Real() {
+        std::string token = Token();
+        double value = 0.0;
+        if (!token.empty() && !ParseReal(token, value)) Fail(token);
+        return value;
+    }
+
+    long Int() {
+        std::string token = Token();
+        long value = 0;
+        if (!token.empty() && !ParseInt(token, value)) Fail(token);
+        return value;
+    }
+
+    // Starts a number answer on a new line; the rest of that line is dropped
+    // after its numbers have been taken.
+    void StartNumbers() { pending = Line(); }
+    void EndNumbers() { pending.clear(); }
+
+    [[noreturn]] void Fail(const std::string& token) {
+        throw RunTimeError("read number from", kInputName, line,
+                           "invalid numeric format '" + token + "'");
+    }
+};
+
+// True for every answer except one that begins with "N" or "n".
+bool IsYes(const std::string& answer) {
+    return answer.empty() || (answer[0] != 'N' && answer[0] != 'n');
+}
+
+bool Contains(const std::string& text, const char* word) {
+    return text.find(word) != std::string::npos;
+}
+
+std::string WithSeparator(const std::string& path) {
+    if (path.empty() || path.back() == kPathSeparator) return path;
+    return path + kPathSeparator;
+}
+
+void PrintUsage() {
+    ConsoleLine();
+    for (const char* line :
+         {"Program TARNpelo, version: ", kVersionBanner,
+          "This program has been developed at PELO within the context of the", "EC-project KESTRIL",
+          "Installation for calculations with a new instrument: TARNpelo -i",
+          "Standard KESTRIL installation:                       TARNpelo -s",
+          "Otherwise start with the following commandline:",
+          "TARNpelo [DDDhhmm] [id_met] <path+defaultsfilename> <id_shift> <id_specout>",
+          "         <id_shif_appl>", "[...]   - required command line input",
+          "<...>   - optional (otherwise defaults in tarnpelo.dfa are applied)",
+          "          normal usage does not require optional parameters",
+          "DDDhhmm - DDD day number in year;hhmm hour minutes",
+          "id_met  - three letter code for instrument_identification",
+          "path+   - file with overall defaults, else tarnpelo.dfa",
+          "id_shift- identification (1 lettercode) for results of shift analysis",
+          "id_speco- identification (1 lettercode) for analysed simulated spectrum",
+          "id_shif_a identification (1 lettercode) interpolated shift values for each",
+          "          wavelength measured, if not specified results are in shiftlog.log"}) {
+        ConsoleLine(line);
+    }
+}
+
+// Standard mode: measurement directory and main path next to the "uvanalys"
+// directory that holds the working directory, or inside the working directory.
+void DeriveStandardPaths(InstallAnswers& a) {
+    std::string current = WithTrailingSeparator(WorkingDirectory());
+    std::string base = current;
+    size_t p = current.find("uvanalys");
+    if (p != std::string::npos) base = current.substr(0, p);
+    p = current.find("UVANALYS");
+    if (p != std::string::npos) base = current.substr(0, p);
+    a.measurementDirectory = base + "uvdata" + kPathSeparator;
+    Paths.MainPath = base + "uvanalys" + kPathSeparator;
+}
+
+void AskPaths(InstallAnswers& a, AnswerReader& in) {
+    if (a.standardMode) {
+        DeriveStandardPaths(a);
+    } else {
+        ConsoleLine("Provide the full path where measurements in two column ASC-II");
+        ConsoleLine("format will be located (wavelength irradiance (separated by spaces)");
+        a.measurementDirectory = in.Line();
+        ConsoleLine("NOTE1: PLOVEN1997-format is allowed");
+        ConsoleLine("NOTE2: KESTRIL-quadrel should be extracted with MERU-tool");
+        ConsoleLine();
+        ConsoleLine("Provide the main-path for the analysed results and default files");
+        Paths.MainPath = in.Line();
+    }
+    // An empty main path stands for the working directory.
+    Paths.MainPath = WithSeparator(Paths.MainPath);
+    Paths.SecondPath = Paths.MainPath;
+    Paths.ShiftRootPath = Paths.MainPath;
+    Paths.RefDataPath = Paths.MainPath + "etoz" + kPathSeparator;
+    Paths.RefDataPath2 = Paths.RefDataPath;
+    Paths.ActionSpectrumDir = Paths.RefDataPath;
+}
+
+// Copies the slit source into <main path><id>.sli: the pairs from the first
+// line that reads as two numbers on, at most 40000; mirrored (order reversed,
+// offsets negated) when the measurement was not mirrored yet.
+void CopySlitFunction(const std::string& source, bool mirrored, const std::string& target) {
+    TextIn in;
+    in.OpenOrThrow(source);
+    double* offsets = Spectra.MeasuredWavelengths;
+    double* responses = Spectra.MeasuredIrradiances;
+    long n = 0;
+    bool found = false;
+    while (!found && !in.Eof()) {
+        double x = 0.0, y = 0.0;
+        found = in.TryReal(x) && in.TryReal(y);
+        in.NextLine();
+        if (found) {
+            offsets[++n] = x;
+            responses[n] = y;
+        }
+    }
+    bool full = false;
+    while (found && !in.Eof()) {
+        if (n == kMaxSlitPairs) {
+            full = true;
+            break;
+        }
+        double x = in.Real();
+        double y = in.Real();
+        in.NextLine();
+        bool last = in.Eof();
+        // The last pair is kept only when it goes on ascending.
+        if (!last || x > offsets[n]) {
+            offsets[++n] = x;
+            responses[n] = y;
+        }
+    }
+    in.Close();
+    if (full) {
+        std::string text = "Slit function " + source + ": only the first " +
+                           IntText(kMaxSlitPairs) + " pairs copied";
+        LogLine(text);
+        ConsoleLine(text);
+    }
+
+    TextOut out;
+    out.Create(target);
+    if (mirrored) {
+        ConsoleLine("Slit function file created: " + target);
+        out.WriteLine("! " + source);
+        for (long i = 1; i <= n; ++i)
+            out.WriteLine(Fixed(offsets[i], 10, 4) + " " + Sci(responses[i]));
+    } else {
+        ConsoleLine("The line measurement is now mirrored to obtain the slit function");
+        ConsoleLine("Slit function file created: " + target);
+        out.WriteLine("! " + source + "  MIRRORED by TARNpelo");
+        // 0 - x: a centre offset of 0 stays 0.0000, not -0.0000.
+        for (long i = n; i >= 1; --i)
+            out.WriteLine(Fixed(0.0 - offsets[i], 10, 4) + " " + Sci(responses[i]));
+    }
+    out.Close();
+}
+
+void AskSlit(InstallAnswers& a, AnswerReader& in) {
+    ConsoleLine("Is the slit function available Y/N?");
+    if (!IsYes(in.Line())) {
+        a.slitChar = '0';
+        ConsoleLine("Triangular slit function with FWHM: " + Fixed(a.fwhm, 5, 2) + " is used");
+        ConsoleLine("NOTE: using measured slit function is preferable");
+        return;
+    }
+    a.slitChar = '1';
+    ConsoleLine("Provide slit function filename (full path and filename)");
+    std::string source = in.Line();
+    ConsoleLine();
+    ConsoleLine("If the slit was measured using a spectral line two steps are required");
+    ConsoleLine("to make the result a slit function:");
+    ConsoleLine("1- subtract the nominal wavelength of the line from the wavelength reading");
+    ConsoleLine("2- mirror the measured line in the nominal (=0 nm) wavelength");
+    ConsoleLine("If the second step is not performed answer the next question with N");
+    ConsoleLine("Is the slit function mirrored in the nominal wavelength?");
+    bool mirrored = IsYes(in.Line());
+    if (TextFileExists(source)) {
+        CopySlitFunction(source, mirrored, Paths.MainPath + a.id + ".sli");
+        return;
+    }
+    ConsoleLine("Slit function: " + source + " does not exist yet!");
+    ConsoleLine("Slit function should be made available");
+    ConsoleLine("Before using program; copy slit function in: " + Paths.MainPath);
+    ConsoleLine("slit name should be: " + a.id + ".sli");
+    ConsoleLine();
+    ConsoleLine("NOTE: slit function should be mirrored !!!");
+}
+
+void AskTimeCorrection(InstallAnswers& a, AnswerReader& in) {
+    ConsoleLine();
+    ConsoleLine("Do times in data-files refer to Universal Time (UT)?  Y/N");
+    std::fill(a.timeCorrection, a.timeCorrection + 4, 0L);
+    if (IsYes(in.Line())) return;
+    ConsoleLine();
+    ConsoleLine("Provide the time correction necessary to obtain UT:");
+    ConsoleLine("UT = time_correction + time_provided");
+    ConsoleLine("where time_correction  is given in:");
+    ConsoleLine("hours minutes and seconds as integers separated by spaces");
+    in.StartNumbers();
+    for (int i = 1; i <= 3; ++i) a.timeCorrection[i] = in.Int();
+    in.EndNumbers();
+}
+
+// Smallest k >= 1 with 2k x step >= FWHM (nm); 1 when the step is 0 or less.
+long HalfWidthPoints(double fwhm, double step) {
+    if (!(step > 0.0) || !(fwhm > 2.0 * step)) return 1;
+    double estimate = std::ceil(fwhm / (2.0 * step));
+    if (!(estimate < std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    long k = std::max(1L, static_cast<long>(estimate));
+    if (k > 1 && 2.0 * (k - 1) * step >= fwhm) --k;  // the division rounded up one too many
+    if (2.0 * k * step < fwhm) ++k;
+    return k;
+}
+
+void WriteInstrumentFile(const InstallAnswers& a, const std::string& path) {
+    CreateWithLines(path,
+                    {"ozonshi.dfa", "0 no_id_met", Cut("." + a.id, 10), a.measurementDirectory,
+                     Sci(a.rangeStart) + " " + Sci(a.rangeEnd) + " " + Sci(a.rangeStep),
+                     IntText(a.halfWidthPoints), std::string(1, a.slitChar), Sci(a.fwhm), "1"});
+}
+
+void WriteShortDefaults(const InstallAnswers& a, const std::string& path) {
+    const long* t = a.timeCorrection;
+    CreateWithLines(
+        path, {a.year, Sci(a.longitude) + " " + Sci(a.latitude), Sci(Analysis.MaximumShift),
+               Paths.MainPath, Paths.RefDataPath,
+               IntText(t[0]) + " " + IntText(t[1]) + " " + IntText(t[2]) + " " + IntText(t[3])});
+}
+
+// Keeps the dialogue's values in the engine's records.
+void ApplyAnswers(const InstallAnswers& a) {
+    Analysis.MeasurementYear = a.year;
+    Analysis.Longitude = a.longitude;
+    Analysis.Latitude = a.latitude;
+    Instrument.MeasurementExtension = Cut("." + a.id, 10);
+    Instrument.HeaderLineCount = 0;
+    Instrument.SettingsFileName = "ozonshi.dfa";
+    Instrument.MeasurementDirectory = a.measurementDirectory;
+    Instrument.RangeStart = a.rangeStart;
+    Instrument.RangeEnd = a.rangeEnd;
+    Instrument.RangeStep = a.rangeStep;
+    Instrument.Fwhm = a.fwhm;
+    Instrument.SlitChar = a.slitChar;
+    Instrument.HalfWidthPoints = a.halfWidthPoints;
+    Instrument.LineStep = 1;
+    for (int i = 0; i < 4; ++i) Analysis.TimeCorrection[i] = a.timeCorrection[i];
+}
+
+void PrintExample(const InstallAnswers& a) {
+    ConsoleLine();
+    ConsoleLine("TARNpelo has now been installed for: " + a.id);
+    ConsoleLine();
+    ConsoleLine("EXAMPLE of program call:");
+    ConsoleLine("TARNpelo DDDhhmm " + a.id + " " + Paths.MainPath + kShortDefaultsName + " s i w");
+    ConsoleLine();
+    ConsoleLine("    where DDDhhmm - stands for day number in year (DDD) hour and minutes");
+    ConsoleLine();
+    ConsoleLine("   End Procedure Install_DFA");
+}
+
+}  // namespace
+
+void HandleInstallOrUsage() {
+    std::string& word = CommandLine.ScanName;
+    if (Contains(word, "-s") || Contains(word, "-S")) word += "-i";
+    if (Contains(word, "-i") || Contains(word, "-I")) {
+        SetInternalDefaults();
+        Install_DFA();
+    } else {
+        PrintUsage();
+    }
+}
+
+void Install_DFA() {
+    InstallAnswers a{};
+    AnswerReader in;
+    const std::string& word = CommandLine.ScanName;
+    a.standardMode = Contains(word, "-s") || Contains(word, "-S");
+    ConsoleLine("   Start Procedure Install_DFA");
+    ConsoleLine();
+    ConsoleLine("Program TARNpelo, version: ");
+    ConsoleLine(kVersionBanner);
+    ConsoleLine("This program has been developed at PELO within the context of the");
+    ConsoleLine("KESTRIL and TAMOR project");
+    ConsoleLine(a.standardMode ? "Program was started with the -s = standard KESTRIL install option"
+                               : "Program was started with the -i = install option");
+    ConsoleLine();
+
+    ConsoleLine("Provide the year of the measurements (example: 1998)");
+    a.year = Cut(in.Line(), 4);
+    ConsoleLine("Provide the location of the measurements: longitude latitude");
+    ConsoleLine("in degrees.decimal separated by space");
+    in.StartNumbers();
+    a.longitude = in.Real();
+    a.latitude = in.Real();
+    in.EndNumbers();
+    ConsoleLine("Provide the three letter instrument_id (avoid: dfa or gle)");
+    a.id = Cut(in.Line(), 15);
+
+    AskPaths(a, in);
+
+    ConsoleLine(
+        "Provide (maximum) measured wavelength range and (representative) wavelength "
+        "step in spectra");
+    ConsoleLine("Program can handle variability in wavelength steps and ranges");
+    ConsoleLine("start wavelength    end wavelength   step in wavelength (nm)");
+    in.StartNumbers();
+    a.rangeStart = in.Real();
+    a.rangeEnd = in.Real();
+    a.rangeStep = in.Real();
+    in.EndNumbers();
+    ConsoleLine();
+    ConsoleLine("Provide Full Width at Half Maximum of the slit function (nm)");
+    in.StartNumbers();
+    a.fwhm = in.Real();
+    in.EndNumbers();
+    ConsoleLine();
+
+    AskSlit(a, in);
+    AskTimeCorrection(a, in);
+    ConsoleLine();
+    a.halfWidthPoints = HalfWidthPoints(a.fwhm, a.rangeStep);
+    ApplyAnswers(a);
+
+    std::string instrumentFile = Paths.MainPath + a.id + ".dfa";
+    ConsoleLine("Instrument specific defaults written to:");
+    ConsoleLine(instrumentFile);
+    WriteInstrumentFile(a, instrumentFile);
+    Instrument.NoIdMet = true;
+
+    std::string shortFile = Paths.MainPath + kShortDefaultsName;
+    ConsoleLine("General defaults (in short default-format) are written in:");
+    ConsoleLine(shortFile);
+    WriteShortDefaults(a, shortFile);
+    PrintExample(a);
+}
+
+void ReadShortDefaults(const std::string& name) {
+    LogLine("Reads short defaults: " + name);
+    TextIn in;
+    in.OpenOrThrow(name);
+    auto ended = [&] { return in.Eof(); };
+    for (int line = 1; line <= 5; ++line) {
+        if (ended()) {
+            LogLine(name + " ends after line " + IntText(line - 1) +
+                    ", inside its first 5 lines; the missing settings keep their built-in values");
+            in.Close();
+            return;
+        }
+        switch (line) {
+            case 1:
+                Analysis.MeasurementYear = in.ReadText(4);
+                break;
+            case 2:
+                Analysis.Longitude = in.Real();
+                Analysis.Latitude = in.Real();
+                in.NextLine();
+                break;
+            case 3:
+                Analysis.MaximumShift = in.Real();
+                in.NextLine();
+                break;
+            case 4:
+                Paths.MainPath = WithSeparator(in.ReadLine());
+                Paths.SecondPath = Paths.MainPath;
+                Paths.ShiftRootPath = Paths.MainPath;
+                break;
+            default:
+                Paths.RefDataPath = in.ReadLine();
+                Paths.RefDataPath2 = Paths.RefDataPath;
+                Paths.ActionSpectrumDir = Paths.RefDataPath;
+                break;
+        }
+    }
+    if (!ended()) {
+        for (long& t : Analysis.TimeCorrection) t = in.Int();
+        in.NextLine();
+    }
+    if (!ended()) {
+        std::string text = in.ReadLine();
+        Analysis.StdSlitChar = text.empty() ? ' ' : text[0];
+        Paths.StdSlitFileName = text.empty() ? std::string() : text.substr(1);
+    }
+    in.Close();
+}
 
 }  // namespace tarn

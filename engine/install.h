@@ -9,10 +9,15 @@ namespace tarn {
 // argument contains "-i"/"-I" ("-s"/"-S" adds "-i" and the standard layout).
 void HandleInstallOrUsage();
 
-// The install dialogue on the console; writes <id>.dfa, tarnpelo.dfa and <id>.sli.
+// The install dialogue: questions on standard output, one answer per line of
+// standard input (wavelengths and FWHM in nm, location in degrees).  Writes
+// <main path><id>.dfa, <main path>tarnpelo.dfa and, for a measured slit,
+// <main path><id>.sli (mirrored when the answer says it is not yet).
 void Install_DFA();
 
-// Reads the short defaults file `name` into the settings.
+// Reads the short defaults file `name` (as given): year, longitude and latitude
+// (degrees), maximum shift (nm), main path, reference-data path, and the
+// optional time correction and standardised slit lines.  Logs its name.
 void ReadShortDefaults(const std::string& name);
 
 }  // namespace tarn

@@ -3,11 +3,16 @@
 
 namespace tarn {
 
-// Reads <main path><id>.dfa into the instrument settings, sets GridMargin and
-// chooses the fine-grid step; halts with ERROR C1 when the file is missing.
+// Reads <main path><id>.dfa (lines 1-9; optional line 10 the irradiance factor,
+// line 11 the SD-shift threshold in nm) into the instrument settings, sets
+// GridMargin (nm) to SlitRangeFactor x FWHM + MaximumShift and chooses the
+// fine-grid step (LevelCount, SimulatedSpectrum[0]).  Halts with ERROR C1 when
+// the file is missing.
 void Inlezen_Instrument();
 
-// Writes the 24-line analysis settings file <main path><settings file name>.
+// Writes the 24-line analysis settings file <main path><settings file name>
+// from the settings in force (wavelengths in nm); line 23 holds the model grid
+// range with spike correction, else the span of the clipped windows.
 void WriteOzoneShiftSettings();
 
 }  // namespace tarn

@@ -5,7 +5,9 @@
 
 namespace tarn {
 
-// Reads the switches from `name` (or from the file its first line names).
+// Reads the 15 output switches and the 5 class-file switches from `name`
+// (<main path>output.dfa), or from the file its first line names (one level).
+// Writes two main-log lines: the name, and the spike-detection label line.
 void Specify_output(const std::string& name);
 
 }  // namespace tarn
