@@ -1,9 +1,38 @@
 #include "engine/slit_simulation.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "engine/engine_state.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
 namespace tarn {
 
-void BuildSlitKernel(SlitKernel& kernel, const std::string&, char, const std::string&, double,
-                     double) {
+namespace {
+
+constexpr int kMaxTriangleHalfWidth = kMaxKernelIndex / 2;  // m of the widest triangle
+constexpr double kCentreTolerance = 0.00001;                // nm
+
+// Arguments of the last simulation, the kernel built for it and the status of
+// its last convolution.
+struct SimulationUnit {
+    std::string Directory;     // at most 255 characters, ends in the separator
+    std::string OutputName;    // at most 40
+    std::string ThirdName;     // at most 40; kept, never used
+    std::string SlitFileName;  // at most 40
+    char SlitChar = '0';
+    double Start = 0.0, End = 0.0, OutputStep = 0.0, GridStep = 0.0, Fwhm = 0.0;  // nm
+    SlitKernel Kernel;
+    bool EndOfGrid = false;  // status of the last convolution: "EOF" when true, else "OK"
+    double LastValue = 0.0;
+    std::string Mode;  // "final", "not" or empty at start
+};
+
+SimulationUnit g_unit;
+
+// A kernel of one sample of weight 1: the spectrum itself at each wavelength.
+void SingleSampleKernel(SlitKernel& kernel) {
     kernel.Samples[0] = 1.0;
     kernel.Centre = 0;
     kernel.Sum = 1.0;
@@ -11,15 +40,251 @@ void BuildSlitKernel(SlitKernel& kernel, const std::string&, char, const std::st
     kernel.LastOffset = 0.0;
 }
 
-double ConvolveAt(const SlitKernel&, double, double, bool* endOfGrid) {
-    if (endOfGrid != nullptr) *endOfGrid = false;
-    return 0.0;
+// Triangle of full width at half maximum `fwhm` (nm): samples i/m rising to 1
+// at the centre m = Round(fwhm / gridStep) and falling back to 0, base 2 fwhm.
+void BuildTriangle(SlitKernel& kernel, double fwhm, double gridStep) {
+    long long m = RoundEven(fwhm / gridStep);
+    if (m < 1) {
+        LogLine("Slit triangle FWHM " + Fixed(fwhm, 8, 4) +
+                " nm is narrower than half the grid step " + Fixed(gridStep, 8, 4) +
+                " nm; the spectrum is taken without convolution");
+        SingleSampleKernel(kernel);
+        return;
+    }
+    double firstOffset = -fwhm;
+    double lastOffset = fwhm;
+    if (m > kMaxTriangleHalfWidth) {
+        LogLine("Slit triangle FWHM " + Fixed(fwhm, 8, 4) + " nm needs " + IntText(2 * m + 1) +
+                " kernel samples; cut to " + IntText(kMaxKernelIndex + 1) +
+                ", simulated values are not meaningful");
+        m = kMaxTriangleHalfWidth;
+        firstOffset = -m * gridStep;
+        lastOffset = m * gridStep;
+    }
+    const int half = static_cast<int>(m);
+    double* k = kernel.Samples;
+    k[0] = 0.0;
+    k[2 * half] = 0.0;
+    for (int i = 1; i <= half; ++i) {
+        k[i] = k[i - 1] + 1.0 / half;
+        k[2 * half - i] = k[2 * half - i + 1] + 1.0 / half;
+    }
+    double sum = 0.0;
+    for (int i = 1; i <= 2 * half; ++i) sum += k[i];
+    kernel.Centre = half;
+    kernel.Sum = sum;
+    kernel.FirstOffset = firstOffset;
+    kernel.LastOffset = lastOffset;
 }
 
-void RunSimulation(const std::string&, const std::string&, const std::string&, double, double,
-                   double, double, double, char, const std::string&) {}
+// Reads the slit-function file `path` into `kernel`: points (offset nm,
+// response) from above -SlitRangeFactor x fwhm to the first one above
+// +SlitRangeFactor x fwhm, each interval divided into Round(interval /
+// gridStep) linearly interpolated samples.  Text lines before the first pair
+// are skipped; a bad pair after it raises the run-time error.
+void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fwhm,
+                          double gridStep) {
+    TextIn in;
+    in.OpenOrThrow(path);
+    double x = 0.0, y = 0.0;
+    for (;;) {
+        bool numbers = in.TryReal(x) && in.TryReal(y);
+        in.NextLine();
+        if (numbers) break;
+        if (in.Eof()) {
+            x = y = 0.0;
+            break;
+        }
+    }
+    const double lowCut = -Engine.SlitRangeFactor * fwhm - 0.001;
+    const double highCut = Engine.SlitRangeFactor * fwhm - 0.001;
+    while (x <= lowCut) {
+        x = in.Real();
+        y = in.Real();
+        in.NextLine();
+    }
+    double* k = kernel.Samples;
+    k[0] = y;
+    kernel.FirstOffset = x;
+    kernel.LastOffset = x;
+    double sum = y;
+    int p = 0;
+    int centre = 0;
+    // Sample nearest offset 0, the centre when no sample lies on it.
+    int nearest = 0;
+    double nearestOffset = x;
+    bool cut = false;
+    while (!in.Eof()) {
+        const double x2 = in.Real();
+        const double y2 = in.Real();
+        in.NextLine();
+        const long long parts = RoundEven((x2 - x) / gridStep);
+        long long n = parts;
+        if (n > kMaxKernelIndex - p) {  // no sample index past the kernel's end
+            n = kMaxKernelIndex - p;
+            cut = true;
+        }
+        const double rise = parts > 0 ? (y2 - y) / static_cast<double>(parts) : 0.0;
+        double offset = x2;
+        for (long long i = 1; i <= n; ++i) {
+            ++p;
+            k[p] = k[p - 1] + rise;
+            sum += k[p];
+            offset = x2 - static_cast<double>(parts - i) * gridStep;
+            if (centre == 0 && offset > -kCentreTolerance && offset < kCentreTolerance) centre = p;
+            if (std::fabs(offset) < std::fabs(nearestOffset)) {
+                nearestOffset = offset;
+                nearest = p;
+            }
+        }
+        x = x2;
+        y = y2;
+        kernel.LastOffset = cut ? offset : x2;
+        if (x2 > highCut || p >= kMaxKernelIndex) break;
+    }
+    if (cut) {
+        LogLine("Slit function " + path + ": samples beyond kernel index " +
+                IntText(kMaxKernelIndex) + " dropped; simulated values are not meaningful");
+    }
+    if (centre == 0 && std::fabs(nearestOffset) >= kCentreTolerance) {
+        centre = nearest;
+        LogLine("Slit function " + path + ": no sample at offset 0 on the grid step " +
+                Fixed(gridStep, 6, 4) + " nm; the sample at offset " + Fixed(nearestOffset, 9, 5) +
+                " nm is taken as centre");
+    }
+    // The kernel in use is samples 0..2c; those past the last sample read are 0.
+    const int used = std::min(2 * centre, kMaxKernelIndex);
+    for (int j = p + 1; j <= used; ++j) k[j] = 0.0;
+    kernel.Centre = centre;
+    kernel.Sum = sum;
+}
 
-void RunFinalSimulation(const std::string&, const std::string&, const std::string&, double, double,
-                        double, double, double, char, const std::string&) {}
+// Convolution value at `wavelength` (nm) into g_unit's status.
+double ConvolveAndKeepStatus(double wavelength) {
+    bool endOfGrid = false;
+    double value = ConvolveAt(g_unit.Kernel, wavelength, g_unit.GridStep, &endOfGrid);
+    g_unit.EndOfGrid = endOfGrid;
+    g_unit.LastValue = value;
+    return value;
+}
+
+// Builds the kernel and fills SimulatedSpectrum from start to end (nm) at the
+// output step; in final mode also writes <directory><output name>.
+void SimulateSpectrum() {
+    BuildSlitKernel(g_unit.Kernel, g_unit.Directory, g_unit.SlitChar, g_unit.SlitFileName,
+                    g_unit.Fwhm, g_unit.GridStep);
+    const bool final = g_unit.Mode == "final";
+    if (!(g_unit.OutputStep > 0.0)) {
+        LogLine("Simulation output step " + Fixed(g_unit.OutputStep, 8, 4) +
+                " nm is not positive; no simulated values");
+        if (final) CreateWithLines(g_unit.Directory + g_unit.OutputName, {});
+        return;
+    }
+    TextOut out;
+    if (final) out.Create(g_unit.Directory + g_unit.OutputName);
+    const double topReach = kReferenceGridStart + kMaxGridIndex * g_unit.GridStep;
+    const long long kernelLength = std::min(2LL * g_unit.Kernel.Centre, 1LL * kMaxKernelIndex);
+    double firstBeyond = 0.0;
+    bool beyond = false;
+    double lambda = g_unit.Start;
+    do {
+        double v = ConvolveAndKeepStatus(lambda);
+        if (!beyond &&
+            GridIndex(lambda + g_unit.Kernel.FirstOffset, g_unit.GridStep) + kernelLength >
+                kMaxGridIndex) {
+            beyond = true;
+            firstBeyond = lambda;
+        }
+        long long k = GridIndex(lambda, g_unit.OutputStep);
+        if (final) out.WriteLine(Fixed(lambda, 6, 2) + " " + Fixed(v, 14, 8));
+        GridAt(Spectra.SimulatedSpectrum, k) = v;
+        lambda += g_unit.OutputStep;
+    } while (lambda <= g_unit.End + 0.0001);
+    if (final) out.Close();
+    if (beyond) {
+        LogLine("Simulation: the slit passes the end of the fine grid (" + Fixed(topReach, 8, 2) +
+                " nm) from " + Fixed(firstBeyond, 8, 2) +
+                " nm on; values there are not meaningful");
+    }
+}
+
+}  // namespace
+
+void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slitChar,
+                     const std::string& slitFile, double fwhm, double gridStep) {
+    if (!(gridStep > 0.0)) {
+        LogLine("Slit kernel: grid step " + Fixed(gridStep, 8, 4) +
+                " nm is not positive; the spectrum is taken without convolution");
+        SingleSampleKernel(kernel);
+        return;
+    }
+    if (slitChar != '1') {
+        BuildTriangle(kernel, fwhm, gridStep);
+    } else {
+        std::string path = directory + slitFile;
+        if (!TextFileExists(path)) {
+            BindMainLogIfAbsent(directory + kMainLogName);
+            HaltWithErrorBlock("Error in Simulation routine",
+                               "Unable to find slitfunction file:", "Error in Simulation routine",
+                               "Unable to find slitfunction file:", path, "S2");
+        }
+        ReadSlitFunctionFile(kernel, path, fwhm, gridStep);
+    }
+    if (kernel.Sum == 0.0) {
+        LogLine("Slit kernel sum is 0 (" + (slitChar == '1' ? directory + slitFile : "triangle") +
+                "); simulated values are set to 0");
+    }
+}
+
+double ConvolveAt(const SlitKernel& kernel, double wavelength, double gridStep, bool* endOfGrid) {
+    bool eof = false;
+    double value = 0.0;
+    const long long i0 =
+        gridStep > 0.0 ? GridIndex(wavelength + kernel.FirstOffset, gridStep) : kMaxGridIndex;
+    if (i0 >= kMaxGridIndex) {
+        eof = true;
+    } else {
+        const long long last = std::min<long long>(2LL * kernel.Centre, kMaxKernelIndex);
+        // Only grid points 1..40000 carry terms; each sample keeps its own grid point.
+        if (i0 + last >= 1) {
+            const long long jLow = std::max<long long>(0, 1 - i0);
+            const long long jHigh = std::min<long long>(last, kMaxGridIndex - i0);
+            const double* fine = Spectra.FineSpectrum;
+            for (long long j = jLow; j <= jHigh; ++j) value += kernel.Samples[j] * fine[i0 + j];
+        }
+        const double endWavelength =
+            kReferenceGridStart + static_cast<double>(i0 + last) * gridStep;
+        if (wavelength + kernel.LastOffset - 0.0001 > endWavelength || i0 + last > kMaxGridIndex)
+            eof = true;
+        value = kernel.Sum != 0.0 ? value / kernel.Sum : 0.0;
+    }
+    if (endOfGrid != nullptr) *endOfGrid = eof;
+    return value;
+}
+
+void RunSimulation(const std::string& directory, const std::string& outputName,
+                   const std::string& thirdName, double start, double end, double outputStep,
+                   double gridStep, double fwhm, char slitChar, const std::string& slitFile) {
+    if (g_unit.Mode != "final") g_unit.Mode = "not";
+    g_unit.Directory = Cut(directory, 255);
+    g_unit.OutputName = Cut(outputName, 40);
+    g_unit.ThirdName = Cut(thirdName, 40);
+    g_unit.SlitFileName = Cut(slitFile, 40);
+    g_unit.SlitChar = slitChar;
+    g_unit.Start = start;
+    g_unit.End = end;
+    g_unit.OutputStep = outputStep;
+    g_unit.GridStep = gridStep;
+    g_unit.Fwhm = fwhm;
+    SimulateSpectrum();
+}
+
+void RunFinalSimulation(const std::string& directory, const std::string& outputName,
+                        const std::string& thirdName, double start, double end, double outputStep,
+                        double gridStep, double fwhm, char slitChar, const std::string& slitFile) {
+    g_unit.Mode = "final";
+    RunSimulation(directory, outputName, thirdName, start, end, outputStep, gridStep, fwhm,
+                  slitChar, slitFile);
+}
 
 }  // namespace tarn
