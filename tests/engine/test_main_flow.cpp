@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/engine_state.h"
 #include "engine/main_flow.h"
 #include "engine/program_state.h"
@@ -90,6 +92,108 @@ TEST_F(FlowTest, OptionWordWithoutAnAmountBeforeNoFitStillFits) {
     EXPECT_EQ(Scan.HeaderLines[0], "");
     EXPECT_EQ(Flow.GivenOzone, 0);
     EXPECT_NE(ConsoleText().find("Warning"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarn
+
+namespace tarn {
+namespace {
+
+// Whole runs of the program in a fresh working directory.
+class ProgramRunTest : public test::TempDirTest {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        test::MakeDirs(Path("uvanalys"));
+        WriteFile(Path("uvanalys/abc.dfa"),
+                  "ozonshi.dfa\n0\n.abc\nuvdata/\n290 400 0.5\n1\n0\n1.0\n1\n");
+    }
+
+    // True when `lines` holds `expected` in this order (other lines may come between).
+    static bool InOrder(const std::vector<std::string>& lines,
+                        const std::vector<std::string>& expected) {
+        size_t next = 0;
+        for (const std::string& line : lines) {
+            if (next < expected.size() && line.rfind(expected[next], 0) == 0) ++next;
+        }
+        return next == expected.size();
+    }
+};
+
+TEST_F(ProgramRunTest, MissingScanTakesTheErrorPathAndEndsNormally) {
+    std::string out;
+    ASSERT_EQ(test::RunTarnpelo(Dir(), {"1731200", "abc"}, &out), 0);
+    EXPECT_EQ(ReadFile(Path("check.chk")), "error\n");
+    EXPECT_FALSE(test::FileExists(Path("uvanalys/check.chk")));
+    std::vector<std::string> log = ReadLines(Path("tarnpelo.log"));
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "");  // a new log starts with one empty line
+    EXPECT_EQ(log[1], kVersionBanner);
+    EXPECT_EQ(log[2].rfind("! Calculated : ", 0), 0u);
+    EXPECT_TRUE(
+        InOrder(log, {"Specified defaults for TARNpelo do not exist:", "Internal defaults used",
+                      "End reading defaults", "procedure Inlezen_Instrument",
+                      "Analysing Measurement: uvdata/abc/1731200.abc   Year: 1998",
+                      "IO error finding:  uvdata/abc/1731200.abc", "END of Program "}));
+    EXPECT_TRUE(InOrder(test::SplitLines(out),
+                        {"Specified Default-file does NOT exist", "", kVersionBanner,
+                         "Analysing Measurement: 1731200.abc   Year: 1998", "Start Analyses",
+                         "IO error finding:  uvdata/abc/1731200.abc", "END of analysis "}));
+    // The result tree is made before the scan is looked for.
+    for (const char* dir : {"uvanalys/abc/shift", "uvanalys/abc/qaqc/struc", "uvanalys/abc/trans",
+                            "uvanalys/abc/qaqc/flagstat"}) {
+        EXPECT_TRUE(test::FileExists(Path(dir))) << dir;
+    }
+    // The elapsed time closes the console output.
+    std::vector<std::string> lines = test::SplitLines(out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 1], "");
+    std::string end = lines[lines.size() - 2];
+    ASSERT_EQ(end.size(), std::string("END of analysis 00:00:00.00 sec").size()) << end;
+    EXPECT_EQ(end.substr(end.size() - 4), " sec");
+}
+
+TEST_F(ProgramRunTest, SecondRunMarksTheLogAsANewAnalysis) {
+    test::RunTarnpelo(Dir(), {"1731200", "abc"});
+    size_t before = ReadLines(Path("tarnpelo.log")).size();
+    test::RunTarnpelo(Dir(), {"1731200", "abc"});
+    std::vector<std::string> log = ReadLines(Path("tarnpelo.log"));
+    ASSERT_GT(log.size(), before + 4);
+    EXPECT_EQ(log[before], "");
+    EXPECT_EQ(log[before + 1], "NEW ANALYSIS");
+    EXPECT_EQ(log[before + 2], "");
+    EXPECT_EQ(log[before + 3], kVersionBanner);
+}
+
+TEST_F(ProgramRunTest, ScanWithoutPairsInRangeEndsWithOneLogLine) {
+    test::MakeDirs(Path("uvdata/abc"));
+    WriteFile(Path("uvdata/abc/1731200.abc"), "200 1\n240 2\n");
+    std::string out;
+    ASSERT_EQ(test::RunTarnpelo(Dir(), {"1731200", "abc"}, &out), 0);
+    std::vector<std::string> log = ReadLines(Path("tarnpelo.log"));
+    EXPECT_EQ(log.back(), "uvdata/abc/1731200.abc Wavelengths out of range:  250.00  410.00nm");
+    EXPECT_EQ(ReadFile(Path("uvanalys/check.chk")), "OK\n");
+    EXPECT_EQ(out.find("END of analysis"), std::string::npos);
+}
+
+TEST_F(ProgramRunTest, MissingInstrumentFileHaltsWithExitCodeOne) {
+    std::string out;
+    EXPECT_EQ(test::RunTarnpelo(Dir(), {"1731200", "xyz"}, &out), 1);
+    EXPECT_NE(out.find("Program Halted; ERROR C1"), std::string::npos);
+}
+
+TEST_F(ProgramRunTest, UnreadableScanNumberIsARunTimeError) {
+    test::MakeDirs(Path("uvdata/abc"));
+    WriteFile(Path("uvdata/abc/1731200.abc"), "300 1\n300.5 x\n");
+    std::string err;
+    EXPECT_EQ(test::RunTarnpelo(Dir(), {"1731200", "abc"}, nullptr, &err), 2);
+    EXPECT_NE(err.find("uvdata/abc/1731200.abc"), std::string::npos) << err;
+    EXPECT_NE(err.find("line 2"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    // Files written before the error stay whole.
+    EXPECT_EQ(ReadFile(Path("uvanalys/check.chk")), "OK\n");
+    EXPECT_EQ(ReadFile(Path("uvanalys/meting.met")), "  300.0000  1.00000000000000E+0000\n");
 }
 
 }  // namespace
