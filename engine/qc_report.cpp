@@ -1,7 +1,29 @@
 #include "engine/qc_report.h"
 
+#include <algorithm>
+
+#include "engine/engine_state.h"
+#include "engine/qc_report_state.h"
+
 namespace tarn {
 
-void QC_report() {}
+QcReportState QcReport;
+
+double PercentDeviation(double sd, double mean) {
+    // A ratio mean of 0 (every reading of the interval 0) has no relative
+    // deviation; 999.99 fills the 6:2 field as the largest value it holds.
+    if (mean == 0.0) return 999.99;
+    return 100.0 * sd / mean;
+}
+
+double MeasuredWavelengthAtIndex(long index) {
+    return Spectra
+        .MeasuredWavelengths[std::clamp(index, 1L, static_cast<long>(kMaxMeasuredPoints))];
+}
+
+void QC_report() {
+    WriteDailyQualityTable();
+    WriteQualityFlags();
+}
 
 }  // namespace tarn

@@ -1,2 +1,210 @@
 // Daily quality table: first half of the QC report.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "engine/engine_state.h"
 #include "engine/qc_report.h"
+#include "engine/qc_report_state.h"
+#include "platform/console.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr double kNoScore = 999.999;
+constexpr double kTermBound = 100.0;
+
+std::string DailyQualityPath() {
+    return ResultDirectory() + Paths.QaqcSubdir + CommandLine.ScanName.substr(0, 3) +
+           Paths.DailyQualityName + "." + CommandLine.IdMet;
+}
+
+std::string IntervalLine(const char* label, int interval) {
+    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
+           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
+           Fixed(Qc.QcIntervals[interval][1], 6, 2);
+}
+
+void CreateDailyQualityFile(const std::string& path) {
+    const QcReportState& r = QcReport;
+    TextOut out;
+    out.Create(path);
+    out.WriteLine(std::string("!") + kVersionBanner);
+    out.WriteLine("! Quality check shift and structure");
+    out.WriteLine(IntervalLine("sh1", 1));
+    out.WriteLine(IntervalLine("sh2", 2));
+    out.WriteLine("! wave indicates lowest wavelength where " + IntW(Qc.StartRunLength, 2) +
+                  " successive readings");
+    out.WriteLine("! meet criterium for structural checks");
+    out.WriteLine("! pos and neg indicate respectively:");
+    out.WriteLine("! the number of readings that meet or exceed criterium for structural checks");
+    out.WriteLine("! number of criteria: " + IntW(r.CriteriaCount, 2));
+    for (int j = 1; j <= r.CriteriaCount; ++j) {
+        double c = Qc.CriterionDeviation[j];
+        out.WriteLine("! criterium CR" + IntW(j, 2) + " structure check: " +
+                      Fixed(1.0 / (1.0 + c), 6, 3) + " - " + Fixed(1.0 + c, 6, 3));
+    }
+    std::string title = "!date_time sza  sh1:mean sd  n    sh2:mean sd  n  ";
+    for (int j = 1; j <= r.CriteriaCount; ++j)
+        title += "CR_" + IntText(j) + "_wav pos  neg  shape_score ";
+    title += "    %_efuv below wave       %_efuv above wave   ";
+    title += "irrad_first  max_irr_below trans1   sd_1 % trans2  sd_2 % transall sd_all %";
+    title += "   ER1      sd_ER1     ER2      sd_ER2   number_of_spikes_above_starting_wavelength";
+    out.WriteLine(title);
+    out.Close();
+}
+
+// Root-mean-square relative deviation (percent) of the pair ratios above the
+// start of criterion j.
+double ShapeScore(int j) {
+    long counted = QcOut.MeetCount[j] + QcOut.ExceedCount[j];
+    if (counted == 0) return kNoScore;
+    return 100.0 * std::sqrt(QcOut.DeviationSquareSum[j] / counted);
+}
+
+// (value / limit)^2, bounded at 100; a limit of 0 gives the bound.
+double QTerm(double value, double limit) {
+    if (limit == 0.0) return kTermBound;
+    double ratio = value / limit;
+    return std::min(ratio * ratio, kTermBound);
+}
+
+// One-number summary of shift, shape, start irradiance, scan variability and
+// spikes above irradiance level 2.
+double QualityIndex() {
+    const QcReportState& r = QcReport;
+    double d1 = QTerm(r.Interval[1].MeanShift, Qc.Shift1Limits[1]);
+    double d2 = QTerm(r.Interval[2].MeanShift, Qc.Shift2Limits[1]);
+    double d3 = QTerm(r.ShapeScore[r.StartCriterion], Qc.ShapeLimits[1]);
+    double irradiance = QcOut.MaxIrradianceBelowStart > QcOut.StartIrradiance
+                            ? QcOut.MaxIrradianceBelowStart
+                            : QcOut.StartIrradiance;
+    double d4 = QTerm(irradiance, Qc.IrradianceLevels[2]);
+    double d5 = kTermBound;
+    if (QcOut.RatioMean2 > 0.0)
+        d5 = QTerm(100.0 * QcOut.RatioSd2 / QcOut.RatioMean2, Qc.ShapeLimits[1]);
+    return std::sqrt((d1 + d2 + d3 + d4 + d5 + QcOut.DetectedAboveLevel2) / 5.0);
+}
+
+// Hour of the scan from characters 4-7 of its name (hhmm); 0 for a part that
+// is not a number.
+double ScanHour() {
+    const std::string& name = CommandLine.ScanName;
+    long hh = 0, mm = 0;
+    if (name.size() < 5 || !ParseInt(name.substr(3, 2), hh)) hh = 0;
+    if (name.size() < 7 || !ParseInt(name.substr(5, 2), mm)) mm = 0;
+    return hh + mm / 60.0;
+}
+
+void PrepareReportState() {
+    QcReportState& r = QcReport;
+    // The structure check has already brought both settings into range and
+    // logged it; they are kept in range here as well.
+    r.CriteriaCount = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
+    r.StartCriterion = std::clamp(Qc.StartCriterion, 1, r.CriteriaCount);
+    r.StartWavelength = MeasuredWavelengthAtIndex(QcOut.StartIndex[r.StartCriterion]);
+    r.ScanHour = ScanHour();
+    r.OzoneIndication = Flow.GivenOzone * 3700.0;
+}
+
+std::string ShiftPart(const IntervalShiftStats& s) {
+    return Fixed(s.MeanShift, 6, 3) + " " + Fixed(s.SdShift, 5, 3) + " " + IntW(s.WindowsUsed, 3) +
+           "  ";
+}
+
+std::string RatioPart(double mean, double sd) {
+    return Fixed(mean, 6, 4) + " " + Fixed(PercentDeviation(sd, mean), 6, 2);
+}
+
+// Columns after the criteria: effective-UV fractions, irradiances, ratios,
+// error ratios, late exceedings, spike counts, hour, Q_index and ozone.
+std::string RowTail() {
+    const QcReportState& r = QcReport;
+    const QcResults& q = QcOut;
+    std::string row = Fixed(q.EfuvBelowStart, 10, 3) + " %< " + Fixed(r.StartWavelength, 6, 2) +
+                      "   " + Fixed(q.EfuvAboveLast, 10, 3) + " %> " +
+                      Fixed(Instrument.RangeEnd, 6, 2) + "   ";
+    row += Fixed(q.StartIrradiance, 12, 8) + " " + Fixed(q.MaxIrradianceBelowStart, 12, 8) + "   ";
+    row += RatioPart(q.RatioMean1, q.RatioSd1) + " % ";
+    row += RatioPart(q.RatioMean2, q.RatioSd2) + " % " + RatioPart(q.RatioMeanAll, q.RatioSdAll) +
+           " %   ";
+    row += Fixed(r.Interval[1].MeanErrorRatio, 8, 5) + " " +
+           Fixed(r.Interval[1].SdErrorRatio, 8, 5) + "   " +
+           Fixed(r.Interval[2].MeanErrorRatio, 8, 5) + " " +
+           Fixed(r.Interval[2].SdErrorRatio, 8, 5);
+    for (int j = r.StartCriterion + 1; j <= r.CriteriaCount; ++j)
+        row += " spikes_at_CR" + IntText(j) + " " + IntText(q.LateExceedCount[j]) + "  ";
+    std::string level2 = Fixed(Qc.IrradianceLevels[2], 14, 8) + " ";
+    std::string level1 = Fixed(Qc.IrradianceLevels[1], 14, 8) + " ";
+    row += " median_spikes_detected_above: " + level2 + IntW(q.DetectedAboveLevel2, 5) + " " +
+           level1 + IntW(q.DetectedAboveLevel1, 5);
+    row += " median_spikes_corrected_above: " + level2 + IntW(q.CorrectedAboveLevel2, 5) + " " +
+           level1 + IntW(q.CorrectedAboveLevel1, 5);
+    row += "  " + Fixed(r.ScanHour, 8, 4) + "  Q_index " + Fixed(QualityIndex(), 8, 2) +
+           " ozone_indication: " + Fixed(r.OzoneIndication, 7, 2) + " DU";
+    return row;
+}
+
+}  // namespace
+
+void WriteDailyQualityTable() {
+    QcReportState& r = QcReport;
+    PrepareReportState();
+    bool table = Engine.Switches.Q_flag;
+    bool log = Engine.Switches.Log_main_tarn;
+    std::string path = DailyQualityPath();
+    if (table && !TextFileExists(path)) CreateDailyQualityFile(path);
+
+    ShiftWindowStatistics(Qc.QcIntervals[1][0], Qc.QcIntervals[1][1], r.Interval[1]);
+    ShiftWindowStatistics(Qc.QcIntervals[2][0], Qc.QcIntervals[2][1], r.Interval[2]);
+    ConsoleLine("Wavelength Shift UVB: " + Fixed(r.Interval[1].MeanShift, 7, 2) +
+                " nm  Relative Struct. dev.: " + Fixed(r.Interval[1].MeanErrorRatio, 10, 3));
+    ConsoleLine("Wavelength Shift UVA: " + Fixed(r.Interval[2].MeanShift, 7, 2) +
+                " nm  Relative Struct. dev.: " + Fixed(r.Interval[2].MeanErrorRatio, 10, 3));
+    ConsoleLine();
+
+    TextOut row;
+    if (table) row.Append(path);
+    std::string head = CommandLine.ScanName + " " + Fixed(Scan.SolarZenithAngle, 6, 2) + " " +
+                       ShiftPart(r.Interval[1]) + ShiftPart(r.Interval[2]);
+    if (table) row.Write(head);
+    TextOut logFile;
+    if (log) {
+        logFile.Append(Engine.MainLogFile);
+        logFile.WriteLine(head);
+    }
+    for (int j = 1; j <= r.CriteriaCount; ++j) {
+        r.ShapeScore[j] = ShapeScore(j);
+        double start = MeasuredWavelengthAtIndex(QcOut.StartIndex[j]);
+        std::string counts =
+            IntW(QcOut.MeetCount[j], 4) + " " + IntW(QcOut.ExceedCount[j], 4) + " ";
+        if (table)
+            row.Write(Fixed(start, 6, 2) + " " + counts + Fixed(r.ShapeScore[j], 10, 2) + "    ");
+        if (log) {
+            logFile.WriteLine("criterium: " + Fixed(Qc.CriterionDeviation[j], 6, 3) + " " +
+                              Fixed(start, 6, 2) + " " + counts + Fixed(r.ShapeScore[j], 12, 2) +
+                              "  %");
+        }
+    }
+    QcOut.EfuvBelowStart *= 100.0;
+    QcOut.EfuvAboveLast *= 100.0;
+    if (log) {
+        logFile.WriteLine(Fixed(QcOut.EfuvBelowStart, 10, 3) + " %< " +
+                          Fixed(r.StartWavelength, 6, 2));
+        logFile.WriteLine(Fixed(QcOut.EfuvAboveLast, 10, 3) + " %> " +
+                          Fixed(Instrument.RangeEnd, 6, 2));
+        logFile.WriteLine("First wavelength: " + Fixed(r.StartWavelength, 6, 2) +
+                          " First irradiance: " + Fixed(QcOut.StartIrradiance, 12, 8) +
+                          " highest below: " + Fixed(QcOut.MaxIrradianceBelowStart, 12, 8));
+        logFile.Close();
+    }
+    if (table) {
+        row.WriteLine(RowTail());
+        row.Close();
+    }
+}
+
+}  // namespace tarn
