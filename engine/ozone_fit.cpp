@@ -1,14 +1,613 @@
 #include "engine/ozone_fit.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "engine/date_arithmetic.h"
+#include "engine/engine_state.h"
+#include "engine/slit_simulation.h"
+#include "engine/solar_position.h"
+#include "engine/wavelength_shift.h"
+#include "platform/console.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
 namespace tarn {
 
-void RunOzoneSimulation(const std::string&, const std::string&, const std::string&,
-                        const std::string&, double, double, double, char, double& shift,
-                        double& uncertainty, double& errorRatio, double&, double&,
-                        const std::string&) {
-    shift = 0.0;
-    uncertainty = 0.0;
-    errorRatio = 0.0;
+OzoneFitState OzoneFit;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kEarthRadius = 6370.0;  // km
+constexpr double kGoldenFraction = 0.381966;
+constexpr double kBrentAbsoluteTolerance = 1e-10;
+constexpr int kBrentMaxIterations = 10;
+constexpr double kModelZenithLimit = 89.0;  // degrees
+constexpr const char* kTraceName = "ozsimlog.log";
+constexpr const char* kLayerFileName = "ozsimuY.dfa";
+constexpr const char* kModuleLine = "Error in OzSimu routine";
+
+bool Contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Characters first..first+count-1 (0-based) of `text`, fewer at its end.
+std::string Part(const std::string& text, size_t first, size_t count) {
+    return first < text.size() ? text.substr(first, count) : std::string();
+}
+
+// Logs once per run that a wavelength range (nm) reaches past the fine grid
+// 250 nm .. 250 + 40000 x step; the loops then leave those cells out.
+void CheckGridRange(double low, double high, double step) {
+    if (OzoneFit.RangeWarningLogged) return;
+    if (low >= kReferenceGridStart && GridIndex(high, step) <= kMaxGridIndex) return;
+    OzoneFit.RangeWarningLogged = true;
+    LogLine("OzSimu: wavelengths " + Fixed(low, 8, 3) + " to " + Fixed(high, 8, 3) +
+            " nm reach outside the fine grid " + Fixed(kReferenceGridStart, 8, 3) + " to " +
+            Fixed(kReferenceGridStart + kMaxGridIndex * step, 8, 3) +
+            " nm; cells outside it are left out");
+}
+
+// Sets cells from..to (both included, clamped to the grid) to `value`.
+void FillCells(double (&grid)[kSpectrumSize], long long from, long long to, double value) {
+    long long first = std::max(from, 0LL);
+    long long last = std::min(to, static_cast<long long>(kMaxGridIndex));
+    for (long long i = first; i <= last; ++i) grid[i] = value;
+}
+
+// Fills cells cell+1..k by adding `slope` to `start` once per cell.
+void InterpolateCells(double (&grid)[kSpectrumSize], long long cell, long long k, double start,
+                      double slope) {
+    long long first = cell + 1;
+    double value = start;
+    if (first < 0) {  // cells below the grid are passed over
+        value += slope * static_cast<double>(-first);
+        first = 0;
+    }
+    long long last = std::min(k, static_cast<long long>(kMaxGridIndex));
+    for (long long i = first; i <= last; ++i) {
+        value += slope;
+        grid[i] = value;
+    }
+}
+
+// A reference file read point by point with one point of look-ahead, so that
+// "the file has ended" means that no further point follows (trailing empty
+// lines hold no point).
+struct ReferenceReader {
+    TextIn File;
+    double Offset;  // nm, added to every wavelength
+    bool HasNext;
+    double NextWavelength, NextValue;
+};
+
+void ReadAhead(ReferenceReader& r) {
+    double wavelength = r.File.Real();
+    if (r.File.Eof()) {  // nothing but blanks was left, or a line without a value
+        r.HasNext = false;
+        return;
+    }
+    double value = r.File.Real();
+    r.File.NextLine();
+    r.NextWavelength = wavelength + r.Offset;
+    r.NextValue = value;
+    r.HasNext = true;
+}
+
+bool NextPoint(ReferenceReader& r, double& wavelength, double& value) {
+    if (!r.HasNext) return false;
+    wavelength = r.NextWavelength;
+    value = r.NextValue;
+    ReadAhead(r);
+    return true;
+}
+
+// Reads one reference spectrum onto `grid` over grid low - GridMargin .. grid
+// high + GridMargin.  Above the last point the grid holds the last value
+// (holdLast) or 0.
+void LoadReferenceFile(const std::string& path, double offset, double (&grid)[kSpectrumSize],
+                       bool holdLast) {
+    const OzoneFitState& s = OzoneFit;
+    const double step = s.GridStep;
+    const double low = s.GridLow - s.GridMargin;
+    const double high = s.GridHigh + s.GridMargin;
+    CheckGridRange(low, high, step);
+
+    ReferenceReader r;
+    r.File.OpenOrThrow(path);
+    r.Offset = offset;
+    ReadAhead(r);
+    double wavelength = 0.0, value = 0.0;
+    if (!NextPoint(r, wavelength, value)) {
+        LogLine("OzSimu: no data in " + path);
+        return;
+    }
+    while (wavelength < kReferenceGridStart && r.HasNext) NextPoint(r, wavelength, value);
+
+    long long cell = GridIndex(wavelength, step);
+    if (wavelength > low) FillCells(grid, GridIndex(low, step), cell, value);
+
+    double sum = 0.0, last = 0.0;
+    long count = 0;
+    while (true) {
+        sum += value;
+        ++count;
+        last = value;
+        if (!r.HasNext) {  // the first point in range is the file's last
+            GridAt(grid, cell) = sum / count;
+            break;
+        }
+        NextPoint(r, wavelength, value);
+        long long k = GridIndex(wavelength, step);
+        bool ended = !r.HasNext;
+        if (k <= cell && !ended) {
+            cell = k;
+            continue;
+        }
+        if (k > cell) {
+            GridAt(grid, cell) = sum / count;
+            if (k > cell + 1) InterpolateCells(grid, cell, k, last, (value - last) / (k - cell));
+            cell = k;
+            // The file's last point, alone in its cell, keeps its value.
+            if (ended) GridAt(grid, cell) = value;
+        } else {
+            GridAt(grid, cell) = (sum + value) / (count + 1);
+        }
+        if (wavelength > high || ended) break;
+        sum = 0.0;
+        count = 0;
+    }
+    if (high > wavelength) {
+        FillCells(grid, GridIndex(wavelength, step), GridIndex(high, step), holdLast ? value : 0.0);
+    }
+    r.File.Close();
+}
+
+// Fatal error block of the stage; the log goes to `logPath` when that file is
+// absent (it is then created and bound as the main log).
+[[noreturn]] void Halt(const std::string& logPath, const std::string& what, const std::string& path,
+                       const std::string& code) {
+    BindMainLogIfAbsent(logPath);
+    HaltWithErrorBlock(kModuleLine, what, kModuleLine, what, path, code);
+}
+
+void ReadStepGroup(TextIn& file, const std::string& path, int& stepCount) {
+    long n = file.Int();
+    file.NextLine();
+    if (n >= 1 && n <= 7) {
+        for (int i = 1; i <= n; ++i) StepTable.Steps[i] = file.Real();
+        stepCount = static_cast<int>(n);
+    } else {
+        LogLine("OzSimu: shift step count " + IntText(n) + " on line 20 of " + path +
+                " outside 1..7; the step sizes in force are kept");
+    }
+    file.NextLine();
+    OzoneFit.GridMargin = file.Real();
+    Engine.SlitRangeFactor = file.Real();
+    file.NextLine();
+}
+
+// The finest shift step: step n of line 21, or the finest step in use when
+// line 20 gave no usable count; the grid step when no step is positive.
+double ChooseOutputStep(int stepCount) {
+    int level = stepCount;
+    if (level < 1) level = std::clamp(StepTable.LevelCount, 1, 7);
+    double step = StepTable.Steps[level];
+    if (step > 0.0) return step;
+    LogLine("OzSimu: shift step " + IntText(level) + " is not positive; the grid step " +
+            Fixed(OzoneFit.GridStep, 6, 3) + " nm is used as output step");
+    return OzoneFit.GridStep;
+}
+
+void ReadOzoneLayerFile() {
+    OzoneFitState& s = OzoneFit;
+    std::string path = s.MainPath + kLayerFileName;
+    if (!TextFileExists(path)) {
+        s.PressureFractionAbove = 0.05;
+        s.FractionInLayer = 0.00001;
+        s.LayerHeight = 25.0;
+        return;
+    }
+    TextIn file;
+    file.OpenOrThrow(path);
+    s.PressureFractionAbove = file.Real();
+    s.FractionInLayer = file.Real();
+    file.NextLine();
+    s.LayerHeight = file.Real();
+    file.Close();
+}
+
+void Trace(const std::string& line) {
+    AppendLines(OzoneFit.MainPath + kTraceName, {line});
+}
+
+std::string TracePoint(int i, double u, double fu) {
+    return IntText(i) + " " + Fixed(u, 8, 3) + " " + Fixed(fu, 10, 6);
+}
+
+// The main-log line of the result.
+std::string ResultLine() {
+    const OzoneFitState& s = OzoneFit;
+    std::string dateTime = IntW(s.Year, 4) + " " + IntW(s.Month, 2) + " " + IntW(s.Day, 2) + " " +
+                           IntW(s.Hour, 2) + " " + IntW(s.Minute, 2) + " ";
+    return dateTime + " " + Fixed(s.ZenithAngle, 6, 2) + " " + Fixed(s.ModelZenithAngle, 6, 2) +
+           " " + Fixed(s.Dobson, 6, 2) + " " + Fixed(s.Ozone, 7, 4) + " " + Fixed(s.Shift, 5, 3) +
+           " " + Fixed(s.Uncertainty, 5, 3) + "  " + Fixed(s.ErrorRatio, 8, 5) + " " + s.Status;
+}
+
+// Parses two characters of the file code; on failure logs the conversion
+// message with `label` and returns false.
+bool FileCodeField(size_t first, const char* label, uint16_t& part, std::string& message) {
+    long value = 0;
+    bool ok = ParseInt(Part(OzoneFit.FileCode, first, 2), value);
+    part = static_cast<uint16_t>(value);
+    if (!ok) {
+        message = "Error occurred in OzSimu in filename to time-date conversion";
+        LogLine(message + label + OzoneFit.FileCode + " MMDDhhmmYYYY");
+    }
+    return ok;
+}
+
+// Terms of the clear-sky model that depend only on the zenith angle and the
+// ozone-layer height; kept between calls, as the model runs cell by cell.
+struct GeometryTerms {
+    double Theta = -1.0, Height = -1.0;  // degrees, km: the arguments they belong to
+    double Mu, AirMass, F, Slant;
+};
+
+GeometryTerms g_geometry;
+
+const GeometryTerms& Geometry(double theta, double height) {
+    GeometryTerms& g = g_geometry;
+    if (g.Theta == theta && g.Height == height) return g;
+    g.Theta = theta;
+    g.Height = height;
+    g.Mu = std::cos(kPi * theta / 180.0);
+    g.AirMass = 35.0 / std::sqrt(1224.0 * g.Mu * g.Mu + 1.0);
+    g.F = 0.08 * theta / 180.0 + 0.92 * (180.0 - theta) / 180.0;
+    // Slant-path factor of a thin ozone layer at the height over a spherical Earth.
+    g.Slant = (1.0 + height / kEarthRadius) / std::sqrt(g.Mu * g.Mu + 2.0 * height / kEarthRadius);
+    return g;
+}
+
+}  // namespace
+
+void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
+                        const std::string& settingsFile, const std::string& fileCode, double fitLow,
+                        double fitHigh, double fwhm, char slitChar, double& shift,
+                        double& uncertainty, double& errorRatio, double& ozone, double& zenithAngle,
+                        const std::string& option) {
+    OzoneFitState& s = OzoneFit;
+    s.MainPath = mainPath;
+    s.RefDataPath = refDataPath;
+    s.SettingsFile = settingsFile;
+    s.FileCode = fileCode;
+    s.FitLow = fitLow;
+    s.FitHigh = fitHigh;
+    s.Fwhm = fwhm;
+    s.SlitChar = slitChar;
+    s.EtFileName = "decsusim.hsp";
+    s.SecondSimName = "ozonsim.hsp";
+    s.SimOutputName = "ozon_shi.sxc";
+
+    ReadOzoneDefaults();
+    if (!Contains(option, ">1")) {
+        LogLines({"Read Extra Terrestrial Spectrum: " + s.RefDataPath + s.EtFileName,
+                  "Ozone X-section: " + s.RefDataPath + s.CrossSectionFileName});
+        LoadSolarAndOzoneTables();
+    }
+    std::string message;
+    int errorCode = 0;
+    FileCodeToZenithAngle(message, errorCode);
+    s.ModelZenithAngle = s.ZenithAngle >= kModelZenithLimit ? kModelZenithLimit : s.ZenithAngle;
+
+    s.ModelLow = s.FitLow;
+    s.ModelHigh = s.FitHigh;
+    double x = ozone;
+    if (!Contains(option, "no_fit")) {
+        s.ErrorRatio =
+            BrentMinimise(x, s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance);
+        LogLine(" Net na Brent " + Sci(s.ErrorRatio) + " " + Sci(x));
+    }
+    s.Ozone = x;
+    s.Dobson = 3700.0 * x;
+    LogLine(ResultLine());
+    // A fit that found no significant structure is not trusted above 0.15.
+    if (Contains(s.Status, "NOT_SIGNIFICANT") && x > 0.15) x = 0.1;
+    s.Ozone = x;
+    LogLines(
+        {"ozsimuY parameters; fraction pressure above ozonelayer: " +
+             Fixed(s.PressureFractionAbove, 6, 4),
+         "ozsimuY parameters; fraction in ozonelayer:         " + Fixed(s.FractionInLayer, 6, 4)});
+
+    shift = s.Shift;
+    uncertainty = s.Uncertainty;
+    errorRatio = s.ErrorRatio;
+    ozone = x;
+    zenithAngle = s.ZenithAngle;
+
+    s.ModelLow = s.GridLow;
+    s.ModelHigh = s.GridHigh;
+    ComputeModelSpectrum(x);
+    RunSimulation(s.MainPath, s.SimOutputName, s.SecondSimName,
+                  s.FinalSimulationRange[0] - s.MaximumShift,
+                  s.FinalSimulationRange[1] + s.MaximumShift, s.OutputStep, s.GridStep, s.Fwhm,
+                  s.SlitChar, s.SlitFileName);
+}
+
+void ReadOzoneDefaults() {
+    OzoneFitState& s = OzoneFit;
+    std::string path = s.MainPath + s.SettingsFile;
+    if (!TextFileExists(path))
+        Halt(s.MainPath + kMainLogName, "Unable to find Default file:", path, "O3");
+
+    TextIn file;
+    file.OpenOrThrow(path);
+    file.NextLine();
+    s.MaximumShift = file.Real();
+    file.NextLine();
+    file.NextLine();
+    (void)file.ReadLine();  // measurement-copy name, not used here
+    file.NextLine();
+    file.NextLine();
+    s.Longitude = file.Real();
+    s.Latitude = file.Real();
+    file.NextLine();
+    s.EtOffset = file.Real();
+    s.CrossSectionOffset = file.Real();
+    file.NextLine();
+    s.EtFileName = file.ReadLine();
+    s.SecondSimName = file.ReadLine();
+    s.SimOutputName = file.ReadLine();
+    s.CrossSectionFileName = file.ReadLine();
+    (void)file.ReadText(3);  // instrument id, not used here
+    s.GridLow = file.Real();
+    s.GridHigh = file.Real();
+    s.GridStep = file.Real();
+    file.NextLine();
+    if (!(s.GridStep > 0.0)) {
+        throw RunTimeError("read grid step from", path, 14,
+                           "grid step " + Sci(s.GridStep) + " is not positive");
+    }
+    file.NextLine();
+    file.NextLine();
+    std::string flag = file.ReadText(1);
+    s.SlitChar = flag.empty() ? ' ' : flag[0];
+    s.SlitFileName = file.ReadText(40);
+    if (!file.Eof()) {
+        s.FitBracketA = file.Real();
+        s.FitBracketB = file.Real();
+        s.FitTolerance = file.Real();
+        s.FitStartValue = file.Real();
+        file.NextLine();
+    }
+    int stepCount = 0;
+    if (!file.Eof()) ReadStepGroup(file, path, stepCount);
+    if (file.Eof()) {
+        s.FinalSimulationRange[0] = 293.0;
+        s.FinalSimulationRange[1] = 399.0;
+    } else {
+        s.FinalSimulationRange[0] = file.Real();
+        s.FinalSimulationRange[1] = file.Real();
+        file.NextLine();
+    }
+    if (file.Eof()) {
+        for (int32_t& t : s.TimeCorrection) t = 0;
+    } else {
+        for (int32_t& t : s.TimeCorrection) t = static_cast<int32_t>(file.Int());
+        file.NextLine();
+    }
+    file.Close();
+    s.OutputStep = ChooseOutputStep(stepCount);
+    ReadOzoneLayerFile();
+}
+
+void LoadSolarAndOzoneTables() {
+    OzoneFitState& s = OzoneFit;
+    std::string etPath = s.RefDataPath + s.EtFileName;
+    if (!TextFileExists(etPath)) {
+        Halt(s.MainPath + kMainLogName, "Unable to find Extra Terrestrial spectrum:", etPath, "O1");
+    }
+    LoadReferenceFile(etPath, s.EtOffset, Spectra.ExtraterrestrialGrid, true);
+    std::string o3Path = s.RefDataPath + s.CrossSectionFileName;
+    if (!TextFileExists(o3Path))
+        Halt("compar.log", "Unable to find Ozone Crossections:", o3Path, "O2");
+    LoadReferenceFile(o3Path, s.CrossSectionOffset, Spectra.OzoneCrossSectionGrid, false);
+}
+
+void FileCodeToZenithAngle(std::string& message, int& errorCode) {
+    OzoneFitState& s = OzoneFit;
+    errorCode = 0;
+    message.clear();
+    long year = 0;
+    (void)ParseInt(Part(s.FileCode, 8, 4), year);  // a bad year shows in the date check
+    s.Year = static_cast<uint16_t>(year);
+    if (!FileCodeField(0, " month code ", s.Month, message)) return;
+    if (!FileCodeField(2, " day code ", s.Day, message)) return;
+    if (!FileCodeField(4, " hour code ", s.Hour, message)) return;
+    (void)FileCodeField(6, " minute code ", s.Minute, message);
+    s.Second = 0;
+
+    int32_t y = s.Year, mo = s.Month, d = s.Day, h = s.Hour, mi = s.Minute, se = s.Second;
+    AddTimeOffset(y, mo, d, h, mi, se, s.TimeCorrection[0], s.TimeCorrection[1],
+                  s.TimeCorrection[2], s.TimeCorrection[3]);
+    CheckDateAndSolarPosition(
+        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), static_cast<uint16_t>(d),
+        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(se), s.Longitude,
+        s.Latitude, s.Azimuth, s.ZenithAngle, s.CheckErrorCode, s.CheckMessage);
+    errorCode = s.CheckErrorCode;
+    message = s.CheckMessage;
+    if (errorCode != 0) {
+        LogLine("OzSimu: date and place check of " + s.FileCode + " failed: " + message +
+                "the solar zenith angle stays " + Fixed(s.ZenithAngle, 8, 3) + " degrees");
+    }
+    ConsoleLine("Solar Zenith Angle: " + Fixed(s.ZenithAngle, 8, 3) + " degrees.dec");
+}
+
+void ClearSkyIrradiance(double x) {
+    OzoneFitState& s = OzoneFit;
+    const double theta = s.ModelZenithAngle;
+    const double lambda = s.CurrentWavelength;
+    const double e = s.CurrentValue;
+    const double sigma = s.CurrentCrossSection;
+    const GeometryTerms& g = Geometry(theta, s.LayerHeight);
+
+    // Rayleigh and aerosol (Angstrom) optical depths and their direct transmissions.
+    double tauR = 0.008735 * std::pow(lambda / 1000.0, -4.08);
+    double tR = std::exp(-tauR * g.AirMass);
+    double tauA = 0.2 * std::pow(lambda / 320.0, -1.3);
+    double tA = std::exp(-tauA * g.AirMass);
+    double tA2 = std::exp(-2.0 * tauA);
+    double diffuse = tR * tA + 0.5 * (1.0 - tR) * tA2 + 0.8 * g.F * (1.0 - tA) * tR;
+    double z = 0.5 * e * g.Mu * std::exp(-2.0 * sigma * x);
+    double twoRayleigh = std::exp(-2.0 * tauR);
+    double r2 = twoRayleigh + 0.5 * (1.0 - twoRayleigh);
+    double a2 = (0.5 * (1.0 - tA2) + tA2) * r2;
+    double u = tauR * g.Slant * s.FractionInLayer;
+    double v = sigma * x * (g.Slant - 2.0);
+    double uv = u + v;
+    // (1 - exp(-w)) / w tends to 1 as w -> 0.
+    double layer = std::fabs(uv) < 1e-12 ? z * a2 * u : z * a2 * u * (1.0 - std::exp(-uv)) / uv;
+    double upper = z * (1.0 - std::exp(-s.PressureFractionAbove * tauR * g.AirMass));
+    double ozoneDepth = sigma * x * g.Slant;
+    double transmission = ozoneDepth >= 100.0 ? std::exp(-100.0) : std::exp(-ozoneDepth);
+    s.CurrentValue = e * diffuse * g.Mu * transmission + upper + layer;
+}
+
+void ComputeModelSpectrum(double x) {
+    OzoneFitState& s = OzoneFit;
+    const double step = s.GridStep;
+    const double end = s.ModelHigh + s.GridMargin;
+    double lambda = s.ModelLow - s.GridMargin;
+    CheckGridRange(lambda, end, step);
+    do {
+        long long i = GridIndex(lambda, step);
+        if (i > kMaxGridIndex) break;
+        if (i < 0) {  // below 250 nm: go on at the grid's first cell
+            lambda += step * static_cast<double>(-i);
+            continue;
+        }
+        s.CurrentIndex = i;
+        s.CurrentWavelength = lambda;
+        s.CurrentValue = Spectra.ExtraterrestrialGrid[i];
+        s.CurrentCrossSection = Spectra.OzoneCrossSectionGrid[i];
+        ClearSkyIrradiance(x);
+        Spectra.FineSpectrum[i] = s.CurrentValue;
+        lambda += step;
+    } while (lambda < end);
+}
+
+double OzoneFitCost(double x) {
+    OzoneFitState& s = OzoneFit;
+    ComputeModelSpectrum(x);
+    RunSimulation(s.MainPath, s.SimOutputName, s.SecondSimName, s.FitLow - s.MaximumShift,
+                  s.FitHigh + s.MaximumShift, s.OutputStep, s.GridStep, s.Fwhm, s.SlitChar,
+                  s.SlitFileName);
+    DetermineShift(s.MainPath, s.MainPath, s.SettingsFile, s.FitLow, s.FitHigh, s.Shift,
+                   s.Uncertainty, s.ErrorRatio, s.Status);
+    return s.ErrorRatio;
+}
+
+double TransferSign(double a, double b) {
+    return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
+}
+
+double BrentMinimise(double& x, double bracketA, double start, double bracketB, double tolerance) {
+    return BrentMinimiseWith(OzoneFitCost, x, bracketA, start, bracketB, tolerance);
+}
+
+double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, double start,
+                         double bracketB, double tolerance) {
+    CreateWithLines(OzoneFit.MainPath + kTraceName, {OzoneFit.FileCode});
+    double a = std::min(bracketA, bracketB);
+    double b = std::max(bracketA, bracketB);
+    double x = start, w = start, v = start;
+    double e = 0.0, d = 0.0;
+    Trace("voor aanroep xfout");
+    double fx = cost(x);
+    Trace("Na aanroep xfout");
+    double fw = fx, fv = fx;
+    double u = x, fu = fx;
+    bool converged = false;
+    for (int i = 1; i <= kBrentMaxIterations; ++i) {
+        Trace(" iter " + IntText(i));
+        double xm = 0.5 * (a + b);
+        double tol1 = tolerance * std::fabs(x) + kBrentAbsoluteTolerance;
+        double tol2 = 2.0 * tol1;
+        if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a)) {
+            Trace("criterium_met wordt true, iter naar itmax : " + IntText(i) + " " +
+                  IntText(kBrentMaxIterations));
+            converged = true;
+            break;
+        }
+        bool golden = true;
+        if (std::fabs(e) > tol1) {
+            // Parabola through x, w and v.
+            double r = (x - w) * (fx - fw);
+            double q = (x - v) * (fx - fv);
+            double p = (x - v) * q - (x - w) * r;
+            q = 2.0 * (q - r);
+            if (q > 0.0) p = -p;
+            q = std::fabs(q);
+            double etemp = e;
+            e = d;
+            Trace("eerst " + TracePoint(i, u, fu) + " " + Sci(q));
+            if (!(std::fabs(p) >= std::fabs(0.5 * q * etemp) || p <= q * (a - x) ||
+                  p >= q * (b - x))) {
+                Trace("voor p/q " + TracePoint(i, u, fu) + " " + Sci(q));
+                d = p / q;
+                u = x + d;
+                if (u - a < tol2 || b - u < tol2) d = TransferSign(tol1, xm - x);
+                golden = false;
+            }
+        }
+        if (golden) {
+            e = x >= xm ? a - x : b - x;
+            d = kGoldenFraction * e;
+        }
+        u = std::fabs(d) >= tol1 ? x + d : x + TransferSign(tol1, d);
+        Trace("voor xfout" + TracePoint(i, u, fu));
+        fu = cost(u);
+        Trace("na xfout " + TracePoint(i, u, fu));
+        if (fu <= fx) {
+            if (u >= x) {
+                a = x;
+            } else {
+                b = x;
+            }
+            v = w;
+            fv = fw;
+            w = x;
+            fw = fx;
+            x = u;
+            fx = fu;
+        } else {
+            if (u < x) {
+                a = u;
+            } else {
+                b = u;
+            }
+            if (fu <= fw || w == x) {
+                v = w;
+                fv = fw;
+                w = u;
+                fw = fu;
+            } else if (fu <= fv || v == x || v == w) {
+                v = u;
+                fv = fu;
+            }
+        }
+    }
+    if (!converged) {
+        ConsoleLine(" Too many iterations");
+        LogLines({"Non Fatal error in OzSimu:",
+                  "Too many iterations for ozone fit required : > " + IntW(kBrentMaxIterations, 4),
+                  Sci(x) + "   " + Sci(fx)});
+    }
+    xOut = x;
+    return fx;
 }
 
 }  // namespace tarn

@@ -1,20 +1,115 @@
 // Ozone simulation and fit: reference spectra onto the fine grid, the solar
 // zenith angle of the scan, the clear-sky model and Brent's minimisation of
 // the shift error ratio over the ozone amount.
+//
+// The ozone amount x is the column amount in the unit in which x times a value
+// of the cross-section file is an optical depth; 3700 x is reported as DU.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarn {
+
+// The stage's module-level state, one instance for the run.
+struct OzoneFitState {
+    std::string MainPath;
+    std::string RefDataPath;
+    std::string SettingsFile;
+    std::string FileCode;                 // MMDDhhmmYYYY
+    std::string EtFileName;               // settings line 9
+    std::string SecondSimName;            // line 10
+    std::string SimOutputName;            // line 11
+    std::string CrossSectionFileName;     // line 12
+    double FitLow, FitHigh;               // nm, from the caller
+    double ModelLow, ModelHigh;           // nm, range of ComputeModelSpectrum
+    double GridLow, GridHigh, GridStep;   // nm, line 14
+    double GridMargin;                    // nm, line 22
+    double MaximumShift;                  // nm, line 2
+    double EtOffset, CrossSectionOffset;  // nm, line 8
+    double Longitude, Latitude;           // degrees, line 7 (longitude east positive)
+    double Fwhm;                          // nm, from the caller
+    char SlitChar;                        // line 17
+    std::string SlitFileName;             // line 18, at most 40 characters
+    double OutputStep;                    // nm, finest shift step (line 21)
+    double FitBracketA, FitBracketB, FitTolerance, FitStartValue;  // line 19
+    double FinalSimulationRange[2];                                // nm, line 23
+    int32_t TimeCorrection[4];     // days, hours, minutes, seconds (line 24)
+    double PressureFractionAbove;  // ozsimuY.dfa
+    double FractionInLayer;
+    double LayerHeight;                               // km
+    uint16_t Year, Month, Day, Hour, Minute, Second;  // the scan's own clock
+    double ZenithAngle;                               // degrees, as computed
+    double ModelZenithAngle;                          // degrees, at most 89
+    double Azimuth;                                   // degrees
+    int CheckErrorCode;                               // of the date and place check
+    std::string CheckMessage;
+    double Ozone, Dobson, Shift, Uncertainty, ErrorRatio;  // fit results
+    std::string Status;
+    double CurrentWavelength;  // nm, input of ClearSkyIrradiance
+    double CurrentValue;       // extraterrestrial value in, model irradiance out
+    double CurrentCrossSection;
+    long long CurrentIndex;
+    bool RangeWarningLogged;  // a model range past the fine grid was logged
+};
+
+extern OzoneFitState OzoneFit;
 
 // Fits the ozone amount x (3700 x = DU) over fitLow..fitHigh (nm) and leaves
 // the model of the result in FineSpectrum and SimulatedSpectrum.  `ozone` is
 // the given amount on entry (used with "no_fit" in `option`) and the result on
 // return; `zenithAngle` receives the scan's solar zenith angle (degrees).
+// Reads <mainPath><settingsFile>, the reference spectra in `refDataPath`, and
+// writes the trace file <mainPath>ozsimlog.log and lines of the main log.
 void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
-                        const std::string& settingsFile, const std::string& fileCode,
-                        double fitLow, double fitHigh, double fwhm, char slitChar, double& shift,
-                        double& uncertainty, double& errorRatio, double& ozone,
-                        double& zenithAngle, const std::string& option);
+                        const std::string& settingsFile, const std::string& fileCode, double fitLow,
+                        double fitHigh, double fwhm, char slitChar, double& shift,
+                        double& uncertainty, double& errorRatio, double& ozone, double& zenithAngle,
+                        const std::string& option);
+
+// Reads <MainPath><SettingsFile> (ERROR O3 when it is missing) and the
+// optional ozone-layer file <MainPath>ozsimuY.dfa into OzoneFit; overwrites
+// the shift step sizes and SlitRangeFactor from lines 20 to 22.
+void ReadOzoneDefaults();
+
+// Loads the extraterrestrial spectrum (ERROR O1) and the ozone cross-section
+// (ERROR O2) from RefDataPath onto ExtraterrestrialGrid and
+// OzoneCrossSectionGrid over grid low - GridMargin .. grid high + GridMargin:
+// points averaged per cell, gaps filled linearly, the ends held.
+void LoadSolarAndOzoneTables();
+
+// File code -> date-time parts -> solar zenith angle and azimuth (degrees) at
+// the settings' place, after the time correction.  A bad month, day or hour
+// logs one line and leaves the angle as it was.  Prints the angle.
+void FileCodeToZenithAngle(std::string& message, int& errorCode);
+
+// Clear-sky irradiance at CurrentWavelength (nm) for the ozone amount x, from
+// CurrentValue (extraterrestrial, mW m-2 nm-1) and CurrentCrossSection at the
+// model zenith angle; the result replaces CurrentValue.
+void ClearSkyIrradiance(double x);
+
+// Fills FineSpectrum with the clear-sky model for the ozone amount x from
+// ModelLow - GridMargin up to ModelHigh + GridMargin (nm) on the grid step.
+void ComputeModelSpectrum(double x);
+
+// One trial of the fit: the model for x over the fit window, its slit
+// simulation and the shift determination; returns the error ratio.
+double OzoneFitCost(double x);
+
+// |a| when b >= 0, else -|a|.
+double TransferSign(double a, double b);
+
+// Cost function of Brent's minimisation (ozone amount -> cost).
+using OzoneCostFunction = double (*)(double);
+
+// Brent's method (parabolic interpolation with golden-section steps, at most
+// 10 iterations) over bracketA..bracketB from `start` with the relative
+// tolerance `tolerance`, minimising OzoneFitCost.  Writes x and returns the
+// minimum cost.  Rewrites the trace file <MainPath>ozsimlog.log.
+double BrentMinimise(double& x, double bracketA, double start, double bracketB, double tolerance);
+
+// The same minimisation of any cost function (the fit passes OzoneFitCost).
+double BrentMinimiseWith(OzoneCostFunction cost, double& x, double bracketA, double start,
+                         double bracketB, double tolerance);
 
 }  // namespace tarn

@@ -1,1 +1,531 @@
-int main() { return 0; }
+// Generator of the synthetic example data set (examples/day): an
+// extraterrestrial spectrum with Fraunhofer-like lines, ozone cross-sections
+// with Huggins-like bands, a slit function, the defaults files and one day of
+// scans made with the engine's own clear-sky model and slit simulation at a
+// known ozone amount, with a known wavelength shift, noise and a few spikes.
+//
+//   make_example <output directory>
+//
+// Everything is computed from the formulas and constants below with a fixed
+// seed, so a run reproduces the committed files byte for byte.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/engine_state.h"
+#include "engine/main_flow.h"
+#include "engine/ozone_fit.h"
+#include "engine/program_state.h"
+#include "platform/console.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
+namespace {
+
+using namespace tarn;
+
+// ---- True values of the example (documented in examples/README) ----
+constexpr double kTrueOzoneDu = 330.0;
+constexpr double kTrueOzone = kTrueOzoneDu / 3700.0;  // engine unit: 3700 x = DU
+constexpr double kShiftAt290 = 0.05;                  // nm
+constexpr double kShiftSlope = 0.0004;                // nm per nm above 290 nm
+constexpr double kRelativeNoise = 0.005;              // 1 sigma, of the irradiance
+constexpr double kAbsoluteNoise = 1.0e-6;             // 1 sigma, W m-2 nm-1
+constexpr uint64_t kSeed = 20210622;
+
+constexpr double kLatitude = 48.0;   // degrees north
+constexpr double kLongitude = 11.0;  // degrees east
+constexpr const char* kYear = "2021";
+constexpr int kDay = 173;       // 22 June 2021
+constexpr double kFwhm = 0.55;  // nm, instrument slit
+constexpr double kMaximumShift = 0.9;
+constexpr double kSlitRangeFactor = 2.0;
+
+// Reference spectra: computed on 240..430 nm, written 250..420 nm.
+constexpr double kWorkStart = 240.0;
+constexpr int kWorkCells = 19001;  // 0.01 nm steps to 430 nm
+constexpr double kFileStart = 250.0;
+constexpr double kFileEnd = 420.0;
+
+struct ScanPlan {
+    const char* Time;     // hhmm, UT
+    double Cloud;         // wavelength-independent transmission
+    double SpikeAt[2];    // nm (0: none)
+    double SpikeSize[2];  // relative excess
+};
+
+const ScanPlan kScans[] = {
+    {"0500", 1.0, {0, 0}, {0, 0}},
+    {"0630", 1.0, {0, 0}, {0, 0}},
+    {"0800", 1.0, {0, 0}, {0, 0}},
+    {"0900", 1.0, {340.5, 0}, {1.5, 0}},
+    {"1000", 1.0, {0, 0}, {0, 0}},
+    {"1100", 1.0, {0, 0}, {0, 0}},
+    {"1130", 1.0, {0, 0}, {0, 0}},
+    {"1230", 1.0, {0, 0}, {0, 0}},
+    {"1330", 1.0, {362.0, 381.5}, {1.0, 0.8}},
+    {"1500", 0.8, {0, 0}, {0, 0}},
+    {"1630", 0.6, {297.5, 0}, {2.0, 0}},
+    {"1800", 1.0, {0, 0}, {0, 0}},
+};
+
+// ---- Deterministic random numbers (splitmix64, Box-Muller) ----
+uint64_t g_state = kSeed;
+
+double Uniform() {
+    uint64_t z = (g_state += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return (static_cast<double>(z >> 11) + 0.5) / 9007199254740992.0;  // (0, 1)
+}
+
+double Gaussian() {
+    double u1 = Uniform(), u2 = Uniform();
+    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
+}
+
+// ---- Small helpers ----
+std::string Format(const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+double WorkWavelength(int i) {
+    return kWorkStart + 0.01 * i;
+}
+
+// Piecewise log-linear curve through (wavelength, value) anchors.
+double LogLinear(const std::vector<std::pair<double, double>>& anchors, double wavelength) {
+    if (wavelength <= anchors.front().first) return anchors.front().second;
+    for (size_t k = 1; k < anchors.size(); ++k) {
+        if (wavelength <= anchors[k].first) {
+            const auto& a = anchors[k - 1];
+            const auto& b = anchors[k];
+            double t = (wavelength - a.first) / (b.first - a.first);
+            return std::exp(std::log(a.second) + t * (std::log(b.second) - std::log(a.second)));
+        }
+    }
+    return anchors.back().second;
+}
+
+// Gaussian smoothing (sigma in nm) of a 0.01-nm array, the ends held.
+std::vector<double> Smooth(const std::vector<double>& in, double sigma) {
+    int half = static_cast<int>(std::ceil(4 * sigma / 0.01));
+    std::vector<double> weights(2 * half + 1);
+    double total = 0;
+    for (int j = -half; j <= half; ++j) {
+        weights[j + half] = std::exp(-0.5 * std::pow(j * 0.01 / sigma, 2));
+        total += weights[j + half];
+    }
+    int n = static_cast<int>(in.size());
+    std::vector<double> out(n);
+    for (int i = 0; i < n; ++i) {
+        double sum = 0;
+        for (int j = -half; j <= half; ++j)
+            sum += weights[j + half] * in[std::clamp(i + j, 0, n - 1)];
+        out[i] = sum / total;
+    }
+    return out;
+}
+
+double Logistic(double t) {
+    return 1.0 / (1.0 + std::exp(-t));
+}
+
+// ---- Extraterrestrial spectrum (mW m-2 nm-1 at 1 AU, 0.01 nm) ----
+
+// Upper envelope of the synthetic photosphere, before line absorption.
+const std::vector<std::pair<double, double>> kContinuum = {
+    {240, 70},   {250, 85},   {260, 160},  {270, 330},  {280, 360},  {290, 760},  {300, 860},
+    {310, 1000}, {320, 1150}, {330, 1350}, {340, 1300}, {350, 1300}, {360, 1300}, {370, 1450},
+    {380, 1380}, {390, 1420}, {400, 1950}, {410, 2000}, {420, 2000}, {430, 1950}};
+
+struct StrongLine {
+    double Centre;                // nm
+    double CoreDepth, CoreWidth;  // optical depth, Gaussian sigma (nm)
+    double WingDepth, WingWidth;  // optical depth, Lorentzian half width (nm)
+};
+
+// Strong lines at the wavelengths of well-known solar lines (Mg II, Mg I,
+// Fe I, Ca II H and K, Al I, Balmer lines); strengths are made up.
+const StrongLine kStrongLines[] = {
+    {279.553, 3.0, 0.03, 1.2, 0.35}, {280.270, 3.0, 0.03, 1.0, 0.30},
+    {285.213, 2.5, 0.02, 0.5, 0.10}, {344.061, 2.0, 0.02, 0.3, 0.05},
+    {358.119, 2.2, 0.02, 0.3, 0.06}, {371.994, 2.2, 0.02, 0.3, 0.06},
+    {373.486, 2.0, 0.02, 0.3, 0.05}, {374.556, 1.8, 0.02, 0.2, 0.05},
+    {382.936, 2.0, 0.02, 0.3, 0.06}, {383.231, 2.2, 0.02, 0.4, 0.07},
+    {383.829, 2.4, 0.02, 0.5, 0.08}, {385.991, 2.0, 0.02, 0.3, 0.05},
+    {393.366, 3.0, 0.04, 1.6, 0.90}, {394.401, 1.8, 0.02, 0.3, 0.05},
+    {396.152, 1.8, 0.02, 0.3, 0.05}, {396.847, 3.0, 0.04, 1.4, 0.80},
+    {397.007, 0.8, 0.05, 0.3, 0.20}, {410.175, 1.0, 0.06, 0.5, 0.50},
+};
+
+std::vector<double> MakeExtraterrestrial() {
+    std::vector<double> envelope(kWorkCells);
+    for (int i = 0; i < kWorkCells; ++i) envelope[i] = LogLinear(kContinuum, WorkWavelength(i));
+    envelope = Smooth(envelope, 2.0);
+
+    std::vector<double> depth(kWorkCells, 0.0);  // total line optical depth
+    // Weak lines: random positions, denser and deeper in the ultraviolet.
+    double wavelength = kWorkStart;
+    while (true) {
+        double density = 22.0 - 10.0 * (wavelength - kWorkStart) / (430.0 - kWorkStart);  // per nm
+        wavelength += -std::log(Uniform()) / density;
+        if (wavelength >= 430.0) break;
+        double d = 0.95 * std::pow(Uniform(), 2.0);
+        double tau = -std::log(1.0 - d);
+        double sigma = 0.006 + 0.03 * Uniform();
+        int centre = static_cast<int>(std::lround((wavelength - kWorkStart) / 0.01));
+        int half = static_cast<int>(std::ceil(5 * sigma / 0.01));
+        for (int i = std::max(0, centre - half); i <= std::min(kWorkCells - 1, centre + half);
+             ++i) {
+            double dx = WorkWavelength(i) - wavelength;
+            depth[i] += tau * std::exp(-0.5 * dx * dx / (sigma * sigma));
+        }
+    }
+    for (const StrongLine& line : kStrongLines) {
+        for (int i = 0; i < kWorkCells; ++i) {
+            double dx = WorkWavelength(i) - line.Centre;
+            if (std::fabs(dx) > 25.0) continue;
+            depth[i] +=
+                line.CoreDepth * std::exp(-0.5 * dx * dx / (line.CoreWidth * line.CoreWidth)) +
+                line.WingDepth * line.WingWidth * line.WingWidth /
+                    (dx * dx + line.WingWidth * line.WingWidth);
+        }
+    }
+    std::vector<double> spectrum(kWorkCells);
+    for (int i = 0; i < kWorkCells; ++i) {
+        // Values as written in the file (two decimals), so that every later
+        // product starts from what the engine reads.
+        double value = envelope[i] * std::exp(-depth[i]);
+        spectrum[i] = std::round(value * 100.0) / 100.0;
+    }
+    return spectrum;
+}
+
+// ---- Ozone cross-section (engine unit, 0.05 nm) ----
+
+// Smooth Hartley-Huggins absorption (cm2 per molecule) through made-up anchors.
+const std::vector<std::pair<double, double>> kCrossSection = {
+    {240, 9.0e-18}, {250, 1.10e-17}, {255, 1.14e-17}, {260, 1.08e-17}, {270, 8.0e-18},
+    {280, 3.9e-18}, {290, 1.3e-18},  {300, 3.4e-19},  {305, 1.8e-19},  {310, 8.8e-20},
+    {315, 4.4e-20}, {320, 2.4e-20},  {325, 1.2e-20},  {330, 6.0e-21},  {335, 3.0e-21},
+    {340, 1.6e-21}, {345, 8.0e-22},  {350, 4.0e-22},  {360, 9.0e-23},  {370, 2.5e-23},
+    {380, 1.0e-23}, {390, 8.0e-24},  {400, 1.2e-23},  {410, 2.0e-23},  {420, 3.5e-23},
+    {430, 5.0e-23}};
+
+// Column of 1 DU in molecules per cm2, times 3700: x times the written value
+// is an optical depth when 3700 x is the ozone column in DU.
+constexpr double kMoleculesPerDu = 2.6867e16;
+constexpr double kUnitFactor = kMoleculesPerDu * 3700.0;
+
+std::vector<double> MakeCrossSection() {
+    std::vector<double> smooth(kWorkCells);
+    for (int i = 0; i < kWorkCells; ++i) smooth[i] = LogLinear(kCrossSection, WorkWavelength(i));
+    smooth = Smooth(smooth, 1.5);
+    // Huggins-like vibrational bands: period growing from 3.2 nm at 310 nm,
+    // amplitude rising above 305 nm and fading above 350 nm.
+    std::vector<double> values(kWorkCells);
+    double phase = 0.0;
+    for (int i = 0; i < kWorkCells; ++i) {
+        double w = WorkWavelength(i);
+        double period = 3.2 + 0.03 * (w - 310.0);
+        phase += 0.01 / std::max(period, 1.0);
+        double amplitude = 0.3 * Logistic((w - 307.0) / 3.0) * (1.0 - Logistic((w - 352.0) / 6.0));
+        values[i] = smooth[i] * (1.0 + amplitude * std::cos(2.0 * M_PI * phase)) * kUnitFactor;
+    }
+    return values;
+}
+
+// ---- Writers ----
+
+void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    CreateWithLines(path, lines);
+}
+
+int FileCell(double wavelength) {
+    return static_cast<int>(std::lround((wavelength - kWorkStart) / 0.01));
+}
+
+void WriteExtraterrestrial(const std::string& path, const std::vector<double>& et) {
+    std::vector<std::string> lines;
+    for (int i = FileCell(kFileStart); i <= FileCell(kFileEnd); ++i)
+        lines.push_back(Fixed(WorkWavelength(i), 6, 2) + " " + Fixed(et[i], 1, 2));
+    WriteLines(path, lines);
+}
+
+void WriteCrossSection(const std::string& path, const std::vector<double>& sigma) {
+    std::vector<std::string> lines;
+    for (int i = FileCell(kFileStart); i <= FileCell(kFileEnd); i += 5)
+        lines.push_back(Fixed(WorkWavelength(i), 6, 2) + " " + Format("%.5E", sigma[i]));
+    WriteLines(path, lines);
+}
+
+// The extraterrestrial spectrum seen through a triangle of FWHM 1 nm, at
+// whole nanometres, in W m-2 nm-1.
+void WriteExtraterrestrial1nm(const std::string& path, const std::vector<double>& et) {
+    std::vector<std::string> lines;
+    for (int nm = static_cast<int>(kFileStart); nm <= static_cast<int>(kFileEnd); ++nm) {
+        int centre = FileCell(nm);
+        double sum = 0, weights = 0;
+        for (int j = -100; j <= 100; ++j) {
+            double w = 1.0 - std::abs(j) / 100.0;
+            sum += w * et[centre + j];
+            weights += w;
+        }
+        lines.push_back(IntText(nm) + " " + Format("%.6E", 0.001 * sum / weights));
+    }
+    WriteLines(path, lines);
+}
+
+// Slit of the instrument: a slightly asymmetric flat-topped peak of FWHM
+// 0.55 nm with weak wings, from -2 to +2 nm at 0.05 nm.
+double SlitResponse(double offset) {
+    double halfWidth = offset < 0 ? 0.265 : 0.285;
+    double core = std::exp(-std::log(2.0) * std::pow(std::fabs(offset) / halfWidth, 2.6));
+    double wing = 0.004 / (1.0 + std::pow(offset / 0.6, 2));
+    return (core + wing) / 1.004;
+}
+
+void WriteSlitFile(const std::string& path) {
+    std::vector<std::string> lines = {"! synthetic slit function of the example instrument"};
+    for (int i = -40; i <= 40; ++i) {
+        double offset = 0.05 * i;
+        lines.push_back(Fixed(offset, 10, 4) + " " + Sci(SlitResponse(offset)));
+    }
+    WriteLines(path, lines);
+}
+
+void WriteInstrumentFile(const std::string& path) {
+    WriteLines(path, {"ozonshi.dfa", "0", ".exa", "uvdata/", "290 400 0.5", "1", "1",
+                      Fixed(kFwhm, 1, 2), "1"});
+}
+
+std::string R(double x) {
+    return Sci(x);
+}
+
+// The long defaults file: every group, five structure criteria, six selected
+// windows, eight zenith rows (93 lines).
+void WriteLongDefaults(const std::string& path) {
+    std::vector<std::string> l = {
+        R(kLatitude) + " " + R(kLongitude),
+        "95 1",
+        R(305) + " " + R(330),
+        R(290) + " " + R(16) + " " + R(1),
+        R(kMaximumShift),
+        R(0) + " " + R(0),
+        "uvanalys/",
+        "uvanalys/etoz/",
+        "meting.met",
+        "ozon_shi.",
+        "etsyn.et",
+        "ozonsim.hsp",
+        "decon.hsp",
+        "9",
+        R(285) + " " + R(410) + " " + R(0.01),
+        R(290) + " " + R(400) + " " + R(0.5) + " " + R(1.0),
+        "0",
+        "uvanalys/etoz/",
+        "i",
+        "o3syn.wgt",
+        R(0) + " " + R(0.5) + " " + R(0.01) + " " + R(0.12),
+        kYear,
+        "3",
+        R(0.2) + " " + R(0.04) + " " + R(0.02) + " ",
+        R(50) + " " + R(100) + " " + R(0.1),
+        R(kSlitRangeFactor),
+        "5",
+    };
+    const char* names[5] = {"str01", "str25", "str05", "str10", "str50"};
+    const double deviations[5] = {0.1, 0.25, 0.5, 1.0, 5.0};
+    for (int i = 0; i < 5; ++i) l.push_back(std::string(names[i]) + " " + R(deviations[i]));
+    l.push_back(R(3.5) + " " + R(1.1) + " " + R(0.06) + " " + R(0.025));
+    l.push_back("6");
+    for (int w : {1, 5, 17, 33, 49, 64}) l.push_back(IntText(w));
+    l.insert(l.end(), {"0 0 0 0", "efuv.dfa", "efuv/", "shift/", "qaqc/", "2",
+                       R(0.05) + " " + R(0.02), "5 5", "Qflag"});
+    l.push_back(R(0.1) + " " + R(0.2) + " " + R(0.4));
+    l.push_back(R(0.1) + " " + R(0.2) + " " + R(0.4));
+    l.push_back(R(3) + " " + R(5));
+    l.push_back(R(10) + " " + R(15) + " " + R(20));
+    l.push_back(R(3) + " " + R(6) + " " + R(12));
+    l.push_back("8");
+    const double zenithRows[8][4] = {{20, 297, 299, 302}, {30, 298, 300, 303}, {45, 299, 301, 304},
+                                     {55, 300, 302, 305}, {60, 301, 303, 306}, {65, 302, 304, 307},
+                                     {70, 303, 305, 308}, {361, 304, 306, 310}};
+    for (const auto& row : zenithRows)
+        l.push_back(R(row[0]) + " " + R(row[1]) + " " + R(row[2]) + " " + R(row[3]));
+    l.insert(l.end(),
+             {"SPQ", "SPD", "true", "false", Fixed(2.0, 10, 5) + " " + IntW(5, 4), "struc/",
+              Fixed(310, 10, 5) + " wavelength used for check of irradiance level"});
+    for (double t : {2.0, 1.5, 1.25, 0.75, 0.25, 0.1, 0.05, 0.01, 0.0}) l.push_back(Fixed(t, 5, 2));
+    l.insert(l.end(), {"trans/", "T", "etsyn.1nm"});
+    l.push_back(Fixed(300, 7, 3) + " " + Fixed(325, 7, 3));
+    l.push_back(Fixed(325, 7, 3) + " " + Fixed(400, 7, 3));
+    std::string levels;
+    for (double v : {0.0001, 0.0005, 0.0015, 0.005}) levels += Fixed(v, 10, 7) + " ";
+    l.push_back(levels);
+    for (double t : {30, 20, 15, 10, 5, 3, 2, 0}) l.push_back(R(t));
+    WriteLines(path, l);
+}
+
+// ---- Scans from the engine's model ----
+
+// Settings file of the model runs: the example's settings with an output
+// step of 0.01 nm, so that the simulated spectrum can be read at any shift.
+void WriteModelSettings(const std::string& path) {
+    double margin = kSlitRangeFactor * kFwhm + kMaximumShift;
+    WriteLines(path, {"ozon_shi.exa",
+                      R(kMaximumShift),
+                      "1",
+                      "meting.met",
+                      "shift.shi",
+                      "curve.shi",
+                      Fixed(kLongitude, 10, 4) + Fixed(kLatitude, 10, 4) + " geo_long  and geolat",
+                      Fixed(0, 10, 3) + Fixed(0, 10, 3) + " susim en ozonX shift normaal=0",
+                      "etsyn.et",
+                      "ozonsim.hsp",
+                      "ozon_shi.exa",
+                      "o3syn.wgt",
+                      "exa",
+                      R(285 - margin) + " " + R(410 + margin) + " " + R(0.01),
+                      R(290) + " " + R(400) + " " + R(0.5),
+                      R(kFwhm),
+                      "1",
+                      "exa.sli",
+                      R(0) + " " + R(0.5) + " " + R(0.01) + " " + R(0.12),
+                      "1",
+                      R(0.01),
+                      R(margin) + " " + R(kSlitRangeFactor),
+                      R(289) + " " + R(401),
+                      "0 0 0 0"});
+}
+
+double ShiftAt(double wavelength) {
+    return kShiftAt290 + kShiftSlope * (wavelength - 290.0);
+}
+
+// Simulated spectrum (0.01-nm output step) at any wavelength, linearly interpolated.
+double SimulatedAt(double wavelength) {
+    double position = (wavelength - kReferenceGridStart) / 0.01;
+    long long i = static_cast<long long>(std::floor(position));
+    double t = position - static_cast<double>(i);
+    return (1.0 - t) * GridValue(Spectra.SimulatedSpectrum, i) +
+           t * GridValue(Spectra.SimulatedSpectrum, i + 1);
+}
+
+struct ModelRun {
+    std::string Directory;  // scratch main path, ends in '/'
+    std::string RefDataPath;
+    bool Loaded = false;
+};
+
+// Leaves the model of scan `name` (slit-convolved, mW m-2 nm-1) in
+// SimulatedSpectrum; returns the solar zenith angle (degrees).
+double RunModel(ModelRun& run, const std::string& name) {
+    CommandLine.ScanName = name;
+    Analysis.MeasurementYear = kYear;
+    DayNumberToFileCode();
+    double shift = 0, uncertainty = 0, errorRatio = 0, ozone = kTrueOzone, zenith = 0;
+    RunOzoneSimulation(run.Directory, run.RefDataPath, "ozonshi.dfa", Scan.MeasurementFileCode, 305,
+                       330, kFwhm, '1', shift, uncertainty, errorRatio, ozone, zenith,
+                       run.Loaded ? ">1 no_fit" : "no_fit");
+    run.Loaded = true;
+    return zenith;
+}
+
+void WriteScan(const std::string& path, const ScanPlan& plan, double earthSun) {
+    std::vector<std::string> lines;
+    for (int i = 0; i <= 220; ++i) {
+        double wavelength = 290.0 + 0.5 * i;
+        double model =
+            0.001 * earthSun * plan.Cloud * SimulatedAt(wavelength + ShiftAt(wavelength));
+        double value = model * (1.0 + kRelativeNoise * Gaussian()) + kAbsoluteNoise * Gaussian();
+        for (int k = 0; k < 2; ++k)
+            if (std::fabs(plan.SpikeAt[k] - wavelength) < 1e-9) value += plan.SpikeSize[k] * model;
+        lines.push_back(Fixed(wavelength, 5, 1) + " " + Format("%.4E", value));
+    }
+    WriteLines(path, lines);
+}
+
+std::string MakeScratchDirectory() {
+    char pattern[] = "/tmp/make_example.XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        std::cerr << "make_example: cannot create a scratch directory\n";
+        std::exit(2);
+    }
+    return std::string(pattern) + "/";
+}
+
+int Generate(const std::string& out) {
+    namespace fs = std::filesystem;
+    fs::create_directories(out + "/uvanalys/etoz");
+    fs::create_directories(out + "/uvdata/exa");
+    std::string etoz = out + "/uvanalys/etoz/";
+
+    std::vector<double> et = MakeExtraterrestrial();
+    WriteExtraterrestrial(etoz + "etsyn.et", et);
+    WriteExtraterrestrial1nm(etoz + "etsyn.1nm", et);
+    WriteCrossSection(etoz + "o3syn.wgt", MakeCrossSection());
+    WriteSlitFile(out + "/uvanalys/exa.sli");
+    WriteInstrumentFile(out + "/uvanalys/exa.dfa");
+    WriteLongDefaults(out + "/tarn_exa.dfa");
+
+    ModelRun run;
+    run.Directory = MakeScratchDirectory();
+    run.RefDataPath = etoz;
+    WriteModelSettings(run.Directory + "ozonshi.dfa");
+    fs::copy_file(out + "/uvanalys/exa.sli", run.Directory + "exa.sli");
+    ResetEngineState();
+    ResetProgramState();
+    Engine.SlitRangeFactor = kSlitRangeFactor;
+    Engine.MainLogFile = run.Directory + kMainLogName;
+    CreateWithLines(Engine.MainLogFile, {});
+    std::ostringstream console;
+    SetConsole(&console);
+
+    std::vector<std::string> names;
+    for (const ScanPlan& plan : kScans) {
+        std::string name = IntText(kDay) + plan.Time;
+        double zenith = RunModel(run, name);
+        WriteScan(out + "/uvdata/exa/" + name + ".exa", plan,
+                  EarthSunDistanceFactor(static_cast<uint16_t>(kDay)));
+        std::cout << name << "  solar zenith angle " << Fixed(zenith, 6, 2) << " degrees\n";
+        names.push_back(name);
+    }
+    SetConsole(nullptr);
+    WriteLines(out + "/scans.txt", names);
+    fs::remove_all(run.Directory);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: make_example <output directory>\n";
+        return 2;
+    }
+    try {
+        return Generate(argv[1]);
+    } catch (const std::exception& error) {
+        std::cerr << "make_example: " << error.what() << "\n";
+        return 2;
+    } catch (const tarn::EngineExit&) {
+        std::cerr << "make_example: the engine halted\n";
+        return 2;
+    }
+}
