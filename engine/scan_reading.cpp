@@ -90,7 +90,9 @@ void ReadScan(TextIn& scan, const std::string& scanPath) {
     Scan.PointCount = n;
     Spectra.MeasuredWavelengths[0] = n;
     Spectra.MeasuredIrradiances[0] = n;
-    if (wavelength > 0 && wavelength < Instrument.RangeEnd) {
+    // A last wavelength equal to the range end keeps it: that point was stored,
+    // and the range must not lose it.
+    if (wavelength > 0 && wavelength <= Instrument.RangeEnd) {
         Instrument.RangeEnd = wavelength;
     } else if (Scan.LastStoredWavelength < Instrument.RangeEnd) {
         Instrument.RangeEnd = Scan.LastStoredWavelength;

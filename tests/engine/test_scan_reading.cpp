@@ -62,6 +62,16 @@ TEST_F(ScanReadingTest, SkipsTextAndOutOfRangeLinesAndKeepsTheLastLine) {
               "  251.0000  1.25000000000000E-0001\n");
 }
 
+TEST_F(ScanReadingTest, ScanEndingAtTheRangeEndKeepsIt) {
+    Instrument.RangeEnd = 301.0;
+    ASSERT_TRUE(Read("300 1\n300.5 2\n301 3\n"));
+    EXPECT_EQ(N(), 3);
+    EXPECT_EQ(Instrument.RangeEnd, 301.0);  // not the point before the last
+    Instrument.RangeEnd = 400.0;
+    ASSERT_TRUE(Read("300 1\n300.5 2\n301 3\n"));
+    EXPECT_EQ(Instrument.RangeEnd, 301.0);
+}
+
 TEST_F(ScanReadingTest, HeaderLinesFactorAndStopAboveTheGridHigh) {
     Instrument.HeaderLineCount = 2;
     Instrument.IrradianceFactor = 2.0;
