@@ -112,17 +112,6 @@ void ReadDeconDefaults() {
     std::copy(lower, lower + kIntervalCount + 1, g.IntervalLower);
 }
 
-// Point count N of the measured arrays, kept within them.
-long StoredPointCount() {
-    long long n = RoundEven(Spectra.MeasuredWavelengths[0]);
-    if (n < 0 || n > kMaxMeasuredPoints) {
-        long long kept = std::clamp<long long>(n, 0, kMaxMeasuredPoints);
-        LogLine("Deconvolution: point count " + IntText(n) + " taken as " + IntText(kept));
-        n = kept;
-    }
-    return static_cast<long>(n);
-}
-
 long FirstPointAtStart() {
     for (long p = 1; p <= g.PointCount; ++p) {
         if (Wavelength(p) >= g.Start) return p;
@@ -279,7 +268,7 @@ void RunDeconvolution(const std::string& directory, const std::string& settingsF
     g.OutputName = Cut(outputName, 40);
     ReadDeconDefaults();
 
-    g.PointCount = StoredPointCount();
+    g.PointCount = StoredPointCount("Deconvolution");
     g.FirstPoint = FirstPointAtStart();
     std::fill(Spectra.DeconCorrectionFactors + 1, Spectra.DeconCorrectionFactors + g.PointCount + 1,
               0.0);

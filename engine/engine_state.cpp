@@ -102,6 +102,16 @@ void HaltWithErrorBlock(const std::string& consoleModuleLine, const std::string&
     throw EngineExit{kExitHalt};
 }
 
+long StoredPointCount(const std::string& stage) {
+    long long n = RoundEven(Spectra.MeasuredWavelengths[0]);
+    if (n < 0 || n > kMaxMeasuredPoints) {
+        long long kept = std::clamp<long long>(n, 0, kMaxMeasuredPoints);
+        LogLine(stage + ": point count " + IntText(n) + " taken as " + IntText(kept));
+        n = kept;
+    }
+    return static_cast<long>(n);
+}
+
 long long GridIndex(double wavelength, double step) {
     return RoundEven((wavelength - kReferenceGridStart) / step);
 }

@@ -95,6 +95,10 @@ void BindMainLogIfAbsent(const std::string& logPath);
                                      const std::string& logWhatLine, const std::string& path,
                                      const std::string& code);
 
+// Point count N held in element 0 of the measured arrays, kept within
+// 0..40000; a count outside is logged with the stage's name.
+long StoredPointCount(const std::string& stage);
+
 // Fine-grid index of a wavelength (nm) for a grid step (nm), ties to even.
 long long GridIndex(double wavelength, double step);
 

@@ -59,17 +59,6 @@ void AppendCorrectionBlockHead(const std::string& path) {
              (Analysis.SpikeCorrectionOn ? "Spikes CORRECTED" : " NO spike correction applied")});
 }
 
-// Number of stored points, kept within the measured arrays.
-long StoredPointCount() {
-    long long n = RoundEven(Spectra.MeasuredWavelengths[0]);
-    if (n < 0 || n > kMaxMeasuredPoints) {
-        long long kept = std::clamp<long long>(n, 0, kMaxMeasuredPoints);
-        LogLine("Spike detection: point count " + IntText(n) + " taken as " + IntText(kept));
-        n = kept;
-    }
-    return static_cast<long>(n);
-}
-
 // Last examined point: point N only when it lies below the upper limit (nm),
 // else the last of the earlier points at or below it (at least point 1).
 long LastExaminedPoint(long n, double upperLimit) {
@@ -181,7 +170,7 @@ void DetectSpikes() {
         AppendCorrectionBlockHead(correctionFile);
     }
 
-    const long last = LastExaminedPoint(StoredPointCount(), Instrument.RangeEnd);
+    const long last = LastExaminedPoint(StoredPointCount("Spike detection"), Instrument.RangeEnd);
     const long h = Analysis.SpikeHalfWindow;
     const double criterion = Analysis.SpikeCriterion;
     const double step = FineGridStep();

@@ -94,15 +94,7 @@ double TextIn::Real() {
     int line = m_line;
     size_t before = m_pos;
     double value = 0.0;
-    if (!TryReal(value)) {
-        while (before < m_data.size() && IsSeparator(m_data[before])) {
-            if (m_data[before] == '\n') ++line;
-            ++before;
-        }
-        throw RunTimeError(
-            "read number from", m_name, line,
-            "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
-    }
+    if (!TryReal(value)) FailNumber("read number from", before, line);
     return value;
 }
 
@@ -119,16 +111,18 @@ long TextIn::Int() {
     int line = m_line;
     size_t before = m_pos;
     long value = 0;
-    if (!TryInt(value)) {
-        while (before < m_data.size() && IsSeparator(m_data[before])) {
-            if (m_data[before] == '\n') ++line;
-            ++before;
-        }
-        throw RunTimeError(
-            "read integer from", m_name, line,
-            "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
-    }
+    if (!TryInt(value)) FailNumber("read integer from", before, line);
     return value;
+}
+
+void TextIn::FailNumber(const char* operation, size_t before, int line) const {
+    // Report the line of the token itself, past the blanks and line ends skipped.
+    while (before < m_data.size() && IsSeparator(m_data[before])) {
+        if (m_data[before] == '\n') ++line;
+        ++before;
+    }
+    throw RunTimeError(operation, m_name, line,
+                       "invalid numeric format '" + m_data.substr(before, m_pos - before) + "'");
 }
 
 std::string TextIn::ReadLine() {

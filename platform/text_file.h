@@ -59,6 +59,8 @@ class TextIn {
     // Skips blanks and line ends, then takes the next token (at most 64 characters).
     std::string NextToken();
     void Advance();
+    // Raises the run-time error for the token read since `before` (line `line`).
+    [[noreturn]] void FailNumber(const char* operation, size_t before, int line) const;
 
     std::string m_name;
     std::string m_data;
