@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -67,13 +68,15 @@ std::string SourceDir() {
 }
 
 int RunTarnpelo(const std::string& workDir, const std::vector<std::string>& args, std::string* out,
-                std::string* err, const std::string& input) {
+                std::string* err, const std::string& input,
+                const std::vector<std::string>& environment) {
     std::string base = workDir + "/.run";
     std::string outFile = base + ".out", errFile = base + ".err", inFile = base + ".in";
     WriteFile(inFile, input);
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(workDir.c_str()) != 0) _exit(127);
+        for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
         if (!freopen(inFile.c_str(), "r", stdin) || !freopen(outFile.c_str(), "w", stdout) ||
             !freopen(errFile.c_str(), "w", stderr))
             _exit(127);

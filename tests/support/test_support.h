@@ -26,10 +26,12 @@ std::string RefDataDir();
 std::string SourceDir();
 
 // Runs the tarnpelo program with the arguments in `workDir`; returns its exit
-// code and fills stdout/stderr when given.  Standard input from `input`.
+// code and fills stdout/stderr when given.  Standard input from `input`;
+// `environment` entries ("NAME=value") are set in the program's environment.
 int RunTarnpelo(const std::string& workDir, const std::vector<std::string>& args,
                 std::string* out = nullptr, std::string* err = nullptr,
-                const std::string& input = std::string());
+                const std::string& input = std::string(),
+                const std::vector<std::string>& environment = {});
 
 // Each test runs in its own fresh temporary directory, which is the working
 // directory while it runs and is removed afterwards.
