@@ -132,9 +132,14 @@ long long UpperEdgeIndex() {
     return u;
 }
 
+// The slit-simulated value at every measured point, a block of points at a time.
 void SimulateMeasuredPoints() {
-    for (long p = 1; p <= g.PointCount; ++p)
-        Spectra.DeconSimulatedMeasurement[p] = ConvolveAt(g.Kernel, Wavelength(p), g.Step);
+    bool ends[kConvolveBlock];
+    for (long p = 1; p <= g.PointCount; p += kConvolveBlock) {
+        const int count = static_cast<int>(std::min<long>(kConvolveBlock, g.PointCount - p + 1));
+        ConvolveSeveral(g.Kernel, &Spectra.MeasuredWavelengths[p], count, g.Step,
+                        &Spectra.DeconSimulatedMeasurement[p], ends);
+    }
 }
 
 void ScaleGridRange(long long first, long long last, double factor) {

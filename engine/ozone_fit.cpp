@@ -148,7 +148,10 @@ void LoadReferenceFile(const std::string& path, double offset, double (&grid)[kS
         }
         if (k > cell) {
             GridAt(grid, cell) = sum / count;
-            if (k > cell + 1) InterpolateCells(grid, cell, k, last, (value - last) / (k - cell));
+            // The cell distance is taken as a real: for a wavelength far off the
+            // grid (cell indexes near the integer limits) k - cell would overflow.
+            const double cells = static_cast<double>(k) - static_cast<double>(cell);
+            if (k > cell + 1) InterpolateCells(grid, cell, k, last, (value - last) / cells);
             cell = k;
             // The file's last point, alone in its cell, keeps its value.
             if (ended) GridAt(grid, cell) = value;
@@ -270,6 +273,66 @@ const GeometryTerms& Geometry(double theta, double height) {
     // Slant-path factor of a thin ozone layer at the height over a spherical Earth.
     g.Slant = (1.0 + height / kEarthRadius) / std::sqrt(g.Mu * g.Mu + 2.0 * height / kEarthRadius);
     return g;
+}
+
+// Terms of the clear-sky model at one wavelength that do not depend on the
+// ozone amount: Rayleigh and aerosol transmissions and the diffuse parts.
+struct WavelengthTerms {
+    double Diffuse, A2, U, UpperFactor;
+};
+
+WavelengthTerms TermsAt(double lambda, const GeometryTerms& g, const OzoneFitState& s) {
+    // Rayleigh and aerosol (Angstrom) optical depths and their direct transmissions.
+    double tauR = 0.008735 * std::pow(lambda / 1000.0, -4.08);
+    double tR = std::exp(-tauR * g.AirMass);
+    double tauA = 0.2 * std::pow(lambda / 320.0, -1.3);
+    double tA = std::exp(-tauA * g.AirMass);
+    double tA2 = std::exp(-2.0 * tauA);
+    double twoRayleigh = std::exp(-2.0 * tauR);
+    double r2 = twoRayleigh + 0.5 * (1.0 - twoRayleigh);
+    WavelengthTerms t;
+    t.Diffuse = tR * tA + 0.5 * (1.0 - tR) * tA2 + 0.8 * g.F * (1.0 - tA) * tR;
+    t.A2 = (0.5 * (1.0 - tA2) + tA2) * r2;
+    t.U = tauR * g.Slant * s.FractionInLayer;
+    t.UpperFactor = 1.0 - std::exp(-s.PressureFractionAbove * tauR * g.AirMass);
+    return t;
+}
+
+// Model irradiance from the extraterrestrial value e and cross-section sigma
+// of the cell, the ozone amount x and the cell's ozone-free terms.
+double ModelAt(double e, double sigma, double x, const WavelengthTerms& t, const GeometryTerms& g) {
+    double z = 0.5 * e * g.Mu * std::exp(-2.0 * sigma * x);
+    double u = t.U;
+    double v = sigma * x * (g.Slant - 2.0);
+    double uv = u + v;
+    // (1 - exp(-w)) / w tends to 1 as w -> 0.
+    double layer = std::fabs(uv) < 1e-12 ? z * t.A2 * u : z * t.A2 * u * (1.0 - std::exp(-uv)) / uv;
+    double upper = z * t.UpperFactor;
+    double ozoneDepth = sigma * x * g.Slant;
+    double transmission = ozoneDepth >= 100.0 ? std::exp(-100.0) : std::exp(-ozoneDepth);
+    return e * t.Diffuse * g.Mu * transmission + upper + layer;
+}
+
+// The ozone-free terms of the cells of one model range, kept while the range,
+// the geometry and the layer parameters stay: the fit evaluates the model
+// over the same range about a dozen times per scan, and the walk over the
+// range (wavelengths and cells) is then the same every time.
+constexpr int kTermCacheCells = 8192;
+
+struct TermCache {
+    bool Valid = false;
+    double Start = 0.0, End = 0.0, Step = 0.0;  // nm, the walk
+    double Theta = 0.0, Height = 0.0, Fraction = 0.0, Pressure = 0.0;
+    int Count = 0;                           // cells visited by the walk
+    WavelengthTerms Terms[kTermCacheCells];  // in the order the walk visits the cells
+};
+
+TermCache g_terms;
+
+bool SameTermRange(const TermCache& c, double start, double end, const OzoneFitState& s) {
+    return c.Valid && c.Start == start && c.End == end && c.Step == s.GridStep &&
+           c.Theta == s.ModelZenithAngle && c.Height == s.LayerHeight &&
+           c.Fraction == s.FractionInLayer && c.Pressure == s.PressureFractionAbove;
 }
 
 }  // namespace
@@ -448,32 +511,9 @@ void FileCodeToZenithAngle(std::string& message, int& errorCode) {
 
 void ClearSkyIrradiance(double x) {
     OzoneFitState& s = OzoneFit;
-    const double theta = s.ModelZenithAngle;
-    const double lambda = s.CurrentWavelength;
-    const double e = s.CurrentValue;
-    const double sigma = s.CurrentCrossSection;
-    const GeometryTerms& g = Geometry(theta, s.LayerHeight);
-
-    // Rayleigh and aerosol (Angstrom) optical depths and their direct transmissions.
-    double tauR = 0.008735 * std::pow(lambda / 1000.0, -4.08);
-    double tR = std::exp(-tauR * g.AirMass);
-    double tauA = 0.2 * std::pow(lambda / 320.0, -1.3);
-    double tA = std::exp(-tauA * g.AirMass);
-    double tA2 = std::exp(-2.0 * tauA);
-    double diffuse = tR * tA + 0.5 * (1.0 - tR) * tA2 + 0.8 * g.F * (1.0 - tA) * tR;
-    double z = 0.5 * e * g.Mu * std::exp(-2.0 * sigma * x);
-    double twoRayleigh = std::exp(-2.0 * tauR);
-    double r2 = twoRayleigh + 0.5 * (1.0 - twoRayleigh);
-    double a2 = (0.5 * (1.0 - tA2) + tA2) * r2;
-    double u = tauR * g.Slant * s.FractionInLayer;
-    double v = sigma * x * (g.Slant - 2.0);
-    double uv = u + v;
-    // (1 - exp(-w)) / w tends to 1 as w -> 0.
-    double layer = std::fabs(uv) < 1e-12 ? z * a2 * u : z * a2 * u * (1.0 - std::exp(-uv)) / uv;
-    double upper = z * (1.0 - std::exp(-s.PressureFractionAbove * tauR * g.AirMass));
-    double ozoneDepth = sigma * x * g.Slant;
-    double transmission = ozoneDepth >= 100.0 ? std::exp(-100.0) : std::exp(-ozoneDepth);
-    s.CurrentValue = e * diffuse * g.Mu * transmission + upper + layer;
+    const GeometryTerms& g = Geometry(s.ModelZenithAngle, s.LayerHeight);
+    s.CurrentValue =
+        ModelAt(s.CurrentValue, s.CurrentCrossSection, x, TermsAt(s.CurrentWavelength, g, s), g);
 }
 
 void ComputeModelSpectrum(double x) {
@@ -482,6 +522,22 @@ void ComputeModelSpectrum(double x) {
     const double end = s.ModelHigh + s.GridMargin;
     double lambda = s.ModelLow - s.GridMargin;
     CheckGridRange(lambda, end, step);
+    const GeometryTerms& g = Geometry(s.ModelZenithAngle, s.LayerHeight);
+    TermCache& cache = g_terms;
+    const bool reuse = SameTermRange(cache, lambda, end, s);
+    // A new range is kept when its walk fits the cache (the fit window does).
+    const bool keep = !reuse && (end - lambda) / step + 2.0 < kTermCacheCells;
+    if (keep) {
+        cache.Valid = false;
+        cache.Start = lambda;
+        cache.End = end;
+        cache.Step = step;
+        cache.Theta = s.ModelZenithAngle;
+        cache.Height = s.LayerHeight;
+        cache.Fraction = s.FractionInLayer;
+        cache.Pressure = s.PressureFractionAbove;
+    }
+    int visit = 0;
     do {
         long long i = GridIndex(lambda, step);
         if (i > kMaxGridIndex) break;
@@ -491,12 +547,24 @@ void ComputeModelSpectrum(double x) {
         }
         s.CurrentIndex = i;
         s.CurrentWavelength = lambda;
-        s.CurrentValue = Spectra.ExtraterrestrialGrid[i];
         s.CurrentCrossSection = Spectra.OzoneCrossSectionGrid[i];
-        ClearSkyIrradiance(x);
+        WavelengthTerms terms;
+        if (reuse && visit < cache.Count) {
+            terms = cache.Terms[visit];
+        } else {
+            terms = TermsAt(lambda, g, s);
+            if (keep && visit < kTermCacheCells) cache.Terms[visit] = terms;
+        }
+        ++visit;
+        s.CurrentValue =
+            ModelAt(Spectra.ExtraterrestrialGrid[i], s.CurrentCrossSection, x, terms, g);
         Spectra.FineSpectrum[i] = s.CurrentValue;
         lambda += step;
     } while (lambda < end);
+    if (keep && visit <= kTermCacheCells) {  // a longer walk is not kept
+        cache.Count = visit;
+        cache.Valid = true;
+    }
 }
 
 double OzoneFitCost(double x) {

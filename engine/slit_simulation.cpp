@@ -99,6 +99,12 @@ void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fw
     const double lowCut = -Engine.SlitRangeFactor * fwhm - 0.001;
     const double highCut = Engine.SlitRangeFactor * fwhm - 0.001;
     while (x <= lowCut) {
+        // The end of the file reads as the pair (0, 0); with a cut at or above
+        // 0 (a FWHM or range factor of 0 or less) it would never pass the cut.
+        if (in.Eof()) {
+            x = y = 0.0;
+            break;
+        }
         x = in.Real();
         y = in.Real();
         in.NextLine();
@@ -159,15 +165,6 @@ void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fw
     kernel.Sum = sum;
 }
 
-// Convolution value at `wavelength` (nm) into g_unit's status.
-double ConvolveAndKeepStatus(double wavelength) {
-    bool endOfGrid = false;
-    double value = ConvolveAt(g_unit.Kernel, wavelength, g_unit.GridStep, &endOfGrid);
-    g_unit.EndOfGrid = endOfGrid;
-    g_unit.LastValue = value;
-    return value;
-}
-
 // Builds the kernel and fills SimulatedSpectrum from start to end (nm) at the
 // output step; in final mode also writes <directory><output name>.
 void SimulateSpectrum() {
@@ -187,19 +184,36 @@ void SimulateSpectrum() {
     double firstBeyond = 0.0;
     bool beyond = false;
     double lambda = g_unit.Start;
-    do {
-        double v = ConvolveAndKeepStatus(lambda);
-        if (!beyond &&
-            GridIndex(lambda + g_unit.Kernel.FirstOffset, g_unit.GridStep) + kernelLength >
-                kMaxGridIndex) {
-            beyond = true;
-            firstBeyond = lambda;
+    bool more = true;
+    while (more) {
+        // The next wavelengths of the walk start, start + step, ... (at most a
+        // block), convolved together.
+        double lambdas[kConvolveBlock];
+        double values[kConvolveBlock];
+        bool ends[kConvolveBlock];
+        int count = 0;
+        do {
+            lambdas[count++] = lambda;
+            lambda += g_unit.OutputStep;
+            more = lambda <= g_unit.End + 0.0001;
+        } while (more && count < kConvolveBlock);
+        ConvolveSeveral(g_unit.Kernel, lambdas, count, g_unit.GridStep, values, ends);
+        for (int n = 0; n < count; ++n) {
+            const double at = lambdas[n];
+            const double v = values[n];
+            g_unit.EndOfGrid = ends[n];
+            g_unit.LastValue = v;
+            if (!beyond &&
+                GridIndex(at + g_unit.Kernel.FirstOffset, g_unit.GridStep) + kernelLength >
+                    kMaxGridIndex) {
+                beyond = true;
+                firstBeyond = at;
+            }
+            long long k = GridIndex(at, g_unit.OutputStep);
+            if (final) out.WriteLine(Fixed(at, 6, 2) + " " + Fixed(v, 14, 8));
+            GridAt(Spectra.SimulatedSpectrum, k) = v;
         }
-        long long k = GridIndex(lambda, g_unit.OutputStep);
-        if (final) out.WriteLine(Fixed(lambda, 6, 2) + " " + Fixed(v, 14, 8));
-        GridAt(Spectra.SimulatedSpectrum, k) = v;
-        lambda += g_unit.OutputStep;
-    } while (lambda <= g_unit.End + 0.0001);
+    }
     if (final) out.Close();
     if (beyond) {
         LogLine("Simulation: the slit passes the end of the fine grid (" + Fixed(topReach, 8, 2) +
@@ -236,30 +250,108 @@ void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slit
     }
 }
 
-double ConvolveAt(const SlitKernel& kernel, double wavelength, double gridStep, bool* endOfGrid) {
-    bool eof = false;
-    double value = 0.0;
-    const long long i0 =
-        gridStep > 0.0 ? GridIndex(wavelength + kernel.FirstOffset, gridStep) : kMaxGridIndex;
-    if (i0 >= kMaxGridIndex) {
-        eof = true;
-    } else {
-        const long long last = std::min<long long>(2LL * kernel.Centre, kMaxKernelIndex);
-        // Only grid points 1..40000 carry terms; each sample keeps its own grid point.
-        if (i0 + last >= 1) {
-            const long long jLow = std::max<long long>(0, 1 - i0);
-            const long long jHigh = std::min<long long>(last, kMaxGridIndex - i0);
-            const double* fine = Spectra.FineSpectrum;
-            for (long long j = jLow; j <= jHigh; ++j) value += kernel.Samples[j] * fine[i0 + j];
-        }
-        const double endWavelength =
-            kReferenceGridStart + static_cast<double>(i0 + last) * gridStep;
-        if (wavelength + kernel.LastOffset - 0.0001 > endWavelength || i0 + last > kMaxGridIndex)
-            eof = true;
-        value = kernel.Sum != 0.0 ? value / kernel.Sum : 0.0;
+namespace {
+
+// Where the kernel meets the fine grid for one wavelength: first grid index
+// i0, kernel samples jLow..jHigh that carry terms (grid points 1..40000 only).
+struct ConvolutionSpan {
+    long long I0 = 0, Last = 0, JLow = 0, JHigh = -1;
+    bool OffGrid = false;  // i0 at or past the grid's end: value 0, "EOF"
+};
+
+ConvolutionSpan SpanAt(const SlitKernel& kernel, double wavelength, double gridStep) {
+    ConvolutionSpan span;
+    span.I0 = gridStep > 0.0 ? GridIndex(wavelength + kernel.FirstOffset, gridStep) : kMaxGridIndex;
+    if (span.I0 >= kMaxGridIndex) {
+        span.OffGrid = true;
+        return span;
     }
+    span.Last = std::min<long long>(2LL * kernel.Centre, kMaxKernelIndex);
+    // Only grid points 1..40000 carry terms; each sample keeps its own grid point.
+    if (span.I0 + span.Last >= 1) {
+        span.JLow = std::max<long long>(0, 1 - span.I0);
+        span.JHigh = std::min<long long>(span.Last, kMaxGridIndex - span.I0);
+    }
+    return span;
+}
+
+// The sum's division by the kernel sum and the end-of-grid status.
+double FinishConvolution(const SlitKernel& kernel, const ConvolutionSpan& span, double wavelength,
+                         double gridStep, double sum, bool& eof) {
+    if (span.OffGrid) {
+        eof = true;
+        return 0.0;
+    }
+    const double endWavelength =
+        kReferenceGridStart + static_cast<double>(span.I0 + span.Last) * gridStep;
+    eof = wavelength + kernel.LastOffset - 0.0001 > endWavelength ||
+          span.I0 + span.Last > kMaxGridIndex;
+    return kernel.Sum != 0.0 ? sum / kernel.Sum : 0.0;
+}
+
+double SpanSum(const SlitKernel& kernel, const ConvolutionSpan& span) {
+    double sum = 0.0;
+    if (span.JHigh < span.JLow) return sum;
+    // Grid points i0 + jLow .. i0 + jHigh, all within 1..40000.
+    const double* fine = Spectra.FineSpectrum + (span.I0 + span.JLow);
+    const double* k = kernel.Samples + span.JLow;
+    const long long n = span.JHigh - span.JLow;
+    for (long long t = 0; t <= n; ++t) sum += k[t] * fine[t];
+    return sum;
+}
+
+}  // namespace
+
+double ConvolveAt(const SlitKernel& kernel, double wavelength, double gridStep, bool* endOfGrid) {
+    const ConvolutionSpan span = SpanAt(kernel, wavelength, gridStep);
+    const double sum = span.OffGrid ? 0.0 : SpanSum(kernel, span);
+    bool eof = false;
+    const double value = FinishConvolution(kernel, span, wavelength, gridStep, sum, eof);
     if (endOfGrid != nullptr) *endOfGrid = eof;
     return value;
+}
+
+void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int count,
+                     double gridStep, double* values, bool* endOfGrid) {
+    count = std::clamp(count, 0, kConvolveBlock);
+    ConvolutionSpan spans[kConvolveBlock];
+    double sums[kConvolveBlock] = {};
+    bool together = count == kConvolveBlock;
+    for (int n = 0; n < count; ++n) {
+        spans[n] = SpanAt(kernel, wavelengths[n], gridStep);
+        together = together && !spans[n].OffGrid && spans[n].JLow == spans[0].JLow &&
+                   spans[n].JHigh == spans[0].JHigh;
+    }
+    if (together && spans[0].JHigh >= spans[0].JLow) {
+        // Eight independent sums keep the adder busy; each still adds its
+        // terms in the order of ConvolveAt, so every value is the same.
+        const long long jLow = spans[0].JLow;
+        const double* f[kConvolveBlock];
+        for (int n = 0; n < kConvolveBlock; ++n) f[n] = Spectra.FineSpectrum + (spans[n].I0 + jLow);
+        const double* k = kernel.Samples + jLow;
+        const long long last = spans[0].JHigh - jLow;
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0, s5 = 0.0, s6 = 0.0, s7 = 0.0;
+        for (long long j = 0; j <= last; ++j) {
+            const double w = k[j];
+            s0 += w * f[0][j];
+            s1 += w * f[1][j];
+            s2 += w * f[2][j];
+            s3 += w * f[3][j];
+            s4 += w * f[4][j];
+            s5 += w * f[5][j];
+            s6 += w * f[6][j];
+            s7 += w * f[7][j];
+        }
+        const double all[kConvolveBlock] = {s0, s1, s2, s3, s4, s5, s6, s7};
+        for (int n = 0; n < kConvolveBlock; ++n) sums[n] = all[n];
+    } else {
+        for (int n = 0; n < count; ++n)
+            if (!spans[n].OffGrid) sums[n] = SpanSum(kernel, spans[n]);
+    }
+    for (int n = 0; n < count; ++n) {
+        values[n] =
+            FinishConvolution(kernel, spans[n], wavelengths[n], gridStep, sums[n], endOfGrid[n]);
+    }
 }
 
 void RunSimulation(const std::string& directory, const std::string& outputName,

@@ -30,6 +30,13 @@ void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slit
 double ConvolveAt(const SlitKernel& kernel, double wavelength, double gridStep,
                   bool* endOfGrid = nullptr);
 
+// ConvolveAt at `count` (at most kConvolveBlock) wavelengths (nm) at once:
+// each value is the same sum in the same order, but the sums run side by side
+// so that their additions overlap.  `endOfGrid` gets one flag per wavelength.
+constexpr int kConvolveBlock = 8;
+void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int count,
+                     double gridStep, double* values, bool* endOfGrid);
+
 // Convolves FineSpectrum at start, start + outputStep, ... end (nm) with the
 // slit (slitChar '1': <directory><slitFile>, else a triangle of FWHM `fwhm`)
 // on the grid step `gridStep` (nm) and stores the values in SimulatedSpectrum

@@ -33,6 +33,7 @@ struct Trial {
 struct CountedPoint {
     double Centre, Left, Right;
     double MeasuredRatio;
+    int C, L, R;  // the three wavelengths' places in the window's wavelength list
 };
 
 // State of one shift determination; every call sets it up again.
@@ -64,6 +65,12 @@ struct ShiftUnitState {
 
 ShiftUnitState g_state;
 CountedPoint g_points[kMaxMeasuredPoints + 1];
+// The window's wavelengths Lo..Hi (list place m = i - Lo) and, per trial, the
+// grid index of each shifted wavelength and its rounding deviation (nm).
+double g_windowWavelengths[kMaxMeasuredPoints + 1];
+long long g_trialIndex[kMaxMeasuredPoints + 1];
+double g_trialDeviation[kMaxMeasuredPoints + 1];
+int g_windowCount = 0;
 TextOut g_report;
 TextOut g_curve;
 
@@ -168,13 +175,16 @@ void CollectCountedPoints() {
         double rm = d > 0.0 ? e[i] / d : 0.0;
         if (!(rm > 0.0)) continue;
         CountedPoint& p = g_points[count++];
-        p = CountedPoint{wl[i], wl[i - k], wl[i + k], rm};
+        const int m = i - g_state.Lo;
+        p = CountedPoint{wl[i], wl[i - k], wl[i + k], rm, m, m - k, m + k};
         double lo = std::min({p.Centre, p.Left, p.Right});
         double hi = std::max({p.Centre, p.Left, p.Right});
         if (count == 1 || lo < low) low = lo;
         if (count == 1 || hi > high) high = hi;
     }
     g_state.CountedCount = count;
+    g_windowCount = count > 0 ? g_state.Hi - g_state.Lo + 1 : 0;
+    for (int m = 0; m < g_windowCount; ++m) g_windowWavelengths[m] = wl[g_state.Lo + m];
     g_state.LowestWavelength = low;
     g_state.HighestWavelength = high;
     if (g_state.Hi - g_state.Lo < 2 * k) {
@@ -226,25 +236,31 @@ inline double PointError(double rm, double rs, bool& outlier) {
 }
 
 // Error of the trial shift s (nm); the mean grid-rounding deviation of the
-// looked-up wavelengths goes to `meanDeviation`.
+// looked-up wavelengths goes to `meanDeviation`.  Each wavelength of the
+// window is shifted and rounded to the grid once; the points look their three
+// up (a centre is its neighbours' left and right), and the sums take the terms
+// in the order point by point, centre, left, right.
 double TrialError(double s, double& meanDeviation) {
     const double g = g_state.GridStep;
     const bool checked = NeedsCheckedAccess(s);
+    for (int m = 0; m < g_windowCount; ++m) {
+        const double u = g_windowWavelengths[m] + s - kReferenceGridStart;
+        const long long j = RoundEven(u / g);
+        g_trialIndex[m] = j;
+        g_trialDeviation[m] = static_cast<double>(j) * g - u;
+    }
     double error = 0.0;
     double deviationSum = 0.0;
     bool outlier = false;
     for (int p = 0; p < g_state.CountedCount; ++p) {
         const CountedPoint& pt = g_points[p];
-        const double uc = pt.Centre + s - kReferenceGridStart;
-        const double ul = pt.Left + s - kReferenceGridStart;
-        const double ur = pt.Right + s - kReferenceGridStart;
-        const long long jc = RoundEven(uc / g);
-        const long long jl = RoundEven(ul / g);
-        const long long jr = RoundEven(ur / g);
-        deviationSum += static_cast<double>(jc) * g - uc;
-        deviationSum += static_cast<double>(jl) * g - ul;
-        deviationSum += static_cast<double>(jr) * g - ur;
-        error += PointError(pt.MeasuredRatio, SimulatedRatio(jc, jl, jr, checked), outlier);
+        deviationSum += g_trialDeviation[pt.C];
+        deviationSum += g_trialDeviation[pt.L];
+        deviationSum += g_trialDeviation[pt.R];
+        error += PointError(
+            pt.MeasuredRatio,
+            SimulatedRatio(g_trialIndex[pt.C], g_trialIndex[pt.L], g_trialIndex[pt.R], checked),
+            outlier);
     }
     const long valueCount = 3L * g_state.CountedCount;
     meanDeviation = valueCount > 0 ? deviationSum / static_cast<double>(valueCount) : 0.0;

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cstdio>
 #include <vector>
 
 #ifdef _WIN32
@@ -72,6 +71,17 @@ std::string FindInDirectory(const std::string& dir, const std::string& name) {
 
 std::string ResolveCase(const std::string& path) {
     if (path.empty() || Exists(path)) return path;
+    // When the directory exists as named, only the last component needs the
+    // lookup (the walk below would find every earlier component as it is).
+    size_t slash = path.rfind(kPathSeparator);
+    if (slash != std::string::npos && slash + 1 < path.size() && slash > 0) {
+        std::string dir = path.substr(0, slash);
+        std::string last = path.substr(slash + 1);
+        if (last != "." && last != ".." && Exists(dir)) {
+            std::string match = FindInDirectory(dir, last);
+            return match.empty() ? path : dir + kPathSeparator + match;
+        }
+    }
     // Walk the components from the left, fixing the case of each missing one.
     std::string resolved;
     size_t start = 0;
@@ -99,13 +109,17 @@ std::string ResolveCase(const std::string& path) {
 }
 
 bool IsReadableFile(const std::string& path) {
-    std::string name = ResolveCase(path);
+    // The exact name first (one stat); the lookup without regard to case only
+    // when it does not exist.  Readable: access() with the process's rights.
     struct stat info;
-    if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
+    std::string resolved;
+    const std::string* name = &path;
+    if (stat(path.c_str(), &info) != 0) {
+        resolved = ResolveCase(path);
+        if (resolved == path || stat(resolved.c_str(), &info) != 0) return false;
+        name = &resolved;
+    }
+    return S_ISREG(info.st_mode) && access(name->c_str(), R_OK) == 0;
 }
 
 }  // namespace tarn

@@ -1,5 +1,9 @@
 #include "platform/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +16,7 @@ namespace tarn {
 namespace {
 
 constexpr size_t kMaxTokenLength = 64;
+constexpr size_t kFlushSize = 64 * 1024;
 
 bool IsSeparator(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -21,24 +26,116 @@ std::string ErrnoText() {
     return errno != 0 ? std::strerror(errno) : "unknown error";
 }
 
+// The read cache: a few small files by the exact name they were opened with,
+// with the identity (device, inode) that a write of the same file matches.
+struct CachedFile {
+    std::string Name;
+    unsigned long long Device = 0, Inode = 0;
+    std::string Data;
+};
+constexpr size_t kCacheEntries = 8;
+constexpr size_t kCacheLimit = 64 * 1024;
+
+struct ReadCache {
+    CachedFile Entries[kCacheEntries];
+    size_t Used = 0;
+    size_t Next = 0;  // the entry that a new file replaces when all are used
+};
+
+bool g_cacheOn = false;
+
+// Made on first use and never destroyed, so that a TextOut closed while the
+// program's static objects are destroyed still finds it.
+ReadCache& Cache() {
+    static ReadCache* cache = new ReadCache();
+    return *cache;
+}
+
+const CachedFile* FindCached(const std::string& name) {
+    ReadCache& c = Cache();
+    for (size_t i = 0; i < c.Used; ++i)
+        if (c.Entries[i].Name == name) return &c.Entries[i];
+    return nullptr;
+}
+
+void StoreCached(const std::string& name, const struct stat& info, const std::string& data) {
+    if (data.size() > kCacheLimit) return;
+    ReadCache& c = Cache();
+    size_t slot = c.Used < kCacheEntries ? c.Used++ : c.Next++ % kCacheEntries;
+    c.Entries[slot].Name = name;
+    c.Entries[slot].Device = static_cast<unsigned long long>(info.st_dev);
+    c.Entries[slot].Inode = static_cast<unsigned long long>(info.st_ino);
+    c.Entries[slot].Data = data;
+}
+
+// Drops every cached copy of the file with this identity.
+void InvalidateCached(unsigned long long device, unsigned long long inode) {
+    ReadCache& c = Cache();
+    for (size_t i = 0; i < c.Used;) {
+        if (c.Entries[i].Device == device && c.Entries[i].Inode == inode) {
+            --c.Used;
+            if (i != c.Used) c.Entries[i] = std::move(c.Entries[c.Used]);
+            c.Entries[c.Used] = CachedFile{};
+        } else {
+            ++i;
+        }
+    }
+}
+
+// Reads the whole regular file open on `fd` into `data`; false on a read error.
+bool ReadWhole(int fd, size_t sizeHint, std::string& data) {
+    data.resize(sizeHint + 1);
+    size_t done = 0;
+    for (;;) {
+        ssize_t n = read(fd, &data[done], data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+        if (done == data.size()) data.resize(data.size() * 2);
+    }
+    data.resize(done);
+    return true;
+}
+
 }  // namespace
+
+void SetReadCache(bool on) {
+    g_cacheOn = on;
+    if (on) return;
+    ReadCache& c = Cache();
+    for (CachedFile& entry : c.Entries) entry = CachedFile{};
+    c.Used = 0;
+    c.Next = 0;
+}
 
 bool TextIn::Open(const std::string& path) {
     Close();
     m_name = path;
-    std::string resolved = ResolveCase(path);
-    if (!IsReadableFile(resolved)) return false;
-    std::FILE* f = std::fopen(resolved.c_str(), "rb");
-    if (f == nullptr) return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) m_data.append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
+    if (g_cacheOn) {
+        if (const CachedFile* cached = FindCached(path)) {
+            m_data = cached->Data;
+            m_open = true;
+            return true;
+        }
+    }
+    // The exact name first; the lookup without regard to case only when it fails.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const bool exact = fd >= 0;
+    if (!exact) {
+        std::string resolved = ResolveCase(path);
+        if (resolved != path) fd = open(resolved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+    }
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+              ReadWhole(fd, static_cast<size_t>(info.st_size), m_data);
+    close(fd);
+    if (!ok) {
         m_data.clear();
         return false;
     }
+    if (g_cacheOn && exact) StoreCached(path, info, m_data);
     m_open = true;
     return true;
 }
@@ -74,20 +171,28 @@ void TextIn::Advance() {
     ++m_pos;
 }
 
-std::string TextIn::NextToken() {
-    while (!Eof() && IsSeparator(m_data[m_pos])) Advance();
-    size_t start = m_pos;
-    while (!Eof() && !IsSeparator(m_data[m_pos]) && m_pos - start < kMaxTokenLength) ++m_pos;
-    return m_data.substr(start, m_pos - start);
+size_t TextIn::NextToken() {
+    const char* p = m_data.data() + m_pos;
+    const char* end = m_data.data() + m_data.size();
+    while (p < end && IsSeparator(*p)) {
+        if (*p == '\n') ++m_line;
+        ++p;
+    }
+    const char* start = p;
+    const char* limit =
+        end - p > static_cast<ptrdiff_t>(kMaxTokenLength) ? p + kMaxTokenLength : end;
+    while (p < limit && !IsSeparator(*p)) ++p;
+    m_pos = static_cast<size_t>(p - m_data.data());
+    return static_cast<size_t>(p - start);
 }
 
 bool TextIn::TryReal(double& value) {
-    std::string token = NextToken();
-    if (token.empty()) {  // end of file: 0 and no error
+    size_t length = NextToken();
+    if (length == 0) {  // end of file: 0 and no error
         value = 0.0;
         return true;
     }
-    return ParseReal(token, value);
+    return ParseReal(m_data.data() + m_pos - length, length, value);
 }
 
 double TextIn::Real() {
@@ -99,12 +204,12 @@ double TextIn::Real() {
 }
 
 bool TextIn::TryInt(long& value) {
-    std::string token = NextToken();
-    if (token.empty()) {
+    size_t length = NextToken();
+    if (length == 0) {
         value = 0;
         return true;
     }
-    return ParseInt(token, value);
+    return ParseInt(m_data.data() + m_pos - length, length, value);
 }
 
 long TextIn::Int() {
@@ -142,61 +247,130 @@ std::string TextIn::ReadText(size_t maxLength) {
 }
 
 void TextIn::NextLine() {
-    (void)ReadLine();
+    // As ReadLine, without building the skipped text.
+    size_t end = m_data.find('\n', m_pos);
+    if (end == std::string::npos) {
+        m_pos = m_data.size();
+        return;
+    }
+    m_pos = end + 1;
+    ++m_line;
 }
 
 TextOut::~TextOut() {
-    if (m_file != nullptr) std::fclose(m_file);
+    if (m_fd < 0) return;
+    (void)Flush();
+    close(m_fd);
+    if (m_inode != 0) InvalidateCached(m_device, m_inode);
 }
 
 void TextOut::Fail(const char* operation) {
     std::string reason = ErrnoText();
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
     }
+    m_buffer.clear();
     throw RunTimeError(operation, m_name, 0, reason);
+}
+
+void TextOut::Opened(int fd, const struct stat* info) {
+    m_fd = fd;
+    m_buffer.clear();
+    m_device = m_inode = 0;
+    if (!g_cacheOn) return;
+    struct stat own;
+    if (info == nullptr) {
+        if (fstat(fd, &own) != 0) return;
+        info = &own;
+    }
+    m_device = static_cast<unsigned long long>(info->st_dev);
+    m_inode = static_cast<unsigned long long>(info->st_ino);
+    InvalidateCached(m_device, m_inode);
+}
+
+bool TextOut::Flush() {
+    size_t done = 0;
+    while (done < m_buffer.size()) {
+        ssize_t n = write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            m_buffer.erase(0, done);
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    m_buffer.clear();
+    return true;
 }
 
 void TextOut::Create(const std::string& path) {
     Close();
     m_name = path;
     errno = 0;
-    m_file = std::fopen(ResolveCase(path).c_str(), "wb");
-    if (m_file == nullptr) Fail("create");
+    // An existing file of the exact name is emptied with one call; otherwise
+    // the name is looked up without regard to case and the file created.
+    int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        fd = open(ResolveCase(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) Fail("create");
+    Opened(fd);
 }
 
 void TextOut::Append(const std::string& path) {
     Close();
     m_name = path;
+    // The exact name first: one open, which fails for a missing file, and a
+    // check that it is a regular file; otherwise the lookup without regard to case.
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        fd = -1;
+    }
+    if (fd >= 0) {
+        Opened(fd, &info);
+        return;
+    }
     std::string resolved = ResolveCase(path);
     if (!IsReadableFile(resolved)) {
         throw RunTimeError("open for appending", path, 0, "file not found");
     }
     errno = 0;
-    m_file = std::fopen(resolved.c_str(), "ab");
-    if (m_file == nullptr) Fail("open for appending");
+    fd = open(resolved.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) Fail("open for appending");
+    Opened(fd);
 }
 
 void TextOut::Write(const std::string& text) {
-    if (m_file == nullptr) throw RunTimeError("write to", m_name, 0, "file not open");
+    if (m_fd < 0) throw RunTimeError("write to", m_name, 0, "file not open");
+    m_buffer += text;
     errno = 0;
-    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), m_file) != text.size())
-        Fail("write to");
+    if (m_buffer.size() >= kFlushSize && !Flush()) Fail("write to");
 }
 
 void TextOut::WriteLine(const std::string& text) {
-    Write(text);
-    Write("\n");
+    if (m_fd < 0) throw RunTimeError("write to", m_name, 0, "file not open");
+    m_buffer += text;
+    m_buffer += '\n';
+    errno = 0;
+    if (m_buffer.size() >= kFlushSize && !Flush()) Fail("write to");
 }
 
 void TextOut::Close() {
-    if (m_file == nullptr) return;
+    if (m_fd < 0) return;
     errno = 0;
-    bool failed = std::ferror(m_file) != 0;
-    failed = (std::fclose(m_file) != 0) || failed;
-    m_file = nullptr;
-    if (failed) throw RunTimeError("close", m_name, 0, ErrnoText());
+    bool failed = !Flush();
+    std::string reason = failed ? ErrnoText() : std::string();
+    m_buffer.clear();
+    if (close(m_fd) != 0 && !failed) {
+        failed = true;
+        reason = ErrnoText();
+    }
+    m_fd = -1;
+    if (m_inode != 0) InvalidateCached(m_device, m_inode);
+    if (failed) throw RunTimeError("close", m_name, 0, reason);
 }
 
 void AppendLines(const std::string& path, std::initializer_list<std::string> lines) {

@@ -8,6 +8,8 @@
 // raise RunTimeError.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -56,8 +58,9 @@ class TextIn {
     const std::string& Name() const { return m_name; }
 
   private:
-    // Skips blanks and line ends, then takes the next token (at most 64 characters).
-    std::string NextToken();
+    // Skips blanks and line ends, then takes the next token (at most 64
+    // characters); returns its length, the token starts at m_pos - length.
+    size_t NextToken();
     void Advance();
     // Raises the run-time error for the token read since `before` (line `line`).
     [[noreturn]] void FailNumber(const char* operation, size_t before, int line) const;
@@ -85,15 +88,29 @@ class TextOut {
     void WriteLine(const std::string& text = std::string());
     // Closes the file; raises the run-time error when a write failed.
     void Close();
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_fd >= 0; }
     const std::string& Name() const { return m_name; }
 
   private:
-    void Fail(const char* operation);
+    // Takes the descriptor of the opened file and, for the read cache, its
+    // identity (from `info` when the caller has it, else from fstat).
+    void Opened(int fd, const struct stat* info = nullptr);
+    // Writes the buffered text; false (errno set) when the system refuses it.
+    bool Flush();
+    [[noreturn]] void Fail(const char* operation);
 
-    std::FILE* m_file = nullptr;
+    int m_fd = -1;
+    std::string m_buffer;  // text not yet written, sent at 64 KiB and at Close
     std::string m_name;
+    unsigned long long m_device = 0, m_inode = 0;
 };
+
+// Turns the read cache on or off (off at start; off empties it).  While it is
+// on, a file of at most 64 KiB that TextIn opened by its exact name is kept in
+// memory, and later opens of that name are served from there until a TextOut
+// of this process creates, appends to or closes the same file.  Only a program
+// whose every file write goes through TextOut may turn it on.
+void SetReadCache(bool on);
 
 // Opens `path` for appending, writes the lines and closes it again.
 void AppendLines(const std::string& path, std::initializer_list<std::string> lines);

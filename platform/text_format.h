@@ -2,6 +2,7 @@
 // rounding helpers the engine uses.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,8 +29,19 @@ std::string PadRight(const std::string& text, size_t width);
 // Text cut to its first `maxLength` characters.
 std::string Cut(const std::string& text, size_t maxLength);
 
-// Nearest integer, halves to the even neighbour.
-long long RoundEven(double x);
+// Nearest integer, halves to the even neighbour (0 for NaN and infinities,
+// clamped to the range of long long).
+long long RoundEvenSlow(double x);
+inline long long RoundEven(double x) {
+    // Below 2^52 in size, adding and removing 2^52 (with x's sign) leaves the
+    // integer that the default rounding mode picks: nearest, halves to even.
+    constexpr double kTwo52 = 4503599627370496.0;
+    if (x > -kTwo52 && x < kTwo52) {
+        const double c = x < 0.0 ? -kTwo52 : kTwo52;
+        return static_cast<long long>((x + c) - c);
+    }
+    return RoundEvenSlow(x);
+}
 
 // Integer part cut toward zero, as an integer and as a real; fractional part.
 long long Trunc(double x);
@@ -39,9 +51,12 @@ double FracPart(double x);
 // Parses a whole token as a real: optional sign, digits with an optional
 // decimal point, optional exponent.  False when the token is not a number.
 bool ParseReal(const std::string& token, double& value);
+// The same for the `length` characters at `token`.
+bool ParseReal(const char* token, size_t length, double& value);
 
 // Parses a whole token as a 32-bit integer.  False when it is not one.
 bool ParseInt(const std::string& token, long& value);
+bool ParseInt(const char* token, size_t length, long& value);
 
 // Parses a real after leading blanks and tabs, ignoring trailing blanks; false
 // when the text is not a number (used where a field is converted as a whole).

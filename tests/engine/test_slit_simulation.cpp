@@ -139,6 +139,17 @@ TEST_F(SlitTest, KernelSumOfZeroGivesZeroAndALogLine) {
     EXPECT_NE(Log().find("Slit kernel sum is 0"), std::string::npos);
 }
 
+TEST_F(SlitTest, FwhmBelowZeroEndsAtTheFileEndWithAZeroKernel) {
+    // FWHM -1 puts the lower cut at +2 nm, above every offset of the file: the
+    // reading stops at the end of the file (which reads as 0, 0) instead of
+    // waiting there for an offset beyond the cut.
+    test::WriteFile(Path("short.sli"), "-0.3 0.2\n0.03 1.0\n0.33 0.1\n");
+    BuildSlitKernel(kernel, MainPath(), '1', "short.sli", -1.0, 0.01);
+    EXPECT_EQ(kernel.Centre, 0);
+    EXPECT_EQ(kernel.Sum, 0.0);
+    EXPECT_NE(Log().find("Slit kernel sum is 0"), std::string::npos);
+}
+
 TEST_F(SlitTest, BadPairAfterTheHeaderIsARunTimeError) {
     test::WriteFile(Path("bad.sli"), "! header\n-0.5 0.1\n0.0 one\n0.5 0.1\n");
     EXPECT_THROW(BuildSlitKernel(kernel, MainPath(), '1', "bad.sli", 0.2, 0.01), RunTimeError);

@@ -26,6 +26,21 @@ TEST_F(PathsTest, ResolveCaseFindsFilesAndDirectories) {
     EXPECT_FALSE(IsReadableFile(Path("Shift")));
 }
 
+TEST_F(PathsTest, ResolveCaseOfTheLastComponentAndOfEarlierOnes) {
+    test::MakeDirs(Path("qaqc/Struc"));
+    test::WriteFile(Path("qaqc/Struc/1731100Q.EXA"), "x");
+    // The directory exists as named: only the file's case is looked up.
+    EXPECT_EQ(ResolveCase(Path("qaqc/Struc/1731100q.exa")), Path("qaqc/Struc/1731100Q.EXA"));
+    // A directory of other case on the way: each component is looked up.
+    EXPECT_EQ(ResolveCase(Path("QAQC/struc/1731100q.exa")), Path("qaqc/Struc/1731100Q.EXA"));
+    EXPECT_EQ(ResolveCase(Path("qaqc/Struc/none.exa")), Path("qaqc/Struc/none.exa"));
+    EXPECT_EQ(ResolveCase(Path("qaqc/Struc/")), Path("qaqc/Struc/"));
+    EXPECT_TRUE(IsReadableFile(Path("qaqc/struc/1731100q.EXA")));
+    EXPECT_FALSE(IsReadableFile(Path("qaqc/struc")));
+    EXPECT_FALSE(IsReadableFile(Path("qaqc/struc/none.exa")));
+    EXPECT_FALSE(IsReadableFile(Path("qaqc/Struc/1731100Q.EXA/x")));  // a file is no directory
+}
+
 TEST_F(PathsTest, MakeDirectoryIgnoresErrors) {
     MakeDirectory(Path("d"));
     MakeDirectory(Path("d"));               // exists

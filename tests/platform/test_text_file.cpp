@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/run_error.h"
 #include "platform/text_file.h"
@@ -120,6 +121,124 @@ TEST_F(TextFileTest, UnwindingClosesWhatWasWritten) {
     } catch (const RunTimeError&) {
     }
     EXPECT_EQ(ReadFile(Path("partial.txt")), "kept\n");
+}
+
+TEST_F(TextFileTest, CreateEmptiesTheFileFoundWithoutRegardToCase) {
+    WriteFile(Path("Mixed.TXT"), "old text\n");
+    CreateWithLines(Path("mixed.txt"), {"new"});
+    EXPECT_EQ(ReadFile(Path("Mixed.TXT")), "new\n");
+    EXPECT_FALSE(test::FileExists(Path("mixed.txt")));
+}
+
+TEST_F(TextFileTest, AppendNeedsAnExistingRegularFile) {
+    test::MakeDirs(Path("adir"));
+    EXPECT_THROW(AppendLines(Path("adir"), {"x"}), RunTimeError);
+    EXPECT_THROW(AppendLines("/dev/null", {"x"}), RunTimeError);  // not a regular file
+    try {
+        AppendLines(Path("missing.log"), {"x"});
+        FAIL() << "no error raised";
+    } catch (const RunTimeError& e) {
+        EXPECT_NE(e.Report().find("file not found"), std::string::npos);
+    }
+    EXPECT_FALSE(test::FileExists(Path("missing.log")));  // appending never creates
+}
+
+TEST_F(TextFileTest, LongOutputIsWrittenWholeAndInOrder) {
+    // Well past the 64 KiB at which the text is sent on.
+    std::string expected;
+    TextOut out;
+    out.Create(Path("long.txt"));
+    for (int i = 0; i < 20000; ++i) {
+        std::string line = "line " + std::to_string(i) + " of the long file";
+        out.WriteLine(line);
+        expected += line + "\n";
+    }
+    out.Close();
+    EXPECT_EQ(ReadFile(Path("long.txt")), expected);
+}
+
+TEST_F(TextFileTest, FailedWriteRaisesTheReportAtClose) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    TextOut out;
+    out.Create("/dev/full");
+    out.WriteLine("no room for this");
+    try {
+        out.Close();
+        FAIL() << "no error raised";
+    } catch (const RunTimeError& e) {
+        EXPECT_NE(e.Report().find("close"), std::string::npos);
+    }
+    EXPECT_FALSE(out.IsOpen());
+}
+
+TEST_F(TextFileTest, ReadCacheFollowsEveryWriteOfThisProcess) {
+    SetReadCache(true);
+    CreateWithLines(Path("s.dfa"), {"1"});
+    TextIn in;
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    EXPECT_EQ(in.Int(), 1);
+    // Emptied and rewritten, appended to, and appended to under another name
+    // of the same file: each read sees the file as written.
+    CreateWithLines(Path("s.dfa"), {"2"});
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    EXPECT_EQ(in.Int(), 2);
+    AppendLines(Path("s.dfa"), {"3"});
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    EXPECT_EQ(in.ReadLine(), "2");
+    EXPECT_EQ(in.ReadLine(), "3");
+    ASSERT_EQ(symlink(Path("s.dfa").c_str(), Path("alias.dfa").c_str()), 0);
+    AppendLines(Path("alias.dfa"), {"4"});
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    in.NextLine();
+    in.NextLine();
+    EXPECT_EQ(in.Int(), 4);
+    // A file read while it is open for writing is read as it stands on disk
+    // then (here: emptied), and again once it is closed.
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    TextOut empty;
+    empty.Create(Path("s.dfa"));
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    EXPECT_TRUE(in.Eof());
+    empty.WriteLine("2");
+    empty.WriteLine("3");
+    empty.WriteLine("4");
+    empty.Close();
+    TextOut out;
+    out.Append(Path("s.dfa"));
+    out.WriteLine("5");
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    out.Close();
+    ASSERT_TRUE(in.Open(Path("s.dfa")));
+    for (int i = 0; i < 3; ++i) in.NextLine();
+    EXPECT_EQ(in.Int(), 5);
+    SetReadCache(false);
+}
+
+TEST_F(TextFileTest, ReadCacheKeepsOnlySmallFilesFoundByTheirExactName) {
+    SetReadCache(true);
+    // Found without regard to case: read from the file every time.
+    WriteFile(Path("CASE.DFA"), "1\n");
+    TextIn in;
+    ASSERT_TRUE(in.Open(Path("case.dfa")));
+    EXPECT_EQ(in.Int(), 1);
+    WriteFile(Path("CASE.DFA"), "2\n");  // behind TextOut's back
+    ASSERT_TRUE(in.Open(Path("case.dfa")));
+    EXPECT_EQ(in.Int(), 2);
+    // Larger than 64 KiB: read from the file every time.
+    std::string big(70000, ' ');
+    WriteFile(Path("big.txt"), "1" + big);
+    ASSERT_TRUE(in.Open(Path("big.txt")));
+    EXPECT_EQ(in.Int(), 1);
+    WriteFile(Path("big.txt"), "2" + big);
+    ASSERT_TRUE(in.Open(Path("big.txt")));
+    EXPECT_EQ(in.Int(), 2);
+    // Turning the cache off empties it; it is off unless the program turns it on.
+    WriteFile(Path("small.txt"), "1\n");
+    ASSERT_TRUE(in.Open(Path("small.txt")));
+    SetReadCache(false);
+    WriteFile(Path("small.txt"), "2\n");
+    ASSERT_TRUE(in.Open(Path("small.txt")));
+    EXPECT_EQ(in.Int(), 2);
 }
 
 }  // namespace

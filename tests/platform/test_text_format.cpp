@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "platform/text_format.h"
 
@@ -103,6 +109,11 @@ TEST(TextFormat, ParseIntTakesWholeIntegersOnly) {
     EXPECT_FALSE(ParseInt("99999999999", v));
     EXPECT_TRUE(ParseIntTrimmed("  12 ", v));
     EXPECT_EQ(v, 12);
+    // One sign at most.
+    EXPECT_FALSE(ParseInt("--5", v));
+    EXPECT_FALSE(ParseInt("+-5", v));
+    EXPECT_FALSE(ParseInt("-", v));
+    EXPECT_EQ(v, 12);
 }
 
 TEST(TextFormat, IndependentOfTheProcessLocale) {
@@ -117,6 +128,195 @@ TEST(TextFormat, IndependentOfTheProcessLocale) {
     EXPECT_EQ(Fixed(0.5, 6, 3), " 0.500");
     EXPECT_EQ(Sci(290.0), " 2.90000000000000E+0002");
     std::setlocale(LC_ALL, "C");
+}
+
+// printf's forms, as the formatter produced them before it had its own digits.
+std::string PrintfFixed(double x, int width, int decimals) {
+    char buffer[400];
+    int n = std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, x);
+    return std::string(buffer, n);
+}
+
+std::string PrintfSci(double x) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14E", x);
+    std::string text(buffer);
+    size_t e = text.find('E');
+    std::string mantissa = text.substr(0, e);
+    long exponent = std::strtol(text.c_str() + e + 2, nullptr, 10);
+    char exp[16];
+    std::snprintf(exp, sizeof exp, "E%c%04ld", text[e + 1], exponent);
+    if (mantissa[0] != '-') mantissa.insert(mantissa.begin(), ' ');
+    return mantissa + exp;
+}
+
+// Doubles of every kind: random bit patterns over all exponents, sizes the
+// engine writes (wavelengths, irradiances, errors), grid sums of 0.01, and
+// dyadic fractions m / 2^j, whose decimal expansions end in 5 and so make
+// exact ties at some number of decimals or significant digits.
+std::vector<double> ManyDoubles(size_t count) {
+    std::mt19937_64 random(20240611);
+    std::vector<double> values;
+    values.reserve(count);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    double grid = 250.0;
+    while (values.size() < count) {
+        double x = 0.0;
+        switch (values.size() % 5) {
+            case 0: {
+                uint64_t bits = random();
+                std::memcpy(&x, &bits, sizeof x);
+                if (!std::isfinite(x)) continue;
+                break;
+            }
+            case 1:
+                x = (unit(random) - 0.5) * std::pow(10.0, static_cast<int>(random() % 24) - 8);
+                break;
+            case 2:
+                grid += 0.01;
+                x = grid;
+                break;
+            case 3:
+                x = std::ldexp(static_cast<double>(random() % 2000001) - 1000000.0,
+                               -static_cast<int>(random() % 64));
+                break;
+            default:
+                x = std::ldexp(static_cast<double>(random() >> 11),
+                               -static_cast<int>(random() % 120));
+                if (random() % 2 == 0) x = -x;
+                break;
+        }
+        values.push_back(x);
+    }
+    return values;
+}
+
+TEST(TextFormat, FixedEqualsPrintfForEveryKindOfDouble) {
+    // Byte for byte, over 400000 doubles with 0..20 decimals and widths 0..30.
+    std::mt19937 random(7);
+    size_t mismatches = 0;
+    for (double x : ManyDoubles(400000)) {
+        int decimals = static_cast<int>(random() % 21);
+        int width = static_cast<int>(random() % 31);
+        if (std::fabs(x) > 1e30 && decimals > 8) decimals = 8;  // keep printf below 400 bytes
+        if (Fixed(x, width, decimals) != PrintfFixed(x, width, decimals) && ++mismatches < 10) {
+            ADD_FAILURE() << "x = " << PrintfSci(x) << " (" << std::hexfloat << x << ") w " << width
+                          << " d " << decimals << ": " << Fixed(x, width, decimals) << " vs "
+                          << PrintfFixed(x, width, decimals);
+        }
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+TEST(TextFormat, SciEqualsPrintfForEveryKindOfDouble) {
+    size_t mismatches = 0;
+    for (double x : ManyDoubles(400000)) {
+        if (Sci(x) != PrintfSci(x) && ++mismatches < 10)
+            ADD_FAILURE() << std::hexfloat << x << ": " << Sci(x) << " vs " << PrintfSci(x);
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+TEST(TextFormat, TiesCarriesAndSignsAsPrintf) {
+    // Exact ties go to the even digit; carries move the point or the exponent.
+    const double cases[] = {0.125,
+                            0.375,
+                            2.5,
+                            3.5,
+                            -2.5,
+                            1.0 / 1024,
+                            -0.0,
+                            0.0,
+                            -0.001,
+                            0.0005,
+                            9.9995,
+                            999.9999999,
+                            std::ldexp(1.0, -22),
+                            std::ldexp(3.0, -30),
+                            9.999999999999995,
+                            0.99999999999999995,
+                            999999999999999.9,
+                            99999999999999.99,
+                            1e-7,
+                            9.99999999999999e-8,
+                            1e15,
+                            -1e15,
+                            5e-324,
+                            1.7976931348623157e308,
+                            123456789012345.6};
+    for (double x : cases) {
+        EXPECT_EQ(Sci(x), PrintfSci(x)) << x;
+        for (int d = 0; d <= 18; ++d) {
+            if (std::fabs(x) > 1e30 && d > 8) continue;
+            EXPECT_EQ(Fixed(x, 12, d), PrintfFixed(x, 12, d)) << x << " d " << d;
+        }
+    }
+    EXPECT_EQ(Sci(std::ldexp(1.0, -22)), " 2.38418579101562E-0007");  // ...625: tie to even
+    EXPECT_EQ(Fixed(-0.001, 6, 2), " -0.00");
+    EXPECT_EQ(Sci(-0.0), "-0.00000000000000E+0000");
+}
+
+TEST(TextFormat, ParseRealEqualsStrtodForEveryKindOfNumberText) {
+    // Bit for bit: random digit strings with and without a point and an
+    // exponent, and the engine's own forms of many doubles read back.
+    std::mt19937_64 random(11);
+    auto bits = [](double v) {
+        uint64_t b;
+        std::memcpy(&b, &v, sizeof b);
+        return b;
+    };
+    size_t mismatches = 0;
+    auto check = [&](const std::string& text) {
+        double parsed = 0.0;
+        ASSERT_TRUE(ParseReal(text, parsed)) << text;
+        double expected = std::strtod(text.c_str(), nullptr);
+        if (std::fabs(expected) == HUGE_VAL ||
+            (expected == 0.0 && text.find_first_of("123456789") < text.find_first_of("eE")))
+            return;  // out of range: handled apart
+        if (bits(parsed) != bits(expected) && ++mismatches < 10)
+            ADD_FAILURE() << text << ": " << PrintfSci(parsed) << " vs " << PrintfSci(expected);
+    };
+    for (int n = 0; n < 200000; ++n) {
+        std::string text;
+        if (random() % 4 == 0) text += random() % 2 ? "-" : "+";
+        int before = static_cast<int>(random() % 12);
+        int after = static_cast<int>(random() % 16);
+        if (before + after == 0) before = 1;
+        for (int i = 0; i < before; ++i) text += static_cast<char>('0' + random() % 10);
+        if (after > 0 || random() % 3 == 0) text += '.';
+        for (int i = 0; i < after; ++i) text += static_cast<char>('0' + random() % 10);
+        if (random() % 2 == 0) {
+            text += random() % 2 ? 'E' : 'e';
+            if (random() % 2 == 0) text += random() % 2 ? "-" : "+";
+            int exponent = static_cast<int>(random() % 40);
+            char digits[8];
+            std::snprintf(digits, sizeof digits, random() % 2 ? "%04d" : "%d", exponent);
+            text += digits;
+        }
+        check(text);
+    }
+    for (double x : ManyDoubles(100000)) {
+        if (std::fabs(x) > 1e300 || (x != 0.0 && std::fabs(x) < 1e-300)) continue;
+        std::string sci = Sci(x);
+        check(sci[0] == ' ' ? sci.substr(1) : sci);  // the sign place is blank for x >= 0
+        check(Fixed(x, 0, 6));
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+TEST(TextFormat, RoundEvenEqualsNearbyint) {
+    for (double x : ManyDoubles(100000)) {
+        double r = std::nearbyint(x);
+        long long expected = !std::isfinite(x) ? 0
+                             : r >= 9.2e18     ? std::numeric_limits<long long>::max()
+                             : r <= -9.2e18    ? std::numeric_limits<long long>::min()
+                                               : static_cast<long long>(r);
+        ASSERT_EQ(RoundEven(x), expected) << std::hexfloat << x;
+        double half = std::floor(x) + 0.5;  // a tie near x
+        if (std::fabs(half) < 1e15) {
+            ASSERT_EQ(RoundEven(half), static_cast<long long>(std::nearbyint(half)));
+        }
+    }
 }
 
 TEST(TextFormat, PadAndCut) {
