@@ -38,12 +38,18 @@ void CreateOrAppend(const std::string& name, std::initializer_list<std::string> 
 }  // namespace
 
 void ResetEngineState() {
-    for (double* a :
-         {Spectra.MeasuredWavelengths, Spectra.MeasuredIrradiances, Spectra.ExtraterrestrialGrid,
-          Spectra.OzoneCrossSectionGrid, Spectra.FineSpectrum, Spectra.SimulatedSpectrum,
-          Spectra.DeconCorrectionFactors, Spectra.DeconSimulatedMeasurement}) {
-        std::fill(a, a + kSpectrumSize, 0.0);
+    // The arrays have static storage and start zeroed; they need clearing only
+    // when a process runs the engine more than once (the tests).
+    static bool used = false;
+    if (used) {
+        for (double* a : {Spectra.MeasuredWavelengths, Spectra.MeasuredIrradiances,
+                          Spectra.ExtraterrestrialGrid, Spectra.OzoneCrossSectionGrid,
+                          Spectra.FineSpectrum, Spectra.SimulatedSpectrum,
+                          Spectra.DeconCorrectionFactors, Spectra.DeconSimulatedMeasurement}) {
+            std::fill(a, a + kSpectrumSize, 0.0);
+        }
     }
+    used = true;
     Engine = EngineState{};
 }
 
@@ -110,10 +116,6 @@ long StoredPointCount(const std::string& stage) {
         n = kept;
     }
     return static_cast<long>(n);
-}
-
-long long GridIndex(double wavelength, double step) {
-    return RoundEven((wavelength - kReferenceGridStart) / step);
 }
 
 double& GridAt(double (&array)[kSpectrumSize], long long index) {

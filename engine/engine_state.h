@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/text_format.h"
+
 namespace tarn {
 
 constexpr double kReferenceGridStart = 250.0;  // nm, wavelength of fine-grid index 0
@@ -100,7 +102,9 @@ void BindMainLogIfAbsent(const std::string& logPath);
 long StoredPointCount(const std::string& stage);
 
 // Fine-grid index of a wavelength (nm) for a grid step (nm), ties to even.
-long long GridIndex(double wavelength, double step);
+inline long long GridIndex(double wavelength, double step) {
+    return RoundEven((wavelength - kReferenceGridStart) / step);
+}
 
 // Checked access to a fine-grid array: an index outside 0..40000 reads 0 and
 // its writes go nowhere; such accesses are counted in Engine.GridIndexFaults.
