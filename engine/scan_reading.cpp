@@ -72,6 +72,12 @@ void ReadScan(TextIn& scan, const std::string& scanPath) {
         ++n;
         StorePoint(copy, n, wavelength, irradiance);
         for (long s = 0; s < lineStep; ++s) {
+            // Past the end of the file every read gives 0 and no error: one
+            // assignment stands for the rest of a large line step.
+            if (scan.Eof()) {
+                wavelength = irradiance = 0.0;
+                break;
+            }
             wavelength = scan.Real();
             irradiance = scan.Real();
             scan.NextLine();
