@@ -780,6 +780,33 @@ void AddQcGroups(std::vector<std::string>& lines) {
 
 }  // namespace
 
+namespace {
+
+// Keeps the wavelength settings that the stages walk step by step within the
+// fine grid (250 nm up to 40000 grid steps): the model grid, the final
+// simulation range and the maximum shift.  Each change is logged.
+void BoundWavelengthSettings(const std::string& name) {
+    const double low = kReferenceGridStart;
+    const double high = kReferenceGridStart + kMaxGridIndex * Analysis.GridStep;
+    auto bound = [&](double& value, double lo, double hi, const char* what) {
+        if (value >= lo && value <= hi) return;
+        double kept = std::clamp(value, lo, hi);
+        std::string text = name + ": " + what + " " + Fixed(value, 0, 3) + " outside " +
+                           Fixed(lo, 0, 3) + ".." + Fixed(hi, 0, 3) + "; " + Fixed(kept, 0, 3) +
+                           " used";
+        LogLine(text);
+        ConsoleLine(text);
+        value = kept;
+    };
+    bound(Analysis.GridLow, low, high, "model grid start");
+    bound(Analysis.GridHigh, low, high, "model grid end");
+    bound(Analysis.FinalSimStart, low, high, "final simulation start");
+    bound(Analysis.FinalSimEnd, low, high, "final simulation end");
+    bound(Analysis.MaximumShift, -(high - low), high - low, "maximum shift");
+}
+
+}  // namespace
+
 void ReadLongDefaults() {
     const std::string& name = CommandLine.DefaultsFile;
     if (!TextFileExists(name)) {
@@ -801,6 +828,7 @@ void ReadLongDefaults() {
         ReadLongFile(name);
     }
     Paths.DeconOutputName = Cut(Paths.DeconFileName, 30);
+    BoundWavelengthSettings(name);
 }
 
 void WriteEffectiveDefaults() {

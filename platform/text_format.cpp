@@ -402,6 +402,42 @@ bool ParseReal(const std::string& token, double& value) {
     return ParseReal(token.data(), token.size(), value);
 }
 
+// Decimal exponent of the leading significant digit of a number text of the
+// shape digits[.digits][(e|E)[sign]digits]: positive for 1e400, negative for
+// 1e-400 (a text without significant digits counts as small).
+long DecimalMagnitude(const char* text, size_t length) {
+    size_t i = 0;
+    long position = 0;  // exponent of the digit at i, before the exponent part
+    long integerDigits = 0;
+    while (i < length && IsDigit(text[i])) ++i, ++integerDigits;
+    long leading = -1000000;
+    size_t j = 0;
+    for (; j < i; ++j) {
+        if (text[j] != '0') {
+            leading = integerDigits - 1 - static_cast<long>(j);
+            break;
+        }
+    }
+    if (i < length && text[i] == '.') {
+        ++i;
+        position = -1;
+        for (; i < length && IsDigit(text[i]); ++i, --position) {
+            if (leading == -1000000 && text[i] != '0') leading = position;
+        }
+    }
+    long exponent = 0;
+    if (i < length && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool minus = i < length && text[i] == '-';
+        if (i < length && (text[i] == '+' || text[i] == '-')) ++i;
+        for (; i < length && IsDigit(text[i]); ++i) {
+            if (exponent < 100000000) exponent = exponent * 10 + (text[i] - '0');
+        }
+        if (minus) exponent = -exponent;
+    }
+    return leading == -1000000 ? -1000000 : leading + exponent;
+}
+
 bool ParseReal(const char* token, size_t length, double& value) {
     const char* first = token;
     const char* last = token + length;
@@ -427,7 +463,7 @@ bool ParseReal(const char* token, size_t length, double& value) {
     if (dot > first && (dot == last || *dot != '.' || (dot + 1 < last && IsDigit(dot[1])))) {
         double v = 0.0;
         auto result = std::from_chars(first, last, v);
-        if (result.ptr == last) {
+        if (result.ptr == last && result.ec == std::errc()) {
             value = negative ? -v : v;
             return true;
         }
@@ -451,9 +487,12 @@ bool ParseReal(const char* token, size_t length, double& value) {
     body[n] = '\0';
     double v = 0.0;
     auto result = std::from_chars(body, body + n, v);
-    if (result.ptr != body + n) {
-        if (result.ec != std::errc::result_out_of_range) return false;
-        v = std::strtod(body, nullptr);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too small for a real reads 0; too large is no number a real can hold.
+        if (DecimalMagnitude(body, n) > 0) return false;
+        v = 0.0;
+    } else if (result.ec != std::errc() || result.ptr != body + n) {
+        return false;
     }
     value = negative ? -v : v;
     return true;

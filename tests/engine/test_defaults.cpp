@@ -698,3 +698,29 @@ TEST_F(DefaultsProgram, WordWhereANumberBelongsEndsTheRunWithTheReport) {
 
 }  // namespace
 }  // namespace tarn
+
+namespace tarn {
+namespace {
+
+// Wavelength settings outside the fine grid would make the stages walk
+// millions of grid steps: they are bounded to the grid and logged.
+TEST_F(DefaultsTest, WavelengthSettingsAreBoundedToTheFineGrid) {
+    std::vector<std::string> lines = Head();
+    lines[4] = "1000000";             // maximum shift
+    lines[14] = "-1000000 900 0.02";  // model grid: 250..1050 nm at 0.02 nm
+    lines[15] = "290 2000 0.5 1.0";   // final simulation
+    ReadLong(lines);
+    EXPECT_EQ(Analysis.GridLow, 250.0);
+    EXPECT_EQ(Analysis.GridHigh, 900.0);
+    EXPECT_EQ(Analysis.FinalSimStart, 290.0);
+    EXPECT_EQ(Analysis.FinalSimEnd, 1050.0);
+    EXPECT_EQ(Analysis.MaximumShift, 800.0);
+    EXPECT_TRUE(
+        LogHas("long.dfa: maximum shift 1000000.000 outside -800.000..800.000; 800.000 used"));
+    EXPECT_TRUE(
+        LogHas("long.dfa: model grid start -1000000.000 outside 250.000..1050.000; 250.000 used"));
+    EXPECT_NE(ConsoleText().find("final simulation end 2000.000"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarn

@@ -85,8 +85,14 @@ TEST(TextFormat, ParseRealAcceptsTheNumberForms) {
     EXPECT_DOUBLE_EQ(v, 5);
     EXPECT_TRUE(ParseReal("2.90000000000000E+0002", v));
     EXPECT_DOUBLE_EQ(v, 290);
-    EXPECT_TRUE(ParseReal("1e-400", v));
+    EXPECT_TRUE(ParseReal("1e-400", v));  // too small for a real: 0
     EXPECT_EQ(v, 0.0);
+    EXPECT_TRUE(ParseReal("0.01e310", v));
+    EXPECT_DOUBLE_EQ(v, 1e308);
+    v = 7;
+    EXPECT_FALSE(ParseReal("1e400", v));  // too large for a real: not a number
+    EXPECT_FALSE(ParseReal("-2e308", v));
+    EXPECT_EQ(v, 7);
 }
 
 TEST(TextFormat, ParseRealRejectsText) {
