@@ -4,16 +4,18 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
+#include "engine/instrument_file.h"
+#include "engine/main_flow.h"
 #include "engine/ozone_fit.h"
 #include "engine/program_state.h"
+#include "engine/scan_reading.h"
 #include "engine/wavelength_shift.h"
 #include "platform/console.h"
 #include "platform/text_file.h"
@@ -25,82 +27,57 @@ using namespace tarn;
 
 const std::string kExample = std::string(TARN_SOURCE_DIR) + "/examples/day/";
 const std::string kScan = "1731100";
-const std::string kFileCode = "062211002021";
 
 std::ostringstream g_console;
 std::string g_work;
 
-// The analysis settings file as the engine writes it for the example instrument.
-void WriteSettings(const std::string& path) {
-    const double margin = 2.0;
-    CreateWithLines(path, {"ozon_shi.exa",
-                           Sci(0.9),
-                           "1",
-                           "meting.met",
-                           "shift.shi",
-                           "curve.shi",
-                           Fixed(11, 10, 4) + Fixed(48, 10, 4) + " geo_long  and geolat",
-                           Fixed(0, 10, 3) + Fixed(0, 10, 3) + " susim en ozonX shift normaal=0",
-                           "etsyn.et",
-                           "ozonsim.hsp",
-                           "ozon_shi.exa",
-                           "o3syn.wgt",
-                           "exa",
-                           Sci(285 - margin) + " " + Sci(410 + margin) + " " + Sci(0.01),
-                           Sci(290) + " " + Sci(400) + " " + Sci(0.5),
-                           Sci(0.55),
-                           "1",
-                           "exa.sli",
-                           Sci(0) + " " + Sci(0.5) + " " + Sci(0.01) + " " + Sci(0.12),
-                           "3",
-                           Sci(0.2) + Sci(0.04) + Sci(0.02),
-                           Sci(margin) + " " + Sci(2.0),
-                           Sci(290) + " " + Sci(400),
-                           "0 0 0 0"});
+// One ozone fit over the example's fit window; `option` as the main flow
+// passes it (">1" keeps the loaded reference spectra).  Returns the amount.
+double FitOnce(const std::string& option) {
+    double shift, uncertainty, errorRatio, zenith, ozone = 0.09;
+    RunOzoneSimulation(Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName,
+                       Scan.MeasurementFileCode, Windows.Lower[0], Windows.Upper[0],
+                       Instrument.Fwhm, Instrument.SlitChar, shift, uncertainty, errorRatio, ozone,
+                       zenith, option);
+    return ozone;
 }
 
-void LoadScan() {
-    std::ifstream in(kExample + "uvdata/exa/" + kScan + ".exa");
-    double wl = 0, e = 0;
-    int n = 0;
-    while (in >> wl >> e) {
-        ++n;
-        Spectra.MeasuredWavelengths[n] = wl;
-        Spectra.MeasuredIrradiances[n] = e;
-    }
-    Spectra.MeasuredWavelengths[0] = Spectra.MeasuredIrradiances[0] = n;
-}
-
-// Engine state as the main flow leaves it before the ozone stage, in a
-// scratch working directory; the reference spectra are loaded once.
+// Engine state as the main flow leaves it before the ozone stage, in a fresh
+// copy of the example day: defaults, instrument file, analysis settings file
+// and the scan; the reference spectra are loaded once.
 void PrepareOnce() {
     if (!g_work.empty()) return;
     char pattern[] = "/tmp/tarn_bench.XXXXXX";
-    if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
-    g_work = std::string(pattern) + "/";
+    if (mkdtemp(pattern) == nullptr) std::abort();
+    g_work = pattern;
+    std::filesystem::copy(kExample, g_work, std::filesystem::copy_options::recursive);
+    if (chdir(g_work.c_str()) != 0) std::abort();
     SetConsole(&g_console);
     ResetEngineState();
     ResetProgramState();
     InitEngineState();
     SetInternalDefaults();
-    StepTable.LevelCount = 3;
-    WriteSettings(g_work + "ozonshi.dfa");
-    std::ifstream slit(kExample + "uvanalys/exa.sli");
-    std::ofstream(g_work + "exa.sli") << slit.rdbuf();
-    LoadScan();
-    double shift, uncertainty, errorRatio, ozone = 0.09, zenith;
-    RunOzoneSimulation(g_work, kExample + "uvanalys/etoz/", "ozonshi.dfa", kFileCode, 305, 330,
-                       0.55, '1', shift, uncertainty, errorRatio, ozone, zenith, "no_fit");
+    CommandLine.ScanName = kScan;
+    CommandLine.IdMet = "exa";
+    CommandLine.DefaultsFile = "tarn_exa.dfa";
+    ReadLongDefaults();
+    Inlezen_Instrument();
+    Paths.SimulationFileName += CommandLine.IdMet;
+    WriteOzoneShiftSettings();
+    DayNumberToFileCode();
+    std::string scanPath =
+        Instrument.MeasurementDirectory + kScan + Instrument.MeasurementExtension;
+    TextIn scan;
+    scan.OpenOrThrow(scanPath);
+    ReadScan(scan, scanPath);
+    FitOnce("no_fit");
 }
 
 void BM_OzoneFit(benchmark::State& state) {
     PrepareOnce();
     double ozone = 0;
     for (auto _ : state) {
-        double shift, uncertainty, errorRatio, zenith;
-        ozone = 0;
-        RunOzoneSimulation(g_work, kExample + "uvanalys/etoz/", "ozonshi.dfa", kFileCode, 305, 330,
-                           0.55, '1', shift, uncertainty, errorRatio, ozone, zenith, ">1");
+        ozone = FitOnce(">1");
         g_console.str(std::string());
     }
     state.counters["DU"] = ozone * 3700;
@@ -113,8 +90,8 @@ void BM_WindowShift(benchmark::State& state) {
     for (auto _ : state) {
         double uncertainty, errorRatio;
         std::string status;
-        DetermineShift(g_work, g_work, "ozonshi.dfa", 310, 326, shift, uncertainty, errorRatio,
-                       status);
+        DetermineShift(Paths.MainPath, Paths.MainPath, Instrument.SettingsFileName, 310, 326, shift,
+                       uncertainty, errorRatio, status);
     }
     state.counters["shift_nm"] = shift;
 }

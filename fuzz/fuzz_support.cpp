@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/defaults.h"
+#include "engine/effective_uv.h"
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
 #include "platform/console.h"
@@ -107,6 +108,30 @@ void FreshEngine() {
     Paths.ShiftRootPath = main;
     Engine.MainLogFile = main + kMainLogName;
     Engine.ShiftLogFile = main + kShiftLogName;
+}
+
+EffectiveUvRun PrepareEffectiveUv(const std::vector<std::pair<std::string, std::string>>& actions,
+                                  const std::string& defaults, const std::string& header) {
+    EffectiveUvRun run;
+    const std::string main = Paths.MainPath;
+    run.Actions = main + "etoz/";
+    run.Defaults = main + "efuv.dfa";
+    run.Result = main + "exa/efuv/";
+    std::filesystem::create_directories(main + "exa");
+    std::filesystem::create_directory(run.Actions);
+    for (const auto& [name, text] : actions) WriteText(run.Actions + name, text);
+    WriteText(run.Defaults, defaults);
+    WriteText(main + "header.txt", header);
+    for (int i = 0; i <= 4000; i += 50) Spectra.FineSpectrum[i] = 1.0e-3 * i;
+    return run;
+}
+
+void RunEffectiveUv(const EffectiveUvRun& run) {
+    PrepareEffectiveUvFiles(run.Result, "1731230", run.Defaults, Paths.MainPath + "header.txt",
+                            "exa");
+    double start = 300.0, last = 400.0;
+    ComputeEffectiveUv(run.Result, "1731230", run.Defaults, run.Actions, "exa", 285.0, 410.0, 35.0,
+                       0.05, start, last);
 }
 
 std::string InputText(const uint8_t* data, size_t size) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Entry point of every harness (libFuzzer's name; the replay driver calls it too).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -31,6 +33,21 @@ std::string InputText(const uint8_t* data, size_t size);
 
 // Writes `text` to `path` (the directory must exist).
 void WriteText(const std::string& path, const std::string& text);
+
+// The files of one effective-UV run in the work directory: the action spectra
+// (name, text) in <main path>etoz/, "header.txt", "efuv.dfa" holding
+// `defaults`, the result directory <main path>exa/ and a rising fine spectrum.
+struct EffectiveUvRun {
+    std::string Actions;   // action-spectrum directory
+    std::string Defaults;  // path of efuv.dfa
+    std::string Result;    // result directory, with its separator
+};
+EffectiveUvRun PrepareEffectiveUv(const std::vector<std::pair<std::string, std::string>>& actions,
+                                  const std::string& defaults, const std::string& header);
+
+// PrepareEffectiveUvFiles and ComputeEffectiveUv for scan 1731230, as the main
+// flow calls them.
+void RunEffectiveUv(const EffectiveUvRun& run);
 
 // Runs a reader; the run-time error report and a halt are the system's own
 // ends of a run and count as a pass.  Anything else (another exception, a
