@@ -18,14 +18,17 @@
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "engine/defaults.h"
 #include "engine/engine_state.h"
 #include "engine/main_flow.h"
 #include "engine/ozone_fit.h"
 #include "engine/program_state.h"
 #include "platform/console.h"
+#include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -317,69 +320,26 @@ std::string R(double x) {
     return Sci(x);
 }
 
-// The long defaults file: every group, five structure criteria, six selected
-// windows, eight zenith rows (93 lines).
-void WriteLongDefaults(const std::string& path) {
-    std::vector<std::string> l = {
-        R(kLatitude) + " " + R(kLongitude),
-        "95 1",
-        R(305) + " " + R(330),
-        R(290) + " " + R(16) + " " + R(1),
-        R(kMaximumShift),
-        R(0) + " " + R(0),
-        "uvanalys/",
-        "uvanalys/etoz/",
-        "meting.met",
-        "ozon_shi.",
-        "etsyn.et",
-        "ozonsim.hsp",
-        "decon.hsp",
-        "9",
-        R(285) + " " + R(410) + " " + R(0.01),
-        R(290) + " " + R(400) + " " + R(0.5) + " " + R(1.0),
-        "0",
-        "uvanalys/etoz/",
-        "i",
-        "o3syn.wgt",
-        R(0) + " " + R(0.5) + " " + R(0.01) + " " + R(0.12),
-        kYear,
-        "3",
-        R(0.2) + " " + R(0.04) + " " + R(0.02) + " ",
-        R(50) + " " + R(100) + " " + R(0.1),
-        R(kSlitRangeFactor),
-        "5",
-    };
-    const char* names[5] = {"str01", "str25", "str05", "str10", "str50"};
-    const double deviations[5] = {0.1, 0.25, 0.5, 1.0, 5.0};
-    for (int i = 0; i < 5; ++i) l.push_back(std::string(names[i]) + " " + R(deviations[i]));
-    l.push_back(R(3.5) + " " + R(1.1) + " " + R(0.06) + " " + R(0.025));
-    l.push_back("6");
-    for (int w : {1, 5, 17, 33, 49, 64}) l.push_back(IntText(w));
-    l.insert(l.end(), {"0 0 0 0", "efuv.dfa", "efuv/", "shift/", "qaqc/", "2",
-                       R(0.05) + " " + R(0.02), "5 5", "Qflag"});
-    l.push_back(R(0.1) + " " + R(0.2) + " " + R(0.4));
-    l.push_back(R(0.1) + " " + R(0.2) + " " + R(0.4));
-    l.push_back(R(3) + " " + R(5));
-    l.push_back(R(10) + " " + R(15) + " " + R(20));
-    l.push_back(R(3) + " " + R(6) + " " + R(12));
-    l.push_back("8");
-    const double zenithRows[8][4] = {{20, 297, 299, 302}, {30, 298, 300, 303}, {45, 299, 301, 304},
-                                     {55, 300, 302, 305}, {60, 301, 303, 306}, {65, 302, 304, 307},
-                                     {70, 303, 305, 308}, {361, 304, 306, 310}};
-    for (const auto& row : zenithRows)
-        l.push_back(R(row[0]) + " " + R(row[1]) + " " + R(row[2]) + " " + R(row[3]));
-    l.insert(l.end(),
-             {"SPQ", "SPD", "true", "false", Fixed(2.0, 10, 5) + " " + IntW(5, 4), "struc/",
-              Fixed(310, 10, 5) + " wavelength used for check of irradiance level"});
-    for (double t : {2.0, 1.5, 1.25, 0.75, 0.25, 0.1, 0.05, 0.01, 0.0}) l.push_back(Fixed(t, 5, 2));
-    l.insert(l.end(), {"trans/", "T", "etsyn.1nm"});
-    l.push_back(Fixed(300, 7, 3) + " " + Fixed(325, 7, 3));
-    l.push_back(Fixed(325, 7, 3) + " " + Fixed(400, 7, 3));
-    std::string levels;
-    for (double v : {0.0001, 0.0005, 0.0015, 0.005}) levels += Fixed(v, 10, 7) + " ";
-    l.push_back(levels);
-    for (double t : {30, 20, 15, 10, 5, 3, 2, 0}) l.push_back(R(t));
-    WriteLines(path, l);
+// The long defaults file, written by the engine's own writer: the built-in
+// set (every group, five structure criteria, six selected windows, eight
+// zenith rows: 93 lines) with the example's place, year, paths, file names
+// and 95 shift windows.
+void WriteLongDefaults(const std::string& out) {
+    SetInternalDefaults();
+    Analysis.Latitude = kLatitude;
+    Analysis.Longitude = kLongitude;
+    Analysis.MeasurementYear = kYear;
+    Windows.Count = 95;
+    Paths.MainPath = std::string("uvanalys") + kPathSeparator;
+    Paths.EtFileName = "etsyn.et";
+    Paths.O3CrossFileName = "o3syn.wgt";
+    Paths.Et1nmFileName = "etsyn.1nm";
+    CommandLine.IdSpecout = "i";
+    std::string here = WorkingDirectory();
+    if (chdir(out.c_str()) != 0) throw std::runtime_error("cannot enter " + out);
+    WriteEffectiveDefaults();
+    std::filesystem::rename(Paths.MainPath + "tarn_e.dfa", "tarn_exa.dfa");
+    if (chdir(here.c_str()) != 0) throw std::runtime_error("cannot return to " + here);
 }
 
 // ---- Scans from the engine's model ----
@@ -482,7 +442,7 @@ int Generate(const std::string& out) {
     WriteCrossSection(etoz + "o3syn.wgt", MakeCrossSection());
     WriteSlitFile(out + "/uvanalys/exa.sli");
     WriteInstrumentFile(out + "/uvanalys/exa.dfa");
-    WriteLongDefaults(out + "/tarn_exa.dfa");
+    WriteLongDefaults(out);
 
     ModelRun run;
     run.Directory = MakeScratchDirectory();
