@@ -40,10 +40,6 @@ std::string FirstChar(const std::string& text) {
     return text.substr(0, 1);
 }
 
-std::string ScanPath() {
-    return Instrument.MeasurementDirectory + CommandLine.ScanName + Instrument.MeasurementExtension;
-}
-
 // Creates a result directory from a name that ends in the separator (the last
 // character is dropped); errors are ignored.
 void MakeResultDirectory(const std::string& name) {
@@ -63,10 +59,7 @@ void StartUp() {
     Paths.MainPath = WorkingDirectory();
     PrepareLogFiles(Paths.MainPath);
     if (Engine.Switches.Log_main_tarn) {
-        LogLines({kVersionBanner, "! Calculated : " + IntW(RunDate.Year, 4) + " Month " +
-                                      IntW(RunDate.Month, 2) + " Day " + IntW(RunDate.Day, 2) +
-                                      " Time: " + IntW(RunDate.Hour, 2) + ":" +
-                                      IntW(RunDate.Minute, 2)});
+        LogLines({kVersionBanner, "! Calculated : " + RunDateText()});
     }
 }
 
@@ -286,7 +279,7 @@ void RunPhases(const std::vector<std::string>& args) {
     ReadSettingsFiles();
     PrepareResultTree();
     ConsoleLine("Start Analyses");
-    std::string scanPath = ScanPath();
+    std::string scanPath = ScanFilePath();
     TextIn scan;
     if (!scan.Open(scanPath)) {
         HandleMissingScan(scanPath);

@@ -1,6 +1,7 @@
 #include "engine/program_state.h"
 
 #include "platform/paths.h"
+#include "platform/text_format.h"
 
 namespace tarn {
 
@@ -36,6 +37,20 @@ std::string DayPart() {
 
 std::string ResultDirectory() {
     return Paths.MainPath + CommandLine.IdMet + kPathSeparator;
+}
+
+std::string ScanFilePath() {
+    return Instrument.MeasurementDirectory + CommandLine.ScanName + Instrument.MeasurementExtension;
+}
+
+std::string ScanLine() {
+    return ScanFilePath() + " " + CommandLine.IdShift + " " + CommandLine.IdSpecout + " " +
+           CommandLine.IdShifAppl;
+}
+
+std::string RunDateText() {
+    return IntW(RunDate.Year, 4) + " Month " + IntW(RunDate.Month, 2) + " Day " +
+           IntW(RunDate.Day, 2) + " Time: " + IntW(RunDate.Hour, 2) + ":" + IntW(RunDate.Minute, 2);
 }
 
 }  // namespace tarn

@@ -213,4 +213,14 @@ std::string DayPart();
 // Name of the instrument's result directory: <main path><id><separator>.
 std::string ResultDirectory();
 
+// The scan file as the engine opens it: <measurement directory><DDDhhmm><extension>.
+std::string ScanFilePath();
+
+// The scan file and the three result codes, as the per-day files list a scan.
+std::string ScanLine();
+
+// Date and time of the run, as result headers show them: year (4), " Month ",
+// month (2), " Day ", day (2), " Time: ", hour (2), ":", minute (2).
+std::string RunDateText();
+
 }  // namespace tarn

@@ -20,20 +20,14 @@ constexpr double kAboveTolerance = 0.00001;  // nm
 constexpr double kEtMatch = 0.0001;          // nm, output wavelength at a 1-nm ET point
 constexpr const char* kNoTransmission = "99999.999999";
 
-std::string ScanPath() {
-    return Instrument.MeasurementDirectory + CommandLine.ScanName + Instrument.MeasurementExtension;
-}
-
 std::vector<std::string> HeaderBlock() {
-    const RunDateTime& d = RunDate;
     const long* t = Analysis.TimeCorrection;
     unsigned count = std::min<unsigned>(Instrument.HeaderLineCount, kMaxHeaderLines);
     std::vector<std::string> lines = {
         std::string("!Programm: ") + kVersionBanner,
-        "!Calculated : " + IntW(d.Year, 4) + " Month " + IntW(d.Month, 2) + " Day " +
-            IntW(d.Day, 2) + " Time: " + IntW(d.Hour, 2) + ":" + IntW(d.Minute, 2),
+        "!Calculated : " + RunDateText(),
         (Instrument.NoIdMet ? "!Units as in measurement file: " : "!Measurement file: ") +
-            ScanPath() + " Measurement Year: " + Analysis.MeasurementYear,
+            ScanFilePath() + " Measurement Year: " + Analysis.MeasurementYear,
         "Irradiance unit correction factor applied: " + Fixed(Instrument.IrradianceFactor, 7, 2) +
             "  Time correction applied: " + IntW(t[0], 3) + " days  " + IntW(t[1], 2) + " hr  " +
             IntW(t[2], 2) + " min  " + IntW(t[3], 2) + " sec",

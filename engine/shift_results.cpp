@@ -61,11 +61,8 @@ void WriteScanShiftTable(const std::string& path) {
     TextOut out;
     out.Create(path);
     out.WriteLine(std::string("! Programm: ") + kVersionBanner);
-    out.WriteLine("! Calculated : " + IntW(RunDate.Year, 4) + " Month " + IntW(RunDate.Month, 2) +
-                  " Day " + IntW(RunDate.Day, 2) + " Time: " + IntW(RunDate.Hour, 2) + ":" +
-                  IntW(RunDate.Minute, 2));
-    out.WriteLine("! Units as in measurement file: " + Instrument.MeasurementDirectory +
-                  CommandLine.ScanName + Instrument.MeasurementExtension +
+    out.WriteLine("! Calculated : " + RunDateText());
+    out.WriteLine("! Units as in measurement file: " + ScanFilePath() +
                   " Measurement Year: " + Analysis.MeasurementYear);
     out.WriteLine("! Extra Terrestrial spectrum  : " + Paths.EtFileName +
                   "  ET-shifted over: " + Fixed(Analysis.EtShift, 6, 3) + " nm");

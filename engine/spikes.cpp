@@ -50,13 +50,10 @@ void CreateSpikeFileIfAbsent(const std::string& path, const std::string& secondL
 }
 
 void AppendCorrectionBlockHead(const std::string& path) {
-    AppendLines(
-        path,
-        {"",
-         Instrument.MeasurementDirectory + CommandLine.ScanName + Instrument.MeasurementExtension +
-             " " + CommandLine.IdShift + " " + CommandLine.IdSpecout + " " + CommandLine.IdShifAppl,
-         "criterium: " + Fixed(Analysis.SpikeCriterion, 10, 5) +
-             (Analysis.SpikeCorrectionOn ? "Spikes CORRECTED" : " NO spike correction applied")});
+    AppendLines(path, {"", ScanLine(),
+                       "criterium: " + Fixed(Analysis.SpikeCriterion, 10, 5) +
+                           (Analysis.SpikeCorrectionOn ? "Spikes CORRECTED"
+                                                       : " NO spike correction applied")});
 }
 
 // Last examined point: point N only when it lies below the upper limit (nm),

@@ -103,9 +103,7 @@ void StartStructureFile(int j) {
                                "! Ratio = Irrad(w1)/Irrad(w2)",
                                "! meas.wavelength 1 and 2, Meas.ratio/Theor.ratio, Theor.Ratio"});
     }
-    AppendLines(name, {"", Instrument.MeasurementDirectory + CommandLine.ScanName +
-                               Instrument.MeasurementExtension + " " + CommandLine.IdShift + " " +
-                               CommandLine.IdSpecout + " " + CommandLine.IdShifAppl});
+    AppendLines(name, {"", ScanLine()});
 }
 
 // Appends the flag row of an exceeding pair (the file is opened and closed per row).
