@@ -1,0 +1,145 @@
+#include "tarnbat/batch_run.h"
+
+#include <cctype>
+#include <iostream>
+
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "tarnbat/file_commands.h"
+#include "tarnbat/process_start.h"
+#include "tarnbat/zip_archive.h"
+
+namespace tarn {
+
+namespace {
+
+// Writes one console line and flushes it, so it stands before a child's output.
+void Report(const std::string& text) {
+    Console() << text << '\n' << std::flush;
+}
+
+bool IsWord(const std::string& arg, const char* word) {
+    size_t i = 0;
+    for (; i < arg.size() && word[i] != '\0'; ++i) {
+        if (std::tolower(static_cast<unsigned char>(arg[i])) != word[i]) return false;
+    }
+    return i == arg.size() && word[i] == '\0';
+}
+
+void RunDelete(const std::vector<std::string>& args) {
+    if (args.size() < 2) Report("< del needs a file name");
+    for (size_t i = 1; i < args.size(); ++i) {
+        for (const std::string& failure : DeleteByPattern(args[i]))
+            Report("< cannot delete " + failure);
+    }
+}
+
+void RunCopy(const std::vector<std::string>& args) {
+    if (args.size() != 3) {
+        Report("< copy needs a source and a target");
+        return;
+    }
+    std::string reason = CopyOneFile(args[1], args[2]);
+    if (!reason.empty()) Report("< cannot copy " + args[1] + " to " + args[2] + ": " + reason);
+}
+
+// Returns "" or the reason for stopping the batch.
+std::string RunPack(const std::vector<std::string>& args) {
+    PackRequest request;
+    std::string reason =
+        ParsePackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
+    if (!reason.empty()) return "pkzip: " + reason;
+    PackResult result = PackFiles(request);
+    if (!result.ok) return "pkzip: " + result.error;
+    if (result.packed == 0)
+        Report("< nothing to pack: " + request.files);
+    else
+        Report("< packed " + std::to_string(result.packed) + " files into " + result.archive);
+    return std::string();
+}
+
+void RunProgram(std::vector<std::string> args) {
+    // A name with a separator is a path, found without regard to case.
+    if (args[0].find(kPathSeparator) != std::string::npos) args[0] = ResolveCase(args[0]);
+    ChildEnd end = RunChild(args);
+    if (!end.started)
+        Report("< cannot start " + args[0] + ": " + end.error);
+    else if (end.signalled)
+        Report("< ended by signal " + std::to_string(end.code));
+    else
+        Report("< exit status " + std::to_string(end.code));
+}
+
+}  // namespace
+
+std::vector<std::string> SplitBatchLine(const std::string& line) {
+    std::vector<std::string> args;
+    std::string arg;
+    bool inArg = false, quoted = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+            inArg = true;
+        } else if (!quoted && (c == ' ' || c == '\t')) {
+            if (inArg) args.push_back(arg);
+            arg.clear();
+            inArg = false;
+        } else {
+            arg += c;
+            inArg = true;
+        }
+    }
+    if (inArg) args.push_back(arg);
+    return args;
+}
+
+std::string RunBatchLine(const std::vector<std::string>& args) {
+    if (IsWord(args[0], "del"))
+        RunDelete(args);
+    else if (IsWord(args[0], "copy"))
+        RunCopy(args);
+    else if (IsWord(args[0], "pkzip"))
+        return RunPack(args);
+    else
+        RunProgram(args);
+    return std::string();
+}
+
+BatchOutcome RunBatchFile(const std::string& path) {
+    TextIn batch;
+    batch.OpenOrThrow(path);
+    BatchOutcome outcome;
+    while (!batch.Eof() && outcome.stopReason.empty()) {
+        std::string line = batch.ReadLine();
+        std::vector<std::string> args = SplitBatchLine(line);
+        if (BreakRequested()) break;
+        if (args.empty()) continue;
+        Report("> " + line);
+        outcome.stopReason = RunBatchLine(args);
+    }
+    // A break during the last line stops the batch too.
+    if (outcome.stopReason.empty() && BreakRequested()) outcome.stopReason = "break";
+    if (!outcome.stopReason.empty()) outcome.exitCode = kExitHalt;
+    return outcome;
+}
+
+int RunTarnbat(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        std::cerr << "usage: tarnbat BATCHFILE" << std::endl;
+        return kExitRunTimeError;
+    }
+    InstallBreakHandlers();
+    try {
+        BatchOutcome outcome = RunBatchFile(args[0]);
+        if (!outcome.stopReason.empty())
+            std::cerr << "batch stopped: " << outcome.stopReason << std::endl;
+        return outcome.exitCode;
+    } catch (const RunTimeError& error) {
+        std::cerr << error.Report() << std::endl;
+        return kExitRunTimeError;
+    }
+}
+
+}  // namespace tarn

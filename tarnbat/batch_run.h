@@ -1,0 +1,65 @@
+// The batch interpreter: runs a batch file line by line in the working
+// directory.  Lines are never given to a shell.
+//
+// A line is split into arguments at blanks and tabs; double quotes group an
+// argument and are removed.  A line without arguments does nothing.  The first
+// argument, compared without regard to case, picks the kind of line:
+//   del PATTERN...          deletes the regular files that match
+//   copy SOURCE TARGET      copies one file
+//   pkzip ARCHIVE FILES -rp packs files into a zip archive (zip_archive.h)
+//   anything else           a program, started with the other arguments and
+//                           waited for
+//
+// Console texts on standard output, one line each, flushed at once:
+//   "> " LINE                             before a line runs (as read)
+//   "< exit status " N                    a program ended with status N
+//   "< ended by signal " N                a program was ended by signal N
+//   "< cannot start " NAME ": " REASON    a program could not be started
+//   "< cannot delete " PATH ": " REASON   a file of a del line stays
+//   "< cannot copy " SOURCE " to " TARGET ": " REASON
+//   "< del needs a file name"             a del line without an argument
+//   "< copy needs a source and a target"  a copy line without two arguments
+//   "< packed " N " files into " ARCHIVE  a pkzip line wrote and checked its archive
+//   "< nothing to pack: " FILES           a pkzip line matched no file; the
+//                                         archive is left as it was
+// These lines report and the batch goes on.  A batch that stops before its
+// end writes one line on standard error (and runs no further line):
+//   "batch stopped: break"                SIGINT, SIGTERM or SIGHUP arrived
+//   "batch stopped: pkzip: " REASON       a pkzip line failed (zip_archive.h
+//                                         lists the reasons; bad arguments too)
+// Exit codes: 0 the batch ran to its end (whatever its programs returned),
+// 1 the batch stopped, 2 the run-time error report (one line on standard
+// error, e.g. the batch file cannot be read) or a wrong command line
+// ("usage: tarnbat BATCHFILE").
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// Arguments of one batch line.
+std::vector<std::string> SplitBatchLine(const std::string& line);
+
+// Runs one line already split into `args` (at least one).  Returns "" when the
+// batch goes on, else the reason for stopping it.  Writes the line's reports
+// on the console (platform/console.h).
+std::string RunBatchLine(const std::vector<std::string>& args);
+
+struct BatchOutcome {
+    int exitCode = 0;
+    std::string stopReason;  // "" when the batch ran to its end
+};
+
+// Runs the batch file `path` (found without regard to case) line by line,
+// echoing each line on the console, until its end, a break or a failed pkzip
+// line.  Raises RunTimeError when the file cannot be read.
+BatchOutcome RunBatchFile(const std::string& path);
+
+// The program: `args` is the command line without the program name (one
+// batch file).  Installs the break handlers, runs the batch and writes the
+// stop line or the run-time error report on standard error.  Returns the exit
+// code.
+int RunTarnbat(const std::vector<std::string>& args);
+
+}  // namespace tarn

@@ -1,0 +1,148 @@
+#include "tarnbat/file_commands.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_mask.h"
+#include "platform/paths.h"
+
+namespace tarn {
+
+namespace {
+
+// Directory part of `path` with its separator ("" for a bare name) and name.
+void SplitPath(const std::string& path, std::string& directory, std::string& name) {
+    SplitMask(path, directory, name);
+}
+
+// Writes all of `size` bytes; false with errno set on failure.
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+mode_t DefaultFileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Flushes the directory that holds `path`, so a rename in it is on disk.
+void SyncDirectoryOf(const std::string& path) {
+    std::string directory, name;
+    SplitPath(path, directory, name);
+    int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    (void)fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+std::string SystemError() {
+    return std::strerror(errno);
+}
+
+std::string ResolveTarget(const std::string& path) {
+    std::string directory, name;
+    SplitPath(path, directory, name);
+    if (!directory.empty()) directory = WithTrailingSeparator(ResolveCase(directory));
+    return ResolveCase(directory + name);
+}
+
+std::vector<std::string> DeleteByPattern(const std::string& pattern) {
+    std::vector<std::string> failures;
+    std::string directory, mask;
+    SplitMask(pattern, directory, mask);
+    std::string prefix = directory.empty() ? "" : WithTrailingSeparator(ResolveCase(directory));
+    for (const std::string& name : ListFilesByMask(directory, mask)) {
+        std::string path = prefix + name;
+        if (unlink(path.c_str()) != 0) failures.push_back(path + ": " + SystemError());
+    }
+    return failures;
+}
+
+int CreateTempBeside(const std::string& path, std::string& tempPath) {
+    std::vector<char> buffer(path.begin(), path.end());
+    const char suffix[] = ".XXXXXX";
+    buffer.insert(buffer.end(), suffix, suffix + sizeof suffix);  // with the terminator
+    int fd = mkstemp(buffer.data());
+    if (fd >= 0) tempPath = buffer.data();
+    return fd;
+}
+
+std::string CopyInto(const std::string& source, int fd) {
+    int in = open(source.c_str(), O_RDONLY);
+    if (in < 0) return SystemError();
+    std::vector<char> buffer(1 << 16);
+    std::string error;
+    for (;;) {
+        ssize_t got = read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 || (got > 0 && !WriteAll(fd, buffer.data(), static_cast<size_t>(got))))
+            error = SystemError();
+        if (got <= 0 || !error.empty()) break;
+    }
+    close(in);
+    return error;
+}
+
+std::string ReplaceWithTemp(const std::string& tempPath, const std::string& path) {
+    struct stat info;
+    mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : DefaultFileMode();
+    std::string error;
+    int fd = open(tempPath.c_str(), O_RDWR);
+    if (fd < 0 || fchmod(fd, mode) != 0 || fsync(fd) != 0) error = SystemError();
+    if (fd >= 0) close(fd);
+    if (error.empty() && rename(tempPath.c_str(), path.c_str()) != 0) error = SystemError();
+    if (!error.empty()) {
+        unlink(tempPath.c_str());
+        return error;
+    }
+    SyncDirectoryOf(path);
+    return std::string();
+}
+
+std::string CopyOneFile(const std::string& source, const std::string& target) {
+    std::string from = ResolveCase(source);
+    if (!IsReadableFile(from)) {
+        if (IsDirectory(from)) return "not a file";
+        int fd = open(from.c_str(), O_RDONLY);  // for the system's reason
+        if (fd >= 0) close(fd);
+        return fd >= 0 ? "not a file" : SystemError();
+    }
+    std::string to = ResolveTarget(target);
+    if (IsDirectory(to)) {
+        std::string directory, name;
+        SplitPath(from, directory, name);
+        if (to.back() != kPathSeparator) to += kPathSeparator;
+        to = ResolveTarget(to + name);
+    }
+    std::string tempPath;
+    int fd = CreateTempBeside(to, tempPath);
+    if (fd < 0) return SystemError();
+    std::string error = CopyInto(from, fd);
+    if (close(fd) != 0 && error.empty()) error = SystemError();
+    if (!error.empty()) {
+        unlink(tempPath.c_str());
+        return error;
+    }
+    return ReplaceWithTemp(tempPath, to);
+}
+
+}  // namespace tarn

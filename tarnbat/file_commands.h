@@ -1,0 +1,43 @@
+// The file lines of a batch ("del" and "copy") and the file helpers that the
+// archiver shares with them.  Names are found without regard to case.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// Deletes the regular files that match `pattern` (a path whose last component
+// may hold "*" and "?"; "*.*" matches every name).  Directories are never
+// removed; nothing matched is no error.  Returns one text per file that could
+// not be deleted: "PATH: REASON".
+std::vector<std::string> DeleteByPattern(const std::string& pattern);
+
+// Copies the file `source` to `target` (into it, under the source's name, when
+// `target` is a directory).  The copy is written beside the target and renamed
+// over it, so the target is either the whole copy or untouched.  Returns ""
+// on success, else the reason.
+std::string CopyOneFile(const std::string& source, const std::string& target);
+
+// `path` with its directory, and its name where such a file exists, found
+// without regard to case.
+std::string ResolveTarget(const std::string& path);
+
+// Creates an empty temporary file beside `path` ("PATH.XXXXXX"), mode 0600.
+// Returns its descriptor and fills `tempPath`, or -1 with errno set.
+int CreateTempBeside(const std::string& path, std::string& tempPath);
+
+// Copies the whole content of `source` into the open descriptor `fd`.
+// Returns "" on success, else the reason.
+std::string CopyInto(const std::string& source, int fd);
+
+// Gives the finished temporary file `tempPath` the mode of the file `path` it
+// replaces (0666 less the umask when there is none), flushes it to disk and
+// renames it over `path`.  Returns "" on success, else the reason (the
+// temporary file is then removed).
+std::string ReplaceWithTemp(const std::string& tempPath, const std::string& path);
+
+// The system's text for the last error (errno).
+std::string SystemError();
+
+}  // namespace tarn

@@ -1,0 +1,32 @@
+// Starting a program as a child process and waiting for it, and the break
+// (SIGINT, SIGTERM or SIGHUP to this process).  The POSIX branch lives in
+// process_start_posix.cpp; a Windows branch would provide the same functions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// How a child ended.
+struct ChildEnd {
+    bool started = false;  // false: the program could not be started (see `error`)
+    bool signalled = false;
+    int code = 0;       // exit status, or the signal number when `signalled`
+    std::string error;  // why the start failed
+};
+
+// Installs the break handlers: a break sets the break flag and sends SIGTERM
+// to the running child (a second break sends SIGKILL).  Call once at start.
+void InstallBreakHandlers();
+
+// True once a break arrived.
+bool BreakRequested();
+
+// Starts argv[0] with the arguments argv[1..] without a shell (a name with a
+// separator is a path, a bare name is searched on PATH) and waits for its end.
+// The child inherits the working directory, environment, standard output and
+// error.  A break while it runs is forwarded to it, and the wait goes on.
+ChildEnd RunChild(const std::vector<std::string>& argv);
+
+}  // namespace tarn

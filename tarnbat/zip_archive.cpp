@@ -1,0 +1,275 @@
+#include "tarnbat/zip_archive.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
+#include "platform/file_mask.h"
+#include "platform/paths.h"
+#include "tarnbat/file_commands.h"
+
+namespace tarn {
+
+namespace {
+
+// One file to pack: where it is, the name it gets in the archive, its size.
+struct SourceFile {
+    std::string path;
+    std::string entry;
+    zip_uint64_t size = 0;
+};
+
+// The state of a walk over the directory tree of a file mask.
+struct TreeWalk {
+    std::string pattern;
+    bool recurse = false;
+    bool keepPaths = false;
+    bool skipArchive = false;  // the archive exists: never pack it into itself
+    struct stat archive;
+    std::vector<SourceFile> files;
+    std::string error;
+};
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    if (directory.empty()) return name;
+    if (directory.back() == kPathSeparator) return directory + name;
+    return directory + kPathSeparator + name;
+}
+
+std::string ZipErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+// Names in `directory` ("" is the working directory), sorted by their bytes.
+bool ReadDirectory(const std::string& directory, std::vector<std::string>& names,
+                   std::string& error) {
+    std::string shown = directory.empty() ? "." : directory;
+    DIR* handle = opendir(shown.c_str());
+    if (handle == nullptr) {
+        error = "cannot open directory " + shown + ": " + SystemError();
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = readdir(handle);
+        if (entry == nullptr) break;
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    if (errno != 0) error = "cannot open directory " + shown + ": " + SystemError();
+    closedir(handle);
+    std::sort(names.begin(), names.end());
+    return error.empty();
+}
+
+// Sets the walk's reason for a file that cannot be read; returns false.
+bool CannotRead(TreeWalk& walk, const std::string& path) {
+    walk.error = "cannot read " + path + ": " + SystemError();
+    return false;
+}
+
+// Adds the matching files of `directory` (archive names prefixed with
+// `relative`) to the walk, then walks its subdirectories when asked.
+// Symbolic links to directories are not followed.
+bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::string& relative) {
+    std::vector<std::string> names, subdirectories;
+    if (!ReadDirectory(directory, names, walk.error)) return false;
+    for (const std::string& name : names) {
+        std::string path = JoinPath(directory, name);
+        bool matches = MatchesMask(name, walk.pattern);
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0) {
+            if (!matches) continue;
+            return CannotRead(walk, path);
+        }
+        if (S_ISDIR(info.st_mode)) {
+            if (walk.recurse) subdirectories.push_back(name);
+            continue;
+        }
+        if (!matches) continue;
+        if (S_ISLNK(info.st_mode) && stat(path.c_str(), &info) != 0) return CannotRead(walk, path);
+        if (!S_ISREG(info.st_mode)) continue;
+        if (walk.skipArchive && info.st_dev == walk.archive.st_dev &&
+            info.st_ino == walk.archive.st_ino)
+            continue;
+        int fd = open(path.c_str(), O_RDONLY);
+        if (fd < 0) return CannotRead(walk, path);
+        close(fd);
+        walk.files.push_back({path, walk.keepPaths ? relative + name : name,
+                              static_cast<zip_uint64_t>(info.st_size)});
+    }
+    for (const std::string& name : subdirectories) {
+        if (!WalkDirectory(walk, JoinPath(directory, name), relative + name + "/")) return false;
+    }
+    return true;
+}
+
+// The first archive name that two files would share; "" when none does.
+std::string SharedEntryName(const std::vector<SourceFile>& files) {
+    std::vector<std::string> entries;
+    for (const SourceFile& file : files) entries.push_back(file.entry);
+    std::sort(entries.begin(), entries.end());
+    auto twin = std::adjacent_find(entries.begin(), entries.end());
+    return twin == entries.end() ? std::string() : *twin;
+}
+
+// Adds the files to the archive file `path` (a copy of the existing archive
+// when `existing`, else empty) and closes it.  `shown` names the archive in
+// the reasons.  Returns "" or the reason.
+std::string WriteArchive(const std::string& path, bool existing, const std::string& shown,
+                         const std::vector<SourceFile>& files) {
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), existing ? ZIP_CHECKCONS : ZIP_TRUNCATE, &code);
+    if (archive == nullptr) return "cannot open archive " + shown + ": " + ZipErrorText(code);
+    for (const SourceFile& file : files) {
+        zip_source_t* source = zip_source_file(archive, file.path.c_str(), 0, -1);
+        if (source == nullptr ||
+            zip_file_add(archive, file.entry.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+            std::string reason = "cannot read " + file.path + ": " + zip_strerror(archive);
+            if (source != nullptr) zip_source_free(source);
+            zip_discard(archive);
+            return reason;
+        }
+    }
+    if (zip_close(archive) != 0) {
+        std::string reason = "cannot write archive " + shown + ": " + zip_strerror(archive);
+        zip_discard(archive);
+        return reason;
+    }
+    return std::string();
+}
+
+// Reads one entry to its end (libzip tests its checksum); "" or the reason.
+std::string ReadEntryBack(zip_t* archive, zip_uint64_t index, zip_uint64_t size) {
+    zip_file_t* entry = zip_fopen_index(archive, index, 0);
+    if (entry == nullptr) return zip_strerror(archive);
+    std::vector<char> buffer(1 << 16);
+    zip_uint64_t total = 0;
+    zip_int64_t got = 0;
+    while ((got = zip_fread(entry, buffer.data(), buffer.size())) > 0)
+        total += static_cast<zip_uint64_t>(got);
+    std::string reason = got < 0 ? zip_file_strerror(entry) : std::string();
+    zip_fclose(entry);
+    if (reason.empty() && total != size) reason = "size differs";
+    return reason;
+}
+
+// Reopens the archive file `path` with the consistency check, finds every
+// packed file in it under its name with its size and reads every entry back.
+std::string CheckArchive(const std::string& path, const std::string& shown,
+                         const std::vector<SourceFile>& files) {
+    const std::string failed = "check of archive " + shown + " failed: ";
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CHECKCONS | ZIP_RDONLY, &code);
+    if (archive == nullptr) return failed + ZipErrorText(code);
+    std::string reason;
+    for (const SourceFile& file : files) {
+        zip_stat_t info;
+        zip_int64_t index = zip_name_locate(archive, file.entry.c_str(), 0);
+        if (index < 0 || zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &info) != 0)
+            reason = failed + file.entry + " missing";
+        else if (info.size != file.size)
+            reason = failed + file.entry + " holds " + std::to_string(info.size) + " bytes, not " +
+                     std::to_string(file.size);
+        if (!reason.empty()) break;
+    }
+    zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; reason.empty() && i < count; ++i) {
+        zip_stat_t info;
+        std::string why = zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &info) != 0
+                              ? zip_strerror(archive)
+                              : ReadEntryBack(archive, static_cast<zip_uint64_t>(i), info.size);
+        if (!why.empty()) reason = failed + "entry " + std::to_string(i + 1) + ": " + why;
+    }
+    zip_discard(archive);
+    return reason;
+}
+
+// Builds the new archive in a temporary file beside `archive`, checks it and
+// renames it over `archive`.  Returns "" or the reason.
+std::string ReplaceArchive(const std::string& archive, bool existing,
+                           const std::vector<SourceFile>& files) {
+    std::string tempPath;
+    int fd = CreateTempBeside(archive, tempPath);
+    if (fd < 0) return "cannot write archive " + archive + ": " + SystemError();
+    std::string reason = existing ? CopyInto(archive, fd) : std::string();
+    if (!reason.empty()) reason = "cannot open archive " + archive + ": " + reason;
+    if (close(fd) != 0 && reason.empty())
+        reason = "cannot write archive " + archive + ": " + SystemError();
+    if (reason.empty()) reason = WriteArchive(tempPath, existing, archive, files);
+    if (reason.empty()) reason = CheckArchive(tempPath, archive, files);
+    if (!reason.empty()) {
+        unlink(tempPath.c_str());
+        return reason;
+    }
+    reason = ReplaceWithTemp(tempPath, archive);
+    return reason.empty() ? reason : "cannot write archive " + archive + ": " + reason;
+}
+
+}  // namespace
+
+std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest& request) {
+    std::vector<std::string> names;
+    for (const std::string& arg : args) {
+        if (arg.size() < 2 || arg[0] != '-') {
+            names.push_back(arg);
+            continue;
+        }
+        for (size_t i = 1; i < arg.size(); ++i) {
+            char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[i])));
+            if (letter == 'r')
+                request.recurse = true;
+            else if (letter == 'p')
+                request.keepPaths = true;
+            else
+                return "unknown option " + arg;
+        }
+    }
+    if (names.size() != 2) return "needs an archive and a file mask";
+    request.archive = names[0];
+    request.files = names[1];
+    return std::string();
+}
+
+std::string ArchiveFileName(const std::string& archive) {
+    size_t slash = archive.rfind(kPathSeparator);
+    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return archive.find('.', start) == std::string::npos ? archive + ".zip" : archive;
+}
+
+PackResult PackFiles(const PackRequest& request) {
+    PackResult result;
+    result.archive = ResolveTarget(ArchiveFileName(request.archive));
+    TreeWalk walk;
+    std::string directory;
+    SplitMask(request.files, directory, walk.pattern);
+    walk.recurse = request.recurse;
+    walk.keepPaths = request.keepPaths;
+    walk.skipArchive = stat(result.archive.c_str(), &walk.archive) == 0;
+    if (!WalkDirectory(walk, directory.empty() ? directory : ResolveCase(directory), "")) {
+        result.error = walk.error;
+        return result;
+    }
+    std::string twin = SharedEntryName(walk.files);
+    if (!twin.empty()) {
+        result.error = "two files would be stored as " + twin;
+        return result;
+    }
+    result.packed = walk.files.size();
+    if (!walk.files.empty())
+        result.error = ReplaceArchive(result.archive, walk.skipArchive, walk.files);
+    result.ok = result.error.empty();
+    return result;
+}
+
+}  // namespace tarn

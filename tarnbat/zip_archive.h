@@ -1,0 +1,48 @@
+// The archiver behind "pkzip ARCHIVE FILES -rp" lines, on libzip.
+//
+// FILES is a directory and a file pattern ("uvanalys/exa/173*.*"); -r walks its
+// subdirectories too, matching the pattern against the file names in each;
+// -p stores each file under its path relative to that directory
+// ("shift/1730500W.exa"), else under its name alone.  ARCHIVE gets ".zip" when
+// its name has no extension.  An existing archive keeps its other entries and
+// gets the files added or replaced.  The new archive is built in a temporary
+// file beside the archive, closed, reopened with libzip's consistency check,
+// compared with the files packed (names and sizes, every entry read back) and
+// only then renamed over the archive: the archive is whole and checked, or as
+// it was.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+struct PackRequest {
+    std::string archive;  // the archive's name as written in the line
+    std::string files;    // directory and pattern
+    bool recurse = false;
+    bool keepPaths = false;
+};
+
+struct PackResult {
+    bool ok = false;
+    std::string archive;  // the archive's path, with ".zip" added where it had no extension
+    size_t packed = 0;    // number of files packed (0: nothing matched, archive left as it was)
+    std::string error;    // why the line failed
+};
+
+// Reads the arguments that follow "pkzip": options ("-r", "-p", "-rp"), the
+// archive and the file mask, in any order.  Returns "" or the reason.
+std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest& request);
+
+// `archive` with ".zip" added when its last component has no extension.
+std::string ArchiveFileName(const std::string& archive);
+
+// Packs the files of `request` into its archive (see above).  Reasons of
+// failure: "cannot open directory D: R", "cannot read F: R", "two files would
+// be stored as N", "cannot open archive A: R", "cannot write archive A: R",
+// "check of archive A failed: R".
+PackResult PackFiles(const PackRequest& request);
+
+}  // namespace tarn
