@@ -2,9 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
-#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <QPolygonF>
 #include <QPrinter>
@@ -13,15 +11,16 @@
 #include <cmath>
 
 #include "gui-common/dialogs.h"
+#include "gui-common/widget_png.h"
 
 namespace tarn::gui {
 
 namespace {
 
-constexpr double kPad = 6.0;          // margin around the parts, screen pixels
-constexpr double kMajorTick = 4.0;    // tick lengths, screen pixels
+constexpr double kPad = 6.0;        // margin around the parts, screen pixels
+constexpr double kMajorTick = 4.0;  // tick lengths, screen pixels
 constexpr double kMinorTick = 2.0;
-constexpr int kLabelPixels = 11;      // font sizes, screen pixels
+constexpr int kLabelPixels = 11;  // font sizes, screen pixels
 constexpr int kTitlePixels = 13;
 
 // An axis as drawn: its range and the pixel span it maps to.
@@ -118,8 +117,7 @@ void DrawPointers(QPainter& painter, const ChartSeries& series, const AxisMap& x
     for (const ChartPoint& p : series.Points()) {
         if (!Finite(p) || !xs.Contains(p.x) || !ys.Contains(p.y)) continue;
         const QRectF box(xs(p.x) - w / 2.0, ys(p.y) - h / 2.0, w, h);
-        const QColor colour =
-            series.ColourEachPoint() && p.colour.isValid() ? p.colour : fill;
+        const QColor colour = series.ColourEachPoint() && p.colour.isValid() ? p.colour : fill;
         if (dot) {
             painter.fillRect(box, colour);
             continue;
@@ -168,15 +166,16 @@ std::vector<double> MinorTicks(const ChartAxis& axis, const AxisLayout& layout) 
     return minors;
 }
 
-void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left,
-              const ChartAxis& bottom, const AxisLayout& leftLayout,
-              const AxisLayout& bottomLayout, const AxisMap& xs, const AxisMap& ys,
-              const QFontMetricsF& metrics) {
+void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left, const ChartAxis& bottom,
+              const AxisLayout& leftLayout, const AxisLayout& bottomLayout, const AxisMap& xs,
+              const AxisMap& ys, const QFontMetricsF& metrics) {
     QPen grid = SolidPen(QColor(200, 200, 200));
     grid.setStyle(Qt::DotLine);
     painter.setPen(grid);
-    for (double v : leftLayout.ticks) painter.drawLine(QPointF(plot.left(), ys(v)), QPointF(plot.right(), ys(v)));
-    for (double v : bottomLayout.ticks) painter.drawLine(QPointF(xs(v), plot.top()), QPointF(xs(v), plot.bottom()));
+    for (double v : leftLayout.ticks)
+        painter.drawLine(QPointF(plot.left(), ys(v)), QPointF(plot.right(), ys(v)));
+    for (double v : bottomLayout.ticks)
+        painter.drawLine(QPointF(xs(v), plot.top()), QPointF(xs(v), plot.bottom()));
 
     painter.setPen(SolidPen(Qt::black));
     painter.setBrush(Qt::NoBrush);
@@ -203,8 +202,7 @@ void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left,
 }
 
 void DrawAxisTitles(QPainter& painter, const QRectF& area, const QRectF& plot,
-                    const ChartAxis& left, const ChartAxis& bottom,
-                    const QFontMetricsF& metrics) {
+                    const ChartAxis& left, const ChartAxis& bottom, const QFontMetricsF& metrics) {
     const double h = metrics.height();
     if (!bottom.Title().isEmpty()) {
         const QRectF box(plot.left(), area.bottom() - kPad - h, plot.width(), h);
@@ -264,8 +262,8 @@ void Chart::Render(QPainter& painter, const QRectF& target, double scale) const 
         kPad + kMajorTick + 2.0 + h + (m_bottom.Title().isEmpty() ? 0.0 : h + kPad);
     const double plotHeight = area.height() - top - bottom;
     const AxisLayout leftLayout = LayOutAxis(m_left, plotHeight, 2.0 * h, metrics);
-    const double left = kPad + (m_left.Title().isEmpty() ? 0.0 : h + kPad) + leftLayout.widest +
-                        kMajorTick + 2.0;
+    const double left =
+        kPad + (m_left.Title().isEmpty() ? 0.0 : h + kPad) + leftLayout.widest + kMajorTick + 2.0;
     const double right = kPad + 3.0 * metrics.averageCharWidth();
     const double plotWidth = area.width() - left - right;
     // Labels at least their own width apart, plus two characters.
@@ -309,32 +307,22 @@ QSizeF Chart::ReferenceSize() const {
     return QSizeF(sizeHint());
 }
 
-bool Chart::ExportPng(const QString& path, const QSize& size) const {
-    const QSize pixels = size.isValid() && !size.isEmpty() ? size : ReferenceSize().toSize();
+void Chart::RenderScaled(QPainter& painter, const QSizeF& size) const {
     const QSizeF reference = ReferenceSize();
     const double scale =
-        std::min(pixels.width() / reference.width(), pixels.height() / reference.height());
+        std::min(size.width() / reference.width(), size.height() / reference.height());
+    Render(painter, QRectF(QPointF(0.0, 0.0), size), scale);
+}
+
+bool Chart::ExportPng(const QString& path, const QSize& size) const {
+    const QSize pixels = size.isValid() && !size.isEmpty() ? size : ReferenceSize().toSize();
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        Render(painter, QRectF(QPointF(0.0, 0.0), QSizeF(pixels)), scale);
+        RenderScaled(painter, QSizeF(pixels));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-void Chart::RenderPage(QPainter& painter, const QPagedPaintDevice& device) const {
-    const QSizeF page(device.width(), device.height());
-    const QSizeF reference = ReferenceSize();
-    const double scale =
-        std::min(page.width() / reference.width(), page.height() / reference.height());
-    Render(painter, QRectF(QPointF(0.0, 0.0), page), scale);
+    return SaveImageAsPng(image, path);
 }
 
 bool Chart::ExportPdf(const QString& path) const {
@@ -351,7 +339,7 @@ bool Chart::ExportPdf(const QString& path) const {
             file.cancelWriting();
             return false;
         }
-        RenderPage(painter, writer);
+        RenderScaled(painter, QSizeF(writer.width(), writer.height()));
         painter.end();
     }
     return file.commit();
@@ -364,7 +352,7 @@ bool Chart::Print(Dialogs& dialogs) const {
     if (!dialogs.SetUpPrinter(printer)) return false;
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-    RenderPage(painter, printer);
+    RenderScaled(painter, QSizeF(printer.width(), printer.height()));
     return painter.end();
 }
 

@@ -14,8 +14,6 @@
 #include "gui-common/chart_axis.h"
 #include "gui-common/chart_series.h"
 
-class QPagedPaintDevice;
-
 namespace tarn::gui {
 
 class Dialogs;
@@ -64,8 +62,9 @@ class Chart : public QWidget {
     // The size that scale 1 stands for: the widget's, or a default while it
     // has no usable size.
     QSizeF ReferenceSize() const;
-    // Draws the chart over the whole paintable area of a page.
-    void RenderPage(QPainter& painter, const QPagedPaintDevice& device) const;
+    // Draws the chart over (0, 0)..`size` (device pixels: an image, or the
+    // paintable area of a page), scaled from the reference size to fit.
+    void RenderScaled(QPainter& painter, const QSizeF& size) const;
 
     QString m_title;
     ChartAxis m_left;

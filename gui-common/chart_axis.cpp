@@ -57,7 +57,8 @@ double ChartAxis::TickStep(double pixels, double spacing) const {
     const double least = std::max(span * spacing / pixels, span / kMaxTicks);
     if (!AutomaticIncrement()) {
         double multiple = std::ceil(least / m_increment * (1.0 - 1e-12));
-        if (std::isfinite(multiple) && multiple < 1e12) return m_increment * std::max(multiple, 1.0);
+        if (std::isfinite(multiple) && multiple < 1e12)
+            return m_increment * std::max(multiple, 1.0);
     }
     return NiceStep(least);
 }

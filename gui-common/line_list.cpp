@@ -57,8 +57,7 @@ bool SyncFile(const std::string& path) {
 
 }  // namespace
 
-LineListError::LineListError(std::string operation, std::string file, int index,
-                             std::string reason)
+LineListError::LineListError(std::string operation, std::string file, int index, std::string reason)
     : std::runtime_error(Compose(operation, file, index, reason)),
       m_operation(std::move(operation)),
       m_file(std::move(file)),
@@ -68,8 +67,8 @@ LineListError::LineListError(std::string operation, std::string file, int index,
 void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
     static unsigned counter = 0;
     const std::string target = SaveTarget(path);
-    const std::string temporary = target + ".~" + std::to_string(getpid()) + "-" +
-                                  std::to_string(++counter);
+    const std::string temporary =
+        target + ".~" + std::to_string(getpid()) + "-" + std::to_string(++counter);
     try {
         TextOut out;
         out.Create(temporary);

@@ -10,6 +10,16 @@
 
 namespace tarn::gui {
 
+bool SaveImageAsPng(const QImage& image, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 bool RenderWidgetToPng(QWidget& widget, const QString& path, bool withCaption) {
     widget.ensurePolished();
     if (widget.layout() != nullptr) widget.layout()->activate();
@@ -27,13 +37,7 @@ bool RenderWidgetToPng(QWidget& widget, const QString& path, bool withCaption) {
         }
         painter.drawPixmap(0, caption, content);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return SaveImageAsPng(image, path);
 }
 
 }  // namespace tarn::gui

@@ -1,12 +1,17 @@
-// Renders a widget (shown or not) to a PNG file, without a display: for the
-// project's screenshot scripts.
+// PNG files of images and of widgets (shown or not, without a display: for the
+// project's screenshot scripts).
 #pragma once
 
 #include <QString>
 
+class QImage;
 class QWidget;
 
 namespace tarn::gui {
+
+// Writes `image` as a PNG file through a temporary file that replaces `path`
+// only when complete; false when it cannot be written.
+bool SaveImageAsPng(const QImage& image, const QString& path);
 
 // Writes `widget` as it would appear, at its current size, to the PNG file
 // `path`.  With `withCaption`, a caption bar holding the window title is drawn

@@ -52,7 +52,8 @@ class ChartTest : public QObject {
         axis.SetMinMax(std::nan(""), 3.0);  // not a number: range kept
         QCOMPARE(axis.Minimum(), -0.5);
 
-        for (double automatic : {0.0, -0.05, std::numeric_limits<double>::infinity(), std::nan("")}) {
+        for (double automatic :
+             {0.0, -0.05, std::numeric_limits<double>::infinity(), std::nan("")}) {
             axis.SetIncrement(automatic);
             QVERIFY(axis.AutomaticIncrement());
         }
@@ -72,7 +73,7 @@ class ChartTest : public QObject {
         QCOMPARE(ChartAxis::LabelText(ticks.front(), step), QString("-0.30"));
         QCOMPARE(ChartAxis::LabelText(ticks[6], step), QString("0.00"));
         QVERIFY(std::fabs(axis.TickStep(40.0, 20.0) - 0.3) < kTolerance);  // six increments
-        axis.SetIncrement(1e-300);                  // absurdly fine: thinned, never millions of ticks
+        axis.SetIncrement(1e-300);  // absurdly fine: thinned, never millions of ticks
         QVERIFY(axis.TickValues(axis.TickStep(400.0, 20.0)).size() <= 21);
     }
 

@@ -112,9 +112,8 @@ class LineListTest : public QObject {
         QVERIFY(!done);
         QVERIFY(!reachedEnd);
         QCOMPARE(Q(Read(target)), "X\nb\nc\n");  // saved on the way out
-        QCOMPARE(dialogs.Messages(),
-                 QStringList{Q("Cannot replace line index 5 of '" + m_path +
-                               "': the list holds 3 lines")});
+        QCOMPARE(dialogs.Messages(), QStringList{Q("Cannot replace line index 5 of '" + m_path +
+                                                   "': the list holds 3 lines")});
 
         // The program goes on: the next action runs; an edit whose file could
         // not be loaded saves nothing.
