@@ -20,12 +20,14 @@ char Lower(char c) {
 bool Match(const std::string& name, const std::string& pattern) {
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        // A "*" in the pattern is always the wildcard, also against a "*" in the name.
+        if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+            ++n;
+            ++p;
         } else if (starP != std::string::npos) {
             p = starP + 1;
             n = ++starN;

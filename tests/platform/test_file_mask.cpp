@@ -20,6 +20,8 @@ TEST(FileMask, WildcardsWithoutRegardToCase) {
     EXPECT_TRUE(MatchesMask("173shiS.exa", "173*.*"));
     EXPECT_FALSE(MatchesMask("174shiS.exa", "173*.*"));
     EXPECT_TRUE(MatchesMask("a*b", "a*b"));
+    EXPECT_TRUE(MatchesMask("a*bc", "a*c"));  // "*" in a name is matched by the wildcard
+    EXPECT_TRUE(MatchesMask("*abc", "*"));
     EXPECT_TRUE(MatchesMask("", "*"));
     EXPECT_FALSE(MatchesMask("", "?"));
 }

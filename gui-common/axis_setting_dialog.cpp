@@ -1,0 +1,100 @@
+#include "gui-common/axis_setting_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <cmath>
+
+#include "gui-common/chart.h"
+#include "platform/text_format.h"
+
+namespace tarn::gui {
+
+namespace {
+
+constexpr int kRowHeight = 48;
+
+bool ToReal(const std::string& text, double& value) {
+    return tarn::ParseRealTrimmed(text, value) && std::isfinite(value);
+}
+
+}  // namespace
+
+bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,
+                    const std::string& minimumText) {
+    double maximum = 0.0, minimum = 0.0;
+    if (!ToReal(maximumText, maximum) || !ToReal(minimumText, minimum)) return false;
+    axis.SetMinMax(minimum, maximum);
+    return true;
+}
+
+TFrm_axissetting::TFrm_axissetting(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Frm_axissetting"));
+    resize(187, 209);
+    edt_ymax = AddRow(0, QStringLiteral("Maximum on Y-axis"), QStringLiteral("0.5"), "edt_ymax");
+    edt_Ymin = AddRow(1, QStringLiteral("Minimum on Y-axis"), QStringLiteral("-0.5"), "edt_Ymin");
+    edt_Xmax = AddRow(2, QStringLiteral("Maximum on X-axis"), QStringLiteral("400"), "edt_Xmax");
+    edt_Xmin = AddRow(3, QStringLiteral("Minimum on X-axis"), QStringLiteral("300"), "edt_Xmin");
+    // Connected after the defaults are set: only the operator's and the
+    // program's later changes apply.
+    connect(edt_ymax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_ymaxChange);
+    connect(edt_Ymin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_YminChange);
+    connect(edt_Xmax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XmaxChange);
+    connect(edt_Xmin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XminChange);
+}
+
+QLineEdit* TFrm_axissetting::AddRow(int row, const QString& label, const QString& text,
+                                    const char* name) {
+    const int y = 8 + row * kRowHeight;
+    auto* caption = new QLabel(label, this);
+    caption->setGeometry(8, y, 171, 16);
+    auto* edit = new QLineEdit(text, this);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(8, y + 18, 121, 22);
+    auto* unit = new QLabel(QStringLiteral("nm"), this);
+    unit->setGeometry(136, y + 21, 40, 16);
+    return edit;
+}
+
+bool TFrm_axissetting::ApplyY(Chart& chart) const {
+    return ApplyAxisTexts(chart.LeftAxis(), edt_ymax->text().toStdString(),
+                          edt_Ymin->text().toStdString());
+}
+
+bool TFrm_axissetting::ApplyX(Chart& chart) const {
+    return ApplyAxisTexts(chart.BottomAxis(), edt_Xmax->text().toStdString(),
+                          edt_Xmin->text().toStdString());
+}
+
+bool TFrm_axissetting::ApplyToChart(Chart& chart) const {
+    const bool y = ApplyY(chart);
+    const bool x = ApplyX(chart);
+    return y && x;
+}
+
+void TFrm_axissetting::ApplyYToCurrent() {
+    show();
+    if (Chart* chart = CurrentChart()) ApplyY(*chart);
+}
+
+void TFrm_axissetting::ApplyXToCurrent() {
+    show();
+    if (Chart* chart = CurrentChart()) ApplyX(*chart);
+}
+
+void TFrm_axissetting::edt_ymaxChange() {
+    ApplyYToCurrent();
+}
+
+void TFrm_axissetting::edt_YminChange() {
+    ApplyYToCurrent();
+}
+
+void TFrm_axissetting::edt_XmaxChange() {
+    ApplyXToCurrent();
+}
+
+void TFrm_axissetting::edt_XminChange() {
+    ApplyXToCurrent();
+}
+
+}  // namespace tarn::gui

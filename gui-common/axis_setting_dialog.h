@@ -1,0 +1,61 @@
+// The axis dialog: four edits for the maximum and minimum of the Y and X axes.
+// Every change of an edit shows the dialog and applies the two edits of its
+// axis to the program's current chart at once; an entry that is not a number
+// leaves that axis as it was.  The dialog is modeless.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+
+namespace tarn::gui {
+
+class Chart;
+class ChartAxis;
+
+// Converts the two texts (C locale, blanks around allowed) and sets the axis
+// to minimum..maximum (the smaller value is the minimum); false, and the axis
+// left as it was, when either text is not a finite number.
+bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,
+                    const std::string& minimumText);
+
+class TFrm_axissetting : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TFrm_axissetting(QWidget* parent = nullptr);
+
+    // The chart that the change handlers act on (the program's current graph);
+    // nullptr, or a chart since destroyed, makes them change no chart.
+    void SetCurrentChart(Chart* chart) { m_current = chart; }
+    Chart* CurrentChart() const { return m_current.data(); }
+
+    // Sets the left axis of `chart` from the Y edits and its bottom axis from
+    // the X edits; true when both axes were set.
+    bool ApplyToChart(Chart& chart) const;
+
+    void edt_ymaxChange();
+    void edt_YminChange();
+    void edt_XmaxChange();
+    void edt_XminChange();
+
+    QLineEdit* edt_ymax;
+    QLineEdit* edt_Ymin;
+    QLineEdit* edt_Xmax;
+    QLineEdit* edt_Xmin;
+
+  private:
+    // Shows the dialog and applies one axis to the current chart.
+    void ApplyYToCurrent();
+    void ApplyXToCurrent();
+    bool ApplyY(Chart& chart) const;
+    bool ApplyX(Chart& chart) const;
+    QLineEdit* AddRow(int row, const QString& label, const QString& text, const char* name);
+
+    QPointer<Chart> m_current;
+};
+
+}  // namespace tarn::gui

@@ -1,0 +1,359 @@
+#include "gui-common/chart.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPolygonF>
+#include <QPrinter>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+#include "gui-common/dialogs.h"
+#include "gui-common/widget_png.h"
+
+namespace tarn::gui {
+
+namespace {
+
+constexpr double kPad = 6.0;        // margin around the parts, screen pixels
+constexpr double kMajorTick = 4.0;  // tick lengths, screen pixels
+constexpr double kMinorTick = 2.0;
+constexpr int kLabelPixels = 11;  // font sizes, screen pixels
+constexpr int kTitlePixels = 13;
+
+// An axis as drawn: its range and the pixel span it maps to.
+struct AxisMap {
+    double minimum;
+    double maximum;
+    double from;  // pixel of the minimum
+    double to;    // pixel of the maximum
+
+    double operator()(double v) const {
+        double span = maximum - minimum;
+        if (!(span > 0.0)) return (from + to) / 2.0;
+        return from + (v - minimum) / span * (to - from);
+    }
+    bool Contains(double v) const { return v >= minimum && v <= maximum; }
+};
+
+// Cuts the segment a-b (data units) to the rectangle of the two ranges
+// (Liang-Barsky); false when nothing of it lies inside.
+bool ClipSegment(const AxisMap& xs, const AxisMap& ys, QPointF& a, QPointF& b, bool& cutStart,
+                 bool& cutEnd) {
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - xs.minimum, xs.maximum - a.x(), a.y() - ys.minimum,
+                         ys.maximum - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+        if (t0 > t1) return false;
+    }
+    cutStart = t0 > 0.0;
+    cutEnd = t1 < 1.0;
+    const QPointF start = a;
+    a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    return true;
+}
+
+bool Finite(const ChartPoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+QPen SolidPen(const QColor& colour, double width = 1.0) {
+    QPen pen(colour, width);
+    pen.setCosmetic(false);
+    return pen;
+}
+
+// Draws the polyline of a line series, in runs that the clipping leaves whole.
+void DrawLine(QPainter& painter, const ChartSeries& series, const AxisMap& xs, const AxisMap& ys) {
+    painter.setPen(SolidPen(series.Colour()));
+    painter.setBrush(Qt::NoBrush);
+    QPolygonF run;
+    auto flush = [&]() {
+        if (run.size() > 1) painter.drawPolyline(run);
+        run.clear();
+    };
+    const std::vector<ChartPoint>& points = series.Points();
+    for (size_t i = 1; i < points.size(); ++i) {
+        if (!Finite(points[i - 1]) || !Finite(points[i])) {
+            flush();
+            continue;
+        }
+        QPointF a(points[i - 1].x, points[i - 1].y), b(points[i].x, points[i].y);
+        bool cutStart = false, cutEnd = false;
+        if (!ClipSegment(xs, ys, a, b, cutStart, cutEnd)) {
+            flush();
+            continue;
+        }
+        if (cutStart || run.isEmpty()) {
+            flush();
+            run << QPointF(xs(a.x()), ys(a.y()));
+        }
+        run << QPointF(xs(b.x()), ys(b.y()));
+        if (cutEnd) flush();
+    }
+    flush();
+}
+
+void DrawPointers(QPainter& painter, const ChartSeries& series, const AxisMap& xs,
+                  const AxisMap& ys) {
+    const double w = series.PointerWidth(), h = series.PointerHeight();
+    const QColor fill = series.BrushColour().isValid() ? series.BrushColour() : series.Colour();
+    const bool dot = series.Style() == PointerStyle::SmallDot;
+    painter.setPen(series.OutlineVisible() && !dot ? SolidPen(series.Colour()) : QPen(Qt::NoPen));
+    for (const ChartPoint& p : series.Points()) {
+        if (!Finite(p) || !xs.Contains(p.x) || !ys.Contains(p.y)) continue;
+        const QRectF box(xs(p.x) - w / 2.0, ys(p.y) - h / 2.0, w, h);
+        const QColor colour = series.ColourEachPoint() && p.colour.isValid() ? p.colour : fill;
+        if (dot) {
+            painter.fillRect(box, colour);
+            continue;
+        }
+        painter.setBrush(colour);
+        if (series.Style() == PointerStyle::Circle)
+            painter.drawEllipse(box);
+        else
+            painter.drawRect(box);
+    }
+}
+
+// Tick marks, grid lines and labels of one axis; `vertical` for the left one.
+struct AxisLayout {
+    double step = 0.0;
+    std::vector<double> ticks;
+    QStringList labels;
+    double widest = 0.0;
+};
+
+AxisLayout LayOutAxis(const ChartAxis& axis, double pixels, double spacing,
+                      const QFontMetricsF& metrics) {
+    AxisLayout layout;
+    layout.step = axis.TickStep(pixels, spacing);
+    layout.ticks = axis.TickValues(layout.step);
+    for (double v : layout.ticks) {
+        layout.labels << ChartAxis::LabelText(v, layout.step);
+        layout.widest = std::max(layout.widest, metrics.horizontalAdvance(layout.labels.back()));
+    }
+    return layout;
+}
+
+// Values of the minor ticks between (and beside) the labelled ones.
+std::vector<double> MinorTicks(const ChartAxis& axis, const AxisLayout& layout) {
+    std::vector<double> minors;
+    const int count = axis.MinorTickCount();
+    if (count <= 0 || layout.ticks.empty()) return minors;
+    const double first = layout.ticks.front() - layout.step;
+    for (size_t i = 0; i <= layout.ticks.size(); ++i) {
+        const double base = first + static_cast<double>(i) * layout.step;
+        for (int k = 1; k <= count; ++k) {
+            const double v = base + layout.step * k / (count + 1);
+            if (v >= axis.Minimum() && v <= axis.Maximum()) minors.push_back(v);
+        }
+    }
+    return minors;
+}
+
+void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left, const ChartAxis& bottom,
+              const AxisLayout& leftLayout, const AxisLayout& bottomLayout, const AxisMap& xs,
+              const AxisMap& ys, const QFontMetricsF& metrics) {
+    QPen grid = SolidPen(QColor(200, 200, 200));
+    grid.setStyle(Qt::DotLine);
+    painter.setPen(grid);
+    for (double v : leftLayout.ticks)
+        painter.drawLine(QPointF(plot.left(), ys(v)), QPointF(plot.right(), ys(v)));
+    for (double v : bottomLayout.ticks)
+        painter.drawLine(QPointF(xs(v), plot.top()), QPointF(xs(v), plot.bottom()));
+
+    painter.setPen(SolidPen(Qt::black));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+    for (double v : MinorTicks(left, leftLayout))
+        painter.drawLine(QPointF(plot.left() - kMinorTick, ys(v)), QPointF(plot.left(), ys(v)));
+    for (double v : MinorTicks(bottom, bottomLayout))
+        painter.drawLine(QPointF(xs(v), plot.bottom()), QPointF(xs(v), plot.bottom() + kMinorTick));
+    const double h = metrics.height();
+    for (size_t i = 0; i < leftLayout.ticks.size(); ++i) {
+        const double y = ys(leftLayout.ticks[i]);
+        painter.drawLine(QPointF(plot.left() - kMajorTick, y), QPointF(plot.left(), y));
+        const QRectF box(plot.left() - kMajorTick - 2.0 - leftLayout.widest, y - h / 2.0,
+                         leftLayout.widest, h);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, leftLayout.labels[int(i)]);
+    }
+    for (size_t i = 0; i < bottomLayout.ticks.size(); ++i) {
+        const double x = xs(bottomLayout.ticks[i]);
+        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kMajorTick));
+        const QRectF box(x - bottomLayout.widest, plot.bottom() + kMajorTick + 2.0,
+                         2.0 * bottomLayout.widest, h);
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, bottomLayout.labels[int(i)]);
+    }
+}
+
+void DrawAxisTitles(QPainter& painter, const QRectF& area, const QRectF& plot,
+                    const ChartAxis& left, const ChartAxis& bottom, const QFontMetricsF& metrics) {
+    const double h = metrics.height();
+    if (!bottom.Title().isEmpty()) {
+        const QRectF box(plot.left(), area.bottom() - kPad - h, plot.width(), h);
+        painter.drawText(box, Qt::AlignCenter, bottom.Title());
+    }
+    if (!left.Title().isEmpty()) {
+        painter.save();
+        painter.translate(area.left() + kPad, plot.center().y());
+        painter.rotate(-90.0);
+        painter.drawText(QRectF(-plot.height() / 2.0, 0.0, plot.height(), h), Qt::AlignCenter,
+                         left.Title());
+        painter.restore();
+    }
+}
+
+}  // namespace
+
+Chart::Chart(QWidget* parent) : QWidget(parent), m_left(this), m_bottom(this) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+Chart::~Chart() = default;
+
+void Chart::SetTitle(const QString& title) {
+    m_title = title;
+    m_title.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    m_title.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_title.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    update();
+}
+
+ChartSeries& Chart::AddSeries(SeriesKind kind) {
+    m_series.push_back(std::make_unique<ChartSeries>(kind, this));
+    update();
+    return *m_series.back();
+}
+
+void Chart::Render(QPainter& painter, const QRectF& target, double scale) const {
+    if (!(scale > 0.0) || target.isEmpty()) return;
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF area(0.0, 0.0, target.width() / scale, target.height() / scale);
+    painter.fillRect(area, Qt::white);
+
+    QFont labelFont = font(), titleFont = font();
+    labelFont.setPixelSize(kLabelPixels);
+    titleFont.setPixelSize(kTitlePixels);
+    titleFont.setBold(true);
+    const QFontMetricsF metrics(labelFont, painter.device());
+    const QFontMetricsF titleMetrics(titleFont, painter.device());
+    const double h = metrics.height();
+
+    const double top = kPad + (m_title.isEmpty() ? h / 2.0 : titleMetrics.height() + kPad);
+    const double bottom =
+        kPad + kMajorTick + 2.0 + h + (m_bottom.Title().isEmpty() ? 0.0 : h + kPad);
+    const double plotHeight = area.height() - top - bottom;
+    const AxisLayout leftLayout = LayOutAxis(m_left, plotHeight, 2.0 * h, metrics);
+    const double left =
+        kPad + (m_left.Title().isEmpty() ? 0.0 : h + kPad) + leftLayout.widest + kMajorTick + 2.0;
+    const double right = kPad + 3.0 * metrics.averageCharWidth();
+    const double plotWidth = area.width() - left - right;
+    // Labels at least their own width apart, plus two characters.
+    AxisLayout bottomLayout =
+        LayOutAxis(m_bottom, plotWidth, 8.0 * metrics.averageCharWidth(), metrics);
+    bottomLayout = LayOutAxis(m_bottom, plotWidth,
+                              bottomLayout.widest + 2.0 * metrics.averageCharWidth(), metrics);
+
+    if (!m_title.isEmpty()) {
+        painter.setFont(titleFont);
+        painter.setPen(SolidPen(Qt::black));
+        painter.drawText(QRectF(0.0, kPad, area.width(), titleMetrics.height()), Qt::AlignCenter,
+                         m_title);
+    }
+    if (plotWidth > 4.0 && plotHeight > 4.0) {
+        const QRectF plot(left, top, plotWidth, plotHeight);
+        const AxisMap xs{m_bottom.Minimum(), m_bottom.Maximum(), plot.left(), plot.right()};
+        const AxisMap ys{m_left.Minimum(), m_left.Maximum(), plot.bottom(), plot.top()};
+        painter.setFont(labelFont);
+        DrawAxes(painter, plot, m_left, m_bottom, leftLayout, bottomLayout, xs, ys, metrics);
+        DrawAxisTitles(painter, area, plot, m_left, m_bottom, metrics);
+        painter.save();
+        painter.setClipRect(plot);
+        for (const auto& series : m_series) {
+            if (!series->Active()) continue;
+            if (series->Kind() == SeriesKind::Line) DrawLine(painter, *series, xs, ys);
+            DrawPointers(painter, *series, xs, ys);
+        }
+        painter.restore();
+    }
+    painter.restore();
+}
+
+void Chart::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Render(painter, QRectF(rect()), 1.0);
+}
+
+QSizeF Chart::ReferenceSize() const {
+    if (width() >= 200 && height() >= 150) return QSizeF(size());
+    return QSizeF(sizeHint());
+}
+
+void Chart::RenderScaled(QPainter& painter, const QSizeF& size) const {
+    const QSizeF reference = ReferenceSize();
+    const double scale =
+        std::min(size.width() / reference.width(), size.height() / reference.height());
+    Render(painter, QRectF(QPointF(0.0, 0.0), size), scale);
+}
+
+bool Chart::ExportPng(const QString& path, const QSize& size) const {
+    const QSize pixels = size.isValid() && !size.isEmpty() ? size : ReferenceSize().toSize();
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        RenderScaled(painter, QSizeF(pixels));
+    }
+    return SaveImageAsPng(image, path);
+}
+
+bool Chart::ExportPdf(const QString& path) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(m_title);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageOrientation(QPageLayout::Landscape);
+        writer.setPageMargins(QMarginsF(10.0, 10.0, 10.0, 10.0), QPageLayout::Millimeter);
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            return false;
+        }
+        RenderScaled(painter, QSizeF(writer.width(), writer.height()));
+        painter.end();
+    }
+    return file.commit();
+}
+
+bool Chart::Print(Dialogs& dialogs) const {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(m_title);
+    if (!dialogs.SetUpPrinter(printer)) return false;
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    RenderScaled(painter, QSizeF(printer.width(), printer.height()));
+    return painter.end();
+}
+
+}  // namespace tarn::gui

@@ -1,0 +1,25 @@
+#include "gui-common/handler_guard.h"
+
+#include <QString>
+#include <exception>
+
+#include "gui-common/dialogs.h"
+
+namespace tarn::gui {
+
+bool RunGuarded(const std::function<void()>& action) {
+    QString report;
+    try {
+        action();
+        return true;
+    } catch (const std::exception& error) {
+        report = QString::fromStdString(error.what());
+    } catch (...) {
+        report = QStringLiteral("The action ended with an unknown error");
+    }
+    // Shown after the handler's lists were saved by their ListEdit destructors.
+    CurrentDialogs().Error(report);
+    return false;
+}
+
+}  // namespace tarn::gui

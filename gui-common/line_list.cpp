@@ -1,0 +1,145 @@
+#include "gui-common/line_list.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+
+namespace tarn::gui {
+
+namespace {
+
+std::string Compose(const std::string& operation, const std::string& file, int index,
+                    const std::string& reason) {
+    std::string text = "Cannot " + operation;
+    if (index >= 0) text += " index " + std::to_string(index) + " of";
+    return text + " '" + file + "': " + reason;
+}
+
+[[noreturn]] void FailSave(const std::string& path, const std::string& reason) {
+    throw LineListError("save list", path, -1, reason);
+}
+
+std::string ErrnoText() {
+    return errno != 0 ? std::strerror(errno) : "unknown error";
+}
+
+// The file that a save of `path` replaces: an existing file of the name in
+// another case, and the file a symbolic link points to.
+std::string SaveTarget(const std::string& path) {
+    std::string target = ResolveCase(path);
+    struct stat info;
+    if (lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        char real[PATH_MAX];
+        if (realpath(target.c_str(), real) != nullptr) target = real;
+    }
+    return target;
+}
+
+// Flushes the written file to the disk, so that the rename never exposes a
+// file whose contents are still only in memory.
+bool SyncFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+}  // namespace
+
+LineListError::LineListError(std::string operation, std::string file, int index, std::string reason)
+    : std::runtime_error(Compose(operation, file, index, reason)),
+      m_operation(std::move(operation)),
+      m_file(std::move(file)),
+      m_index(index),
+      m_reason(std::move(reason)) {}
+
+void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
+    static unsigned counter = 0;
+    const std::string target = SaveTarget(path);
+    const std::string temporary =
+        target + ".~" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    try {
+        TextOut out;
+        out.Create(temporary);
+        for (const std::string& line : lines) out.WriteLine(line);
+        out.Close();
+    } catch (const RunTimeError& error) {
+        std::remove(temporary.c_str());
+        FailSave(path, error.Reason());
+    }
+    errno = 0;
+    if (!SyncFile(temporary)) {
+        std::string reason = ErrnoText();
+        std::remove(temporary.c_str());
+        FailSave(path, reason);
+    }
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0) (void)chmod(temporary.c_str(), info.st_mode & 07777);
+    errno = 0;
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::string reason = ErrnoText();
+        std::remove(temporary.c_str());
+        FailSave(path, reason);
+    }
+}
+
+void LineList::Load(const std::string& path) {
+    TextIn in;
+    if (!in.Open(path)) throw LineListError("load list", path, -1, "file not found or unreadable");
+    std::vector<std::string> lines;
+    while (!in.Eof()) lines.push_back(in.ReadLine());
+    m_lines.swap(lines);
+    m_fileName = path;
+}
+
+void LineList::Save(const std::string& path) const {
+    SaveLinesAtomically(path, m_lines);
+}
+
+void LineList::CheckIndex(const char* operation, int index) const {
+    if (index >= 0 && index < Count()) return;
+    throw LineListError(operation, m_fileName, index,
+                        "the list holds " + std::to_string(Count()) + " lines");
+}
+
+const std::string& LineList::Line(int index) const {
+    CheckIndex("read line", index);
+    return m_lines[static_cast<size_t>(index)];
+}
+
+void LineList::Replace(int index, const std::string& text) {
+    CheckIndex("replace line", index);
+    m_lines[static_cast<size_t>(index)] = text;
+}
+
+ListEdit::ListEdit(const std::string& path, const std::string& savePath)
+    : m_savePath(savePath.empty() ? path : savePath) {
+    m_list.Load(path);
+}
+
+ListEdit::~ListEdit() {
+    if (m_saved) return;
+    try {
+        m_list.Save(m_savePath);
+    } catch (const LineListError&) {
+        // The error that ended the edit early is the one the guard reports.
+    }
+}
+
+void ListEdit::Save() {
+    m_saved = true;
+    m_list.Save(m_savePath);
+}
+
+}  // namespace tarn::gui

@@ -1,0 +1,95 @@
+// Line-list files: a text file loaded whole as a list of lines, lines read and
+// replaced by their 0-based index, lines appended, and the whole list saved
+// back.  Every failure (a file that cannot be loaded or saved, an index beyond
+// the list) raises LineListError, which names the operation, the file and the
+// line index.  Lists are read through the platform text layer ("\n" or "\r\n"
+// read, the name found without regard to case) and saved with "\n" line ends
+// through a temporary file beside the target, so a save either replaces the
+// file whole or leaves it as it was.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tarn::gui {
+
+class LineListError : public std::runtime_error {
+  public:
+    // operation: "load list", "save list", "read line", "replace line";
+    // index: the 0-based line index, -1 when the operation has none.
+    LineListError(std::string operation, std::string file, int index, std::string reason);
+
+    const std::string& Operation() const { return m_operation; }
+    const std::string& File() const { return m_file; }
+    int Index() const { return m_index; }
+    const std::string& Reason() const { return m_reason; }
+
+  private:
+    std::string m_operation;
+    std::string m_file;
+    int m_index;
+    std::string m_reason;
+};
+
+// Writes `lines` to `path` ("\n" after each) through a temporary file in the
+// same directory that is flushed to disk and then renamed over the target (an
+// existing file of the name in another case is the one replaced, and keeps its
+// permissions).  Raises LineListError("save list", path, -1, reason) and
+// removes the temporary file when any step fails.
+void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines);
+
+class LineList {
+  public:
+    // Replaces the list by the lines of `path`; raises LineListError
+    // ("load list") when the file is missing or unreadable (the list is then
+    // left as it was).
+    void Load(const std::string& path);
+    // Saves the whole list under `path` (SaveLinesAtomically).
+    void Save(const std::string& path) const;
+
+    int Count() const { return static_cast<int>(m_lines.size()); }
+    // Line `index` (0-based); raises LineListError("read line") beyond the list.
+    const std::string& Line(int index) const;
+    // Replaces line `index`; raises LineListError("replace line") beyond the list.
+    void Replace(int index, const std::string& text);
+    void Append(const std::string& text) { m_lines.push_back(text); }
+    void Clear() { m_lines.clear(); }
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    // The name the list was last loaded from (used in error texts).
+    const std::string& FileName() const { return m_fileName; }
+
+  private:
+    void CheckIndex(const char* operation, int index) const;
+
+    std::vector<std::string> m_lines;
+    std::string m_fileName;
+};
+
+// A list opened for an edit: loaded on construction, saved under its save name
+// when Save() is called or, when the edit ends without Save() (an error
+// interrupted it), by the destructor on the way out.  A save failure in the
+// destructor is dropped: the error that interrupted the edit is the one
+// reported, and the atomic save has left the file as it was.
+class ListEdit {
+  public:
+    // Loads `path` (raises LineListError when it cannot: nothing is then saved);
+    // the list is saved under `savePath`, or under `path` when it is empty.
+    explicit ListEdit(const std::string& path, const std::string& savePath = std::string());
+    ~ListEdit();
+    ListEdit(const ListEdit&) = delete;
+    ListEdit& operator=(const ListEdit&) = delete;
+
+    LineList& List() { return m_list; }
+    LineList* operator->() { return &m_list; }
+    // Saves now (raising LineListError on failure); the edit is then closed.
+    void Save();
+    const std::string& SavePath() const { return m_savePath; }
+
+  private:
+    LineList m_list;
+    std::string m_savePath;
+    bool m_saved = false;
+};
+
+}  // namespace tarn::gui

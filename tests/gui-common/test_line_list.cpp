@@ -1,0 +1,138 @@
+// Line-list files, the edit that saves on the way out, and the handler guard.
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "gui-common/handler_guard.h"
+#include "gui-common/line_list.h"
+#include "gui-common/recording_dialogs.h"
+
+using tarn::gui::LineList;
+using tarn::gui::LineListError;
+using tarn::gui::ListEdit;
+
+namespace {
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs `action` and returns the LineListError it raised (fails when none).
+template <typename Action>
+LineListError Raised(Action action) {
+    try {
+        action();
+    } catch (const LineListError& error) {
+        return error;
+    }
+    QTest::qFail("no LineListError raised", __FILE__, __LINE__);
+    return LineListError("", "", -1, "");
+}
+
+}  // namespace
+
+class LineListTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        m_dir.reset(new QTemporaryDir());
+        m_path = m_dir->path().toStdString() + "/list.dfa";
+    }
+
+    void loadsCrLfReplacesAppendsAndSavesWithNewlines() {
+        Write(m_path, "a\r\nb\r\n\r\nc");
+        LineList list;
+        list.Load(m_dir->path().toStdString() + "/LIST.DFA");  // found without regard to case
+        QCOMPARE(list.Count(), 4);
+        QCOMPARE(Q(list.Line(1)), "b");
+        QVERIFY(list.Line(2).empty());
+        list.Replace(1, "B");
+        list.Append("d");
+        list.Save(m_dir->path().toStdString() + "/List.Dfa");  // replaces the existing file
+        QCOMPARE(Q(Read(m_path)), "a\nB\n\nc\nd\n");
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"list.dfa"});
+    }
+
+    void errorsNameOperationFileAndIndex() {
+        Write(m_path, "a\nb\nc\n");
+        LineList list;
+        list.Load(m_path);
+        LineListError read = Raised([&] { list.Line(3); });
+        QCOMPARE(Q(read.what()),
+                 Q("Cannot read line index 3 of '" + m_path + "': the list holds 3 lines"));
+        LineListError replace = Raised([&] { list.Replace(-1, "x"); });
+        QCOMPARE(Q(replace.Operation()), "replace line");
+        QCOMPARE(replace.Index(), -1);
+
+        const std::string missing = m_dir->path().toStdString() + "/missing.dfa";
+        LineListError load = Raised([&] { list.Load(missing); });
+        QCOMPARE(Q(load.what()),
+                 Q("Cannot load list '" + missing + "': file not found or unreadable"));
+        QCOMPARE(list.Count(), 3);  // a failed load leaves the list as it was
+
+        const std::string noDir = m_dir->path().toStdString() + "/no/such/dir.dfa";
+        LineListError save = Raised([&] { list.Save(noDir); });
+        QCOMPARE(Q(save.Operation()), "save list");
+        QCOMPARE(Q(save.File()), Q(noDir));
+        QCOMPARE(save.Index(), -1);
+
+        // A save that cannot replace its target leaves it and no temporary file.
+        QVERIFY(QDir(m_dir->path()).mkdir("taken"));
+        Raised([&] { list.Save(m_dir->path().toStdString() + "/taken"); });
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"list.dfa", "taken"}));
+    }
+
+    void guardSavesTheEditAndShowsOneMessage() {
+        tarn::gui::RecordingDialogs dialogs;
+        Write(m_path, "a\r\nb\r\nc\r\n");
+        const std::string target = m_dir->path().toStdString() + "/copy.dfa";
+        bool reachedEnd = false;
+        bool done = tarn::gui::RunGuarded([&] {
+            ListEdit edit(m_path, target);
+            edit->Replace(0, "X");
+            edit->Replace(5, "Y");
+            reachedEnd = true;
+            edit.Save();
+        });
+        QVERIFY(!done);
+        QVERIFY(!reachedEnd);
+        QCOMPARE(Q(Read(target)), "X\nb\nc\n");  // saved on the way out
+        QCOMPARE(dialogs.Messages(), QStringList{Q("Cannot replace line index 5 of '" + m_path +
+                                                   "': the list holds 3 lines")});
+
+        // The program goes on: the next action runs; an edit whose file could
+        // not be loaded saves nothing.
+        const std::string never = m_dir->path().toStdString() + "/never.dfa";
+        QVERIFY(tarn::gui::RunGuarded([&] {
+            ListEdit edit(target);
+            edit->Append("d");
+            edit.Save();
+        }));
+        QCOMPARE(Q(Read(target)), "X\nb\nc\nd\n");
+        QVERIFY(!tarn::gui::RunGuarded([&] { ListEdit edit(never + ".absent", never); }));
+        QVERIFY(!QFile::exists(QString::fromStdString(never)));
+        QCOMPARE(dialogs.Messages().size(), 2);
+    }
+
+  private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::string m_path;
+};
+
+QTEST_GUILESS_MAIN(LineListTest)
+#include "test_line_list.moc"
