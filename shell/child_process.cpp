@@ -1,0 +1,255 @@
+#include "shell/child_process.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "gui-common/dialogs.h"
+#include "shell/batch_progress.h"
+#include "tarnbat/batch_run.h"
+
+namespace tarn::tarncall {
+
+namespace {
+
+const QString kBatchProgram = QStringLiteral("tarnbat");
+const QString kStopPrefix = QStringLiteral("batch stopped: ");
+const QString kEchoPrefix = QStringLiteral("> ");
+
+QString& ProgramDirectory() {
+    static QString directory;
+    return directory;
+}
+
+std::map<QString, QStringList>& ExtraArguments() {
+    static std::map<QString, QStringList> arguments;
+    return arguments;
+}
+
+QString WithoutExeEnding(const QString& name) {
+#ifdef _WIN32
+    return name;
+#else
+    static const QString exe = QStringLiteral(".exe");
+    return name.endsWith(exe, Qt::CaseInsensitive) ? name.chopped(exe.size()) : name;
+#endif
+}
+
+// The key of a program in the extra-argument table: its bare name.
+QString ProgramKey(const QString& name) {
+    return QFileInfo(WithoutExeEnding(name)).fileName();
+}
+
+QStringList ArgumentsFor(const QString& name, const QStringList& arguments) {
+    auto extra = ExtraArguments().find(ProgramKey(name));
+    return extra == ExtraArguments().end() ? arguments : arguments + extra->second;
+}
+
+// While it lives, the visible windows of the program but `keep` take no input
+// (they still repaint); the destructor enables again those it disabled.
+class InputBlock {
+  public:
+    explicit InputBlock(const QWidget* keep) {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window == keep || !window->isVisible() || !window->isEnabled()) continue;
+            window->setEnabled(false);
+            m_disabled.emplace_back(window);
+        }
+    }
+    ~InputBlock() {
+        for (QPointer<QWidget>& window : m_disabled)
+            if (window) window->setEnabled(true);
+    }
+    InputBlock(const InputBlock&) = delete;
+    InputBlock& operator=(const InputBlock&) = delete;
+
+  private:
+    std::vector<QPointer<QWidget>> m_disabled;
+};
+
+// Cuts the bytes of one output channel into lines ("\n" or "\r\n" ends).
+class LineSplitter {
+  public:
+    QStringList Add(const QByteArray& bytes) {
+        m_pending += bytes;
+        QStringList lines;
+        qsizetype end;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            lines << Text(m_pending.left(end));
+            m_pending.remove(0, end + 1);
+        }
+        return lines;
+    }
+    // The last line when it had no line end.
+    QStringList Finish() {
+        QStringList lines;
+        if (!m_pending.isEmpty()) lines << Text(m_pending);
+        m_pending.clear();
+        return lines;
+    }
+
+  private:
+    static QString Text(QByteArray line) {
+        if (line.endsWith('\r')) line.chop(1);
+        return QString::fromUtf8(line);
+    }
+    QByteArray m_pending;
+};
+
+// Starts `process` as the program `name` with `arguments` (and its extra
+// arguments), keeping `keep` usable while the other windows take no input,
+// and waits in a local event loop until it ends or fails to start.  When the
+// program is told to quit meanwhile, `onQuit` runs and the wait goes on
+// without events.  Shows no message.
+ChildResult StartAndWait(QProcess& process, const QString& name, const QStringList& arguments,
+                         const QWidget* keep, const std::function<void()>& onQuit) {
+    ChildResult result;
+    const QString path = FindProgram(name);
+    if (path.isEmpty()) {
+        result.error = QStringLiteral("program not found");
+        return result;
+    }
+    process.setProgram(path);
+    process.setArguments(ArgumentsFor(name, arguments));
+    process.setStandardInputFile(QProcess::nullDevice());
+
+    bool ended = false, failed = false;
+    QEventLoop loop;
+    // No `finished` follows a failed start: both signals end the wait.
+    QObject::connect(&process, &QProcess::finished, &loop, [&] {
+        ended = true;
+        loop.quit();
+    });
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        failed = true;
+        loop.quit();
+    });
+    {
+        InputBlock block(keep);
+        process.start();
+        if (!ended && !failed) loop.exec();
+        if (!ended && !failed) {
+            // The event loops were ended (the program quits): the child still
+            // runs and is waited for here.
+            if (onQuit) onQuit();
+            process.waitForFinished(-1);
+        }
+    }
+    if (failed) {
+        result.error = process.errorString();
+        return result;
+    }
+    result.started = true;
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = result.crashed ? -1 : process.exitCode();
+    return result;
+}
+
+void ReportFailedStart(const QString& name, const QString& reason) {
+    const QString path = FindProgram(name);
+    gui::CurrentDialogs().Error(QStringLiteral("Cannot start ") +
+                                (path.isEmpty() ? WithoutExeEnding(name) : path) +
+                                QStringLiteral(": ") + reason);
+}
+
+}  // namespace
+
+void SetProgramDirectory(const QString& directory) {
+    ProgramDirectory() = directory;
+}
+
+QString FindProgram(const QString& name) {
+    const QString program = WithoutExeEnding(name);
+    if (program.isEmpty()) return QString();
+    if (program.contains(QLatin1Char('/')) || program.contains(QDir::separator())) return program;
+    const QString directory =
+        ProgramDirectory().isEmpty() ? QCoreApplication::applicationDirPath() : ProgramDirectory();
+#ifdef _WIN32
+    const QString file = QFileInfo(program).suffix().isEmpty() ? program + ".exe" : program;
+#else
+    const QString& file = program;
+#endif
+    const QFileInfo beside(QDir(directory).filePath(file));
+    if (beside.isFile() && beside.isExecutable()) return beside.absoluteFilePath();
+    return QStandardPaths::findExecutable(program);
+}
+
+void SetExtraArguments(const QString& name, const QStringList& arguments) {
+    if (arguments.isEmpty())
+        ExtraArguments().erase(ProgramKey(name));
+    else
+        ExtraArguments()[ProgramKey(name)] = arguments;
+}
+
+ChildResult RunProgramAndWait(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    ChildResult result = StartAndWait(process, program, arguments, nullptr, nullptr);
+    if (!result.started) ReportFailedStart(program, result.error);
+    return result;
+}
+
+BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCount,
+                                    const QString& engineProgram) {
+    BatchRunResult run;
+    TfrmBatchProgress window;
+    window.setWindowTitle(QStringLiteral("TARN batch run: ") + batchFile);
+    window.ShowScan(0, engineLineCount, QString());
+    QProcess process;
+    const std::string engine = engineProgram.toStdString();
+
+    auto take = [&](const QStringList& lines, bool isError) {
+        for (const QString& line : lines) {
+            run.outputLines << line;
+            window.AddLine(line);
+            if (isError) {
+                run.errorLines << line;
+                if (line.startsWith(kStopPrefix)) run.stopLine = line;
+                continue;
+            }
+            if (!line.startsWith(kEchoPrefix)) continue;
+            const std::vector<std::string> args = SplitBatchLine(line.mid(2).toStdString());
+            if (args.empty() || args[0] != engine) continue;
+            ++run.scansStarted;
+            window.ShowScan(run.scansStarted, engineLineCount,
+                            args.size() > 1 ? QString::fromStdString(args[1]) : QString());
+        }
+    };
+    LineSplitter output, errors;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &window,
+                     [&] { take(output.Add(process.readAllStandardOutput()), false); });
+    QObject::connect(&process, &QProcess::readyReadStandardError, &window,
+                     [&] { take(errors.Add(process.readAllStandardError()), true); });
+    auto stop = [&] {
+        if (process.state() != QProcess::NotRunning) process.terminate();
+    };
+    QObject::connect(&window, &TfrmBatchProgress::BreakRequested, &window, [&] {
+        run.breakPressed = true;
+        stop();
+    });
+
+    window.show();
+    const ChildResult child = StartAndWait(process, kBatchProgram, {batchFile}, &window, stop);
+    take(output.Add(process.readAllStandardOutput()) + output.Finish(), false);
+    take(errors.Add(process.readAllStandardError()) + errors.Finish(), true);
+    window.SetFinished();
+    window.close();
+
+    run.started = child.started;
+    run.crashed = child.crashed;
+    run.exitCode = child.exitCode;
+    if (!child.started) ReportFailedStart(kBatchProgram, child.error);
+    return run;
+}
+
+}  // namespace tarn::tarncall

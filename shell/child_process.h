@@ -1,0 +1,65 @@
+// Child processes of the shell: the batch interpreter `tarnbat`, shown in a
+// progress window, and the viewer.  A program starts through QProcess with
+// its arguments as they are (never through a shell), in the shell's working
+// directory.  While the shell waits for it, every window of the shell takes no
+// input but still repaints; a start that fails shows one message naming the
+// program and the reason.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tarn::tarncall {
+
+// The directory in which bare program names are looked for first; "" (the
+// default) is the directory of the running program.
+void SetProgramDirectory(const QString& directory);
+
+// The program to start for `name`.  A ".exe" ending is dropped on platforms
+// whose programs have none ("resplot.exe" is "resplot").  A name with a
+// directory is used as it is; a bare name is the program of that name in the
+// program directory, else the one on the program search path, else "".
+QString FindProgram(const QString& name);
+
+// Arguments appended whenever the program `name` (a bare name, compared after
+// dropping ".exe") is started; an empty list removes them.  Lets a test run
+// the real viewer in its export mode.
+void SetExtraArguments(const QString& name, const QStringList& arguments);
+
+// How a child ended.
+struct ChildResult {
+    bool started = false;  // false: it could not be started (one message shown)
+    bool crashed = false;  // ended by a signal or a crash
+    int exitCode = -1;     // its exit code when it ended normally
+    QString error;         // why the start failed
+};
+
+// Starts `program` (found by FindProgram) with `arguments` and the extra
+// arguments, and waits for its end without a time-out.  Its standard output
+// and error go to the shell's.
+ChildResult RunProgramAndWait(const QString& program, const QStringList& arguments = QStringList());
+
+// How a batch run ended.
+struct BatchRunResult {
+    bool started = false;  // false: tarnbat could not be started (one message shown)
+    bool crashed = false;
+    // tarnbat's exit code: 0 the batch ran to its end, 1 it stopped (a break
+    // or a failed pkzip line), 2 its run-time error report; -1 when it did
+    // not start or crashed.
+    int exitCode = -1;
+    QString stopLine;           // tarnbat's "batch stopped: ..." line, "" when none
+    QStringList errorLines;     // every line of its standard error
+    QStringList outputLines;    // every line shown, standard output and error
+    int scansStarted = 0;       // engine lines begun
+    bool breakPressed = false;  // the operator asked for a break
+};
+
+// Runs `tarnbat batchFile` and shows a progress window until it ends: its
+// output lines, and "Scan n of engineLineCount", advanced by each echo of a
+// batch line whose program is `engineProgram` (the program text of the
+// engine lines, unquoted).  "Break" (or closing the window) sends tarnbat
+// SIGTERM: it ends the running engine and stops before its next line.
+BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCount,
+                                    const QString& engineProgram);
+
+}  // namespace tarn::tarncall

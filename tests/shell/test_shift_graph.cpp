@@ -1,0 +1,210 @@
+// The shift-graph window driven as an operator does: applied-shift files
+// opened and added, its buttons clicked, the axis dialog typed into; checked
+// on the chart's points, axes and the messages shown.
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui-common/axis_setting_dialog.h"
+#include "gui-common/chart.h"
+#include "gui-common/recording_dialogs.h"
+#include "platform/text_format.h"
+#include "shell/grafiek01.h"
+
+using namespace tarn::tarncall;
+using Rows = std::vector<std::pair<double, double>>;
+
+namespace {
+
+constexpr double kTolerance = 1e-12;
+const char kTitle[] = "Wavelength shifts for: TES 185*";
+
+// Rows 290.00 .. 400.00 nm every 0.5 nm with shifts of whole 0.0125 nm steps.
+Rows ScanRows() {
+    Rows rows;
+    for (int i = 0; i <= 220; ++i) rows.emplace_back(290.0 + 0.5 * i, 0.0125 * (i % 9 - 3));
+    return rows;
+}
+
+double MeanShift(const Rows& rows) {
+    double sum = 0.0;
+    for (const auto& row : rows) sum += row.second;
+    return sum / static_cast<double>(rows.size());
+}
+
+void Type(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+void CheckAxes(TGrafiek1* window, double yLow, double yHigh, double xLow, double xHigh) {
+    const tarn::gui::Chart& chart = *window->Chart1;
+    QCOMPARE(chart.LeftAxis().Minimum(), yLow);
+    QCOMPARE(chart.LeftAxis().Maximum(), yHigh);
+    QCOMPARE(chart.BottomAxis().Minimum(), xLow);
+    QCOMPARE(chart.BottomAxis().Maximum(), xHigh);
+}
+
+}  // namespace
+
+class ShiftGraphTest : public QObject {
+    Q_OBJECT
+
+  private:
+    // Writes an applied-shift file as the engine does: its header line, then
+    // "wavelength (6:2) shift (9:4)" rows, then `tail`.
+    std::string Write(const QString& name, const Rows& rows, const std::string& tail = "") {
+        std::string text = "!wavel wavelength shift (nm)\n";
+        for (const auto& row : rows)
+            text += tarn::Fixed(row.first, 6, 2) + " " + tarn::Fixed(row.second, 9, 4) + "\n";
+        text += tail;
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(name));
+        file.write(text.data(), static_cast<qint64>(text.size()));
+        return file.fileName().toStdString();
+    }
+
+    QTemporaryDir m_dir;
+    tarn::gui::RecordingDialogs m_dialogs;
+
+  private slots:
+    void init() { m_dialogs.Clear(); }
+    void cleanup() { ReleaseShiftGraphs(); }
+
+    void newWindowPlotsEveryRowInWavelengthOrder() {
+        Rows rows = ScanRows();
+        Rows reversed(rows.rbegin(), rows.rend());
+        const std::string file = Write("1850900W.TES", reversed, "\n");  // ends in an empty line
+        ShowShiftGraph(kTitle, file, true);
+
+        TGrafiek1* window = CurrentShiftGraph();
+        QVERIFY(window != nullptr && window->isVisible());
+        QCOMPARE(window->windowTitle(), QString("TARNpelo wavelength shifts applied"));
+        QVERIFY(m_dialogs.Messages().isEmpty());
+        const auto& points = window->Series1->Points();
+        QCOMPARE(points.size(), rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            QCOMPARE(points[i].x, rows[i].first);
+            QVERIFY(qAbs(points[i].y - rows[i].second) < kTolerance);
+        }
+        const auto& mean = window->Series3->Points();
+        QCOMPARE(mean.size(), size_t(2));
+        QVERIFY(mean[0].x == 290.0 && mean[1].x == 400.0);
+        QVERIFY(qAbs(mean[0].y - MeanShift(rows)) < kTolerance && mean[1].y == mean[0].y);
+        CheckAxes(window, -0.3, 0.3, 300.0, 400.0);
+        QCOMPARE(window->Chart1->LeftAxis().Increment(), 0.05);
+        QCOMPARE(window->Chart1->Title(), QString(kTitle));
+
+        // Closing hides the window; the next added file shows it again.
+        window->close();
+        QVERIFY(!window->isVisible());
+        ShowShiftGraph("another title", Write("1850915W.TES", {{300.5, 0.1}}), false);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->Series1->Count(), 222);
+        QCOMPARE(window->Series1->Points()[22].x, 300.5);    // after the equal x of the first file
+        QCOMPARE(window->Chart1->Title(), QString(kTitle));  // an add keeps the title
+    }
+
+    void headerOnlyAndMissingFiles() {
+        ShowShiftGraph(kTitle, Write("header.TES", {}), true);
+        TGrafiek1* window = CurrentShiftGraph();
+        QCOMPARE(window->Series1->Count(), 0);
+        QCOMPARE(window->Series3->Count(), 0);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+
+        const std::string missing = m_dir.filePath("1860900W.TES").toStdString();
+        ShiftGraphFile = missing;
+        QVERIFY(!AddShiftFileToGraph());
+        ShowShiftGraph(kTitle, missing, false);
+        QCOMPARE(window->Series1->Count(), 0);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+
+        // On "Show Result" the missing file is reported; axes and title are set
+        // all the same.
+        Type(Frm_axissetting().edt_Xmin, "250");
+        CheckAxes(window, -0.3, 0.3, 250.0, 400.0);
+        ShiftGraphTitle = "new title";
+        QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Messages(),
+                 QStringList{"No result file available: " + QString::fromStdString(missing)});
+        CheckAxes(window, -0.3, 0.3, 300.0, 400.0);
+        QCOMPARE(window->Chart1->Title(), QString("new title"));
+
+        // The same on creation.
+        m_dialogs.Clear();
+        ShowShiftGraph(kTitle, missing, true);
+        QVERIFY(CurrentShiftGraph() != window);
+        QCOMPARE(m_dialogs.Messages(),
+                 QStringList{"No result file available: " + QString::fromStdString(missing)});
+        CheckAxes(CurrentShiftGraph(), -0.3, 0.3, 300.0, 400.0);
+        QCOMPARE(CurrentShiftGraph()->Chart1->Title(), QString(kTitle));
+    }
+
+    void axisDialogAndClearActOnTheirWindows() {
+        const Rows rows = ScanRows();
+        ShowShiftGraph(kTitle, Write("a.TES", rows), true);
+        TGrafiek1* first = CurrentShiftGraph();
+        ShowShiftGraph(kTitle, Write("b.TES", rows), true);
+        TGrafiek1* second = CurrentShiftGraph();
+        tarn::gui::TFrm_axissetting& dialog = Frm_axissetting();
+        Type(dialog.edt_ymax, "0.2");
+        QVERIFY(dialog.isVisible());
+        CheckAxes(second, -0.5, 0.2, 300.0, 400.0);  // the newest window
+        CheckAxes(first, -0.3, 0.3, 300.0, 400.0);
+
+        QTest::mouseClick(second->Button1, Qt::LeftButton);
+        QCOMPARE(second->Series1->Count(), 0);
+        QCOMPARE(second->Series3->Count(), 0);
+        CheckAxes(second, -0.5, 0.2, 300.0, 400.0);
+        QCOMPARE(first->Series1->Count(), int(rows.size()));
+        QTest::mouseClick(second->Button1, Qt::LeftButton);  // empty: nothing happens
+        QCOMPARE(second->Series1->Count(), 0);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+
+        // "Rescale axis" applies all four values to its own window.
+        Type(dialog.edt_Xmax, "380");
+        QTest::mouseClick(first->btnAxis, Qt::LeftButton);
+        CheckAxes(first, -0.5, 0.2, 300.0, 380.0);
+    }
+
+    void showResultTwiceDoublesEveryPoint() {
+        const Rows rows = ScanRows();
+        ShowShiftGraph(kTitle, Write("1850900W.TES", rows), true);
+        TGrafiek1* window = CurrentShiftGraph();
+        QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+        const auto& points = window->Series1->Points();
+        QCOMPARE(points.size(), 2 * rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            QCOMPARE(points[2 * i].x, rows[i].first);
+            QCOMPARE(points[2 * i + 1].x, rows[i].first);
+        }
+        QVERIFY(qAbs(window->Series3->Points()[0].y - MeanShift(rows)) < kTolerance);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    void badDataLineReportsOnceAndKeepsEarlierPoints() {
+        const std::string file =
+            Write("bad.TES", {{290.0, 0.01}, {291.0, 0.02}}, "292.00 abc\n293.00    0.0300\n");
+        ShowShiftGraph(kTitle, file, true);
+        TGrafiek1* window = CurrentShiftGraph();
+        const QString report = "run-time error: read number from '" + QString::fromStdString(file) +
+                               "' line 4: invalid numeric format 'abc'";
+        QCOMPARE(m_dialogs.Messages(), QStringList{report});
+        QCOMPARE(window->Series1->Count(), 2);
+        QCOMPARE(window->Chart1->Title(), QString(kTitle));  // the creation went on
+
+        m_dialogs.Clear();
+        QVERIFY(!AddShiftFileToGraph());
+        QCOMPARE(m_dialogs.Messages(), QStringList{report});
+        QCOMPARE(window->Series1->Count(), 4);
+    }
+};
+
+QTEST_MAIN(ShiftGraphTest)
+#include "test_shift_graph.moc"
