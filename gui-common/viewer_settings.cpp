@@ -19,23 +19,18 @@ const std::array<std::string ViewerSettings::*, kViewerSettingsLineCount> kViewe
     &ViewerSettings::ySteps,
 };
 
+ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLineCount>& lines) {
+    ViewerSettings settings;
+    for (size_t i = 0; i < lines.size(); ++i) settings.*kViewerSettingsLayout[i] = lines[i];
+    return settings;
+}
+
 ViewerSettings DefaultViewerSettings() {
     const std::string sep = kPathSeparatorText;
-    ViewerSettings s;
-    s.fileMask = "1851200i.ati";
-    s.path = "c:" + sep + "tarnpelo" + sep + "uvanalys" + sep + "ati" + sep;
-    s.title = "edt_Title";
-    s.xColumn = "1";
-    s.xMax = "400";
-    s.xMin = "300";
-    s.xTitle = "edt_X_title";
-    s.yColumn = "2";
-    s.yMax = "1.3";
-    s.yMin = "0";
-    s.yTitle = "edt_Y_title";
-    s.xSteps = "edt_X_step";
-    s.ySteps = "edt_Y_step";
-    return s;
+    return ViewerSettingsOf({"1851200i.ati",
+                             "c:" + sep + "tarnpelo" + sep + "uvanalys" + sep + "ati" + sep,
+                             "edt_Title", "1", "400", "300", "edt_X_title", "2", "1.3", "0",
+                             "edt_Y_title", "edt_X_step", "edt_Y_step"});
 }
 
 std::array<std::string, kViewerSettingsLineCount> ViewerSettingsLines(

@@ -39,6 +39,9 @@ struct ViewerSettings {
 extern const std::array<std::string ViewerSettings::*, kViewerSettingsLineCount>
     kViewerSettingsLayout;
 
+// The record whose lines 0..12 are `lines`.
+ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLineCount>& lines);
+
 // The viewer's own defaults for a view, used when no settings file exists.
 ViewerSettings DefaultViewerSettings();
 

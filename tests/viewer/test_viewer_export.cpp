@@ -8,6 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/viewer/viewer_test_files.h"
+
+using viewer_test::ReadFile;
+using viewer_test::WriteFile;
+
 namespace {
 
 struct Run {
@@ -27,17 +32,6 @@ Run RunResplot(const QString& workingDirectory, const QStringList& arguments) {
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
     run.errors = process.readAllStandardError();
     return run;
-}
-
-void WriteFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace

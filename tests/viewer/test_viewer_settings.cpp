@@ -13,21 +13,9 @@ using tarn::gui::ViewerSettings;
 namespace {
 
 ViewerSettings SpikeView() {
-    ViewerSettings s;
-    s.fileMask = "1850900Q.TES";
-    s.path = "/data/TES/qaqc/struc/";
-    s.title = "Spectral spikes for: 1850900 TES";
-    s.xColumn = "1";
-    s.xMax = "400";
-    s.xMin = "290";
-    s.xTitle = "Wavelength (nm)";
-    s.yColumn = "5";
-    s.yMax = "50";
-    s.yMin = "-50";
-    s.yTitle = "Percent deviation";
-    s.xSteps = "11";
-    s.ySteps = "10";
-    return s;
+    return tarn::gui::ViewerSettingsOf(
+        {"1850900Q.TES", "/data/TES/qaqc/struc/", "Spectral spikes for: 1850900 TES", "1", "400",
+         "290", "Wavelength (nm)", "5", "50", "-50", "Percent deviation", "11", "10"});
 }
 
 const char kSpikeViewText[] =

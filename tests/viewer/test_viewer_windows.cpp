@@ -16,6 +16,7 @@
 #include "gui-common/line_list.h"
 #include "gui-common/recording_dialogs.h"
 #include "gui-common/viewer_settings.h"
+#include "tests/viewer/viewer_test_files.h"
 #include "viewer/column_graphs.h"
 #include "viewer/column_reading.h"
 #include "viewer/graph_window.h"
@@ -25,6 +26,9 @@ using tarn::gui::ChartSeries;
 using tarn::gui::ViewerSettings;
 using tarn::resplot::TForm1;
 using tarn::resplot::TGrafiek1;
+
+using viewer_test::ReadFile;
+using viewer_test::WriteFile;
 
 namespace {
 
@@ -43,17 +47,6 @@ const char k1851000[] =
     "! Earth_sun distance correction factor:   0.9673\r\n"
     " 300.00     0.00100000      0.00200000    0.50000     1.000\r\n"
     " 350.00     0.10000000      0.10000000    1.00000     2.000\r\n";
-
-void WriteFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void Type(QLineEdit* edit, const QString& text) {
     edit->selectAll();
@@ -94,21 +87,10 @@ class ViewerWindowsTest : public QObject {
 
     // The spectral-transmission view over the two model-ratio files.
     ViewerSettings TransmissionView() const {
-        ViewerSettings s;
-        s.fileMask = "185*Q.TES";
-        s.path = m_dir->filePath("struc").toStdString() + "/";
-        s.title = "Spectral transmission for: 185* TES";
-        s.xColumn = "1";
-        s.xMax = "400";
-        s.xMin = "290";
-        s.xTitle = "Wavelength (nm)";
-        s.yColumn = "4";
-        s.yMax = "1.5";
-        s.yMin = "0";
-        s.yTitle = "Transmission compared to cloudless sky";
-        s.xSteps = "11";
-        s.ySteps = "3";
-        return s;
+        return tarn::gui::ViewerSettingsOf(
+            {"185*Q.TES", m_dir->filePath("struc").toStdString() + "/",
+             "Spectral transmission for: 185* TES", "1", "400", "290", "Wavelength (nm)", "4",
+             "1.5", "0", "Transmission compared to cloudless sky", "11", "3"});
     }
 
     void WriteSettings(const ViewerSettings& settings, int extraLines = 0) {
