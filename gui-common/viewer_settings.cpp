@@ -1,0 +1,86 @@
+#include "gui-common/viewer_settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "gui-common/line_list.h"
+#include "platform/paths.h"
+
+namespace tarn::gui {
+
+const std::array<std::string ViewerSettings::*, kViewerSettingsLineCount> kViewerSettingsLayout = {
+    &ViewerSettings::fileMask, &ViewerSettings::path,    &ViewerSettings::title,
+    &ViewerSettings::xColumn,  &ViewerSettings::xMax,    &ViewerSettings::xMin,
+    &ViewerSettings::xTitle,   &ViewerSettings::yColumn, &ViewerSettings::yMax,
+    &ViewerSettings::yMin,     &ViewerSettings::yTitle,  &ViewerSettings::xSteps,
+    &ViewerSettings::ySteps,
+};
+
+ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLineCount>& lines) {
+    ViewerSettings settings;
+    for (size_t i = 0; i < lines.size(); ++i) settings.*kViewerSettingsLayout[i] = lines[i];
+    return settings;
+}
+
+ViewerSettings DefaultViewerSettings() {
+    const std::string sep = kPathSeparatorText;
+    return ViewerSettingsOf({"1851200i.ati",
+                             "c:" + sep + "tarnpelo" + sep + "uvanalys" + sep + "ati" + sep,
+                             "edt_Title", "1", "400", "300", "edt_X_title", "2", "1.3", "0",
+                             "edt_Y_title", "edt_X_step", "edt_Y_step"});
+}
+
+std::array<std::string, kViewerSettingsLineCount> ViewerSettingsLines(
+    const ViewerSettings& settings) {
+    std::array<std::string, kViewerSettingsLineCount> lines;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // A line break inside a value would shift every later line.
+        lines[i] = settings.*kViewerSettingsLayout[i];
+        std::replace(lines[i].begin(), lines[i].end(), '\n', ' ');
+        std::replace(lines[i].begin(), lines[i].end(), '\r', ' ');
+    }
+    return lines;
+}
+
+int ReadViewerSettings(const LineList& lines, ViewerSettings& settings) {
+    int taken = 0;
+    for (; taken < kViewerSettingsLineCount && taken < lines.Count(); ++taken)
+        settings.*kViewerSettingsLayout[static_cast<size_t>(taken)] = lines.Line(taken);
+    return taken;
+}
+
+void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool keepLaterLines) {
+    std::vector<std::string> later;
+    if (keepLaterLines) {
+        for (int i = kViewerSettingsLineCount; i < lines.Count(); ++i)
+            later.push_back(lines.Line(i));
+    }
+    lines.Clear();
+    for (const std::string& line : ViewerSettingsLines(settings)) lines.Append(line);
+    for (const std::string& line : later) lines.Append(line);
+}
+
+std::string ViewerSettingsNumber(double value) {
+    char text[64];
+    if (!std::isfinite(value)) {
+        auto end = std::to_chars(text, text + sizeof text, value).ptr;
+        return std::string(text, end);
+    }
+    // The shortest digits that read back as the value, in scientific form:
+    // "d[.ddd]e±xx".  Their count and the exponent give the fixed form.
+    auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    const std::string scientific(text, end);
+    const size_t e = scientific.find('e');
+    const int exponent = std::atoi(scientific.c_str() + e + 1);
+    int digits = 0;
+    for (size_t i = 0; i < e; ++i) digits += scientific[i] >= '0' && scientific[i] <= '9';
+    if (exponent < -5 || exponent >= 15) return scientific;
+    const int decimals = std::max(0, digits - 1 - exponent);
+    end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+    return std::string(text, end);
+}
+
+}  // namespace tarn::gui

@@ -1,0 +1,89 @@
+#include "viewer/export_mode.h"
+
+#include <QDir>
+#include <cstdio>
+#include <vector>
+
+#include "gui-common/chart.h"
+#include "gui-common/line_list.h"
+#include "gui-common/viewer_settings.h"
+#include "gui-common/widget_png.h"
+#include "viewer/column_graphs.h"
+#include "viewer/graph_window.h"
+#include "viewer/main_form.h"
+
+namespace tarn::resplot {
+
+namespace {
+
+void WriteErrorLine(const QString& text) {
+    std::fprintf(stderr, "resplot: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+std::string AxisFields(const gui::ChartAxis& axis) {
+    const std::string increment =
+        axis.AutomaticIncrement() ? "auto" : gui::ViewerSettingsNumber(axis.Increment());
+    return gui::ViewerSettingsNumber(axis.Minimum()) + "\t" +
+           gui::ViewerSettingsNumber(axis.Maximum()) + "\t" + increment;
+}
+
+int Refuse(const QString& text) {
+    WriteErrorLine(text);
+    return 2;
+}
+
+}  // namespace
+
+void ConsoleDialogs::Inform(const QString& text) {
+    WriteErrorLine(text);
+}
+
+void ConsoleDialogs::Error(const QString& text) {
+    WriteErrorLine(text);
+}
+
+bool ConsoleDialogs::SetUpPrinter(QPrinter&) {
+    return false;
+}
+
+std::string GraphSummaryLine(const std::string& imageName, TGrafiek1& graph) {
+    const gui::Chart& chart = *graph.Chart1;
+    return imageName + "\t" + std::to_string(graph.Series1->Count()) + "\t" +
+           std::to_string(graph.Series3->Count()) + "\t" + AxisFields(chart.BottomAxis()) + "\t" +
+           AxisFields(chart.LeftAxis()) + "\t" + chart.Title().toStdString();
+}
+
+int ExportGraphs(TForm1& form, const QString& directory) {
+    if (!QDir().mkpath(directory)) return Refuse("cannot create the directory " + directory);
+    form.btn_plotClick();
+    std::vector<std::string> lines;
+    int n = 0;
+    for (TGrafiek1* graph : form.Graphs().Graphs()) {
+        const QString name = QStringLiteral("graph-%1.png").arg(++n);
+        const QString path = QDir(directory).filePath(name);
+        if (!gui::RenderWidgetToPng(*graph, path)) return Refuse("cannot write " + path);
+        lines.push_back(GraphSummaryLine(name.toStdString(), *graph));
+    }
+    const QString summary = QDir(directory).filePath(QStringLiteral("graphs.txt"));
+    try {
+        gui::SaveLinesAtomically(summary.toStdString(), lines);
+    } catch (const gui::LineListError& error) {
+        return Refuse(QString::fromStdString(error.what()));
+    }
+    return 0;
+}
+
+int RunExportMode(const QString& directory) {
+    ConsoleDialogs dialogs;
+    gui::SetDialogs(&dialogs);
+    int code = 0;
+    {
+        TForm1 form;
+        code = ExportGraphs(form, directory);
+    }
+    gui::SetDialogs(nullptr);
+    return code;
+}
+
+}  // namespace tarn::resplot
