@@ -7,6 +7,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/result_names.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -74,13 +75,13 @@ void FillModelAtPoints(long n) {
 }
 
 std::string StructureFileName(int j) {
-    return ResultDirectory() + Paths.QaqcSubdir + DayPart() + Qc.CriterionName[j] + "." +
-           CommandLine.IdMet;
+    return ResultDirectory() + Paths.QaqcSubdir +
+           StructureCheckName(DayPart(), Qc.CriterionName[j], CommandLine.IdMet);
 }
 
 std::string ModelRatioFileName() {
-    return ResultDirectory() + Paths.QaqcSubdir + Paths.StrucSubdir + CommandLine.ScanName + "q." +
-           CommandLine.IdMet;
+    return ResultDirectory() + Paths.QaqcSubdir + Paths.StrucSubdir +
+           ModelRatioName(CommandLine.ScanName, CommandLine.IdMet);
 }
 
 void CreateModelRatioFile() {
