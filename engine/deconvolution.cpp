@@ -261,6 +261,10 @@ void WritePointTable(TextOut& log) {
 // Reads lines 14-18 of <directory><settingsFile> (ERROR D1 when missing) and
 // the slit file; writes <directory>decon.log and <directory><outputName>.
 // The simulated-spectrum and measurement-copy names are not used.
+void ResetDeconvolution() {
+    g = DeconState{};
+}
+
 void RunDeconvolution(const std::string& directory, const std::string& settingsFile,
                       const std::string& outputName, const std::string& /*simulatedName*/,
                       const std::string& /*measurementCopyName*/, unsigned stepCount) {

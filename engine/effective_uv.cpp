@@ -376,6 +376,17 @@ void ComputeFractions(double& belowStart, double& aboveLast) {
 
 }  // namespace
 
+void ResetEffectiveUv() {
+    g_defaults = EffectiveUvDefaults{};
+    g_scan = ScanParts{};
+    for (int a = 0; a <= kMaxActions; ++a) {
+        g_actionFile[a].Close();
+        g_action[a] = ActionBracket{};
+    }
+    ResetDoses();
+    g_zenithAngle = 0.0;
+}
+
 void PrepareEffectiveUvFiles(const std::string& resultDirectory, const std::string& scanName,
                              const std::string& defaultsPath, const std::string& headerPath,
                              const std::string& id) {

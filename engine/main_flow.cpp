@@ -46,6 +46,18 @@ void MakeResultDirectory(const std::string& name) {
     MakeDirectory(name.substr(0, name.size() - 1));
 }
 
+// The stages' own records, as at program start: nothing of a run reaches the next.
+void ResetStageStates() {
+    ResetShiftUnit();
+    ResetOzoneFit();
+    ResetSimulationUnit();
+    ResetShiftResults();
+    ResetDeconvolution();
+    ResetStructureCheck();
+    ResetEffectiveUv();
+    ResetQcReport();
+}
+
 // Phase 1: clock, date and time, built-in defaults, logs and banner.
 void StartUp() {
     Instrument.NoIdMet = false;
@@ -365,6 +377,7 @@ int RunTarnpelo(const std::vector<std::string>& args) {
     try {
         ResetEngineState();
         ResetProgramState();
+        ResetStageStates();
         InitEngineState();
         RunPhases(args);
     } catch (const EngineExit& end) {

@@ -321,6 +321,12 @@ bool SameTermRange(const TermCache& c, double start, double end, const OzoneFitS
 
 }  // namespace
 
+void ResetOzoneFit() {
+    OzoneFit = OzoneFitState{};
+    g_geometry = GeometryTerms{};
+    g_terms.Valid = false;
+}
+
 void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
                         const std::string& settingsFile, const std::string& fileCode, double fitLow,
                         double fitHigh, double fwhm, char slitChar, double& shift,

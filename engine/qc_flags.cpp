@@ -407,6 +407,10 @@ void WriteSpikeLine() {
 
 }  // namespace
 
+void ResetQualityFlags() {
+    g_flags = QcFlags{};
+}
+
 void WriteQualityFlags() {
     GradeScan();
     std::string path = QaqcPath(

@@ -147,6 +147,10 @@ void AppendDailyShiftRow(const std::string& path) {
 
 }  // namespace
 
+void ResetShiftResults() {
+    g_loggedNoValidWindow = false;
+}
+
 void WriteShiftResults() {
     const std::string tablePath = ScanShiftTablePath();
     if (Engine.Switches.Log_main_tarn) LogLine(tablePath);

@@ -238,6 +238,10 @@ void FinishRatioStatistics() {
 
 }  // namespace
 
+void ResetStructureCheck() {
+    g_check = CheckState{};
+}
+
 // Runs every structure criterion over the scan's in-range point pairs
 // (wavelengths in nm, irradiances against 0.001 x model x Earth-Sun factor),
 // leaving the results in QcOut.  With spec_struc appends to the day's file of

@@ -8,6 +8,7 @@
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
 #include "engine/run_clock.h"
+#include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -435,6 +436,21 @@ void TestShiftSignificance() {
 }
 
 }  // namespace
+
+void ResetShiftUnit() {
+    StepTable = ShiftStepTable{};
+    g_state = ShiftUnitState{};
+    g_windowCount = 0;
+    // A report or curve file left open by a run that ended early is closed,
+    // as the end of the process would close it.
+    for (TextOut* out : {&g_report, &g_curve}) {
+        try {
+            out->Close();
+        } catch (const RunTimeError&) {
+        }
+    }
+    g_loggedLevels = g_loggedK = g_loggedSteps = false;
+}
 
 void DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
                     const std::string& settingsFile, double windowStart, double windowEnd,
