@@ -82,32 +82,45 @@ void BoundWavelengthSettings(const std::string& name) {
 
 }  // namespace
 
+namespace {
+
+// Each field of the record with the engine setting it stands for.
+template <class Pair>
+void ForEachSetting(DefaultsSettings& s, Pair pair) {
+    pair(s.Paths, Paths);
+    pair(s.Analysis, Analysis);
+    pair(s.Qc, Qc);
+    pair(s.WindowCount, Windows.Count);
+    pair(s.WindowLower, Windows.Lower);
+    pair(s.WindowUpper, Windows.Upper);
+    pair(s.Steps, StepTable.Steps);
+    pair(s.SlitRangeFactor, Engine.SlitRangeFactor);
+    pair(s.ResultCode, CommandLine.IdSpecout);
+}
+
+// Copies `from` into `to`, arrays element by element.
+template <class T>
+void CopyValue(T& to, const T& from) {
+    to = from;
+}
+template <class T, size_t N>
+void CopyValue(T (&to)[N], const T (&from)[N]) {
+    std::copy(from, from + N, to);
+}
+
+}  // namespace
+
 DefaultsSettings CurrentDefaultsSettings() {
     DefaultsSettings s{};
-    s.Paths = Paths;
-    s.Analysis = Analysis;
-    s.Qc = Qc;
-    s.WindowCount = Windows.Count;
-    std::copy(Windows.Lower, Windows.Lower + kMaxWindows + 1, s.WindowLower);
-    std::copy(Windows.Upper, Windows.Upper + kMaxWindows + 1, s.WindowUpper);
-    std::copy(StepTable.Steps, StepTable.Steps + kMaxStepLevels + 1, s.Steps);
-    s.SlitRangeFactor = Engine.SlitRangeFactor;
-    s.ResultCode = CommandLine.IdSpecout;
+    ForEachSetting(s, [](auto& field, auto& setting) { CopyValue(field, setting); });
     return s;
 }
 
-void ApplyDefaultsSettings(const DefaultsSettings& s) {
+void ApplyDefaultsSettings(const DefaultsSettings& settings) {
     const bool shortRead = Analysis.ShortDefaultsRead;
-    Paths = s.Paths;
-    Analysis = s.Analysis;
+    DefaultsSettings s = settings;
+    ForEachSetting(s, [](auto& field, auto& setting) { CopyValue(setting, field); });
     Analysis.ShortDefaultsRead = shortRead;
-    Qc = s.Qc;
-    Windows.Count = s.WindowCount;
-    std::copy(s.WindowLower, s.WindowLower + kMaxWindows + 1, Windows.Lower);
-    std::copy(s.WindowUpper, s.WindowUpper + kMaxWindows + 1, Windows.Upper);
-    std::copy(s.Steps, s.Steps + kMaxStepLevels + 1, StepTable.Steps);
-    Engine.SlitRangeFactor = s.SlitRangeFactor;
-    CommandLine.IdSpecout = s.ResultCode;
 }
 
 void SetInternalDefaults() {

@@ -547,10 +547,41 @@ class LayoutWriter {
 
 // ---- The long layout: one description for both sides ----
 
+// The main path, with the separator at its end; the second path and the
+// shift root path are the same directory.
+template <class Side>
+void MainPathLine(Side& side, PathsAndNames& p) {
+    side.Directory(V::MainPath, p.MainPath);
+    p.SecondPath = p.MainPath;
+    p.ShiftRootPath = p.MainPath;
+}
+
+// The head's lines of a name or directory used as written: index, value,
+// field and greatest length.
+struct HeadTextLine {
+    int Index;
+    V Value;
+    std::string PathsAndNames::*Field;
+    size_t MaxLength;
+};
+const HeadTextLine kHeadTextLines[] = {
+    {7, V::ReferenceDirectory, &PathsAndNames::RefDataPath, kWholeLine},
+    {8, V::MeasurementCopyName, &PathsAndNames::MeasurementCopyName, 30},
+    {9, V::SimulationName, &PathsAndNames::SimulationFileName, 50},
+    {10, V::EtFileName, &PathsAndNames::EtFileName, 50},
+    {11, V::SimulatedSpectrumName, &PathsAndNames::SimSpectrumName, 50},
+    {12, V::DeconvolutionName, &PathsAndNames::DeconFileName, 50},
+    {19, V::O3CrossSectionName, &PathsAndNames::O3CrossFileName, 50}};
+
 template <class Side>
 void LongHeadLine(Side& side, DefaultsSettings& s, int index, long& listed) {
     AnalysisSettings& a = s.Analysis;
     PathsAndNames& p = s.Paths;
+    for (const HeadTextLine& line : kHeadTextLines) {
+        if (line.Index != index) continue;
+        side.Text(line.Value, p.*line.Field, line.MaxLength);
+        return;
+    }
     switch (index) {
         case 0:
             side.Numbers(V::Location, {&a.Latitude, &a.Longitude}, kSciForm);
@@ -571,27 +602,7 @@ void LongHeadLine(Side& side, DefaultsSettings& s, int index, long& listed) {
             side.ReferenceShiftLine(V::ReferenceShifts, a.EtShift, a.O3Shift);
             break;
         case 6:
-            side.Directory(V::MainPath, p.MainPath);
-            p.SecondPath = p.MainPath;
-            p.ShiftRootPath = p.MainPath;
-            break;
-        case 7:
-            side.Text(V::ReferenceDirectory, p.RefDataPath, kWholeLine);
-            break;
-        case 8:
-            side.Text(V::MeasurementCopyName, p.MeasurementCopyName, 30);
-            break;
-        case 9:
-            side.Text(V::SimulationName, p.SimulationFileName, 50);
-            break;
-        case 10:
-            side.Text(V::EtFileName, p.EtFileName, 50);
-            break;
-        case 11:
-            side.Text(V::SimulatedSpectrumName, p.SimSpectrumName, 50);
-            break;
-        case 12:
-            side.Text(V::DeconvolutionName, p.DeconFileName, 50);
+            MainPathLine(side, p);
             break;
         case 13:
             side.Ints(V::DeconvolutionSteps, {&a.DeconStepCount});
@@ -616,11 +627,8 @@ void LongHeadLine(Side& side, DefaultsSettings& s, int index, long& listed) {
             side.Text(V::ActionSpectrumDirectory, p.ActionSpectrumDir, kWholeLine);
             p.RefDataPath2 = p.ActionSpectrumDir;
             break;
-        case 18:
-            side.Text(V::ResultCode, s.ResultCode, 1);
-            break;
         default:
-            side.Text(V::O3CrossSectionName, p.O3CrossFileName, 50);
+            side.Text(V::ResultCode, s.ResultCode, 1);
             break;
     }
 }
@@ -796,9 +804,7 @@ void ShortHeadLine(Side& side, DefaultsSettings& s, int index) {
             side.Numbers(V::MaximumShift, {&a.MaximumShift}, kSciForm);
             break;
         case 3:
-            side.Directory(V::MainPath, p.MainPath);
-            p.SecondPath = p.MainPath;
-            p.ShiftRootPath = p.MainPath;
+            MainPathLine(side, p);
             break;
         default:
             side.Text(V::ReferenceDirectory, p.RefDataPath, kWholeLine);

@@ -46,72 +46,36 @@ struct DefaultsNote {
 // ---- Long defaults file ----
 
 // The values of the long layout, in file order.  The windowed programs read
-// and write lines 0 to 25 and the values after the structure criteria.
+// and write lines 0 to 25 and the values after the structure criteria.  With
+// window mode 1, k criteria, n selected windows and z zenith rows, value i of
+// the head is on line i; the groups' lines follow from the counts: criteria
+// 26 .. 26 + k, TimeCorrection 29 + k + n, QcSubdirectory 33 + k + n,
+// SpikeCorrectionName m = 44 + k + n + z, StructureSubdirectory m + 5,
+// Et1nmFileName m + 18.  An explicit window list moves every later line.
+// clang-format off
 enum class LongDefaultsValue {
-    Location,                  // 0: latitude, longitude (degrees)
-    WindowCount,               // 1: window count, window mode
-    OzoneFitWindow,            // 2: ozone-fit window (nm)
-    WindowSeries,              // 3: first lower bound, width, step; or the first listed window
-    MaximumShift,              // 4
-    ReferenceShifts,           // 5
-    MainPath,                  // 6
-    ReferenceDirectory,        // 7: extraterrestrial spectrum and ozone cross-section
-    MeasurementCopyName,       // 8
-    SimulationName,            // 9
-    EtFileName,                // 10
-    SimulatedSpectrumName,     // 11
-    DeconvolutionName,         // 12
-    DeconvolutionSteps,        // 13
-    ModelGrid,                 // 14: start, end, step (nm)
-    FinalSimulation,           // 15: start, end, step, FWHM (nm)
-    StandardSlit,              // 16
-    ActionSpectrumDirectory,   // 17
-    ResultCode,                // 18
-    O3CrossSectionName,        // 19
-    OzoneFitValues,            // 20
-    MeasurementYear,           // 21
-    StepCount,                 // 22
-    StepSizes,                 // 23
-    StepRatios,                // 24
-    SlitRangeFactor,           // 25
-    CriteriaCount,             // 26: k
-    FirstCriterion,            // 27
-    ErrorRatios,               // 27 + k
-    SelectedWindowCount,       // 28 + k: n
-    FirstSelectedWindow,       // 29 + k
-    TimeCorrection,            // 29 + k + n
-    EfuvDefaultsName,          // 30 + k + n
-    EfuvSubdirectory,          // 31 + k + n
-    ShiftSubdirectory,         // 32 + k + n
-    QcSubdirectory,            // 33 + k + n
-    StartCriterion,            // 34 + k + n
-    SdShiftThreshold,          // 35 + k + n: reserved value, SD-shift threshold
-    MinimumWindows,            // 36 + k + n
-    QflagName,                 // 37 + k + n
-    Shift1Limits,              // 38 + k + n
-    Shift2Limits,              // 39 + k + n
-    StabilityLimits,           // 40 + k + n
-    ShapeLimits,               // 41 + k + n
-    EfuvPercentLimits,         // 42 + k + n
-    ZenithRowCount,            // 43 + k + n: z
-    FirstZenithRow,            // 44 + k + n
-    SpikeCorrectionName,       // m = 44 + k + n + z
-    SpikeSummaryName,          // m + 1
-    SpikeDetection,            // m + 2
-    SpikeCorrection,           // m + 3
-    SpikeCriterion,            // m + 4
-    StructureSubdirectory,     // m + 5
-    ReferenceWavelength,       // m + 6
-    FirstTransmissionClass,    // m + 7
-    TransmissionSubdirectory,  // m + 16
-    TransmissionName,          // m + 17
-    Et1nmFileName,             // m + 18: extraterrestrial spectrum at 1 nm
-    QcInterval1,               // m + 19
-    QcInterval2,               // m + 20
-    IrradianceLevels,          // m + 21
-    FirstScanVariationClass,   // m + 22
+    // Head, lines 0 to 19.
+    Location, WindowCount, OzoneFitWindow, WindowSeries, MaximumShift, ReferenceShifts,
+    MainPath, ReferenceDirectory, MeasurementCopyName, SimulationName, EtFileName,
+    SimulatedSpectrumName, DeconvolutionName, DeconvolutionSteps, ModelGrid, FinalSimulation,
+    StandardSlit, ActionSpectrumDirectory, ResultCode, O3CrossSectionName,
+    // Groups 1 to 3, lines 20 to 25.
+    OzoneFitValues, MeasurementYear, StepCount, StepSizes, StepRatios, SlitRangeFactor,
+    // Groups 4 to 9: criteria, selected windows, time correction, names.
+    CriteriaCount, FirstCriterion, ErrorRatios, SelectedWindowCount, FirstSelectedWindow,
+    TimeCorrection, EfuvDefaultsName, EfuvSubdirectory, ShiftSubdirectory, QcSubdirectory,
+    StartCriterion,
+    // Group 10: QC flag settings and zenith rows.
+    SdShiftThreshold, MinimumWindows, QflagName, Shift1Limits, Shift2Limits, StabilityLimits,
+    ShapeLimits, EfuvPercentLimits, ZenithRowCount, FirstZenithRow,
+    // Groups 11 to 14.
+    SpikeCorrectionName, SpikeSummaryName, SpikeDetection, SpikeCorrection, SpikeCriterion,
+    StructureSubdirectory, ReferenceWavelength, FirstTransmissionClass,
+    TransmissionSubdirectory, TransmissionName, Et1nmFileName, QcInterval1, QcInterval2,
+    IrradianceLevels, FirstScanVariationClass,
     Count
 };
+// clang-format on
 constexpr int kLongDefaultsValueCount = static_cast<int>(LongDefaultsValue::Count);
 
 // Line index of a value that the file does not hold.

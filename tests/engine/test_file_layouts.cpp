@@ -45,19 +45,25 @@ void ExpectShellValuesFound(const std::vector<std::string>& lines) {
 TEST(LongDefaultsLocator, FourAndFiveCriteriaWithSixSelectedWindows) {
     std::vector<std::string> four = EngineFile(4);
     LongDefaultsLayout layout = LocateLongDefaults(four);
-    const V head[] = {V::Location,       V::WindowCount,     V::OzoneFitWindow,
-                      V::WindowSeries,   V::MaximumShift,    V::MainPath,
-                      V::ModelGrid,      V::FinalSimulation, V::ActionSpectrumDirectory,
-                      V::OzoneFitValues, V::MeasurementYear, V::StepCount,
-                      V::StepSizes,      V::SlitRangeFactor};
-    const int headLines[] = {0, 1, 2, 3, 4, 6, 14, 15, 17, 20, 21, 22, 23, 25};
-    for (size_t i = 0; i < sizeof headLines / sizeof headLines[0]; ++i)
-        EXPECT_EQ(layout.LineOf(head[i]), headLines[i]) << i;
-    EXPECT_EQ(layout.LineOf(V::TimeCorrection), 39);
-    EXPECT_EQ(layout.LineOf(V::EfuvDefaultsName), 40);
-    EXPECT_EQ(layout.LineOf(V::QcSubdirectory), 43);
-    EXPECT_EQ(layout.LineOf(V::StructureSubdirectory), 67);
-    EXPECT_EQ(layout.LineOf(V::Et1nmFileName), 80);
+    const std::pair<V, int> fourLines[] = {{V::Location, 0},
+                                           {V::WindowCount, 1},
+                                           {V::OzoneFitWindow, 2},
+                                           {V::WindowSeries, 3},
+                                           {V::MaximumShift, 4},
+                                           {V::MainPath, 6},
+                                           {V::ModelGrid, 14},
+                                           {V::FinalSimulation, 15},
+                                           {V::ActionSpectrumDirectory, 17},
+                                           {V::OzoneFitValues, 20},
+                                           {V::MeasurementYear, 21},
+                                           {V::StepSizes, 23},
+                                           {V::SlitRangeFactor, 25},
+                                           {V::TimeCorrection, 39},
+                                           {V::EfuvDefaultsName, 40},
+                                           {V::QcSubdirectory, 43},
+                                           {V::StructureSubdirectory, 67},
+                                           {V::Et1nmFileName, 80}};
+    for (const auto& [value, line] : fourLines) EXPECT_EQ(layout.LineOf(value), line) << line;
     EXPECT_EQ(layout.CriteriaCount, 4);
     EXPECT_EQ(layout.StartCriterion, 2);
     ExpectShellValuesFound(four);
@@ -66,11 +72,12 @@ TEST(LongDefaultsLocator, FourAndFiveCriteriaWithSixSelectedWindows) {
     std::vector<std::string> five = EngineFile(5);
     ASSERT_EQ(five.size(), 93u);
     layout = LocateLongDefaults(five);
-    EXPECT_EQ(layout.LineOf(V::TimeCorrection), 40);
-    EXPECT_EQ(layout.LineOf(V::EfuvDefaultsName), 41);
-    EXPECT_EQ(layout.LineOf(V::QcSubdirectory), 44);
-    EXPECT_EQ(layout.LineOf(V::StructureSubdirectory), 68);
-    EXPECT_EQ(layout.LineOf(V::Et1nmFileName), 81);
+    const std::pair<V, int> fiveLines[] = {{V::TimeCorrection, 40},
+                                           {V::EfuvDefaultsName, 41},
+                                           {V::QcSubdirectory, 44},
+                                           {V::StructureSubdirectory, 68},
+                                           {V::Et1nmFileName, 81}};
+    for (const auto& [value, line] : fiveLines) EXPECT_EQ(layout.LineOf(value), line) << line;
     EXPECT_EQ(layout.CriteriaCount, 5);
     ExpectShellValuesFound(five);
 
