@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
 #include "engine/slit_simulation.h"
 #include "platform/run_error.h"
@@ -91,21 +92,16 @@ void ReadDeconDefaults() {
     }
     TextIn in;
     in.OpenOrThrow(path);
-    for (int line = 1; line <= 13; ++line) in.NextLine();
-    g.Start = in.Real();
-    g.End = in.Real();
-    g.Step = in.Real();
-    in.NextLine();
-    in.Real();  // range start
-    g.RangeEnd = in.Real();
-    in.Real();  // range step
-    in.NextLine();
-    g.Fwhm = in.Real();
-    in.NextLine();
-    std::string flagLine = in.ReadLine();
-    g.SlitChar = flagLine.empty() ? ' ' : flagLine[0];
-    g.SlitFile = g.SlitChar == '1' ? in.ReadText(40) : std::string();
+    AnalysisSettingsValues v{};
+    ReadDeconvolutionSettings(in, v);
     in.Close();
+    g.Start = v.GridLow;
+    g.End = v.GridHigh;
+    g.Step = v.GridStep;
+    g.RangeEnd = v.RangeEnd;
+    g.Fwhm = v.Fwhm;
+    g.SlitChar = v.SlitChar;
+    g.SlitFile = g.SlitChar == '1' ? Cut(v.SlitFileName, 40) : std::string();
     CheckFineStep(path);
 
     const double lower[kIntervalCount + 1] = {0.0, g.Start, 300.0, 305.0, 310.0};
@@ -265,6 +261,10 @@ void WritePointTable(TextOut& log) {
 // Reads lines 14-18 of <directory><settingsFile> (ERROR D1 when missing) and
 // the slit file; writes <directory>decon.log and <directory><outputName>.
 // The simulated-spectrum and measurement-copy names are not used.
+void ResetDeconvolution() {
+    g = DeconState{};
+}
+
 void RunDeconvolution(const std::string& directory, const std::string& settingsFile,
                       const std::string& outputName, const std::string& /*simulatedName*/,
                       const std::string& /*measurementCopyName*/, unsigned stepCount) {

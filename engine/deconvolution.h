@@ -5,6 +5,10 @@
 
 namespace tarn {
 
+// Clears the stage's state as at program start (the main flow, at the start
+// of every run).
+void ResetDeconvolution();
+
 // Corrects FineSpectrum in `stepCount` multiplicative steps so that its
 // convolution with the instrument slit reproduces the measured irradiances.
 // Reads lines 14-18 of <directory><settingsFile>; writes <directory>decon.log

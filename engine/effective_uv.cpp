@@ -5,6 +5,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/result_names.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -154,11 +155,11 @@ void KeepScanParts(const std::string& directory, const std::string& scanName,
 }
 
 std::string CutoffFilePath(int c) {
-    return g_scan.Directory + g_scan.Day + g_defaults.CutoffName[c] + "." + g_scan.Id;
+    return g_scan.Directory + EffectiveUvName(g_scan.Day, g_defaults.CutoffName[c], g_scan.Id);
 }
 
 std::string BandFilePath() {
-    return g_scan.Directory + g_scan.Day + g_defaults.BandFileName + "." + g_scan.Id;
+    return g_scan.Directory + EffectiveUvName(g_scan.Day, g_defaults.BandFileName, g_scan.Id);
 }
 
 std::string BandTitle(int b) {
@@ -375,6 +376,17 @@ void ComputeFractions(double& belowStart, double& aboveLast) {
 
 }  // namespace
 
+void ResetEffectiveUv() {
+    g_defaults = EffectiveUvDefaults{};
+    g_scan = ScanParts{};
+    for (int a = 0; a <= kMaxActions; ++a) {
+        g_actionFile[a].Close();
+        g_action[a] = ActionBracket{};
+    }
+    ResetDoses();
+    g_zenithAngle = 0.0;
+}
+
 void PrepareEffectiveUvFiles(const std::string& resultDirectory, const std::string& scanName,
                              const std::string& defaultsPath, const std::string& headerPath,
                              const std::string& id) {
@@ -415,7 +427,7 @@ void WriteEffectiveUvNoData(const std::string& resultDirectory, const std::strin
     // made here so that the no-data rows have somewhere to go.
     if (!resultDirectory.empty())
         MakeDirectory(resultDirectory.substr(0, resultDirectory.size() - 1));
-    CreateDayFiles(Paths.MainPath + "header.txt");
+    CreateDayFiles(Paths.MainPath + kHeaderFileName);
     std::string lead =
         g_scan.Hhmm + " " + Fixed(g_scan.Hour, 7, 4) + " " + PadRight(g_defaults.NoDataMarker, 8);
     std::string entry = PadRight(g_defaults.NoDataMarker, 13);

@@ -6,6 +6,10 @@
 
 namespace tarn {
 
+// Clears the unit's state as at program start (the main flow, at the start
+// of every run).
+void ResetEffectiveUv();
+
 // Reads the effective-UV defaults, creates the result directory and the day's
 // files with their headers (taken from `headerPath`).
 void PrepareEffectiveUvFiles(const std::string& resultDirectory, const std::string& scanName,

@@ -7,16 +7,11 @@
 #include <initializer_list>
 #include <string>
 
+#include "engine/constants.h"
 #include "platform/text_format.h"
 
 namespace tarn {
 
-constexpr double kReferenceGridStart = 250.0;  // nm, wavelength of fine-grid index 0
-constexpr int kMaxMeasuredPoints = 40000;
-constexpr int kMaxGridIndex = 40000;
-constexpr int kSpectrumSize = kMaxGridIndex + 1;
-constexpr const char* kMainLogName = "tarnpelo.log";
-constexpr const char* kShiftLogName = "shift.log";
 constexpr int kSignificanceEntries = 31;
 
 // The engine's one-line banner (heads the main log and most result files).

@@ -8,6 +8,7 @@
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/settings_text.h"
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
@@ -19,7 +20,6 @@ namespace tarn {
 namespace {
 
 constexpr const char* kInputName = "standard input";
-constexpr const char* kShortDefaultsName = "tarnpelo.dfa";
 constexpr long kMaxSlitPairs = kMaxMeasuredPoints;
 
 // Answers of the install dialogue.
@@ -99,11 +99,6 @@ bool Contains(const std::string& text, const char* word) {
     return text.find(word) != std::string::npos;
 }
 
-std::string WithSeparator(const std::string& path) {
-    if (path.empty() || path.back() == kPathSeparator) return path;
-    return path + kPathSeparator;
-}
-
 void PrintUsage() {
     ConsoleLine();
     for (const char* line :
@@ -154,7 +149,7 @@ void AskPaths(InstallAnswers& a, AnswerReader& in) {
         Paths.MainPath = in.Line();
     }
     // An empty main path stands for the working directory.
-    Paths.MainPath = WithSeparator(Paths.MainPath);
+    Paths.MainPath = DirectoryLine(Paths.MainPath);
     Paths.SecondPath = Paths.MainPath;
     Paths.ShiftRootPath = Paths.MainPath;
     Paths.RefDataPath = Paths.MainPath + "etoz" + kPathSeparator;
@@ -283,17 +278,9 @@ long HalfWidthPoints(double fwhm, double step) {
 
 void WriteInstrumentFile(const InstallAnswers& a, const std::string& path) {
     CreateWithLines(path,
-                    {"ozonshi.dfa", "0 no_id_met", Cut("." + a.id, 10), a.measurementDirectory,
-                     Sci(a.rangeStart) + " " + Sci(a.rangeEnd) + " " + Sci(a.rangeStep),
-                     IntText(a.halfWidthPoints), std::string(1, a.slitChar), Sci(a.fwhm), "1"});
-}
-
-void WriteShortDefaults(const InstallAnswers& a, const std::string& path) {
-    const long* t = a.timeCorrection;
-    CreateWithLines(
-        path, {a.year, Sci(a.longitude) + " " + Sci(a.latitude), Sci(Analysis.MaximumShift),
-               Paths.MainPath, Paths.RefDataPath,
-               IntText(t[0]) + " " + IntText(t[1]) + " " + IntText(t[2]) + " " + IntText(t[3])});
+                    {kSettingsFileName, "0 no_id_met", Cut("." + a.id, 10), a.measurementDirectory,
+                     Reals({a.rangeStart, a.rangeEnd, a.rangeStep}), IntText(a.halfWidthPoints),
+                     std::string(1, a.slitChar), Sci(a.fwhm), "1"});
 }
 
 // Keeps the dialogue's values in the engine's records.
@@ -303,7 +290,7 @@ void ApplyAnswers(const InstallAnswers& a) {
     Analysis.Latitude = a.latitude;
     Instrument.MeasurementExtension = Cut("." + a.id, 10);
     Instrument.HeaderLineCount = 0;
-    Instrument.SettingsFileName = "ozonshi.dfa";
+    Instrument.SettingsFileName = kSettingsFileName;
     Instrument.MeasurementDirectory = a.measurementDirectory;
     Instrument.RangeStart = a.rangeStart;
     Instrument.RangeEnd = a.rangeEnd;
@@ -400,57 +387,8 @@ void Install_DFA() {
     std::string shortFile = Paths.MainPath + kShortDefaultsName;
     ConsoleLine("General defaults (in short default-format) are written in:");
     ConsoleLine(shortFile);
-    WriteShortDefaults(a, shortFile);
+    CreateWithLines(shortFile, ShortDefaultsLines(CurrentDefaultsSettings()));
     PrintExample(a);
-}
-
-void ReadShortDefaults(const std::string& name) {
-    LogLine("Reads short defaults: " + name);
-    TextIn in;
-    in.OpenOrThrow(name);
-    auto ended = [&] { return in.Eof(); };
-    for (int line = 1; line <= 5; ++line) {
-        if (ended()) {
-            LogLine(name + " ends after line " + IntText(line - 1) +
-                    ", inside its first 5 lines; the missing settings keep their built-in values");
-            in.Close();
-            return;
-        }
-        switch (line) {
-            case 1:
-                Analysis.MeasurementYear = in.ReadText(4);
-                break;
-            case 2:
-                Analysis.Longitude = in.Real();
-                Analysis.Latitude = in.Real();
-                in.NextLine();
-                break;
-            case 3:
-                Analysis.MaximumShift = in.Real();
-                in.NextLine();
-                break;
-            case 4:
-                Paths.MainPath = WithSeparator(in.ReadLine());
-                Paths.SecondPath = Paths.MainPath;
-                Paths.ShiftRootPath = Paths.MainPath;
-                break;
-            default:
-                Paths.RefDataPath = in.ReadLine();
-                Paths.RefDataPath2 = Paths.RefDataPath;
-                Paths.ActionSpectrumDir = Paths.RefDataPath;
-                break;
-        }
-    }
-    if (!ended()) {
-        for (long& t : Analysis.TimeCorrection) t = in.Int();
-        in.NextLine();
-    }
-    if (!ended()) {
-        std::string text = in.ReadLine();
-        Analysis.StdSlitChar = text.empty() ? ' ' : text[0];
-        Paths.StdSlitFileName = text.empty() ? std::string() : text.substr(1);
-    }
-    in.Close();
 }
 
 }  // namespace tarn

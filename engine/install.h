@@ -1,4 +1,4 @@
-// Usage text, install dialogue and the short defaults file "tarnpelo.dfa".
+// Usage text and install dialogue.
 #pragma once
 
 #include <string>
@@ -14,10 +14,5 @@ void HandleInstallOrUsage();
 // <main path><id>.dfa, <main path>tarnpelo.dfa and, for a measured slit,
 // <main path><id>.sli (mirrored when the answer says it is not yet).
 void Install_DFA();
-
-// Reads the short defaults file `name` (as given): year, longitude and latitude
-// (degrees), maximum shift (nm), main path, reference-data path, and the
-// optional time correction and standardised slit lines.  Logs its name.
-void ReadShortDefaults(const std::string& name);
 
 }  // namespace tarn

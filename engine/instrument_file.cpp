@@ -4,9 +4,11 @@
 #include <initializer_list>
 #include <vector>
 
-#include "engine/defaults.h"
+#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/result_names.h"
+#include "engine/settings_text.h"
 #include "engine/wavelength_shift.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -16,17 +18,8 @@ namespace tarn {
 
 namespace {
 
-// Result and curve file names of the shift unit; no defaults file carries them.
-constexpr const char* kShiftResultName = "shift.shi";
-constexpr const char* kShiftCurveName = "curve.shi";
 constexpr double kSmallestIrradianceFactor = 1e-12;
 constexpr long kMaxHeaderLineCount = 65535;
-
-std::string Reals(std::initializer_list<double> values) {
-    std::string text;
-    for (double v : values) text += (text.empty() ? "" : " ") + Sci(v);
-    return text;
-}
 
 // Line 2: header-line count, and "no_id_met" anywhere in the rest of the line.
 void ReadHeaderCountLine(TextIn& in) {
@@ -44,9 +37,8 @@ void ReadHeaderCountLine(TextIn& in) {
 // Line 4: the scan directory with the separator at its end (an empty line is
 // the working directory), then the id's sub-directory unless no_id_met.
 std::string MeasurementDirectory(const std::string& text) {
-    std::string dir = text;
-    if (!dir.empty() && dir.back() != kPathSeparator) dir += kPathSeparator;
-    if (!Instrument.NoIdMet) dir += CommandLine.IdMet + kPathSeparator;
+    std::string dir = DirectoryLine(text);
+    if (!Instrument.NoIdMet) dir += DirectoryText(CommandLine.IdMet);
     return dir;
 }
 
@@ -113,48 +105,48 @@ void Inlezen_Instrument() {
     }
     in.Close();
 
-    Analysis.GridMargin = Engine.SlitRangeFactor * Instrument.Fwhm + Analysis.MaximumShift;
+    Analysis.GridMargin =
+        GridMarginFor(Engine.SlitRangeFactor, Instrument.Fwhm, Analysis.MaximumShift);
     ChooseFineGridStep();
 }
 
 void WriteOzoneShiftSettings() {
+    AnalysisSettingsValues v{};
     const double margin = Analysis.GridMargin;
-    int length = std::clamp(StepTable.LevelCount, 1, kMaxStepLevels);
-    std::string steps;
-    for (int i = 1; i <= length; ++i) steps += Sci(StepTable.Steps[i]);
-    int last = std::clamp(Windows.Count, 1, kMaxWindows);
-    std::string span = Analysis.SpikeCorrectionOn ? Reals({Analysis.GridLow, Analysis.GridHigh})
-                                                  : Reals({Windows.Lower[1], Windows.Upper[last]});
-    const long* t = Analysis.TimeCorrection;
-    std::vector<std::string> lines = {
-        Paths.SimulationFileName,
-        Sci(Analysis.MaximumShift),
-        IntText(Instrument.HalfWidthPoints),
-        Paths.MeasurementCopyName,
-        kShiftResultName,
-        kShiftCurveName,
-        Fixed(Analysis.Longitude, 10, 4) + " " + Fixed(Analysis.Latitude, 10, 4) +
-            " geo_long  and geolat",
-        Fixed(Analysis.EtShift, 10, 3) + " " + Fixed(Analysis.O3Shift, 10, 3) +
-            " susim en ozonX shift normaal=0",
-        Paths.EtFileName,
-        Paths.SimSpectrumName,
-        Paths.SimulationFileName,
-        Paths.O3CrossFileName,
-        CommandLine.IdMet,
-        Reals({Analysis.GridLow - margin, Analysis.GridHigh + margin, Analysis.GridStep}),
-        Reals({Instrument.RangeStart, Instrument.RangeEnd, Instrument.RangeStep}),
-        Sci(Instrument.Fwhm),
-        std::string(1, Instrument.SlitChar),
-        CommandLine.IdMet + ".sli",
-        Reals({Analysis.OzoneFitValues[0], Analysis.OzoneFitValues[1], Analysis.OzoneFitValues[2],
-               Analysis.OzoneFitValues[3]}),
-        IntText(length),
-        steps,
-        Reals({margin, Engine.SlitRangeFactor}),
-        span,
-        IntText(t[0]) + " " + IntText(t[1]) + " " + IntText(t[2]) + " " + IntText(t[3])};
-    CreateWithLines(Paths.MainPath + Instrument.SettingsFileName, lines);
+    v.SimulationName = Paths.SimulationFileName;
+    v.MaximumShift = Analysis.MaximumShift;
+    v.HalfWidthPoints = Instrument.HalfWidthPoints;
+    v.MeasurementCopyName = Paths.MeasurementCopyName;
+    v.ShiftResultName = kShiftResultName;
+    v.ShiftCurveName = kShiftCurveName;
+    v.Longitude = Analysis.Longitude;
+    v.Latitude = Analysis.Latitude;
+    v.EtShift = Analysis.EtShift;
+    v.O3Shift = Analysis.O3Shift;
+    v.EtFileName = Paths.EtFileName;
+    v.SimSpectrumName = Paths.SimSpectrumName;
+    v.O3CrossFileName = Paths.O3CrossFileName;
+    v.InstrumentId = CommandLine.IdMet;
+    v.GridLow = Analysis.GridLow - margin;
+    v.GridHigh = Analysis.GridHigh + margin;
+    v.GridStep = Analysis.GridStep;
+    v.RangeStart = Instrument.RangeStart;
+    v.RangeEnd = Instrument.RangeEnd;
+    v.RangeStep = Instrument.RangeStep;
+    v.Fwhm = Instrument.Fwhm;
+    v.SlitChar = Instrument.SlitChar;
+    v.SlitFileName = CommandLine.IdMet + ".sli";
+    std::copy(Analysis.OzoneFitValues, Analysis.OzoneFitValues + 4, v.OzoneFitValues);
+    v.StepCount = std::clamp(StepTable.LevelCount, 1, kMaxStepLevels);
+    std::copy(StepTable.Steps, StepTable.Steps + kMaxStepLevels + 1, v.Steps);
+    v.GridMargin = margin;
+    v.SlitRangeFactor = Engine.SlitRangeFactor;
+    // With spike correction the model grid, otherwise the span of the clipped windows.
+    const int last = std::clamp(Windows.Count, 1, kMaxWindows);
+    v.FinalRangeLow = Analysis.SpikeCorrectionOn ? Analysis.GridLow : Windows.Lower[1];
+    v.FinalRangeHigh = Analysis.SpikeCorrectionOn ? Analysis.GridHigh : Windows.Upper[last];
+    std::copy(Analysis.TimeCorrection, Analysis.TimeCorrection + 4, v.TimeCorrection);
+    CreateWithLines(Paths.MainPath + Instrument.SettingsFileName, AnalysisSettingsLines(v));
 }
 
 }  // namespace tarn

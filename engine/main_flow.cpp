@@ -15,6 +15,7 @@
 #include "engine/program_state.h"
 #include "engine/qc_report.h"
 #include "engine/result_files.h"
+#include "engine/result_names.h"
 #include "engine/run_clock.h"
 #include "engine/scan_reading.h"
 #include "engine/shift_results.h"
@@ -32,8 +33,6 @@ namespace tarn {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 RunTimer g_timer;
 
 std::string FirstChar(const std::string& text) {
@@ -45,6 +44,18 @@ std::string FirstChar(const std::string& text) {
 void MakeResultDirectory(const std::string& name) {
     if (name.empty()) return;
     MakeDirectory(name.substr(0, name.size() - 1));
+}
+
+// The stages' own records, as at program start: nothing of a run reaches the next.
+void ResetStageStates() {
+    ResetShiftUnit();
+    ResetOzoneFit();
+    ResetSimulationUnit();
+    ResetShiftResults();
+    ResetDeconvolution();
+    ResetStructureCheck();
+    ResetEffectiveUv();
+    ResetQcReport();
 }
 
 // Phase 1: clock, date and time, built-in defaults, logs and banner.
@@ -73,7 +84,7 @@ void ReadCommandLine(const std::vector<std::string>& args) {
     } else {
         CommandLine.IdMet = Cut(args[1], 15);
     }
-    CommandLine.DefaultsFile = n >= 3 ? Cut(args[2], 255) : "tarnpelo.dfa";
+    CommandLine.DefaultsFile = n >= 3 ? Cut(args[2], 255) : kShortDefaultsName;
     ReadLongDefaults();
     LogLine("End reading defaults");
     CommandLine.IdShift = n >= 4 ? FirstChar(args[3]) : "s";
@@ -90,7 +101,7 @@ void ReadCommandLine(const std::vector<std::string>& args) {
 // Phase 3: effective defaults, output specification, instrument file.
 void ReadSettingsFiles() {
     WriteEffectiveDefaults();
-    std::string outputSpec = Paths.MainPath + "output.dfa";
+    std::string outputSpec = Paths.MainPath + kOutputSpecName;
     if (TextFileExists(outputSpec)) Specify_output(outputSpec);
     LogLine("procedure Inlezen_Instrument");
     Inlezen_Instrument();
@@ -115,7 +126,7 @@ void PrepareResultTree() {
     MakeResultDirectory(result + Paths.QaqcSubdir);
     MakeResultDirectory(result + Paths.QaqcSubdir + Paths.StrucSubdir);
     MakeResultDirectory(result + Paths.TransSubdir);
-    MakeResultDirectory(result + Paths.QaqcSubdir + Paths.FlagstatSubdir);
+    MakeResultDirectory(result + Paths.QaqcSubdir + DirectoryText(kFlagstatSubdirectory));
 }
 
 // Phase 6: files made before the scan is read.
@@ -125,11 +136,12 @@ void PrepareScanFiles() {
     Scan.DayNumber = static_cast<unsigned>(std::clamp(day, 0L, 65535L));
     Scan.EarthSunFactor = EarthSunDistanceFactor(static_cast<uint16_t>(Scan.DayNumber));
     if (Engine.Switches.corr_waveln) {
-        CreateWithLines(ResultDirectory() + Paths.ShiftSubdir + CommandLine.ScanName +
-                            CommandLine.IdShifAppl + "." + CommandLine.IdMet,
-                        {"!wavel wavelength shift (nm)"});
+        CreateWithLines(
+            ResultDirectory() + Paths.ShiftSubdir +
+                AppliedShiftName(CommandLine.ScanName, CommandLine.IdShifAppl, CommandLine.IdMet),
+            {"!wavel wavelength shift (nm)"});
     }
-    CreateWithLines(Paths.MainPath + "check.chk", {"OK"});
+    CreateWithLines(Paths.MainPath + kCheckFileName, {"OK"});
 }
 
 // Phase 9: the error-ratio threshold from the smallest error ratio.
@@ -172,32 +184,33 @@ void LogSpikeAndDeconvolutionSteps() {
 
 void RunFinalSimulations() {
     const OutputSwitches& s = Engine.Switches;
-    std::string resultFile = CommandLine.ScanName + CommandLine.IdSpecout + "." + CommandLine.IdMet;
+    std::string resultFile =
+        ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     if (s.Stand_slit) LogLine("Apply final_sim " + resultFile);
     if (s.Stand_slit || s.transmission) {
-        RunFinalSimulation(Paths.MainPath, "instr1.out", Paths.DeconOutputName,
+        RunFinalSimulation(Paths.MainPath, kStandardSlitOutput, Paths.DeconOutputName,
                            Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
                            Analysis.GridStep, Analysis.StdFwhm, Analysis.StdSlitChar,
                            Paths.StdSlitFileName);
     }
     if (s.Instrument_slit) {
         LogLine("Final simulation for instrument with FWHM: " + Fixed(Instrument.Fwhm, 8, 3));
-        RunFinalSimulation(Paths.MainPath, "instr2.out", Paths.DeconOutputName,
+        RunFinalSimulation(Paths.MainPath, kInstrumentSlitOutput, Paths.DeconOutputName,
                            Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
                            Analysis.GridStep, Instrument.Fwhm, Instrument.SlitChar,
                            CommandLine.IdMet + ".sli");
     }
     if (s.Instrument_slit || s.Stand_slit || s.transmission) {
-        LogLine("Combine results: " + Paths.MainPath + " instr1.out " + "instr2.out " +
-                Flow.ResultName);
-        CombineResults(Paths.MainPath, "instr1.out", "instr2.out", Flow.ResultName);
+        LogLine("Combine results: " + Paths.MainPath + " " + kStandardSlitOutput + " " +
+                kInstrumentSlitOutput + " " + Flow.ResultName);
+        CombineResults(Paths.MainPath, kStandardSlitOutput, kInstrumentSlitOutput, Flow.ResultName);
     }
 }
 
 // Phase 8: the stages.
 void RunStages() {
     std::string result = ResultDirectory();
-    std::string header = Paths.MainPath + "header.txt";
+    std::string header = Paths.MainPath + kHeaderFileName;
     std::string efuvDefaults = Paths.MainPath + Paths.EfuvDefaultsName;
     WriteHeaderFile(header);
     PrepareEffectiveUvFiles(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults, header,
@@ -209,8 +222,8 @@ void RunStages() {
                        Instrument.Fwhm, Instrument.SlitChar, Windows.Shift[0], Windows.SdShift[0],
                        Windows.ErrorRatio[0], Flow.GivenOzone, Scan.SolarZenithAngle,
                        Scan.HeaderLines[0]);
-    ConsoleLine("Indicative Ozone value calculated: " + Fixed(Flow.GivenOzone * 3700, 7, 2) +
-                " DU");
+    ConsoleLine("Indicative Ozone value calculated: " +
+                Fixed(Flow.GivenOzone * kDobsonUnitsPerAmount, 7, 2) + " DU");
 
     DetermineWindowShifts();
     LogLine("Write Shift Results");
@@ -234,8 +247,9 @@ void RunStages() {
     ConsoleLine("Transmission factor UVA: " + Fixed(QcOut.RatioMean2, 6, 2) +
                 " compared to clear sky");
 
-    Flow.ResultName = CommandLine.IdMet + kPathSeparator + CommandLine.ScanName +
-                      CommandLine.IdSpecout + "." + CommandLine.IdMet;
+    Flow.ResultName =
+        DirectoryText(CommandLine.IdMet) +
+        ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     RunFinalSimulations();
 
     double startWavelength = StructureStartWavelength();
@@ -254,7 +268,7 @@ void RunStages() {
 
 // Phase 11: the scan file is missing.
 void HandleMissingScan(const std::string& scanPath) {
-    CreateWithLines("check.chk", {"error"});
+    CreateWithLines(kCheckFileName, {"error"});
     LogLine("IO error finding:  " + scanPath);
     ConsoleLine("IO error finding:  " + scanPath);
     WriteEffectiveUvNoData(ResultDirectory() + Paths.EfuvSubdir, CommandLine.ScanName,
@@ -363,6 +377,7 @@ int RunTarnpelo(const std::vector<std::string>& args) {
     try {
         ResetEngineState();
         ResetProgramState();
+        ResetStageStates();
         InitEngineState();
         RunPhases(args);
     } catch (const EngineExit& end) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/analysis_settings_layout.h"
 #include "engine/date_arithmetic.h"
 #include "engine/engine_state.h"
 #include "engine/slit_simulation.h"
@@ -19,7 +20,6 @@ OzoneFitState OzoneFit;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kEarthRadius = 6370.0;  // km
 constexpr double kGoldenFraction = 0.381966;
 constexpr double kBrentAbsoluteTolerance = 1e-10;
@@ -176,22 +176,6 @@ void LoadReferenceFile(const std::string& path, double offset, double (&grid)[kS
     HaltWithErrorBlock(kModuleLine, what, kModuleLine, what, path, code);
 }
 
-void ReadStepGroup(TextIn& file, const std::string& path, int& stepCount) {
-    long n = file.Int();
-    file.NextLine();
-    if (n >= 1 && n <= 7) {
-        for (int i = 1; i <= n; ++i) StepTable.Steps[i] = file.Real();
-        stepCount = static_cast<int>(n);
-    } else {
-        LogLine("OzSimu: shift step count " + IntText(n) + " on line 20 of " + path +
-                " outside 1..7; the step sizes in force are kept");
-    }
-    file.NextLine();
-    OzoneFit.GridMargin = file.Real();
-    Engine.SlitRangeFactor = file.Real();
-    file.NextLine();
-}
-
 // The finest shift step: step n of line 21, or the finest step in use when
 // line 20 gave no usable count; the grid step when no step is positive.
 double ChooseOutputStep(int stepCount) {
@@ -337,6 +321,12 @@ bool SameTermRange(const TermCache& c, double start, double end, const OzoneFitS
 
 }  // namespace
 
+void ResetOzoneFit() {
+    OzoneFit = OzoneFitState{};
+    g_geometry = GeometryTerms{};
+    g_terms.Valid = false;
+}
+
 void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
                         const std::string& settingsFile, const std::string& fileCode, double fitLow,
                         double fitHigh, double fwhm, char slitChar, double& shift,
@@ -375,7 +365,7 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
         LogLine(" Net na Brent " + Sci(s.ErrorRatio) + " " + Sci(x));
     }
     s.Ozone = x;
-    s.Dobson = 3700.0 * x;
+    s.Dobson = kDobsonUnitsPerAmount * x;
     LogLine(ResultLine());
     // A fit that found no significant structure is not trusted above 0.15.
     if (Contains(s.Status, "NOT_SIGNIFICANT") && x > 0.15) x = 0.1;
@@ -408,61 +398,51 @@ void ReadOzoneDefaults() {
 
     TextIn file;
     file.OpenOrThrow(path);
-    file.NextLine();
-    s.MaximumShift = file.Real();
-    file.NextLine();
-    file.NextLine();
-    (void)file.ReadLine();  // measurement-copy name, not used here
-    file.NextLine();
-    file.NextLine();
-    s.Longitude = file.Real();
-    s.Latitude = file.Real();
-    file.NextLine();
-    s.EtOffset = file.Real();
-    s.CrossSectionOffset = file.Real();
-    file.NextLine();
-    s.EtFileName = file.ReadLine();
-    s.SecondSimName = file.ReadLine();
-    s.SimOutputName = file.ReadLine();
-    s.CrossSectionFileName = file.ReadLine();
-    (void)file.ReadText(3);  // instrument id, not used here
-    s.GridLow = file.Real();
-    s.GridHigh = file.Real();
-    s.GridStep = file.Real();
-    file.NextLine();
+    AnalysisSettingsValues v{};
+    OzoneSettingsLines found{};
+    ReadOzoneSettings(file, v, found);
+    file.Close();
+    s.MaximumShift = v.MaximumShift;
+    s.Longitude = v.Longitude;
+    s.Latitude = v.Latitude;
+    s.EtOffset = v.EtShift;
+    s.CrossSectionOffset = v.O3Shift;
+    s.EtFileName = v.EtFileName;
+    s.SecondSimName = v.SimSpectrumName;
+    s.SimOutputName = v.SimulationName;
+    s.CrossSectionFileName = v.O3CrossFileName;
+    s.GridLow = v.GridLow;
+    s.GridHigh = v.GridHigh;
+    s.GridStep = v.GridStep;
     if (!(s.GridStep > 0.0)) {
-        throw RunTimeError("read grid step from", path, 14,
+        throw RunTimeError("read grid step from", path, kSettingsModelGrid,
                            "grid step " + Sci(s.GridStep) + " is not positive");
     }
-    file.NextLine();
-    file.NextLine();
-    std::string flag = file.ReadText(1);
-    s.SlitChar = flag.empty() ? ' ' : flag[0];
-    s.SlitFileName = file.ReadText(40);
-    if (!file.Eof()) {
-        s.FitBracketA = file.Real();
-        s.FitBracketB = file.Real();
-        s.FitTolerance = file.Real();
-        s.FitStartValue = file.Real();
-        file.NextLine();
+    s.SlitChar = v.SlitChar;
+    s.SlitFileName = Cut(v.SlitFileName, 40);
+    if (found.FitValues) {
+        s.FitBracketA = v.OzoneFitValues[0];
+        s.FitBracketB = v.OzoneFitValues[1];
+        s.FitTolerance = v.OzoneFitValues[2];
+        s.FitStartValue = v.OzoneFitValues[3];
     }
     int stepCount = 0;
-    if (!file.Eof()) ReadStepGroup(file, path, stepCount);
-    if (file.Eof()) {
-        s.FinalSimulationRange[0] = 293.0;
-        s.FinalSimulationRange[1] = 399.0;
-    } else {
-        s.FinalSimulationRange[0] = file.Real();
-        s.FinalSimulationRange[1] = file.Real();
-        file.NextLine();
+    if (found.StepsRead) {
+        stepCount = static_cast<int>(v.StepCount);
+        std::copy(v.Steps + 1, v.Steps + 1 + stepCount, StepTable.Steps + 1);
+    } else if (found.StepGroup) {
+        LogLine("OzSimu: shift step count " + IntText(v.StepCount) + " on line " +
+                IntText(kSettingsStepCount) + " of " + path +
+                " outside 1..7; the step sizes in force are kept");
     }
-    if (file.Eof()) {
-        for (int32_t& t : s.TimeCorrection) t = 0;
-    } else {
-        for (int32_t& t : s.TimeCorrection) t = static_cast<int32_t>(file.Int());
-        file.NextLine();
+    if (found.StepGroup) {
+        s.GridMargin = v.GridMargin;
+        Engine.SlitRangeFactor = v.SlitRangeFactor;
     }
-    file.Close();
+    s.FinalSimulationRange[0] = found.FinalRange ? v.FinalRangeLow : 293.0;
+    s.FinalSimulationRange[1] = found.FinalRange ? v.FinalRangeHigh : 399.0;
+    for (int i = 0; i < 4; ++i)
+        s.TimeCorrection[i] = found.TimeCorrection ? static_cast<int32_t>(v.TimeCorrection[i]) : 0;
     s.OutputStep = ChooseOutputStep(stepCount);
     ReadOzoneLayerFile();
 }

@@ -55,6 +55,10 @@ struct OzoneFitState {
 
 extern OzoneFitState OzoneFit;
 
+// Clears the stage's state and its caches as at program start (the main
+// flow, at the start of every run).
+void ResetOzoneFit();
+
 // Fits the ozone amount x (3700 x = DU) over fitLow..fitHigh (nm) and leaves
 // the model of the result in FineSpectrum and SimulatedSpectrum.  `ozone` is
 // the given amount on entry (used with "no_fit" in `option`) and the result on

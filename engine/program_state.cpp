@@ -1,6 +1,6 @@
 #include "engine/program_state.h"
 
-#include "platform/paths.h"
+#include "engine/result_names.h"
 #include "platform/text_format.h"
 
 namespace tarn {
@@ -30,13 +30,11 @@ void ResetProgramState() {
 }
 
 std::string DayPart() {
-    std::string day = CommandLine.ScanName.substr(0, 3);
-    while (day.size() < 3) day.insert(day.begin(), '0');
-    return day;
+    return PaddedDay(CommandLine.ScanName);
 }
 
 std::string ResultDirectory() {
-    return Paths.MainPath + CommandLine.IdMet + kPathSeparator;
+    return ResultDirectoryName(Paths.MainPath, CommandLine.IdMet);
 }
 
 std::string ScanFilePath() {

@@ -74,8 +74,6 @@ struct PathsAndNames {
     std::string TransSubdir;          // "trans/", at most 30
     std::string TransName;            // "T", at most 1
     std::string Et1nmFileName;        // "kp320a3L.1nm", at most 30
-    std::string DailyQualityName;     // "QC"
-    std::string FlagstatSubdir;       // "flagstat/"
 };
 
 // Numeric settings and switches of the defaults files.

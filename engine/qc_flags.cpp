@@ -6,6 +6,7 @@
 #include "engine/engine_state.h"
 #include "engine/qc_report.h"
 #include "engine/qc_report_state.h"
+#include "engine/result_names.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -356,8 +357,8 @@ std::string ListLineStart() {
 void WriteFlagClassLine() {
     int list = GradeOverall();
     if (!Qc.ClassFileSwitches[list]) return;
-    std::string path =
-        QaqcPath(Paths.FlagstatSubdir + g_flags.OverallFlag + "." + CommandLine.IdMet);
+    std::string path = QaqcPath(DirectoryText(kFlagstatSubdirectory) +
+                                FlagClassName(g_flags.OverallFlag, CommandLine.IdMet));
     if (!TextFileExists(path)) {
         CreateWithLines(path,
                         {std::string("!") + kVersionBanner,
@@ -376,7 +377,8 @@ void WriteSpikeLine() {
     if (!Holds(f.SpikeShapeFlag, "BLACK") && !Holds(f.SpikeShapeFlag, "CORRECTED")) return;
     const QcResults& q = QcOut;
     int s = QcReport.StartCriterion;
-    std::string path = QaqcPath(Paths.FlagstatSubdir + "SPIKES." + CommandLine.IdMet);
+    std::string path =
+        QaqcPath(DirectoryText(kFlagstatSubdirectory) + SpikeListName(CommandLine.IdMet));
     if (!TextFileExists(path)) {
         CreateWithLines(
             path,
@@ -405,10 +407,14 @@ void WriteSpikeLine() {
 
 }  // namespace
 
+void ResetQualityFlags() {
+    g_flags = QcFlags{};
+}
+
 void WriteQualityFlags() {
     GradeScan();
-    std::string path =
-        QaqcPath(CommandLine.ScanName.substr(0, 3) + Paths.QflagName + "." + CommandLine.IdMet);
+    std::string path = QaqcPath(
+        QualityFlagName(CommandLine.ScanName.substr(0, 3), Paths.QflagName, CommandLine.IdMet));
     if (!TextFileExists(path)) CreateQflagFile(path);
     ApplyLowIrradianceRule();
     GradeSpikeShape();

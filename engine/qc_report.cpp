@@ -21,6 +21,11 @@ double MeasuredWavelengthAtIndex(long index) {
         .MeasuredWavelengths[std::clamp(index, 1L, static_cast<long>(kMaxMeasuredPoints))];
 }
 
+void ResetQcReport() {
+    QcReport = QcReportState{};
+    ResetQualityFlags();
+}
+
 void QC_report() {
     WriteDailyQualityTable();
     WriteQualityFlags();

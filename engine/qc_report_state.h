@@ -26,6 +26,9 @@ void WriteDailyQualityTable();
 // Second half: colour flags, the day's flag file and the per-colour lists.
 void WriteQualityFlags();
 
+// Clears the flags of the second half.
+void ResetQualityFlags();
+
 // 100 x sd / mean, the relative deviation in percent; 999.99 for a mean of 0.
 double PercentDeviation(double sd, double mean);
 

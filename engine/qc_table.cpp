@@ -6,6 +6,8 @@
 #include "engine/engine_state.h"
 #include "engine/qc_report.h"
 #include "engine/qc_report_state.h"
+#include "engine/quality_table_layout.h"
+#include "engine/result_names.h"
 #include "platform/console.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -18,8 +20,8 @@ constexpr double kNoScore = 999.999;
 constexpr double kTermBound = 100.0;
 
 std::string DailyQualityPath() {
-    return ResultDirectory() + Paths.QaqcSubdir + CommandLine.ScanName.substr(0, 3) +
-           Paths.DailyQualityName + "." + CommandLine.IdMet;
+    return ResultDirectory() + Paths.QaqcSubdir +
+           DailyQualityName(CommandLine.ScanName.substr(0, 3), CommandLine.IdMet);
 }
 
 std::string IntervalLine(const char* label, int interval) {
@@ -103,49 +105,60 @@ void PrepareReportState() {
     QcReportState& r = QcReport;
     // The structure check has already brought both settings into range and
     // logged it; they are kept in range here as well.
-    r.CriteriaCount = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
-    r.StartCriterion = std::clamp(Qc.StartCriterion, 1, r.CriteriaCount);
+    CriteriaInForce counts = CriteriaCountsInForce(Qc.CriteriaCount, Qc.StartCriterion);
+    r.CriteriaCount = counts.Count;
+    r.StartCriterion = counts.Start;
     r.StartWavelength = MeasuredWavelengthAtIndex(QcOut.StartIndex[r.StartCriterion]);
     r.ScanHour = ScanHour();
-    r.OzoneIndication = Flow.GivenOzone * 3700.0;
+    r.OzoneIndication = Flow.GivenOzone * kDobsonUnitsPerAmount;
 }
 
-std::string ShiftPart(const IntervalShiftStats& s) {
-    return Fixed(s.MeanShift, 6, 3) + " " + Fixed(s.SdShift, 5, 3) + " " + IntW(s.WindowsUsed, 3) +
-           "  ";
-}
-
-std::string RatioPart(double mean, double sd) {
-    return Fixed(mean, 6, 4) + " " + Fixed(PercentDeviation(sd, mean), 6, 2);
-}
-
-// Columns after the criteria: effective-UV fractions, irradiances, ratios,
-// error ratios, late exceedings, spike counts, hour, Q_index and ozone.
-std::string RowTail() {
+// The row's values from the report state and the stages' results (the
+// effective-UV fractions already in percent).
+QualityRowValues RowValues() {
     const QcReportState& r = QcReport;
     const QcResults& q = QcOut;
-    std::string row = Fixed(q.EfuvBelowStart, 10, 3) + " %< " + Fixed(r.StartWavelength, 6, 2) +
-                      "   " + Fixed(q.EfuvAboveLast, 10, 3) + " %> " +
-                      Fixed(Instrument.RangeEnd, 6, 2) + "   ";
-    row += Fixed(q.StartIrradiance, 12, 8) + " " + Fixed(q.MaxIrradianceBelowStart, 12, 8) + "   ";
-    row += RatioPart(q.RatioMean1, q.RatioSd1) + " % ";
-    row += RatioPart(q.RatioMean2, q.RatioSd2) + " % " + RatioPart(q.RatioMeanAll, q.RatioSdAll) +
-           " %   ";
-    row += Fixed(r.Interval[1].MeanErrorRatio, 8, 5) + " " +
-           Fixed(r.Interval[1].SdErrorRatio, 8, 5) + "   " +
-           Fixed(r.Interval[2].MeanErrorRatio, 8, 5) + " " +
-           Fixed(r.Interval[2].SdErrorRatio, 8, 5);
-    for (int j = r.StartCriterion + 1; j <= r.CriteriaCount; ++j)
-        row += " spikes_at_CR" + IntText(j) + " " + IntText(q.LateExceedCount[j]) + "  ";
-    std::string level2 = Fixed(Qc.IrradianceLevels[2], 14, 8) + " ";
-    std::string level1 = Fixed(Qc.IrradianceLevels[1], 14, 8) + " ";
-    row += " median_spikes_detected_above: " + level2 + IntW(q.DetectedAboveLevel2, 5) + " " +
-           level1 + IntW(q.DetectedAboveLevel1, 5);
-    row += " median_spikes_corrected_above: " + level2 + IntW(q.CorrectedAboveLevel2, 5) + " " +
-           level1 + IntW(q.CorrectedAboveLevel1, 5);
-    row += "  " + Fixed(r.ScanHour, 8, 4) + "  Q_index " + Fixed(QualityIndex(), 8, 2) +
-           " ozone_indication: " + Fixed(r.OzoneIndication, 7, 2) + " DU";
-    return row;
+    QualityRowValues v{};
+    v.CriteriaCount = r.CriteriaCount;
+    v.StartCriterion = r.StartCriterion;
+    v.ScanName = CommandLine.ScanName;
+    v.ZenithAngle = Scan.SolarZenithAngle;
+    for (int i = 1; i <= 2; ++i) {
+        v.MeanShift[i] = r.Interval[i].MeanShift;
+        v.SdShift[i] = r.Interval[i].SdShift;
+        v.WindowsUsed[i] = r.Interval[i].WindowsUsed;
+        v.MeanErrorRatio[i] = r.Interval[i].MeanErrorRatio;
+        v.SdErrorRatio[i] = r.Interval[i].SdErrorRatio;
+    }
+    for (int j = 1; j <= r.CriteriaCount; ++j) {
+        v.StartWavelength[j] = MeasuredWavelengthAtIndex(q.StartIndex[j]);
+        v.MeetCount[j] = q.MeetCount[j];
+        v.ExceedCount[j] = q.ExceedCount[j];
+        v.ShapeScore[j] = r.ShapeScore[j];
+        v.LateExceedCount[j] = q.LateExceedCount[j];
+    }
+    v.EfuvBelowStart = q.EfuvBelowStart;
+    v.EfuvAboveLast = q.EfuvAboveLast;
+    v.FirstWavelength = r.StartWavelength;
+    v.LastWavelength = Instrument.RangeEnd;
+    v.StartIrradiance = q.StartIrradiance;
+    v.MaxIrradianceBelowStart = q.MaxIrradianceBelowStart;
+    v.RatioMean[1] = q.RatioMean1;
+    v.RatioPercent[1] = PercentDeviation(q.RatioSd1, q.RatioMean1);
+    v.RatioMean[2] = q.RatioMean2;
+    v.RatioPercent[2] = PercentDeviation(q.RatioSd2, q.RatioMean2);
+    v.RatioMean[0] = q.RatioMeanAll;
+    v.RatioPercent[0] = PercentDeviation(q.RatioSdAll, q.RatioMeanAll);
+    v.IrradianceLevel1 = Qc.IrradianceLevels[1];
+    v.IrradianceLevel2 = Qc.IrradianceLevels[2];
+    v.DetectedAboveLevel1 = q.DetectedAboveLevel1;
+    v.DetectedAboveLevel2 = q.DetectedAboveLevel2;
+    v.CorrectedAboveLevel1 = q.CorrectedAboveLevel1;
+    v.CorrectedAboveLevel2 = q.CorrectedAboveLevel2;
+    v.ScanHour = r.ScanHour;
+    v.QualityIndex = QualityIndex();
+    v.OzoneIndication = r.OzoneIndication;
+    return v;
 }
 
 }  // namespace
@@ -166,32 +179,23 @@ void WriteDailyQualityTable() {
                 " nm  Relative Struct. dev.: " + Fixed(r.Interval[2].MeanErrorRatio, 10, 3));
     ConsoleLine();
 
-    TextOut row;
-    if (table) row.Append(path);
-    std::string head = CommandLine.ScanName + " " + Fixed(Scan.SolarZenithAngle, 6, 2) + " " +
-                       ShiftPart(r.Interval[1]) + ShiftPart(r.Interval[2]);
-    if (table) row.Write(head);
-    TextOut logFile;
-    if (log) {
-        logFile.Append(Engine.MainLogFile);
-        logFile.WriteLine(head);
-    }
-    for (int j = 1; j <= r.CriteriaCount; ++j) {
-        r.ShapeScore[j] = ShapeScore(j);
-        double start = MeasuredWavelengthAtIndex(QcOut.StartIndex[j]);
-        std::string counts =
-            IntW(QcOut.MeetCount[j], 4) + " " + IntW(QcOut.ExceedCount[j], 4) + " ";
-        if (table)
-            row.Write(Fixed(start, 6, 2) + " " + counts + Fixed(r.ShapeScore[j], 10, 2) + "    ");
-        if (log) {
-            logFile.WriteLine("criterium: " + Fixed(Qc.CriterionDeviation[j], 6, 3) + " " +
-                              Fixed(start, 6, 2) + " " + counts + Fixed(r.ShapeScore[j], 12, 2) +
-                              "  %");
-        }
-    }
+    for (int j = 1; j <= r.CriteriaCount; ++j) r.ShapeScore[j] = ShapeScore(j);
     QcOut.EfuvBelowStart *= 100.0;
     QcOut.EfuvAboveLast *= 100.0;
+    const QualityRowValues values = RowValues();
+
+    TextOut row;
+    if (table) row.Append(path);
     if (log) {
+        TextOut logFile;
+        logFile.Append(Engine.MainLogFile);
+        logFile.WriteLine(QualityRowHeadText(values));
+        for (int j = 1; j <= r.CriteriaCount; ++j) {
+            logFile.WriteLine("criterium: " + Fixed(Qc.CriterionDeviation[j], 6, 3) + " " +
+                              Fixed(values.StartWavelength[j], 6, 2) + " " +
+                              IntW(QcOut.MeetCount[j], 4) + " " + IntW(QcOut.ExceedCount[j], 4) +
+                              " " + Fixed(r.ShapeScore[j], 12, 2) + "  %");
+        }
         logFile.WriteLine(Fixed(QcOut.EfuvBelowStart, 10, 3) + " %< " +
                           Fixed(r.StartWavelength, 6, 2));
         logFile.WriteLine(Fixed(QcOut.EfuvAboveLast, 10, 3) + " %> " +
@@ -202,7 +206,7 @@ void WriteDailyQualityTable() {
         logFile.Close();
     }
     if (table) {
-        row.WriteLine(RowTail());
+        row.WriteLine(QualityRowText(values));
         row.Close();
     }
 }

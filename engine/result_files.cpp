@@ -6,6 +6,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/result_names.h"
 #include "engine/structure_check.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -163,8 +164,9 @@ void CombineResults(const std::string& directory, const std::string& standardNam
         std::string etPath = Paths.RefDataPath + Paths.Et1nmFileName;
         et.OpenOrThrow(etPath);
         SkipEtHeader(et, etWavelength, etValue);
-        std::string name = directory + CommandLine.IdMet + kPathSeparator + Paths.TransSubdir +
-                           CommandLine.ScanName + Paths.TransName + "." + CommandLine.IdMet;
+        std::string name =
+            ResultDirectoryName(directory, CommandLine.IdMet) + Paths.TransSubdir +
+            TransmissionName(CommandLine.ScanName, Paths.TransName, CommandLine.IdMet);
         WriteHeaderFile(name);
         transmission.Append(name);
         transmission.WriteLine("! ET 1nm fwhm file: " + etPath +

@@ -6,6 +6,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/result_names.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -39,22 +40,22 @@ bool IsValid(int w) {
 }
 
 std::string ShiftDirectory(const std::string& root) {
-    return root + CommandLine.IdMet + kPathSeparator + Paths.ShiftSubdir;
+    return ResultDirectoryName(root, CommandLine.IdMet) + Paths.ShiftSubdir;
 }
 
 std::string ScanShiftTablePath() {
-    return ShiftDirectory(Paths.ShiftRootPath) + CommandLine.ScanName + CommandLine.IdShift + "." +
-           CommandLine.IdMet;
+    return ShiftDirectory(Paths.ShiftRootPath) +
+           ScanShiftTableName(CommandLine.ScanName, CommandLine.IdShift, CommandLine.IdMet);
 }
 
 std::string DailyShiftPath() {
-    return ShiftDirectory(Paths.ShiftRootPath) + DayPart() + "shi" + CommandLine.IdShift + "." +
-           CommandLine.IdMet;
+    return ShiftDirectory(Paths.ShiftRootPath) +
+           DailyShiftName(DayPart(), CommandLine.IdShift, CommandLine.IdMet);
 }
 
 std::string AppliedShiftPath() {
-    return ShiftDirectory(Paths.MainPath) + CommandLine.ScanName + CommandLine.IdShifAppl + "." +
-           CommandLine.IdMet;
+    return ShiftDirectory(Paths.MainPath) +
+           AppliedShiftName(CommandLine.ScanName, CommandLine.IdShifAppl, CommandLine.IdMet);
 }
 
 void WriteScanShiftTable(const std::string& path) {
@@ -145,6 +146,10 @@ void AppendDailyShiftRow(const std::string& path) {
 }
 
 }  // namespace
+
+void ResetShiftResults() {
+    g_loggedNoValidWindow = false;
+}
 
 void WriteShiftResults() {
     const std::string tablePath = ScanShiftTablePath();

@@ -12,6 +12,9 @@ struct IntervalShiftStats {
     double SdErrorRatio;
 };
 
+// Clears what the unit keeps between calls (the main flow, at the start of every run).
+void ResetShiftResults();
+
 // Writes the scan's shift table and appends its row to the day's shift file.
 void WriteShiftResults();
 

@@ -354,6 +354,10 @@ void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int co
     }
 }
 
+void ResetSimulationUnit() {
+    g_unit = SimulationUnit{};
+}
+
 void RunSimulation(const std::string& directory, const std::string& outputName,
                    const std::string& thirdName, double start, double end, double outputStep,
                    double gridStep, double fwhm, char slitChar, const std::string& slitFile) {

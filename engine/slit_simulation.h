@@ -37,6 +37,10 @@ constexpr int kConvolveBlock = 8;
 void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int count,
                      double gridStep, double* values, bool* endOfGrid);
 
+// Clears the unit's state as at program start, final mode included (the main
+// flow, at the start of every run).
+void ResetSimulationUnit();
+
 // Convolves FineSpectrum at start, start + outputStep, ... end (nm) with the
 // slit (slitChar '1': <directory><slitFile>, else a triangle of FWHM `fwhm`)
 // on the grid step `gridStep` (nm) and stores the values in SimulatedSpectrum

@@ -2,14 +2,15 @@
 
 #include <cmath>
 
+#include "engine/constants.h"
 #include "platform/text_format.h"
 
 namespace tarn {
 
 namespace {
 
+// The routine's own short constants, of one precision (see kSolarPositionPi).
 constexpr double kDegPerRad = 57.2957795;
-constexpr double kPi = 3.14159265;
 constexpr double kTwoPiRa = 6.28318531;
 constexpr double kTwoPiAz = 6.2831853;
 constexpr double kThreeHalfPi = 4.712389;
@@ -105,11 +106,11 @@ void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint
         alpha = std::atan(y / x);
         if (y > 0 && x > 0) {
         } else if (y > 0) {
-            alpha += kPi;
+            alpha += kSolarPositionPi;
         } else if (x > 0) {
             alpha += kTwoPiRa;
         } else {
-            alpha += kPi;
+            alpha += kSolarPositionPi;
         }
     }
 
@@ -129,7 +130,7 @@ void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint
         } else {
             az = kHalfPi - ArcSin(-c);
         }
-        az += kPi;
+        az += kSolarPositionPi;
         if (az > kTwoPiAz) az -= kTwoPiAz;
         az *= kDegPerRad;
     }

@@ -6,6 +6,7 @@
 #include "engine/engine_state.h"
 #include "engine/median.h"
 #include "engine/program_state.h"
+#include "engine/result_names.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -35,7 +36,8 @@ const char* StatusText(SpikeCase kind) {
 }
 
 std::string SpikeFilePath(const std::string& namePart) {
-    return ResultDirectory() + Paths.QaqcSubdir + DayPart() + namePart + "." + CommandLine.IdMet;
+    return ResultDirectory() + Paths.QaqcSubdir +
+           SpikeFileName(DayPart(), namePart, CommandLine.IdMet);
 }
 
 // Creates a day's spike file with its four header lines unless it exists.

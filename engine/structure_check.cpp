@@ -7,6 +7,8 @@
 
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
+#include "engine/quality_table_layout.h"
+#include "engine/result_names.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -44,13 +46,14 @@ CheckState g_check;
 // Brings the criteria count into 1..5 and the start criterion into 1..k,
 // logging each correction; later readers see the corrected settings.
 void ClampCriterionSettings() {
-    int k = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
+    const CriteriaInForce counts = CriteriaCountsInForce(Qc.CriteriaCount, Qc.StartCriterion);
+    const int k = counts.Count;
     if (k != Qc.CriteriaCount) {
         LogLine("Structure criteria count " + IntText(Qc.CriteriaCount) + " outside 1.." +
                 IntText(kMaxCriteria) + "; taken as " + IntText(k));
         Qc.CriteriaCount = k;
     }
-    int s = std::clamp(Qc.StartCriterion, 1, k);
+    const int s = counts.Start;
     if (s != Qc.StartCriterion) {
         LogLine("Start criterion " + IntText(Qc.StartCriterion) + " outside 1.." + IntText(k) +
                 "; taken as " + IntText(s));
@@ -74,13 +77,13 @@ void FillModelAtPoints(long n) {
 }
 
 std::string StructureFileName(int j) {
-    return ResultDirectory() + Paths.QaqcSubdir + DayPart() + Qc.CriterionName[j] + "." +
-           CommandLine.IdMet;
+    return ResultDirectory() + Paths.QaqcSubdir +
+           StructureCheckName(DayPart(), Qc.CriterionName[j], CommandLine.IdMet);
 }
 
 std::string ModelRatioFileName() {
-    return ResultDirectory() + Paths.QaqcSubdir + Paths.StrucSubdir + CommandLine.ScanName + "q." +
-           CommandLine.IdMet;
+    return ResultDirectory() + Paths.QaqcSubdir + Paths.StrucSubdir +
+           ModelRatioName(CommandLine.ScanName, CommandLine.IdMet);
 }
 
 void CreateModelRatioFile() {
@@ -237,6 +240,10 @@ void FinishRatioStatistics() {
 
 }  // namespace
 
+void ResetStructureCheck() {
+    g_check = CheckState{};
+}
+
 // Runs every structure criterion over the scan's in-range point pairs
 // (wavelengths in nm, irradiances against 0.001 x model x Earth-Sun factor),
 // leaving the results in QcOut.  With spec_struc appends to the day's file of
@@ -265,8 +272,7 @@ void CheckStructure() {
 }
 
 double StructureStartWavelength() {
-    int k = std::clamp(Qc.CriteriaCount, 1, kMaxCriteria);
-    int s = std::clamp(Qc.StartCriterion, 1, k);
+    const int s = CriteriaCountsInForce(Qc.CriteriaCount, Qc.StartCriterion).Start;
     long n = std::clamp<long>(Scan.PointCount, 1, kMaxMeasuredPoints);
     return Spectra.MeasuredWavelengths[std::clamp(QcOut.StartIndex[s], 1L, n)];
 }

@@ -3,6 +3,10 @@
 
 namespace tarn {
 
+// Clears the check's state as at program start (the main flow, at the start
+// of every run).
+void ResetStructureCheck();
+
 // Per structure criterion: start index, counts and deviation sums; the ratio
 // statistics of the two QC intervals; the structure-check and model-ratio files.
 void CheckStructure();

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
 #include "engine/program_state.h"
 #include "engine/run_clock.h"
+#include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -90,8 +92,8 @@ void SetShiftDefaults() {
     g_state.MaximumShift = 0.9;
     g_state.K = 1;
     g_state.MeasurementCopyName = "Meting.met";
-    g_state.ReportName = "shift.shi";
-    g_state.CurveName = "curve.shi";
+    g_state.ReportName = kShiftResultName;
+    g_state.CurveName = kShiftCurveName;
     g_state.PrintedStep = 1.0;
     g_state.Status = kUnitBanner;
 }
@@ -107,14 +109,14 @@ void ReadShiftDefaults() {
     }
     TextIn in;
     in.OpenOrThrow(path);
-    g_state.SimulationName = in.ReadText(255);
-    g_state.MaximumShift = in.Real();
-    in.NextLine();
-    g_state.K = in.Int();
-    in.NextLine();
-    g_state.MeasurementCopyName = in.ReadText(255);
-    g_state.ReportName = in.ReadText(255);
-    g_state.CurveName = in.ReadText(255);
+    AnalysisSettingsValues v{};
+    ReadShiftSettings(in, v);
+    g_state.SimulationName = Cut(v.SimulationName, 255);
+    g_state.MaximumShift = v.MaximumShift;
+    g_state.K = v.HalfWidthPoints;
+    g_state.MeasurementCopyName = Cut(v.MeasurementCopyName, 255);
+    g_state.ReportName = Cut(v.ShiftResultName, 255);
+    g_state.CurveName = Cut(v.ShiftCurveName, 255);
 }
 
 // Step levels and k that the scan can use; false when no step is usable.
@@ -434,6 +436,21 @@ void TestShiftSignificance() {
 }
 
 }  // namespace
+
+void ResetShiftUnit() {
+    StepTable = ShiftStepTable{};
+    g_state = ShiftUnitState{};
+    g_windowCount = 0;
+    // A report or curve file left open by a run that ended early is closed,
+    // as the end of the process would close it.
+    for (TextOut* out : {&g_report, &g_curve}) {
+        try {
+            out->Close();
+        } catch (const RunTimeError&) {
+        }
+    }
+    g_loggedLevels = g_loggedK = g_loggedSteps = false;
+}
 
 void DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
                     const std::string& settingsFile, double windowStart, double windowEnd,

@@ -15,6 +15,10 @@ struct ShiftStepTable {
 
 extern ShiftStepTable StepTable;
 
+// Clears the unit's state and the step table as at program start (the main
+// flow, at the start of every run).
+void ResetShiftUnit();
+
 // Determines the shift (nm), its uncertainty (nm), the error ratio and the
 // status text of the window windowStart..windowEnd (nm).  Reads lines 1-6 of
 // <firstDirectory><settingsFile>; with the Log_shift switch writes the report

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/analysis_settings_layout.h"
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
 #include "engine/main_flow.h"
@@ -316,10 +317,6 @@ void WriteInstrumentFile(const std::string& path) {
                       Fixed(kFwhm, 1, 2), "1"});
 }
 
-std::string R(double x) {
-    return Sci(x);
-}
-
 // The long defaults file, written by the engine's own writer: the built-in
 // set (every group, five structure criteria, six selected windows, eight
 // zenith rows: 93 lines) with the example's place, year, paths, file names
@@ -347,31 +344,38 @@ void WriteLongDefaults(const std::string& out) {
 // Settings file of the model runs: the example's settings with an output
 // step of 0.01 nm, so that the simulated spectrum can be read at any shift.
 void WriteModelSettings(const std::string& path) {
-    double margin = kSlitRangeFactor * kFwhm + kMaximumShift;
-    WriteLines(path, {"ozon_shi.exa",
-                      R(kMaximumShift),
-                      "1",
-                      "meting.met",
-                      "shift.shi",
-                      "curve.shi",
-                      Fixed(kLongitude, 10, 4) + Fixed(kLatitude, 10, 4) + " geo_long  and geolat",
-                      Fixed(0, 10, 3) + Fixed(0, 10, 3) + " susim en ozonX shift normaal=0",
-                      "etsyn.et",
-                      "ozonsim.hsp",
-                      "ozon_shi.exa",
-                      "o3syn.wgt",
-                      "exa",
-                      R(285 - margin) + " " + R(410 + margin) + " " + R(0.01),
-                      R(290) + " " + R(400) + " " + R(0.5),
-                      R(kFwhm),
-                      "1",
-                      "exa.sli",
-                      R(0) + " " + R(0.5) + " " + R(0.01) + " " + R(0.12),
-                      "1",
-                      R(0.01),
-                      R(margin) + " " + R(kSlitRangeFactor),
-                      R(289) + " " + R(401),
-                      "0 0 0 0"});
+    AnalysisSettingsValues v{};
+    const double margin = GridMarginFor(kSlitRangeFactor, kFwhm, kMaximumShift);
+    v.SimulationName = "ozon_shi.exa";
+    v.MaximumShift = kMaximumShift;
+    v.HalfWidthPoints = 1;
+    v.MeasurementCopyName = kMeasurementCopyName;
+    v.ShiftResultName = kShiftResultName;
+    v.ShiftCurveName = kShiftCurveName;
+    v.Longitude = kLongitude;
+    v.Latitude = kLatitude;
+    v.EtFileName = "etsyn.et";
+    v.SimSpectrumName = "ozonsim.hsp";
+    v.O3CrossFileName = "o3syn.wgt";
+    v.InstrumentId = "exa";
+    v.GridLow = 285 - margin;
+    v.GridHigh = 410 + margin;
+    v.GridStep = 0.01;
+    v.RangeStart = 290;
+    v.RangeEnd = 400;
+    v.RangeStep = 0.5;
+    v.Fwhm = kFwhm;
+    v.SlitChar = '1';
+    v.SlitFileName = "exa.sli";
+    const double fit[4] = {0, 0.5, 0.01, 0.12};
+    std::copy(fit, fit + 4, v.OzoneFitValues);
+    v.StepCount = 1;
+    v.Steps[1] = 0.01;
+    v.GridMargin = margin;
+    v.SlitRangeFactor = kSlitRangeFactor;
+    v.FinalRangeLow = 289;
+    v.FinalRangeHigh = 401;
+    WriteLines(path, AnalysisSettingsLines(v));
 }
 
 double ShiftAt(double wavelength) {

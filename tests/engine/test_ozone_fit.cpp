@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
 #include "engine/ozone_fit.h"
 #include "engine/program_state.h"
@@ -46,26 +48,56 @@ std::string FileCode(const std::string& scan) {
 
 // Lines of an analysis settings file as the engine writes it for the example.
 struct Settings {
-    std::string stepCount = "3";
-    std::string steps = Sci(0.2) + Sci(0.04) + Sci(0.02);
+    long stepCount = 3;
     double gridStep = 0.01;
     bool fitLine = true, stepGroup = true, finalRange = true, timeLine = true;
-    std::string time = "0 0 0 0";
+    long time[4] = {0, 0, 0, 0};
     std::string slitFile = "exa.sli";
 
     std::string Text() const {
         const double margin = 2.0;
-        std::string t = "ozon_shi.exa\n" + Sci(0.9) + "\n1\nmeting.met\nshift.shi\ncurve.shi\n" +
-                        Fixed(11, 10, 4) + Fixed(48, 10, 4) + " geo_long  and geolat\n" +
-                        Fixed(0, 10, 3) + Fixed(0, 10, 3) + " susim en ozonX shift normaal=0\n" +
-                        "etsyn.et\nozonsim.hsp\nozon_shi.exa\no3syn.wgt\nexa\n" +
-                        Sci(285 - margin) + " " + Sci(410 + margin) + " " + Sci(gridStep) + "\n" +
-                        Sci(290) + " " + Sci(400) + " " + Sci(0.5) + "\n" + Sci(0.55) + "\n1\n" +
-                        slitFile + "\n";
-        if (fitLine) t += Sci(0) + " " + Sci(0.5) + " " + Sci(0.01) + " " + Sci(0.12) + "\n";
-        if (stepGroup) t += stepCount + "\n" + steps + "\n" + Sci(margin) + " " + Sci(2.0) + "\n";
-        if (finalRange) t += Sci(290) + " " + Sci(400) + "\n";
-        if (timeLine) t += time + "\n";
+        AnalysisSettingsValues v{};
+        v.SimulationName = "ozon_shi.exa";
+        v.MaximumShift = 0.9;
+        v.HalfWidthPoints = 1;
+        v.MeasurementCopyName = "meting.met";
+        v.ShiftResultName = "shift.shi";
+        v.ShiftCurveName = "curve.shi";
+        v.Longitude = 11;
+        v.Latitude = 48;
+        v.EtFileName = "etsyn.et";
+        v.SimSpectrumName = "ozonsim.hsp";
+        v.O3CrossFileName = "o3syn.wgt";
+        v.InstrumentId = "exa";
+        v.GridLow = 285 - margin;
+        v.GridHigh = 410 + margin;
+        v.GridStep = gridStep;
+        v.RangeStart = 290;
+        v.RangeEnd = 400;
+        v.RangeStep = 0.5;
+        v.Fwhm = 0.55;
+        v.SlitChar = '1';
+        v.SlitFileName = slitFile;
+        const double fit[4] = {0, 0.5, 0.01, 0.12};
+        std::copy(fit, fit + 4, v.OzoneFitValues);
+        v.StepCount = stepCount;
+        v.Steps[1] = 0.2;
+        v.Steps[2] = 0.04;
+        v.Steps[3] = 0.02;
+        v.GridMargin = margin;
+        v.SlitRangeFactor = 2.0;
+        v.FinalRangeLow = 290;
+        v.FinalRangeHigh = 400;
+        std::copy(time, time + 4, v.TimeCorrection);
+        std::vector<std::string> lines = AnalysisSettingsLines(v);
+        // Optional lines left out from the end (a group is left out with all after it).
+        int kept = !fitLine      ? kSettingsSlitFile
+                   : !stepGroup  ? kSettingsOzoneFit
+                   : !finalRange ? kSettingsMarginAndFactor
+                   : !timeLine   ? kSettingsFinalRange
+                                 : kSettingsLineCount;
+        std::string t;
+        for (int i = 0; i < kept; ++i) t += lines[i] + "\n";
         return t;
     }
 };
@@ -119,7 +151,8 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST_F(OzoneTest, ReadsEveryLineOfTheSettingsFile) {
     Settings s;
     s.slitFile = "a_slit_file_name_of_more_than_forty_characters.sli";
-    s.time = "1 -2 3 -4";
+    const long time[4] = {1, -2, 3, -4};
+    std::copy(time, time + 4, s.time);
     WriteSettings(s);
     ReadOzoneDefaults();
     const OzoneFitState& o = OzoneFit;
@@ -170,7 +203,7 @@ TEST_F(OzoneTest, AbsentOptionalLinesKeepTheirValues) {
 
 TEST_F(OzoneTest, StepCountOutsideOneToSevenKeepsTheStepsAndIsLogged) {
     Settings s;
-    s.stepCount = "9";
+    s.stepCount = 9;
     WriteSettings(s);
     StepTable.Steps[1] = 0.3;
     ReadOzoneDefaults();

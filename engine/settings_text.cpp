@@ -1,0 +1,38 @@
+#include "engine/settings_text.h"
+
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
+namespace tarn {
+
+std::string Reals(std::initializer_list<double> values) {
+    std::string text;
+    for (double v : values) text += (text.empty() ? "" : " ") + Sci(v);
+    return text;
+}
+
+std::string Ints(std::initializer_list<long long> values) {
+    std::string text;
+    for (long long v : values) text += (text.empty() ? "" : " ") + IntText(v);
+    return text;
+}
+
+std::string SwitchText(bool on) {
+    return on ? "true" : "false";
+}
+
+bool IsSwitchOn(const std::string& line) {
+    return line.find("true") != std::string::npos;
+}
+
+std::string DirectoryLine(const std::string& text) {
+    if (text.empty() || text.back() == kPathSeparator) return text;
+    return text + kPathSeparator;
+}
+
+void SkipToLine(TextIn& in, int line) {
+    while (in.LineNumber() < line && !in.Eof()) in.NextLine();
+}
+
+}  // namespace tarn
