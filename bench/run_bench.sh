@@ -57,7 +57,7 @@ done
 echo "== build ($build, Release)"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARN_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target tarnpelo run_timed io_floor >/dev/null
-engine=${engine_given:-$build/engine/tarnpelo}
+engine=${engine_given:-$build/bin/tarnpelo}
 timed=$build/bench/run_timed
 floor=$build/bench/io_floor
 day=$root/examples/day
