@@ -12,15 +12,15 @@ namespace tarn {
 // 0-based line of each value.  Writers put lines 0 to 8; lines 9 and 10 are
 // read only while the file has more lines.
 enum InstrumentLine : int {
-    kInstrumentSettingsName = 0,  // name of the analysis settings file
-    kInstrumentHeaderCount = 1,   // header-line count, optionally followed by "no_id_met"
-    kInstrumentExtension = 2,     // extension of the scan files, with its point
-    kInstrumentDirectory = 3,     // directory of the scan files
-    kInstrumentRange = 4,         // start, end and step of the wavelength range (nm)
-    kInstrumentHalfWidth = 5,     // half width in scan points
-    kInstrumentSlitChar = 6,      // "1": slit-function file, else a triangle of the FWHM
-    kInstrumentFwhm = 7,          // FWHM of the slit (nm)
-    kInstrumentLineStep = 8,      // every n-th scan line is used
+    kInstrumentSettingsName = 0,       // name of the analysis settings file
+    kInstrumentHeaderCount = 1,        // header-line count, optionally followed by "no_id_met"
+    kInstrumentExtension = 2,          // extension of the scan files, with its point
+    kInstrumentDirectory = 3,          // directory of the scan files
+    kInstrumentRange = 4,              // start, end and step of the wavelength range (nm)
+    kInstrumentHalfWidth = 5,          // half width in scan points
+    kInstrumentSlitChar = 6,           // "1": slit-function file, else a triangle of the FWHM
+    kInstrumentFwhm = 7,               // FWHM of the slit (nm)
+    kInstrumentLineStep = 8,           // every n-th scan line is used
     kInstrumentIrradianceFactor = 9,   // optional
     kInstrumentSdShiftThreshold = 10,  // optional (nm)
     kInstrumentWrittenLineCount = 9

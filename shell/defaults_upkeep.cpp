@@ -60,8 +60,8 @@ std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout,
 void TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
     ShellState.MainAnalysisPath = lines.Line(LineOf(lines, layout, LongDefaultsValue::MainPath));
-    ShellState.QcSubdirectory = ValueOr(lines, layout, LongDefaultsValue::QcSubdirectory,
-                                        DirectoryText(kQaqcSubdirectory));
+    ShellState.QcSubdirectory =
+        ValueOr(lines, layout, LongDefaultsValue::QcSubdirectory, DirectoryText(kQaqcSubdirectory));
     ShellState.StructureSubdirectory =
         ValueOr(lines, layout, LongDefaultsValue::StructureSubdirectory,
                 DirectoryText(kStructureSubdirectory));
@@ -173,8 +173,8 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
             lines.Append(templateLines.Line(line));
         const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
         lines.Replace(LineOf(lines, layout, LongDefaultsValue::MainPath), mainPath);
-        efuvTarget =
-            mainPath + ValueOr(lines, layout, LongDefaultsValue::EfuvDefaultsName, kEfuvDefaultsName);
+        efuvTarget = mainPath +
+                     ValueOr(lines, layout, LongDefaultsValue::EfuvDefaultsName, kEfuvDefaultsName);
         edit.Save();
     }
     if (FileExists(efuvTarget)) return;

@@ -43,7 +43,8 @@ class TForm1 : public QWidget {
     // file (its sixth line into ShellState.OutputSpecName), or the message
     // that it is missing; then the long defaults file's main path kept
     // (KeepMainPathAtStart) and shown in edt_MainAna, with a message when
-    // that directory does not exist.  Filling the entries rewrites nothing.
+    // that directory does not exist.  Filling the entries rewrites nothing;
+    // the day-and-time text is cut to 7 characters as typing would.
     void FormCreate();
 
     // The five entries as typed.
