@@ -7,6 +7,7 @@
 
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
+#include "engine/instrument_layout.h"
 #include "engine/program_state.h"
 #include "engine/settings_text.h"
 #include "platform/console.h"
@@ -277,10 +278,17 @@ long HalfWidthPoints(double fwhm, double step) {
 }
 
 void WriteInstrumentFile(const InstallAnswers& a, const std::string& path) {
-    CreateWithLines(path,
-                    {kSettingsFileName, "0 no_id_met", Cut("." + a.id, 10), a.measurementDirectory,
-                     Reals({a.rangeStart, a.rangeEnd, a.rangeStep}), IntText(a.halfWidthPoints),
-                     std::string(1, a.slitChar), Sci(a.fwhm), "1"});
+    InstrumentDefaultsTexts texts;
+    texts.SettingsFileName = kSettingsFileName;
+    texts.HeaderCount = HeaderCountText(0, true);
+    texts.Extension = Cut("." + a.id, kMaxExtensionLength);
+    texts.Directory = a.measurementDirectory;
+    texts.Range = Reals({a.rangeStart, a.rangeEnd, a.rangeStep});
+    texts.HalfWidth = IntText(a.halfWidthPoints);
+    texts.SlitChar = std::string(1, a.slitChar);
+    texts.Fwhm = Sci(a.fwhm);
+    texts.LineStep = IntText(1);
+    CreateWithLines(path, InstrumentDefaultsLines(texts));
 }
 
 // Keeps the dialogue's values in the engine's records.
@@ -288,7 +296,7 @@ void ApplyAnswers(const InstallAnswers& a) {
     Analysis.MeasurementYear = a.year;
     Analysis.Longitude = a.longitude;
     Analysis.Latitude = a.latitude;
-    Instrument.MeasurementExtension = Cut("." + a.id, 10);
+    Instrument.MeasurementExtension = Cut("." + a.id, kMaxExtensionLength);
     Instrument.HeaderLineCount = 0;
     Instrument.SettingsFileName = kSettingsFileName;
     Instrument.MeasurementDirectory = a.measurementDirectory;

@@ -6,6 +6,7 @@
 
 #include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
+#include "engine/instrument_layout.h"
 #include "engine/program_state.h"
 #include "engine/result_names.h"
 #include "engine/settings_text.h"
@@ -21,11 +22,18 @@ namespace {
 constexpr double kSmallestIrradianceFactor = 1e-12;
 constexpr long kMaxHeaderLineCount = 65535;
 
-// Line 2: header-line count, and "no_id_met" anywhere in the rest of the line.
+// Moves `in` to the start of 0-based line `line` of the layout when it stands
+// before it (a value read across a line end has already moved it further).
+void At(TextIn& in, InstrumentLine line) {
+    SkipToLine(in, line + 1);
+}
+
+// Header-line count, and "no_id_met" anywhere in the rest of the line.
 void ReadHeaderCountLine(TextIn& in) {
+    At(in, kInstrumentHeaderCount);
     int line = in.LineNumber();
     long count = in.Int();
-    if (in.ReadLine().find("no_id_met") != std::string::npos) Instrument.NoIdMet = true;
+    if (HasNoIdMet(in.ReadLine())) Instrument.NoIdMet = true;
     long used = std::clamp(count, 0L, kMaxHeaderLineCount);
     if (used != count) {
         LogLine(in.Name() + " line " + IntText(line) + ": header line count " + IntText(count) +
@@ -76,30 +84,40 @@ void Inlezen_Instrument() {
     }
     TextIn in;
     in.OpenOrThrow(path);
+    At(in, kInstrumentSettingsName);
     Instrument.SettingsFileName = in.ReadLine();
     ReadHeaderCountLine(in);
-    Instrument.MeasurementExtension = in.ReadText(10);
+    At(in, kInstrumentExtension);
+    Instrument.MeasurementExtension = in.ReadText(kMaxExtensionLength);
+    At(in, kInstrumentDirectory);
     Instrument.MeasurementDirectory = MeasurementDirectory(in.ReadLine());
+    At(in, kInstrumentRange);
     Instrument.RangeStart = in.Real();
     Instrument.RangeEnd = in.Real();
     Instrument.RangeStep = in.Real();
     in.NextLine();
+    At(in, kInstrumentHalfWidth);
     Instrument.HalfWidthPoints = in.Int();
     in.NextLine();
+    At(in, kInstrumentSlitChar);
     std::string slit = in.ReadLine();
     Instrument.SlitChar = slit.empty() ? ' ' : slit[0];
+    At(in, kInstrumentFwhm);
     Instrument.Fwhm = in.Real();
     in.NextLine();
+    At(in, kInstrumentLineStep);
     Instrument.LineStep = in.Int();
     in.NextLine();
-    // Optional lines 10 and 11, read while the file has more lines.
+    // The optional lines, read while the file has more lines.
     auto ended = [&] { return in.Eof(); };
     if (!ended()) {
+        At(in, kInstrumentIrradianceFactor);
         Instrument.IrradianceFactor = in.Real();
         in.NextLine();
     }
     if (Instrument.IrradianceFactor < kSmallestIrradianceFactor) Instrument.IrradianceFactor = 1.0;
     if (!ended()) {
+        At(in, kInstrumentSdShiftThreshold);
         Analysis.SdShiftThreshold = in.Real();
         in.NextLine();
     }

@@ -1,0 +1,101 @@
+// The shell's upkeep of the engine's defaults files, as plain functions over
+// the texts of the main window's entries (tests call them without a window):
+// reading the long defaults file and the instrument defaults file into
+// ShellState, writing a default instrument file, completing the long
+// defaults file from its template, keeping its main path at start, and the
+// mask of the scans to select.
+//
+// The long defaults file is read through the engine's locator, so each value
+// is taken from, and written to, its own line whatever the file's counts of
+// structure criteria, selected windows and zenith rows.  Every file is
+// written whole or not at all; lines loaded for an edit are saved also when
+// the edit ends early.  Failures raise gui::LineListError (the caller's
+// guard reports them); the routines' own messages go through
+// gui::CurrentDialogs().
+#pragma once
+
+#include <string>
+
+namespace tarn::tarncall {
+
+struct ShellSettings;
+
+// The shell's messages.
+constexpr const char kShellSettingsMissingText[] = "TARNCALL DFA-file not found";
+constexpr const char kMainDefaultsMissingText[] =
+    "General defaultsfile NOT found; Copy of defaults made; check settings";
+constexpr const char kInstrumentMissingText[] = "Instrument defaults not found: ";
+constexpr const char kInstrumentMissingTail[] = "  Check settings";
+constexpr const char kMainPathMissingText[] = "Main analysis datapath does not exist: ";
+constexpr const char kSelectedCountText[] = " datafile(s) selected";
+
+// True when `path` names an existing file (found without regard to case).
+bool FileExists(const std::string& path);
+// True when `path` names an existing directory (without regard to case); an
+// empty path is the working directory.
+bool DirectoryExists(const std::string& path);
+
+// The fixed defaults, as folders under the user's home directory with the
+// platform's separators: <home>/TARNpelo/uvanalys/ (main analysis path),
+// <home>/TARNpelo/uvdata/ (measurement directory of a default instrument
+// file) and <home>/ploven_r/uvanalys/tarn_e.dfa (long defaults file).
+std::string DefaultMainAnalysisPath();
+std::string DefaultMeasurementDirectory();
+std::string DefaultDefaultsFile();
+// The engine program installed beside the shell (else found on the search
+// path), or <home>/tarnpel/uvanalys/tarnpelo when there is none.
+std::string DefaultProgramCall();
+
+// The instrument defaults file of `id`: <main path><id>.DFA.
+std::string InstrumentDefaultsPath(const std::string& mainPath, const std::string& id);
+
+// Reads the long defaults file `path` into ShellState: MainAnalysisPath,
+// QcSubdirectory, StructureSubdirectory (each value from its own line; the
+// subdirectories "qaqc" and "struc" with the separator when the file ends
+// before them); clears DefaultsMissing.  A missing file sets
+// DefaultsMissing, shows its message, takes the values from the template
+// "tarn_e.dfa" of the working directory and saves the template's lines as
+// `path`.
+void ReadMainDefaults(const std::string& path);
+
+// The measurement directory of an instrument file: its directory line with
+// the separator, then the id and the separator unless its header-count line
+// holds "no_id_met".  Letters keep their case.
+std::string MeasurementDirectoryOf(const std::string& headerCountLine,
+                                   const std::string& directoryLine, const std::string& id);
+
+// Reads the instrument defaults file `path` of instrument `id` into
+// ShellState: DataExtension and DataPath.  A missing file shows its message
+// with the full path, sets DefaultsMissing and gets the default file
+// (WriteDefaultInstrumentDefaults).
+void ReadInstrumentDefaults(const std::string& path, const std::string& id);
+
+// Writes the default instrument defaults file `path` for instrument `id`, nine
+// lines: "ozonshi.dfa", "0 no_id_met", "." + id, the default measurement
+// directory, "285.0 440.0 0.5" (nm), "1", "1", "0.32" (nm), "1".
+void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id);
+
+// Reads both defaults files for the entries (DefaultsMissing cleared first)
+// and returns the mask of the scans to list: DataPath + day-and-time text +
+// DataExtension.  When DefaultsMissing is set on return the mask is not to
+// be used.
+std::string DataSelectionMask(const ShellSettings& entries);
+
+// Completes the long defaults file `defaultsFile` from the template
+// "tarn_e.dfa" of the working directory (the template's lines beyond the
+// file's last one are appended; a longer file keeps all its lines), puts
+// `mainPath` into its main-path line and saves it.  Then, when
+// <mainPath><effective-UV defaults name of the file> does not exist, copies
+// "efuv.dfa" of the working directory there.  A missing template raises
+// before anything is written.
+void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath);
+
+// The start's upkeep of the long defaults file `defaultsFile` (or, when it
+// does not exist, of the template "tarn_e.dfa"): its main path stays when
+// that directory exists, else becomes DefaultMainAnalysisPath() when that
+// one exists, else stays as written and `directoryMissing` is set.  The lines
+// are saved as `defaultsFile` (so a missing file is made from the template),
+// also when the main path could not be read.  Returns the main path.
+std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing);
+
+}  // namespace tarn::tarncall

@@ -1,0 +1,23 @@
+#include "shell/shell_state.h"
+
+#include "engine/constants.h"
+
+namespace tarn::tarncall {
+
+namespace {
+
+ShellStateRecord StartState() {
+    ShellStateRecord state;
+    state.OutputSpecName = kOutputSpecName;
+    return state;
+}
+
+}  // namespace
+
+ShellStateRecord ShellState = StartState();
+
+void ResetShellState() {
+    ShellState = StartState();
+}
+
+}  // namespace tarn::tarncall

@@ -1,0 +1,316 @@
+#include "shell/tarncall.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <utility>
+
+#include "gui-common/data_files_window.h"
+#include "gui-common/dialogs.h"
+#include "gui-common/handler_guard.h"
+#include "shell/defaults_upkeep.h"
+#include "shell/shell_state.h"
+
+namespace tarn::tarncall {
+
+namespace {
+
+constexpr int kEditLeft = 160;  // the path edits below the groups
+constexpr int kEditWidth = 272;
+constexpr int kPathRowTop = 186;
+constexpr int kPathRowStep = 28;
+constexpr int kRadioTop = 44;
+constexpr int kRadioStep = 18;
+
+TForm1*& MainWindow() {
+    static TForm1* window = nullptr;
+    return window;
+}
+
+QPointer<gui::TfrmDataFiles>& DataFiles() {
+    static auto* window = new QPointer<gui::TfrmDataFiles>();
+    return *window;
+}
+
+template <typename T>
+T* Named(T* widget, const char* name, const QRect& box) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(box);
+    return widget;
+}
+
+QLineEdit* AddEdit(QWidget* parent, const char* name, const char* text, const char* hint,
+                   const QRect& box) {
+    auto* edit = Named(new QLineEdit(QString::fromLatin1(text), parent), name, box);
+    if (*hint != '\0') edit->setToolTip(QString::fromLatin1(hint));
+    return edit;
+}
+
+void AddLabel(QWidget* parent, const char* text, const QRect& box) {
+    (new QLabel(QString::fromLatin1(text), parent))->setGeometry(box);
+}
+
+QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, const QRect& box) {
+    return Named(new QPushButton(QString::fromLatin1(caption), parent), name, box);
+}
+
+QCheckBox* AddCheck(QWidget* parent, const char* name, const char* caption, const QRect& box) {
+    return Named(new QCheckBox(QString::fromLatin1(caption), parent), name, box);
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("TARNcall 5.25 shell for running TARNpelo"));
+    resize(438, 300);
+    BuildSelectionGroup();
+    BuildParametersGroup();
+    BuildViewingGroup();
+    BuildPathEdits();
+    ConnectHandlers();
+    MainWindow() = this;
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    if (MainWindow() == this) MainWindow() = nullptr;
+}
+
+void TForm1::BuildSelectionGroup() {
+    grpSelection = Named(new QGroupBox(QStringLiteral("Data and Instrument selection"), this),
+                         "grpSelection", QRect(4, 4, 212, 128));
+    QGroupBox* g = grpSelection;
+    AddLabel(g, "DAYtime:", QRect(8, 22, 88, 18));
+    edtDayTime = AddEdit(g, "edtDayTime", "1850900", "", QRect(98, 20, 58, 22));
+    AddLabel(g, "Instrument_ID", QRect(8, 48, 88, 18));
+    edtInstrument = AddEdit(g, "edtInstrument", "TES", "", QRect(98, 46, 58, 22));
+    chckbx_Plot = AddCheck(g, "chckbx_Plot", "Plot", QRect(162, 20, 48, 22));
+    ChckBxZIP = AddCheck(g, "ChckBxZIP", "ZIP", QRect(162, 46, 48, 22));
+    btnDataselect = AddButton(g, "btnDataselect", "Show dataselection", QRect(8, 74, 144, 24));
+    Button1 = AddButton(g, "Button1", "Run TARN", QRect(8, 100, 96, 24));
+}
+
+void TForm1::BuildParametersGroup() {
+    grpParameters = Named(new QGroupBox(QStringLiteral("Checking/Changing Parameters"), this),
+                          "grpParameters", QRect(4, 134, 212, 46));
+    btnSettings = AddButton(grpParameters, "btnSettings", "Settings", QRect(8, 18, 96, 24));
+}
+
+void TForm1::BuildViewingGroup() {
+    grpViewing = Named(new QGroupBox(QStringLiteral("Viewing results graphically"), this),
+                       "grpViewing", QRect(220, 4, 214, 176));
+    QGroupBox* g = grpViewing;
+    btn_View = AddButton(g, "btn_View", "View", QRect(8, 18, 72, 24));
+    chckbx_viewSZA = AddCheck(g, "chckbx_viewSZA", "SZA", QRect(100, 19, 60, 22));
+    struct Radio {
+        QRadioButton** button;
+        const char* name;
+        const char* caption;
+        const char* hint;
+    };
+    const Radio radios[] = {
+        {&rdbtn_shftspec, "rdbtn_shftspec", "spectral shift", "spectral Wavelength shift"},
+        {&rdbtn_spkspec, "rdbtn_spkspec", "spectral spikes", "Local shape errors"},
+        {&rdbtn_spectrans, "rdbtn_spectrans", "spectral transmission",
+         "Transmisison compared to clear sky"},
+        {&rdbtn_diurnaltrans, "rdbtn_diurnaltrans", "diurnal transm. 2", ""},
+        {&rdbtn_shftdiur, "rdbtn_shftdiur", "diurnal shift 1",
+         "Diurnal Wavelength shift in range 1"},
+        {&rdbtn_shft2diur, "rdbtn_shft2diur", "diurnal shift 2",
+         "Diurnal wavelength shift in range 2"},
+        {&rdbtn_shape, "rdbtn_shape", "diurnal shape error",
+         "Diurnal Local shape error above starting wavelength"},
+    };
+    int top = kRadioTop;
+    for (const Radio& r : radios) {
+        *r.button = Named(new QRadioButton(QString::fromLatin1(r.caption), g), r.name,
+                          QRect(8, top, 200, kRadioStep));
+        if (*r.hint != '\0') (*r.button)->setToolTip(QString::fromLatin1(r.hint));
+        top += kRadioStep;
+    }
+    rdbtn_shftspec->setChecked(true);
+}
+
+void TForm1::BuildPathEdits() {
+    struct Row {
+        QLineEdit** edit;
+        const char* name;
+        const char* label;
+        std::string text;
+        const char* hint;
+    };
+    const Row rows[] = {
+        {&edtProg, "edtProg", "Program Call", DefaultProgramCall(),
+         "Path and call to TARNpelo executable"},
+        {&edtDFA, "edtDFA", "path+DFA-file", DefaultDefaultsFile(),
+         "Path and filename for main defaults"},
+        {&edtResCode, "edtResCode", "Result Codes", "S I W",
+         "Result codes for Shift, Irradiance and applied wavelength scale"},
+        {&edt_MainAna, "edt_MainAna", "Main analysis datapath", "edt_MainAna",
+         "Datapath for analysis! Path should exist!"},
+    };
+    int top = kPathRowTop;
+    for (const Row& r : rows) {
+        AddLabel(this, r.label, QRect(8, top + 2, kEditLeft - 12, 18));
+        *r.edit = AddEdit(this, r.name, "", r.hint, QRect(kEditLeft, top, kEditWidth, 22));
+        (*r.edit)->setText(Text(r.text));
+        top += kPathRowStep;
+    }
+}
+
+void TForm1::ConnectHandlers() {
+    connect(edtDayTime, &QLineEdit::textChanged, this, &TForm1::edtDayTimeChange);
+    connect(edtInstrument, &QLineEdit::textChanged, this, &TForm1::edtInstrumentChange);
+    connect(edtProg, &QLineEdit::textChanged, this, &TForm1::edtProgChange);
+    connect(edtResCode, &QLineEdit::textChanged, this, &TForm1::edtResCodeChange);
+    edtDFA->installEventFilter(this);
+    connect(btnDataselect, &QPushButton::clicked, this, &TForm1::btnDataselectClick);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(btnSettings, &QPushButton::clicked, this, &TForm1::btnSettingsClick);
+    connect(btn_View, &QPushButton::clicked, this, &TForm1::btn_ViewClick);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtDFA && event->type() == QEvent::FocusOut) edtDFAChange();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) emit closed();
+}
+
+ShellSettings TForm1::Entries() const {
+    ShellSettings settings;
+    settings.Program = edtProg->text().toStdString();
+    settings.DefaultsFile = edtDFA->text().toStdString();
+    settings.ResultCodes = edtResCode->text().toStdString();
+    settings.InstrumentId = edtInstrument->text().toStdString();
+    settings.DayTime = edtDayTime->text().toStdString();
+    return settings;
+}
+
+void TForm1::ShowEntries(const ShellSettings& settings) {
+    const std::pair<QLineEdit*, const std::string*> entries[] = {
+        {edtProg, &settings.Program},
+        {edtDFA, &settings.DefaultsFile},
+        {edtResCode, &settings.ResultCodes},
+        {edtInstrument, &settings.InstrumentId},
+        {edtDayTime, &settings.DayTime}};
+    for (const auto& entry : entries) {
+        const QSignalBlocker block(entry.first);
+        entry.first->setText(Text(*entry.second));
+    }
+    const QSignalBlocker block(edtDayTime);
+    edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
+}
+
+void TForm1::FormCreate() {
+    ShellState.ShellSettingsName = kShellSettingsFileName;
+    gui::RunGuarded([this] { ShowShellSettings(); });
+    gui::RunGuarded([this] { ShowMainPath(); });
+}
+
+void TForm1::ShowShellSettings() {
+    ShellSettings settings = Entries();
+    bool found = false;
+    try {
+        found = ReadShellSettingsFile(settings, ShellState.OutputSpecName);
+    } catch (...) {
+        ShowEntries(settings);  // the lines before the first missing one
+        throw;
+    }
+    ShowEntries(settings);
+    if (!found) gui::CurrentDialogs().Inform(QString::fromLatin1(kShellSettingsMissingText));
+}
+
+void TForm1::ShowMainPath() {
+    bool missing = false;
+    const std::string mainPath = KeepMainPathAtStart(edtDFA->text().toStdString(), missing);
+    edt_MainAna->setText(Text(mainPath));
+    if (missing)
+        gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) + Text(mainPath));
+}
+
+void TForm1::WriteShellSettings() {
+    WriteShellSettingsFile(Entries());
+}
+
+void TForm1::SelectDataFiles() {
+    const std::string mask = DataSelectionMask(Entries());
+    if (ShellState.DefaultsMissing) return;
+    gui::TfrmDataFiles& files = DataFilesWindow();
+    files.show();
+    files.SetMask(mask);
+}
+
+void TForm1::MergeDefaultsWithTemplate() {
+    tarncall::MergeDefaultsWithTemplate(edtDFA->text().toStdString(),
+                                        edt_MainAna->text().toStdString());
+}
+
+void TForm1::edtDayTimeChange() {
+    gui::RunGuarded([this] {
+        if (edtDayTime->text().size() > kDayTimeLength) {
+            const QSignalBlocker block(edtDayTime);
+            edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
+        }
+        WriteShellSettings();
+    });
+}
+
+void TForm1::edtInstrumentChange() {
+    gui::RunGuarded([this] { WriteShellSettings(); });
+}
+
+void TForm1::edtProgChange() {
+    gui::RunGuarded([this] { WriteShellSettings(); });
+}
+
+void TForm1::edtResCodeChange() {
+    gui::RunGuarded([this] { WriteShellSettings(); });
+}
+
+void TForm1::edtDFAChange() {
+    gui::RunGuarded([this] { WriteShellSettings(); });
+}
+
+void TForm1::btnDataselectClick() {
+    gui::RunGuarded([this] {
+        SelectDataFiles();
+        if (ShellState.DefaultsMissing) return;
+        gui::TfrmDataFiles& files = DataFilesWindow();
+        files.show();
+        gui::CurrentDialogs().Inform(QString::number(files.Count()) +
+                                     QString::fromLatin1(kSelectedCountText));
+        raise();
+        activateWindow();
+    });
+}
+
+TForm1* Form1() {
+    return MainWindow();
+}
+
+gui::TfrmDataFiles& DataFilesWindow() {
+    QPointer<gui::TfrmDataFiles>& window = DataFiles();
+    if (window.isNull()) window = new gui::TfrmDataFiles();
+    return *window;
+}
+
+void ReleaseDataFilesWindow() {
+    delete DataFiles().data();
+}
+
+}  // namespace tarn::tarncall

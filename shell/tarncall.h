@@ -1,0 +1,130 @@
+// The shell's main window: the scan selection (day-and-time mask and
+// instrument id), the run, settings and view buttons, and the engine's
+// program call, defaults file, result codes and main analysis path.  The
+// five entries are kept in the shell settings file "TARNcall.dfa": read when
+// the window is created, rewritten at every change.  Closing the window ends
+// the program.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "shell/shell_settings.h"
+
+class QCheckBox;
+class QCloseEvent;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tarn::gui {
+class TfrmDataFiles;
+}
+
+namespace tarn::tarncall {
+
+// The application's title (message boxes and the task bar).
+constexpr const char kApplicationTitle[] = "TARNpelo calling routines";
+
+// Characters of the day-and-time mask (DDDhhmm).
+constexpr int kDayTimeLength = 7;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Builds the window with every control and its default text, then runs
+    // FormCreate.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up: ShellSettingsName := "TARNcall.dfa"; the entries from that
+    // file (its sixth line into ShellState.OutputSpecName), or the message
+    // that it is missing; then the long defaults file's main path kept
+    // (KeepMainPathAtStart) and shown in edt_MainAna, with a message when
+    // that directory does not exist.  Filling the entries rewrites nothing;
+    // the day-and-time text is cut to 7 characters as typing would.
+    void FormCreate();
+
+    // The five entries as typed.
+    ShellSettings Entries() const;
+    // Rewrites lines 0 to 4 of "TARNcall.dfa" from the entries; later lines stay.
+    void WriteShellSettings();
+    // Reads both defaults files for the entries; unless one was missing
+    // (ShellState.DefaultsMissing), shows the DataFiles window listing
+    // DataPath + day-and-time text + DataExtension.
+    void SelectDataFiles();
+    // MergeDefaultsWithTemplate on edtDFA's file with edt_MainAna's path.
+    void MergeDefaultsWithTemplate();
+
+    // Change handlers: each rewrites the shell settings file; the day-and-time
+    // handler first cuts its text to 7 characters.  edtDFAChange runs when
+    // edtDFA loses the focus.
+    void edtDayTimeChange();
+    void edtInstrumentChange();
+    void edtProgChange();
+    void edtResCodeChange();
+    void edtDFAChange();
+    // "Show dataselection": SelectDataFiles, then "<n> datafile(s) selected".
+    void btnDataselectClick();
+    // "Run TARN", "Settings" and "View".
+    void Button1Click();
+    void btnSettingsClick();
+    void btn_ViewClick();
+
+    QGroupBox* grpSelection;
+    QLineEdit* edtDayTime;
+    QLineEdit* edtInstrument;
+    QPushButton* btnDataselect;
+    QPushButton* Button1;
+    QCheckBox* chckbx_Plot;
+    QCheckBox* ChckBxZIP;
+    QGroupBox* grpParameters;
+    QPushButton* btnSettings;
+    QGroupBox* grpViewing;
+    QPushButton* btn_View;
+    QCheckBox* chckbx_viewSZA;
+    QRadioButton* rdbtn_shftspec;
+    QRadioButton* rdbtn_spkspec;
+    QRadioButton* rdbtn_spectrans;
+    QRadioButton* rdbtn_diurnaltrans;
+    QRadioButton* rdbtn_shftdiur;
+    QRadioButton* rdbtn_shft2diur;
+    QRadioButton* rdbtn_shape;
+    QLineEdit* edtProg;
+    QLineEdit* edtDFA;
+    QLineEdit* edtResCode;
+    QLineEdit* edt_MainAna;
+
+  signals:
+    // The operator closed the main window: the program ends.
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildSelectionGroup();
+    void BuildParametersGroup();
+    void BuildViewingGroup();
+    void BuildPathEdits();
+    void ConnectHandlers();
+    // Puts `settings` into the five entries without running their handlers.
+    void ShowEntries(const ShellSettings& settings);
+    // The two steps of FormCreate.
+    void ShowShellSettings();
+    void ShowMainPath();
+};
+
+// The main window, nullptr while there is none.
+TForm1* Form1();
+
+// The shell's DataFiles window, made on first use (program start makes it
+// right after the main window).
+gui::TfrmDataFiles& DataFilesWindow();
+// Deletes the DataFiles window; for the end of the program.
+void ReleaseDataFilesWindow();
+
+}  // namespace tarn::tarncall

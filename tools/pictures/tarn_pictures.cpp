@@ -1,0 +1,108 @@
+// Renders the windows of the operator shell to PNG files, offscreen, in the
+// current directory taken as the shell's working directory:
+//   tarn_pictures <output directory> [picture ...]
+// Without picture names every picture is made.  Each picture is one function
+// of the table below: it drives the windows as an operator does and names the
+// window to render.  Messages the shell shows are printed, not shown.
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QStringList>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+#include "gui-common/data_files_window.h"
+#include "gui-common/recording_dialogs.h"
+#include "gui-common/widget_png.h"
+#include "shell/grafiek01.h"
+#include "shell/tarncall.h"
+
+namespace {
+
+using tarn::tarncall::TForm1;
+
+// The shell as the pictures see it: its main window made on first use, as
+// at program start.
+class Scene {
+  public:
+    ~Scene() {
+        m_form.reset();
+        tarn::tarncall::ReleaseShiftGraphs();
+        tarn::tarncall::ReleaseDataFilesWindow();
+    }
+    TForm1& Form() {
+        if (!m_form) {
+            m_form = std::make_unique<TForm1>();
+            tarn::tarncall::DataFilesWindow();
+            tarn::tarncall::Frm_axissetting();
+            m_form->show();
+        }
+        return *m_form;
+    }
+
+  private:
+    std::unique_ptr<TForm1> m_form;
+};
+
+// The main window as at start.
+QWidget& MainWindow(Scene& scene) {
+    return scene.Form();
+}
+
+// The DataFiles window after "Show dataselection".
+QWidget& DataFiles(Scene& scene) {
+    scene.Form().btnDataselectClick();
+    return tarn::tarncall::DataFilesWindow();
+}
+
+struct Picture {
+    const char* name;  // file name without ".png"
+    QWidget& (*prepare)(Scene&);
+};
+
+const Picture kPictures[] = {
+    {"tarncall_main", MainWindow},
+    {"tarncall_datafiles", DataFiles},
+};
+
+void PrintMessages(tarn::gui::RecordingDialogs& dialogs, const char* picture) {
+    for (const QString& text : dialogs.Messages())
+        std::printf("%s: message: %s\n", picture, qPrintable(text));
+    dialogs.Clear();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+    QApplication::setApplicationName(QLatin1String(tarn::tarncall::kApplicationTitle));
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: tarn_pictures <output directory> [picture ...]\n");
+        return 1;
+    }
+    const QDir out(arguments[0]);
+    const QStringList wanted = arguments.mid(1);
+    tarn::gui::RecordingDialogs dialogs;
+    int failures = 0;
+    {
+        Scene scene;
+        for (const Picture& picture : kPictures) {
+            if (!wanted.isEmpty() && !wanted.contains(QLatin1String(picture.name))) continue;
+            QWidget& window = picture.prepare(scene);
+            const QString file = out.filePath(QLatin1String(picture.name) + ".png");
+            PrintMessages(dialogs, picture.name);
+            if (tarn::gui::RenderWidgetToPng(window, file)) {
+                std::printf("%s\n", qPrintable(file));
+            } else {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                ++failures;
+            }
+        }
+    }
+    return failures == 0 ? 0 : 2;
+}
