@@ -104,8 +104,8 @@ bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
 
 std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
                          const std::vector<std::string>& scanNames, bool zip) {
-    std::vector<std::string> texts = {entries.Program, entries.InstrumentId, entries.DefaultsFile,
-                                      mainPath};
+    std::vector<std::string> texts = {entries.Program, entries.InstrumentId, entries.DefaultsFile};
+    if (zip) texts.push_back(mainPath);
     texts.insert(texts.end(), scanNames.begin(), scanNames.end());
     for (const std::string& text : texts) {
         if (Unpassable(text))

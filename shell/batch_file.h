@@ -63,9 +63,10 @@ bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
                       std::string& path);
 
 // Why the run cannot go through a batch file, or "" when it can: a text that
-// a batch line would carry (program, instrument id, defaults file, main path,
-// a scan name) holding a double quote or a line break, which the interpreter
-// cannot pass whole; with `zip`, a scan whose day is no three-digit number.
+// a batch line would carry (program, instrument id, defaults file, a scan
+// name, and with `zip` the main path) holding a double quote or a line break,
+// which the interpreter cannot pass whole; with `zip`, a scan whose day is no
+// three-digit number.
 std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
                          const std::vector<std::string>& scanNames, bool zip);
 

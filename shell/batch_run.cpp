@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-#include "engine/settings_text.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
@@ -20,12 +19,6 @@ namespace {
 constexpr const char kNoShiftCodeText[] =
     "No applied-shift code (5th character) in the result codes ";
 constexpr const char kNothingPlottedText[] = ": nothing is plotted";
-
-// The main analysis path as the engine takes it: with the separator appended
-// when the long defaults file's line lacks one.
-std::string RunMainPath() {
-    return DirectoryLine(ShellState.MainAnalysisPath);
-}
 
 // One press of "Run TARN": the entries and the data-file list as they stood
 // at the press, and the day whose archive the next deletion lines look for.
@@ -114,11 +107,12 @@ BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& ite
         RunBatchWithProgress(batchFile, last - first + 1, form.edtProg->text());
     if (!result.started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
+    const std::string codes = form.edtResCode->text().toStdString();
     const std::string title = kRunGraphTitle + id + " " + form.edtDayTime->text().toStdString();
     for (int k = first; k <= last; ++k) {
+        const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
         std::string file;
-        if (!AppliedShiftPath(RunMainPath(), id, ScanNameOf(items[static_cast<size_t>(k)]),
-                              form.edtResCode->text().toStdString(), file)) {
+        if (!AppliedShiftPath(ShellState.MainAnalysisPath, id, scan, codes, file)) {
             if (first == 0)
                 gui::CurrentDialogs().Inform(QString::fromLatin1(kNoShiftCodeText) + '"' +
                                              form.edtResCode->text() + '"' +
@@ -137,7 +131,7 @@ void TForm1::Button1Click() {
         if (ShellState.DefaultsMissing) return;
         DayRun run{*this,
                    Entries(),
-                   RunMainPath(),
+                   ShellState.MainAnalysisPath,
                    DataFilesWindow().Items(),
                    ChckBxZIP->isChecked(),
                    std::string()};

@@ -30,6 +30,7 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/recording_dialogs.h"
 #include "platform/text_format.h"
+#include "shell/batch_file.h"
 #include "shell/batch_progress.h"
 #include "shell/child_process.h"
 #include "shell/grafiek01.h"
@@ -348,6 +349,32 @@ class BatchRunTest : public QObject {
                              "No such file or directory"});
         QVERIFY(!QFile::exists(Path("main/TES/TES185.zip")));
         QVERIFY(!QFile::exists("CHECK.OK"));
+    }
+
+    void dayEndsJudgedByMarkerExitCodeAndBreak() {
+        struct Case {
+            BatchEnd end;
+            bool lastDay, marker, goOn;
+            std::string message;
+        };
+        const std::string pkzip = "batch stopped: pkzip: cannot read x: Permission denied";
+        const std::string userBreak = "USER induced break";
+        const Case cases[] = {
+            {{true, 0, false, "", ""}, false, true, true, ""},
+            {{true, 0, false, "", ""}, false, false, false, userBreak},
+            {{true, 0, false, "", ""}, true, false, true, ""},  // the last day has no marker
+            {{true, 1, true, "batch stopped: break", ""}, true, false, false, userBreak},
+            {{true, 1, true, "batch stopped: break", ""}, false, true, false, userBreak},
+            {{true, 1, false, pkzip, pkzip}, true, false, false, pkzip},
+            {{true, 2, false, "", "run-time error: x"}, false, false, false, "run-time error: x"},
+            {{true, -1, false, "", ""}, true, false, false, userBreak},  // crashed
+            {{false, -1, false, "", ""}, false, false, false, ""},       // its start reported it
+        };
+        for (const Case& c : cases) {
+            const DayVerdict verdict = JudgeDayBatch(c.end, c.lastDay, c.marker);
+            QCOMPARE(verdict.goOn, c.goOn);
+            QCOMPARE(verdict.message, c.message);
+        }
     }
 
     // The real engine and interpreter over days 173 and 174, two scans each,
