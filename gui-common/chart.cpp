@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "gui-common/dialogs.h"
 #include "gui-common/widget_png.h"
@@ -351,9 +352,17 @@ bool Chart::Print(Dialogs& dialogs) const {
     printer.setDocName(m_title);
     if (!dialogs.SetUpPrinter(printer)) return false;
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    RenderScaled(painter, QSizeF(printer.width(), printer.height()));
-    return painter.end();
+    bool printed = painter.begin(&printer);
+    if (printed) {
+        RenderScaled(painter, QSizeF(printer.width(), printer.height()));
+        printed = painter.end();
+    }
+    if (!printed) {
+        const QString target =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        throw std::runtime_error("Cannot print the chart on " + target.toStdString());
+    }
+    return true;
 }
 
 }  // namespace tarn::gui

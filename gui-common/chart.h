@@ -50,7 +50,8 @@ class Chart : public QWidget {
     // to the page; false when the file cannot be written.
     bool ExportPdf(const QString& path) const;
     // Asks `dialogs` for a printer (the print dialog) and prints the chart on
-    // one landscape page; false when cancelled or when printing fails.
+    // one landscape page; false when cancelled.  Raises std::runtime_error
+    // naming the printer (or the output file) when printing fails.
     bool Print(Dialogs& dialogs) const;
 
     QSize sizeHint() const override { return QSize(680, 400); }

@@ -1,8 +1,149 @@
 // "Run TARN": the engine over the selected scans, day by day.
+#include "shell/batch_run.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "gui-common/data_files_window.h"
+#include "gui-common/dialogs.h"
+#include "gui-common/handler_guard.h"
+#include "shell/batch_file.h"
+#include "shell/grafiek01.h"
+#include "shell/shell_state.h"
 #include "shell/tarncall.h"
 
 namespace tarn::tarncall {
 
-void TForm1::Button1Click() {}
+namespace {
+
+constexpr const char kNoShiftCodeText[] =
+    "No applied-shift code (5th character) in the result codes ";
+constexpr const char kNothingPlottedText[] = ": nothing is plotted";
+
+// One press of "Run TARN": the entries and the data-file list as they stood
+// at the press, and the day whose archive the next deletion lines look for.
+struct DayRun {
+    TForm1& form;
+    ShellSettings entries;
+    std::string mainPath;
+    std::vector<std::string> items;
+    bool zip = false;
+    std::string previousZipDay;
+
+    std::string Scan(int index) const { return ScanNameOf(items[static_cast<size_t>(index)]); }
+    int Count() const { return static_cast<int>(items.size()); }
+};
+
+// Deletes "CHECK.OK" when the run ends, however it ends.
+struct CheckOkRemover {
+    CheckOkRemover() = default;
+    CheckOkRemover(const CheckOkRemover&) = delete;
+    CheckOkRemover& operator=(const CheckOkRemover&) = delete;
+    ~CheckOkRemover() { DeleteCheckOk(); }
+};
+
+BatchEnd EndOf(const BatchRunResult& result) {
+    BatchEnd end;
+    end.started = result.started;
+    end.exitCode = result.exitCode;
+    end.breakPressed = result.breakPressed;
+    end.stopLine = result.stopLine.toStdString();
+    if (!result.errorLines.isEmpty()) end.lastErrorLine = result.errorLines.last().toStdString();
+    return end;
+}
+
+// The list index after the last scan of the day whose first scan is `first`.
+int NextDay(const DayRun& run, int first) {
+    const std::string day = DayOf(run.Scan(first));
+    int next = first + 1;
+    while (next < run.Count() && DayOf(run.Scan(next)) == day) ++next;
+    return next;
+}
+
+// Writes the batch of list items first..last (one day), runs it, plots it
+// and judges its end; true when the run goes on with the next day.
+bool RunDay(DayRun& run, int first, int last) {
+    const bool lastDay = last + 1 == run.Count();
+    std::vector<std::string> batch = {kDeleteMarkerLine};
+    for (int k = first; k <= last; ++k) batch.push_back(EngineLine(run.entries, run.Scan(k)));
+    if (run.zip) {
+        int day = 0;
+        DayNumber(DayOf(run.Scan(first)), day);  // checked before the run began
+        WriteZipCommands(batch, run.mainPath, run.entries.InstrumentId, day, run.previousZipDay);
+    }
+    if (!lastDay) batch.insert(batch.end(), {kDeleteMarkerLine, kCopyMarkerLine});
+    WriteBatchFile(batch);
+
+    const BatchRunResult result =
+        RunBatchAndPlot(run.form, run.items, QString::fromLatin1(kRunBatchFile), first, last);
+    ShellState.FirstUnplottedIndex = last + 1;
+    const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
+    const QString message = QString::fromStdString(verdict.message);
+    if (verdict.message == kUserBreakText)
+        gui::CurrentDialogs().Inform(message);
+    else if (!message.isEmpty())
+        gui::CurrentDialogs().Error(message);
+    return verdict.goOn;
+}
+
+// The run over every day of the list, between writing and deleting "CHECK.OK".
+void RunDays(DayRun& run) {
+    WriteCheckOk();
+    const CheckOkRemover remover;
+    ShellState.FirstUnplottedIndex = 0;
+    if (run.Count() > 0) run.previousZipDay = DayOf(run.Scan(0));
+    for (int first = 0; first < run.Count();) {
+        const int next = NextDay(run, first);
+        if (!RunDay(run, first, next - 1)) break;
+        first = next;
+    }
+}
+
+}  // namespace
+
+BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& items,
+                               const QString& batchFile, int first, int last) {
+    const BatchRunResult result =
+        RunBatchWithProgress(batchFile, last - first + 1, form.edtProg->text());
+    if (!result.started || !form.chckbx_Plot->isChecked() || last < first) return result;
+    const std::string id = form.edtInstrument->text().toStdString();
+    const std::string codes = form.edtResCode->text().toStdString();
+    const std::string title = kRunGraphTitle + id + " " + form.edtDayTime->text().toStdString();
+    for (int k = first; k <= last; ++k) {
+        const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
+        std::string file;
+        if (!AppliedShiftPath(ShellState.MainAnalysisPath, id, scan, codes, file)) {
+            if (first == 0)
+                gui::CurrentDialogs().Inform(QString::fromLatin1(kNoShiftCodeText) + '"' +
+                                             form.edtResCode->text() + '"' +
+                                             QString::fromLatin1(kNothingPlottedText));
+            break;
+        }
+        ShowShiftGraph(title, file, k == 0);
+    }
+    return result;
+}
+
+void TForm1::Button1Click() {
+    gui::RunGuarded([this] {
+        MergeDefaultsWithTemplate();
+        SelectDataFiles();
+        if (ShellState.DefaultsMissing) return;
+        DayRun run{*this,
+                   Entries(),
+                   ShellState.MainAnalysisPath,
+                   DataFilesWindow().Items(),
+                   ChckBxZIP->isChecked(),
+                   std::string()};
+        std::vector<std::string> scans;
+        for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
+        const std::string refusal = BatchRefusal(run.entries, run.mainPath, scans, run.zip);
+        if (!refusal.empty()) {
+            gui::CurrentDialogs().Error(QString::fromStdString(refusal));
+            return;
+        }
+        RunDays(run);
+    });
+}
 
 }  // namespace tarn::tarncall

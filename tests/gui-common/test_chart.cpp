@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "gui-common/chart.h"
 #include "gui-common/recording_dialogs.h"
@@ -178,6 +179,8 @@ class ChartTest : public QObject {
         QVERIFY(chart.Print(dialogs));
         QCOMPARE(dialogs.PrintRequests(), 2);
         QVERIFY(ReadAll(dialogs.PrintFile()).startsWith("%PDF-"));
+        dialogs.SetPrintFile(dir.filePath("no/such/dir/printed.pdf"));  // a failure is no cancel
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, chart.Print(dialogs));
     }
 };
 

@@ -17,8 +17,10 @@
 #include "gui-common/recording_dialogs.h"
 #include "shell/batch_progress.h"
 #include "shell/child_process.h"
+#include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;
+using tarn::test::ProgressWindow;
 
 namespace {
 
@@ -39,12 +41,6 @@ void WriteBatch(const QStringList& lines) {
 qint64 SleeperPid(const QString& path) {
     const QByteArray text = ReadAll(path);
     return text.endsWith('\n') ? text.trimmed().toLongLong() : 0;
-}
-
-TfrmBatchProgress* ProgressWindow() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* progress = qobject_cast<TfrmBatchProgress*>(window)) return progress;
-    return nullptr;
 }
 
 }  // namespace

@@ -15,8 +15,10 @@
 #include "gui-common/recording_dialogs.h"
 #include "platform/text_format.h"
 #include "shell/grafiek01.h"
+#include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;
+using tarn::test::Type;
 using Rows = std::vector<std::pair<double, double>>;
 
 namespace {
@@ -35,12 +37,6 @@ double MeanShift(const Rows& rows) {
     double sum = 0.0;
     for (const auto& row : rows) sum += row.second;
     return sum / static_cast<double>(rows.size());
-}
-
-void Type(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
 }
 
 void CheckAxes(TGrafiek1* window, double yLow, double yHigh, double xLow, double xHigh) {
@@ -186,6 +182,23 @@ class ShiftGraphTest : public QObject {
         }
         QVERIFY(qAbs(window->Series3->Points()[0].y - MeanShift(rows)) < kTolerance);
         QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    void printResultsWritesThePageOrSaysWhyNot() {
+        ShowShiftGraph(kTitle, Write("1850900W.TES", ScanRows()), true);
+        TGrafiek1* window = CurrentShiftGraph();
+        QTest::mouseClick(window->Button2, Qt::LeftButton);  // cancelled: nothing, no message
+        m_dialogs.SetPrintFile(m_dir.filePath("shifts.pdf"));
+        QTest::mouseClick(window->Button2, Qt::LeftButton);
+        QCOMPARE(m_dialogs.PrintRequests(), 2);
+        QFile pdf(m_dir.filePath("shifts.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+        QVERIFY(m_dialogs.Messages().isEmpty());
+        m_dialogs.SetPrintFile(m_dir.filePath("no/dir/shifts.pdf"));
+        QTest::mouseClick(window->Button2, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Errors(),
+                 QStringList{"Cannot print the chart on " + m_dir.filePath("no/dir/shifts.pdf")});
+        m_dialogs.SetPrintFile(QString());
     }
 
     void badDataLineReportsOnceAndKeepsEarlierPoints() {

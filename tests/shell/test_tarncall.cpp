@@ -25,22 +25,15 @@
 #include "shell/paths_del.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
+#include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;
+using tarn::test::Read;
+using tarn::test::Type;
+using tarn::test::Write;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-void Write(const QString& path, const std::string& text) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    file.write(text.data(), static_cast<qint64>(text.size()));
-}
-
-std::string Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<none>");
-}
 
 std::string Join(const Lines& lines) {
     std::string text;
@@ -63,12 +56,6 @@ Lines LongDefaults(int criteria, const std::string& mainPath) {
     s.Paths.QaqcSubdir = "qc_x/";
     s.Paths.StrucSubdir = "st_x/";
     return tarn::LongDefaultsLines(s);
-}
-
-void Type(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
 }
 
 }  // namespace

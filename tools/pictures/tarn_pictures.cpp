@@ -5,7 +5,10 @@
 // of the table below: it drives the windows as an operator does and names the
 // window to render.  Messages the shell shows are printed, not shown.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QStringList>
 #include <clocale>
@@ -15,6 +18,7 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/recording_dialogs.h"
 #include "gui-common/widget_png.h"
+#include "shell/child_process.h"
 #include "shell/grafiek01.h"
 #include "shell/tarncall.h"
 
@@ -56,6 +60,18 @@ QWidget& DataFiles(Scene& scene) {
     return tarn::tarncall::DataFilesWindow();
 }
 
+// The shift graph of the example day: "Run TARN" with "Plot" ticked, the
+// engine and the batch interpreter taken from the directory of the engine
+// that "TARNcall.dfa" names.  The main window when no graph was made.
+QWidget& ShiftGraph(Scene& scene) {
+    TForm1& form = scene.Form();
+    tarn::tarncall::SetProgramDirectory(QFileInfo(form.edtProg->text()).absolutePath());
+    form.chckbx_Plot->setChecked(true);
+    form.Button1Click();
+    tarn::tarncall::TGrafiek1* graph = tarn::tarncall::CurrentShiftGraph();
+    return graph != nullptr ? static_cast<QWidget&>(*graph) : form;
+}
+
 struct Picture {
     const char* name;  // file name without ".png"
     QWidget& (*prepare)(Scene&);
@@ -64,6 +80,7 @@ struct Picture {
 const Picture kPictures[] = {
     {"tarncall_main", MainWindow},
     {"tarncall_datafiles", DataFiles},
+    {"tarncall_shift_graph", ShiftGraph},
 };
 
 void PrintMessages(tarn::gui::RecordingDialogs& dialogs, const char* picture) {

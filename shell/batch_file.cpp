@@ -1,0 +1,152 @@
+#include "shell/batch_file.h"
+
+#include <cstdio>
+
+#include "engine/result_names.h"
+#include "gui-common/line_list.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "shell/defaults_upkeep.h"
+#include "shell/shell_settings.h"
+
+namespace tarn::tarncall {
+
+namespace {
+
+constexpr size_t kAppliedShiftCodeIndex = 4;  // the 5th character of "S I W"
+constexpr const char kAnyFileOfDay[] = "*.*";
+constexpr const char kPkzipStop[] = "batch stopped: pkzip";
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// The directories of the result tree whose files of a day the deletion lines
+// remove, below the instrument's result directory, in their order.
+std::vector<std::string> DeletionDirectories() {
+    return {"",
+            DirectoryText(kEfuvSubdirectory),
+            DirectoryText(kShiftSubdirectory),
+            DirectoryText(kQaqcSubdirectory),
+            DirectoryText(kQaqcSubdirectory) + DirectoryText(kStructureSubdirectory),
+            DirectoryText(kTransmissionSubdirectory)};
+}
+
+// A text that no batch argument can carry whole.
+bool Unpassable(const std::string& text) {
+    return text.find_first_of("\"\r\n") != std::string::npos;
+}
+
+}  // namespace
+
+std::string BatchArgument(const std::string& text) {
+    if (!text.empty() && text.find_first_of(" \t") == std::string::npos) return text;
+    return '"' + text + '"';
+}
+
+std::string ScanNameOf(const std::string& item) {
+    return item.substr(0, item.find('.'));
+}
+
+std::string DayOf(const std::string& scanName) {
+    return scanName.substr(0, 3);
+}
+
+bool DayNumber(const std::string& day, int& number) {
+    if (day.size() != 3) return false;
+    number = 0;
+    for (char c : day) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+    }
+    return true;
+}
+
+std::string DayText(int day) {
+    std::string text = std::to_string(day);
+    while (text.size() < 3) text.insert(text.begin(), '0');
+    return text;
+}
+
+std::string EngineLine(const ShellSettings& entries, const std::string& scanName) {
+    return BatchArgument(entries.Program) + " " + BatchArgument(scanName) + " " +
+           BatchArgument(entries.InstrumentId) + " " + BatchArgument(entries.DefaultsFile) + " " +
+           entries.ResultCodes;
+}
+
+std::string ArchiveFile(const std::string& mainPath, const std::string& id,
+                        const std::string& day) {
+    return ResultDirectoryName(mainPath, id) + id + day + ".zip";
+}
+
+void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPath,
+                      const std::string& id, int day, std::string& previousZipDay) {
+    const std::string resultDirectory = ResultDirectoryName(mainPath, id);
+    const std::string dayText = DayText(day);
+    batch.push_back("pkzip " + BatchArgument(resultDirectory + id + dayText) + " " +
+                    BatchArgument(resultDirectory + dayText + kAnyFileOfDay) + " -rp");
+    if (FileExists(ArchiveFile(mainPath, id, previousZipDay))) {
+        for (const std::string& directory : DeletionDirectories())
+            batch.push_back("del " + BatchArgument(resultDirectory + directory + previousZipDay +
+                                                   kAnyFileOfDay));
+    }
+    previousZipDay = dayText;
+}
+
+bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
+                      const std::string& scanName, const std::string& resultCodes,
+                      std::string& path) {
+    if (resultCodes.size() <= kAppliedShiftCodeIndex) return false;
+    path = ResultDirectoryName(mainPath, id) + DirectoryText(kShiftSubdirectory) +
+           AppliedShiftName(scanName, resultCodes.substr(kAppliedShiftCodeIndex, 1), id);
+    return true;
+}
+
+std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
+                         const std::vector<std::string>& scanNames, bool zip) {
+    std::vector<std::string> texts = {entries.Program, entries.InstrumentId, entries.DefaultsFile};
+    if (zip) texts.push_back(mainPath);
+    texts.insert(texts.end(), scanNames.begin(), scanNames.end());
+    for (const std::string& text : texts) {
+        if (Unpassable(text))
+            return "A batch line cannot carry a double quote or a line break: " + text;
+    }
+    int day = 0;
+    for (const std::string& scan : scanNames) {
+        if (zip && !DayNumber(DayOf(scan), day))
+            return "Cannot archive scan " + scan + ": its day is no three-digit number";
+    }
+    return std::string();
+}
+
+void WriteBatchFile(const std::vector<std::string>& lines) {
+    gui::SaveLinesAtomically(kRunBatchFile, lines);
+}
+
+void WriteCheckOk() {
+    gui::SaveLinesAtomically(kCheckOkFile, {"OK"});
+}
+
+void DeleteCheckOk() {
+    std::remove(ResolveCase(kCheckOkFile).c_str());
+}
+
+bool RunCompleted() {
+    return FileExists(kCheckResFile);
+}
+
+DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
+    DayVerdict verdict;
+    if (!end.started) return verdict;
+    verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
+    if (verdict.goOn) return verdict;
+    if (StartsWith(end.stopLine, kPkzipStop))
+        verdict.message = end.stopLine;
+    else if (end.exitCode == kExitRunTimeError && !end.breakPressed && !end.lastErrorLine.empty())
+        verdict.message = end.lastErrorLine;
+    else
+        verdict.message = kUserBreakText;
+    return verdict;
+}
+
+}  // namespace tarn::tarncall

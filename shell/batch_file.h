@@ -1,0 +1,105 @@
+// The texts of a "Run TARN" run as plain functions (tests build them without a
+// window): the engine lines, the archiving lines and the marker lines of the
+// batch file "tarn_bat.bat", the marker files "CHECK.OK" and "CHECK.RES" in
+// the working directory, and how the end of a day's batch is judged.
+//
+// Arguments of a batch line that hold a blank are written in double quotes, so
+// that the batch interpreter passes each one whole; the result-code text is
+// written as typed, its blanks separating the one-letter codes.  Main paths
+// handed to these functions end in the path separator; subdirectory names are
+// the built-in ones of engine/result_names.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarn::tarncall {
+
+struct ShellSettings;
+
+constexpr const char kRunBatchFile[] = "tarn_bat.bat";
+constexpr const char kCheckOkFile[] = "CHECK.OK";
+constexpr const char kCheckResFile[] = "CHECK.RES";
+// First line of every day's batch, and the two lines that end every day's
+// batch but the last: "CHECK.RES" then exists only when the batch ran to
+// its end.
+constexpr const char kDeleteMarkerLine[] = "del CHECK.RES";
+constexpr const char kCopyMarkerLine[] = "copy CHECK.OK CHECK.RES";
+constexpr const char kUserBreakText[] = "USER induced break";
+
+// `text` as one argument of a batch line: in double quotes when it is empty
+// or holds a blank or a tab, else as it is.
+std::string BatchArgument(const std::string& text);
+
+// The scan name of a data-file list item: its text before the first ".".
+std::string ScanNameOf(const std::string& item);
+// The day of a scan name: its first three characters.
+std::string DayOf(const std::string& scanName);
+// The number of a day text of exactly three digits; false for any other text.
+bool DayNumber(const std::string& day, int& number);
+// A day number as three digits, zero-padded (7 -> "007").
+std::string DayText(int day);
+
+// The engine line of one scan: program, scan name, instrument id, long
+// defaults file and result-code text of `entries`, blank-separated.
+std::string EngineLine(const ShellSettings& entries, const std::string& scanName);
+
+// The archive of day `day` (three digits): <mainPath><id>/<id><day>.zip.
+std::string ArchiveFile(const std::string& mainPath, const std::string& id, const std::string& day);
+
+// Appends the archiving lines of day number `day` to `batch`: the pkzip line
+// packing <mainPath><id>/<DDD>*.* with relative paths into the archive of DDD;
+// then, only when the archive of `previousZipDay` exists now, the six "del"
+// lines of that day's result files (result directory, efuv, shift, qaqc,
+// qaqc/struc, trans).  Sets `previousZipDay` to DDD.
+void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPath,
+                      const std::string& id, int day, std::string& previousZipDay);
+
+// The applied-shift file of a scan that the engine writes with the result
+// codes `resultCodes`: <mainPath><id>/shift/<scan><c>.<id>, c the 5th
+// character of the codes.  False when the codes have fewer than 5 characters.
+bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
+                      const std::string& scanName, const std::string& resultCodes,
+                      std::string& path);
+
+// Why the run cannot go through a batch file, or "" when it can: a text that
+// a batch line would carry (program, instrument id, defaults file, a scan
+// name, and with `zip` the main path) holding a double quote or a line break,
+// which the interpreter cannot pass whole; with `zip`, a scan whose day is no
+// three-digit number.
+std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
+                         const std::vector<std::string>& scanNames, bool zip);
+
+// Writes "tarn_bat.bat" whole (replacing it) with `lines`.
+void WriteBatchFile(const std::vector<std::string>& lines);
+// Writes "CHECK.OK" with the one line "OK"; deletes it (a missing file is no
+// error).
+void WriteCheckOk();
+void DeleteCheckOk();
+// True when "CHECK.RES" exists: the last batch ran to its marker lines.
+bool RunCompleted();
+
+// How a day's batch ended, as the interpreter reported it.
+struct BatchEnd {
+    bool started = false;       // false: the interpreter could not be started
+    int exitCode = -1;          // 0 ran to its end, 1 stopped, 2 its error report
+    bool breakPressed = false;  // the operator pressed "Break"
+    std::string stopLine;       // its "batch stopped: ..." line, or ""
+    std::string lastErrorLine;  // its last line on standard error, or ""
+};
+
+// What the run does after a day's batch.
+struct DayVerdict {
+    bool goOn = false;
+    std::string message;  // shown to the operator; "" for none
+};
+
+// Judges a day's batch: it ran to its end when the interpreter ended with 0,
+// no break was asked and, for every day but the last, "CHECK.RES" was found
+// (`markerFound`).  Otherwise the run stops with the interpreter's stop line
+// for a failed pkzip line, its error report for a batch it could not run, or
+// "USER induced break"; without a message when the interpreter did not start
+// (the start already reported that).
+DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound);
+
+}  // namespace tarn::tarncall

@@ -1,0 +1,487 @@
+// "Run TARN" pressed as an operator does.  With a stand-in engine (a script
+// that keeps a copy of the batch file it was started from and its arguments):
+// each day's batch line for line, the marker files, archives and deletions,
+// quoting, refusals and messages.  With the real engine and interpreter over
+// two example days: the result tree, both archives, the shift graph, a Break
+// in the first day and a failed archive.
+#include <zip.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/defaults_layout.h"
+#include "gui-common/chart.h"
+#include "gui-common/data_files_window.h"
+#include "gui-common/recording_dialogs.h"
+#include "platform/text_format.h"
+#include "shell/batch_file.h"
+#include "shell/batch_progress.h"
+#include "shell/child_process.h"
+#include "shell/grafiek01.h"
+#include "shell/shell_state.h"
+#include "shell/tarncall.h"
+#include "tests/shell/shell_test_support.h"
+
+using namespace tarn::tarncall;
+using tarn::test::ProgressWindow;
+using tarn::test::Read;
+using tarn::test::Type;
+using tarn::test::Write;
+using Files = std::map<std::string, std::string>;  // relative path -> content
+using Points = std::vector<std::pair<double, double>>;
+
+namespace {
+
+const char kEngineScript[] =
+    "#!/bin/sh\n"
+    "cp tarn_bat.bat \"batch-$(printf %.3s \"$1\").txt\"\n"
+    "printf '%s\\n' \"$@\" >> args.txt\n";
+// The deletion lines of day 185 in the working directory's main path main/.
+const char kCleanDay185[] =
+    "del main/TES/185*.*\n"
+    "del main/TES/efuv/185*.*\n"
+    "del main/TES/shift/185*.*\n"
+    "del main/TES/qaqc/185*.*\n"
+    "del main/TES/qaqc/struc/185*.*\n"
+    "del main/TES/trans/185*.*\n";
+const char kInstrumentFile[] =
+    "ozonshi.dfa\n0 no_id_met\n.TES\ndata\n285.0 440.0 0.5\n1\n1\n0.32\n1\n";
+
+std::string LongDefaults(const std::string& mainPath) {
+    tarn::DefaultsSettings settings = tarn::BuiltInDefaults();
+    settings.Qc.CriteriaCount = 4;
+    settings.Paths.MainPath = mainPath;
+    std::string text;
+    for (const std::string& line : tarn::LongDefaultsLines(settings)) text += line + "\n";
+    return text;
+}
+
+// Every regular file below `directory` (relative path -> content).
+Files FilesUnder(const QString& directory) {
+    Files files;
+    const QDir root(QDir(directory).absolutePath());
+    QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[root.relativeFilePath(path).toStdString()] = Read(path);
+    }
+    return files;
+}
+
+// Every entry of a zip archive (name -> content); empty when it cannot be opened.
+Files ZipEntries(const QString& path) {
+    Files entries;
+    int error = 0;
+    zip_t* archive = zip_open(path.toLocal8Bit().constData(), ZIP_RDONLY, &error);
+    if (archive == nullptr) return entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
+        std::string content(static_cast<size_t>(stat.size), '\0');
+        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+        zip_fread(file, content.data(), stat.size);
+        zip_fclose(file);
+        entries[stat.name] = content;
+    }
+    zip_close(archive);
+    return entries;
+}
+
+// The rows of an applied-shift file after its header lines.
+Points ShiftRows(const std::string& text) {
+    Points rows;
+    for (const QString& line : QString::fromStdString(text).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.simplified().split(' ');
+        double x = 0.0, y = 0.0;
+        if (fields.size() >= 2 && tarn::ParseReal(fields[0].toStdString(), x) &&
+            tarn::ParseReal(fields[1].toStdString(), y))
+            rows.emplace_back(x, y);
+    }
+    return rows;
+}
+
+// A check box is clicked near its left edge, on the box itself.
+void Tick(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    QVERIFY(box->isChecked());
+}
+
+}  // namespace
+
+class BatchRunTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QString Path(const QString& name) const { return m_dir->filePath(name); }
+
+    // A working directory with the stand-in engine `program`, the long defaults
+    // file `defaults` with the main path `mainPath`, the instrument `id` and
+    // the scans `scans` (names without extension) in data/.
+    void MakeWorkDirectory(const QStringList& scans, const QString& program = "bin/engine",
+                           const QString& id = "TES", const QString& defaults = "long.dfa",
+                           const QString& mainPath = "main/") {
+        const std::string longText = LongDefaults(mainPath.toStdString());
+        Write(Path("tarn_e.dfa"), longText);
+        Write(Path(defaults), longText);
+        Write(Path("efuv.dfa"), "1\nuv315\n315.0\n");
+        Write(Path("TARNcall.dfa"),
+              (program + "\n" + defaults + "\nS I W\n" + id + "\n*\n").toStdString());
+        Write(Path(mainPath + id + ".DFA"), kInstrumentFile);
+        QDir().mkpath(Path(mainPath + id));  // the engine's result directory
+        Write(Path(program), kEngineScript);
+        QFile::setPermissions(Path(program),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir().mkpath(Path("data"));
+        for (const QString& scan : scans) Write(Path("data/" + scan + ".TES"), "290 1\n");
+    }
+
+    // Makes the main window, ticks the boxes asked for and presses "Run TARN".
+    std::unique_ptr<TForm1> Press(bool zip, bool plot = false) {
+        auto form = std::make_unique<TForm1>();
+        if (zip) Tick(form->ChckBxZIP);
+        if (plot) Tick(form->chckbx_Plot);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        return form;
+    }
+
+    // The batch file that the stand-in engine saw for day `day`.
+    std::string Batch(const char* day) const {
+        return Read(Path(QString("batch-%1.txt").arg(day)));
+    }
+
+    // The example working directory in work/ with the scans 1731130 and
+    // 1731230 of day 173 and, as day 174, their copies (`perDay` of each).
+    void MakeExampleDays(int perDay) {
+        QProcess script;
+        script.start("bash", {TARN_SOURCE_DIR "/examples/make_shell_workdir.sh",
+                              TARN_PROGRAM_DIR_PATH, Path("work")});
+        QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
+        QVERIFY(QDir::setCurrent(Path("work")));
+        QDir scans(Path("work/uvdata/exa"));
+        const QStringList kept = QStringList{"1731130.exa", "1731230.exa"}.mid(0, perDay);
+        for (const QString& name : scans.entryList(QDir::Files))
+            if (!kept.contains(name)) QVERIFY(scans.remove(name));
+        for (const QString& name : kept)
+            QVERIFY(QFile::copy(scans.filePath(name), scans.filePath("174" + name.mid(3))));
+    }
+
+    // Presses "Run TARN" on the example days with the mask 17*.
+    std::unique_ptr<TForm1> PressExample(bool plot) {
+        auto form = std::make_unique<TForm1>();
+        Type(form->edtDayTime, "17*");
+        Tick(form->ChckBxZIP);
+        if (plot) Tick(form->chckbx_Plot);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        return form;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    tarn::gui::RecordingDialogs m_dialogs;
+    QTimer m_poll;
+
+  private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        qputenv("HOME", Path("home").toLocal8Bit());
+        SetProgramDirectory(TARN_PROGRAM_DIR_PATH);
+        ResetShellState();
+        m_dialogs.Clear();
+    }
+    void cleanup() {
+        m_poll.stop();
+        m_poll.disconnect();
+        ReleaseShiftGraphs();
+        ReleaseDataFilesWindow();
+    }
+
+    void twoDaysWithoutZipGetTwoBatches() {
+        MakeWorkDirectory({"1850900", "1850915", "1860900"});
+        Press(false);
+        QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
+                                           "bin/engine 1850900 TES long.dfa S I W\n"
+                                           "bin/engine 1850915 TES long.dfa S I W\n"
+                                           "del CHECK.RES\n"
+                                           "copy CHECK.OK CHECK.RES\n"));
+        QCOMPARE(Batch("186"), std::string("del CHECK.RES\n"
+                                           "bin/engine 1860900 TES long.dfa S I W\n"));
+        QCOMPARE(Read(Path("args.txt")), std::string("1850900\nTES\nlong.dfa\nS\nI\nW\n"
+                                                     "1850915\nTES\nlong.dfa\nS\nI\nW\n"
+                                                     "1860900\nTES\nlong.dfa\nS\nI\nW\n"));
+        QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
+        QCOMPARE(ShellState.FirstUnplottedIndex, 3);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    void zipPacksEachDayAndCleansTheDayBefore() {
+        MakeWorkDirectory({"1850900", "1850915", "1860900"});
+        const Files day185 = {{"1850900I.TES", "i\n"},
+                              {"shift/1850900W.TES", "w\n"},
+                              {"efuv/185uv315.TES", "e\n"},
+                              {"qaqc/185QC.TES", "q\n"},
+                              {"qaqc/struc/1850900q.TES", "s\n"},
+                              {"trans/1850900T.TES", "t\n"}};
+        for (const auto& [name, text] : day185)
+            Write(Path("main/TES/" + QString::fromStdString(name)), text);
+        Write(Path("main/TES/shift/1860900W.TES"), "w6\n");
+        Press(true);
+        const std::string pack185 = "pkzip main/TES/TES185 main/TES/185*.* -rp\n";
+        QCOMPARE(Batch("185"),
+                 "del CHECK.RES\n"
+                 "bin/engine 1850900 TES long.dfa S I W\n"
+                 "bin/engine 1850915 TES long.dfa S I W\n" +
+                     pack185 + "del CHECK.RES\ncopy CHECK.OK CHECK.RES\n");
+        QCOMPARE(Batch("186"), std::string("del CHECK.RES\n"
+                                           "bin/engine 1860900 TES long.dfa S I W\n"
+                                           "pkzip main/TES/TES186 main/TES/186*.* -rp\n") +
+                                   kCleanDay185);
+        QCOMPARE(ZipEntries(Path("main/TES/TES185.zip")), day185);
+        QCOMPARE(ZipEntries(Path("main/TES/TES186.zip")), (Files{{"shift/1860900W.TES", "w6\n"}}));
+        QCOMPARE(FilesUnder(Path("main/TES")).size(), size_t(3));  // two archives and day 186
+        QVERIFY(QFile::exists(Path("main/TES/shift/1860900W.TES")));
+        QVERIFY(!QFile::exists("CHECK.OK"));
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    void singleScanOfDaySevenAndAnArchiveBeforeTheRun() {
+        // Day 7 is written with three digits; one day: no marker lines.
+        MakeWorkDirectory({"0070900"});
+        Press(true);
+        QCOMPARE(Batch("007"), std::string("del CHECK.RES\n"
+                                           "bin/engine 0070900 TES long.dfa S I W\n"
+                                           "pkzip main/TES/TES007 main/TES/007*.* -rp\n"));
+        QVERIFY(m_dialogs.Messages().isEmpty());
+        QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
+
+        // The archive of day 185 exists before the run: the day is cleaned in
+        // its own batch, after its pkzip line.
+        QFile::remove(Path("data/0070900.TES"));
+        Write(Path("data/1850900.TES"), "290 1\n");
+        Write(Path("main/TES/TES185.zip"), "old");
+        Press(true);
+        QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
+                                           "bin/engine 1850900 TES long.dfa S I W\n"
+                                           "pkzip main/TES/TES185 main/TES/185*.* -rp\n") +
+                                   kCleanDay185);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    void emptyListRunsNothing() {
+        MakeWorkDirectory({});
+        Press(true, true);
+        QVERIFY(!QFile::exists("tarn_bat.bat") && !QFile::exists("args.txt"));
+        QVERIFY(!QFile::exists("CHECK.OK"));
+        QVERIFY(CurrentShiftGraph() == nullptr);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    void textsWithBlanksReachTheEngineWhole() {
+        QDir().mkpath(Path("bin"));
+        MakeWorkDirectory({"1850900"}, "bin/fake engine", "T S", "my defaults.dfa", "main dir/");
+        Press(true);
+        QCOMPARE(Batch("185"),
+                 std::string("del CHECK.RES\n"
+                             "\"bin/fake engine\" 1850900 \"T S\" \"my defaults.dfa\" S I W\n"
+                             "pkzip \"main dir/T S/T S185\" \"main dir/T S/185*.*\" -rp\n"));
+        QCOMPARE(Read(Path("args.txt")), std::string("1850900\nT S\nmy defaults.dfa\nS\nI\nW\n"));
+        QVERIFY(m_dialogs.Messages().isEmpty());
+
+        // A scan name that would break the batch line runs nothing.
+        QFile::remove(Path("args.txt"));
+        Write(Path("data/185\nrm x.TES"), "290 1\n");
+        Press(false);
+        QCOMPARE(
+            m_dialogs.Errors(),
+            QStringList{"A batch line cannot carry a double quote or a line break: 185\nrm x"});
+        QVERIFY(!QFile::exists("args.txt") && !QFile::exists("CHECK.OK"));
+    }
+
+    void shortResultCodesPlotNothingAndSaySoOnce() {
+        MakeWorkDirectory({"1850900", "1860900"});
+        Write(Path("main/TES/shift/1850900W.TES"), "!wavel wavelength shift (nm)\n290.00 0.0100\n");
+        auto form = std::make_unique<TForm1>();
+        Type(form->edtResCode, "S I");
+        Tick(form->chckbx_Plot);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Messages(),
+                 QStringList{"No applied-shift code (5th character) in the result codes \"S I\": "
+                             "nothing is plotted"});
+        QVERIFY(CurrentShiftGraph() == nullptr);
+        QCOMPARE(Read(Path("args.txt")), std::string("1850900\nTES\nlong.dfa\nS\nI\n"
+                                                     "1860900\nTES\nlong.dfa\nS\nI\n"));
+    }
+
+    void interpreterThatCannotStartStopsTheRun() {
+        MakeWorkDirectory({"1850900", "1860900"});
+        Write(Path("fakebin/tarnbat"), "not a program\n");
+        QFile::setPermissions(Path("fakebin/tarnbat"), QFile::ReadOwner | QFile::ExeOwner);
+        SetProgramDirectory(Path("fakebin"));
+        Press(false);
+        QCOMPARE(m_dialogs.Messages().size(), 1);  // the second day was not tried
+        QVERIFY2(m_dialogs.Errors().value(0).startsWith("Cannot start " + Path("fakebin/tarnbat")),
+                 qPrintable(m_dialogs.Messages().value(0)));
+        QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("args.txt"));
+    }
+
+    void failedArchiveOfTheLastDayIsReported() {
+        MakeWorkDirectory({"1850900"});
+        QDir().mkpath(Path("main/TES/shift"));
+        QVERIFY(QFile::link(Path("nowhere"), Path("main/TES/shift/185link.TES")));
+        Press(true);
+        QCOMPARE(m_dialogs.Errors(),
+                 QStringList{"batch stopped: pkzip: cannot read main/TES/shift/185link.TES: "
+                             "No such file or directory"});
+        QVERIFY(!QFile::exists(Path("main/TES/TES185.zip")));
+        QVERIFY(!QFile::exists("CHECK.OK"));
+    }
+
+    void dayEndsJudgedByMarkerExitCodeAndBreak() {
+        struct Case {
+            BatchEnd end;
+            bool lastDay, marker, goOn;
+            std::string message;
+        };
+        const std::string pkzip = "batch stopped: pkzip: cannot read x: Permission denied";
+        const std::string userBreak = "USER induced break";
+        const Case cases[] = {
+            {{true, 0, false, "", ""}, false, true, true, ""},
+            {{true, 0, false, "", ""}, false, false, false, userBreak},
+            {{true, 0, false, "", ""}, true, false, true, ""},  // the last day has no marker
+            {{true, 1, true, "batch stopped: break", ""}, true, false, false, userBreak},
+            {{true, 1, true, "batch stopped: break", ""}, false, true, false, userBreak},
+            {{true, 1, false, pkzip, pkzip}, true, false, false, pkzip},
+            {{true, 2, false, "", "run-time error: x"}, false, false, false, "run-time error: x"},
+            {{true, -1, false, "", ""}, true, false, false, userBreak},  // crashed
+            {{false, -1, false, "", ""}, false, false, false, ""},       // its start reported it
+        };
+        for (const Case& c : cases) {
+            const DayVerdict verdict = JudgeDayBatch(c.end, c.lastDay, c.marker);
+            QCOMPARE(verdict.goOn, c.goOn);
+            QCOMPARE(verdict.message, c.message);
+        }
+    }
+
+    // The real engine and interpreter over days 173 and 174, two scans each,
+    // "Plot" and "ZIP" ticked.
+    void exampleDaysArchivedAndPlotted() {
+        MakeExampleDays(2);
+        std::unique_ptr<TForm1> form = PressExample(true);
+        QVERIFY2(m_dialogs.Messages().isEmpty(), qPrintable(m_dialogs.Messages().join('|')));
+        QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
+        const std::string engine = form->edtProg->text().toStdString();
+        QCOMPARE(Read("tarn_bat.bat"), "del CHECK.RES\n" + engine +
+                                           " 1741130 exa tarn_exa.dfa S I W\n" + engine +
+                                           " 1741230 exa tarn_exa.dfa S I W\n"
+                                           "pkzip uvanalys/exa/exa174 uvanalys/exa/174*.* -rp\n"
+                                           "del uvanalys/exa/173*.*\n"
+                                           "del uvanalys/exa/efuv/173*.*\n"
+                                           "del uvanalys/exa/shift/173*.*\n"
+                                           "del uvanalys/exa/qaqc/173*.*\n"
+                                           "del uvanalys/exa/qaqc/struc/173*.*\n"
+                                           "del uvanalys/exa/trans/173*.*\n");
+
+        // Day 173 lives only in its archive, day 174 on disk and in its archive.
+        Files day173, day174, rest;
+        for (const auto& [name, text] : FilesUnder("uvanalys/exa")) {
+            const std::string base =
+                QFileInfo(QString::fromStdString(name)).fileName().toStdString();
+            (base.rfind("173", 0) == 0   ? day173
+             : base.rfind("174", 0) == 0 ? day174
+                                         : rest)[name] = text;
+        }
+        QVERIFY(day173.empty());
+        QVERIFY(day174.size() > 10);
+        QVERIFY(day174.count("shift/1741230W.exa") && day174.count("qaqc/struc/1741130q.exa"));
+        QCOMPARE(ZipEntries("uvanalys/exa/exa174.zip"), day174);
+        const Files zip173 = ZipEntries("uvanalys/exa/exa173.zip");
+        std::vector<std::string> names173, names174;
+        for (const auto& entry : zip173) names173.push_back(entry.first);
+        for (const auto& entry : day174) {
+            std::string name = entry.first;
+            name.replace(name.rfind("174"), 3, "173");
+            names174.push_back(name);
+        }
+        QCOMPARE(names173, names174);
+        QVERIFY(rest.count("exa173.zip") && rest.count("exa174.zip"));
+
+        // One graph holding one point per row of the four applied-shift files.
+        Points rows;
+        for (const std::string& text :
+             {zip173.at("shift/1731130W.exa"), zip173.at("shift/1731230W.exa"),
+              day174.at("shift/1741130W.exa"), day174.at("shift/1741230W.exa")}) {
+            const Points file = ShiftRows(text);
+            QCOMPARE(file.size(), size_t(221));
+            rows.insert(rows.end(), file.begin(), file.end());
+        }
+        TGrafiek1* graph = CurrentShiftGraph();
+        QVERIFY(graph != nullptr);
+        QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 17*"));
+        Points plotted;
+        for (const auto& point : graph->Series1->Points()) plotted.emplace_back(point.x, point.y);
+        std::sort(rows.begin(), rows.end());
+        std::sort(plotted.begin(), plotted.end());
+        QCOMPARE(plotted, rows);
+    }
+
+    void breakInTheFirstDayStopsTheRun() {
+        MakeExampleDays(2);
+        QString scan;
+        connect(&m_poll, &QTimer::timeout, this, [&] {
+            TfrmBatchProgress* progress = ProgressWindow();
+            if (progress == nullptr || !progress->lblScan->text().startsWith("Scan 1 of 2")) return;
+            scan = progress->lblScan->text();
+            QTest::mouseClick(progress->btnBreak, Qt::LeftButton);
+            m_poll.stop();
+        });
+        m_poll.start(10);
+        PressExample(false);
+        QCOMPARE(scan, QString("Scan 1 of 2: 1731130"));
+        QCOMPARE(m_dialogs.Messages(), QStringList{"USER induced break"});
+        QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
+        QVERIFY(Read("tarn_bat.bat").find("1741130") == std::string::npos);  // no second day
+        for (const auto& entry : FilesUnder("uvanalys/exa"))
+            QVERIFY2(entry.first.find("174") == std::string::npos, entry.first.c_str());
+        QVERIFY(!QFile::exists("uvanalys/exa/exa173.zip"));
+        QCOMPARE(ShellState.FirstUnplottedIndex, 2);
+    }
+
+    void failedArchiveDeletesNothing() {
+        MakeExampleDays(1);
+        // The archive of day 173 exists, so the first batch would clean day
+        // 173 after its pkzip line; a broken link stops the batch before.
+        const std::string emptyZip = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+        Write("uvanalys/exa/exa173.zip", emptyZip);
+        QVERIFY(QDir().mkpath("uvanalys/exa/shift"));
+        QVERIFY(QFile::link("nowhere", "uvanalys/exa/shift/173link.exa"));
+        PressExample(false);
+        QCOMPARE(m_dialogs.Errors(),
+                 QStringList{"batch stopped: pkzip: cannot read uvanalys/exa/shift/173link.exa: "
+                             "No such file or directory"});
+        QCOMPARE(m_dialogs.Messages().size(), 1);
+        QVERIFY(Read("tarn_bat.bat").find("del uvanalys/exa/trans/173*.*\n") != std::string::npos);
+        QVERIFY(QFile::exists("uvanalys/exa/shift/1731130W.exa"));
+        QVERIFY(QFile::exists("uvanalys/exa/1731130I.exa"));
+        QCOMPARE(Read("uvanalys/exa/exa173.zip"), emptyZip);
+        QVERIFY(!QFile::exists("uvanalys/exa/shift/1741130W.exa"));
+        QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
+    }
+};
+
+QTEST_MAIN(BatchRunTest)
+#include "test_batch_run.moc"
