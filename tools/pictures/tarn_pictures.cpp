@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLocale>
 #include <QStringList>
+#include <QTabWidget>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "gui-common/recording_dialogs.h"
 #include "gui-common/widget_png.h"
 #include "shell/grafiek01.h"
+#include "shell/settings3.h"
 #include "shell/tarncall.h"
 
 namespace {
@@ -29,12 +31,14 @@ class Scene {
     ~Scene() {
         m_form.reset();
         tarn::tarncall::ReleaseShiftGraphs();
+        tarn::tarncall::ReleaseSettingsDialog();
         tarn::tarncall::ReleaseDataFilesWindow();
     }
     TForm1& Form() {
         if (!m_form) {
             m_form = std::make_unique<TForm1>();
             tarn::tarncall::DataFilesWindow();
+            tarn::tarncall::frmSettings();
             tarn::tarncall::Frm_axissetting();
             m_form->show();
         }
@@ -56,6 +60,26 @@ QWidget& DataFiles(Scene& scene) {
     return tarn::tarncall::DataFilesWindow();
 }
 
+// The settings dialog after "Settings", on one of its tabs.
+QWidget& SettingsTab(Scene& scene, int tab) {
+    scene.Form().btnSettingsClick();
+    tarn::tarncall::TfrmSettings& dialog = tarn::tarncall::frmSettings();
+    dialog.PageControl1->setCurrentIndex(tab);
+    return dialog;
+}
+QWidget& SettingsMain(Scene& scene) {
+    return SettingsTab(scene, 0);
+}
+QWidget& SettingsAnalysis(Scene& scene) {
+    return SettingsTab(scene, 1);
+}
+QWidget& SettingsOutput(Scene& scene) {
+    return SettingsTab(scene, 2);
+}
+QWidget& SettingsEtQa(Scene& scene) {
+    return SettingsTab(scene, 3);
+}
+
 struct Picture {
     const char* name;  // file name without ".png"
     QWidget& (*prepare)(Scene&);
@@ -64,6 +88,10 @@ struct Picture {
 const Picture kPictures[] = {
     {"tarncall_main", MainWindow},
     {"tarncall_datafiles", DataFiles},
+    {"tarncall_settings_main", SettingsMain},
+    {"tarncall_settings_analysis", SettingsAnalysis},
+    {"tarncall_settings_output", SettingsOutput},
+    {"tarncall_settings_etqa", SettingsEtQa},
 };
 
 void PrintMessages(tarn::gui::RecordingDialogs& dialogs, const char* picture) {
