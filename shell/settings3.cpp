@@ -66,8 +66,8 @@ void Mark(QLineEdit* edit) {
 }
 
 // One group of output boxes, all ticked.
-QGroupBox* SwitchGroup(QWidget* page, const char* title, const QRect& box,
-                       std::initializer_list<std::pair<QCheckBox**, const char*>> boxes) {
+void SwitchGroup(QWidget* page, const char* title, const QRect& box,
+                 std::initializer_list<std::pair<QCheckBox**, const char*>> boxes) {
     auto* group = new QGroupBox(QString::fromLatin1(title), page);
     group->setGeometry(box);
     int top = 16;
@@ -78,7 +78,6 @@ QGroupBox* SwitchGroup(QWidget* page, const char* title, const QRect& box,
         *entry.first = check;
         top += kCheckStep;
     }
-    return group;
 }
 
 // Makes the labels, edits and buttons of one tab sheet.

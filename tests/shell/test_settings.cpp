@@ -149,7 +149,6 @@ class SettingsTest : public QObject {
             WriteWorkDirectory(lines, "prog\nlong.dfa\nS I W\nTES\n185*\nspec.dfa\n");
             TfrmSettings& d = OpenSettings();
             QVERIFY(d.isVisible());
-            QCOMPARE(d.windowTitle(), QString("TARNpelo SETTINGS"));
             QCOMPARE(d.edtYEAR->text(), QString("2003"));
             QCOMPARE(d.edtLatLong->text(), QString("52.10000     5.18000"));
             QCOMPARE(d.Edt_timeshft->text(), QString("1  2  3  4"));
