@@ -530,4 +530,51 @@ bool ParseIntTrimmed(const std::string& text, long& value) {
     return ParseInt(Trimmed(text), value);
 }
 
+namespace {
+
+// `text` without its minus sign when every digit in it is 0.
+std::string WithoutNegativeZero(std::string text) {
+    if (!text.empty() && text[0] == '-' &&
+        std::none_of(text.begin(), text.end(), [](char c) { return c >= '1' && c <= '9'; }))
+        text.erase(0, 1);
+    return text;
+}
+
+}  // namespace
+
+std::string FixedPrecision(double x, int precision, int decimals) {
+    precision = std::clamp(precision, 1, 17);
+    decimals = std::clamp(decimals, 0, 60);
+    if (!std::isfinite(x) || x == 0.0) return WithoutNegativeZero(Fixed(x, 0, decimals));
+    // The value rounded to `precision` significant digits: "-d.ddde+XX".
+    char buffer[48];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x,
+                                      std::chars_format::scientific, precision - 1);
+    const std::string sci(buffer, result.ptr);
+    const size_t e = sci.find('e');
+    long exponent = 0;
+    ParseInt(sci.substr(e + 1), exponent);
+    if (exponent >= precision) {
+        std::string mantissa = sci.substr(0, e);
+        if (mantissa.find('.') != std::string::npos) {
+            mantissa.erase(mantissa.find_last_not_of('0') + 1);
+            if (mantissa.back() == '.') mantissa.pop_back();
+        }
+        return mantissa + "E" + sci.substr(e + 1);
+    }
+    // The decimals end before the last significant digit: plain rounding.
+    if (exponent + 1 + decimals <= precision) return WithoutNegativeZero(Fixed(x, 0, decimals));
+    // Otherwise the significant digits in place, zeros after them.
+    std::string digits;
+    for (size_t i = 0; i < e; ++i)
+        if (IsDigit(sci[i])) digits += sci[i];
+    auto digitAt = [&](long i) { return i >= 0 && i < precision ? digits[i] : '0'; };
+    std::string text = sci[0] == '-' ? "-" : "";
+    if (exponent < 0) text += '0';
+    for (long i = 0; i <= exponent; ++i) text += digitAt(i);
+    if (decimals > 0) text += '.';
+    for (long i = 1; i <= decimals; ++i) text += digitAt(exponent + i);
+    return WithoutNegativeZero(text);
+}
+
 }  // namespace tarn

@@ -12,6 +12,13 @@ namespace tarn {
 // decimals; wider when the number needs more room (as "x:w:d").
 std::string Fixed(double x, int width, int decimals);
 
+// Real with `decimals` decimals and at most `precision` (1..17) significant
+// digits, without padding: the value is rounded to `precision` significant
+// digits and shown with zeros after them (3.14159265 with precision 4 and 5
+// decimals is "3.14200").  A value with more than `precision` digits before
+// the point is written in scientific form, "1.23457E+06".  Never "-0".
+std::string FixedPrecision(double x, int precision, int decimals);
+
 // Real in the default real notation: 23 characters, a blank or "-", one digit,
 // ".", 14 digits, "E", the exponent's sign and four digits
 // (290.0 -> " 2.90000000000000E+0002").

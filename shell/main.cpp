@@ -1,11 +1,13 @@
 // tarncall: the operator shell.  Creates the main window, the DataFiles
-// window and the axis dialog, and runs until the main window is closed.
+// window, the settings dialog and the axis dialog, and runs until the main
+// window is closed.
 #include <QApplication>
 #include <QLocale>
 #include <clocale>
 
 #include "gui-common/data_files_window.h"
 #include "shell/grafiek01.h"
+#include "shell/settings3.h"
 #include "shell/tarncall.h"
 
 int main(int argc, char** argv) {
@@ -21,12 +23,15 @@ int main(int argc, char** argv) {
     {
         tarn::tarncall::TForm1 form;
         tarn::tarncall::DataFilesWindow();
+        // Takes the output specification's name the main window read.
+        tarn::tarncall::frmSettings();
         tarn::tarncall::Frm_axissetting();
         QObject::connect(&form, &tarn::tarncall::TForm1::closed, &app, &QApplication::quit);
         form.show();
         code = QApplication::exec();
     }
     tarn::tarncall::ReleaseShiftGraphs();
+    tarn::tarncall::ReleaseSettingsDialog();
     tarn::tarncall::ReleaseDataFilesWindow();
     return code;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the windows of the operator shell to PNG files, offscreen, on the
-# example day: makes a fresh shell working directory with
+# Renders the windows of the operator shell (main window, DataFiles window,
+# each tab of the settings dialog) to PNG files, offscreen, on the example
+# day: makes a fresh shell working directory with
 # examples/make_shell_workdir.sh and runs tarn_pictures there.
 #   tools/render_pictures.sh <program directory> <output directory>
 # <program directory> holds the built programs (build/bin); tarn_pictures is

@@ -325,6 +325,28 @@ TEST(TextFormat, RoundEvenEqualsNearbyint) {
     }
 }
 
+TEST(TextFormat, FixedPrecisionLimitsTheSignificantDigits) {
+    EXPECT_EQ(FixedPrecision(52.1, 10, 5), "52.10000");
+    EXPECT_EQ(FixedPrecision(5.18, 10, 5), "5.18000");
+    EXPECT_EQ(FixedPrecision(3.14159265, 10, 5), "3.14159");
+    EXPECT_EQ(FixedPrecision(3.14159265, 4, 5), "3.14200");
+    EXPECT_EQ(FixedPrecision(287.1, 6, 2), "287.10");
+    EXPECT_EQ(FixedPrecision(1000, 6, 2), "1000.00");  // no digit grouping
+    EXPECT_EQ(FixedPrecision(123456.789, 6, 2), "123457.00");
+    EXPECT_EQ(FixedPrecision(-0.0049, 6, 2), "0.00");
+    EXPECT_EQ(FixedPrecision(0.000123456, 6, 8), "0.00012346");
+    EXPECT_EQ(FixedPrecision(-2.5, 3, 0), "-2");  // halves to even
+    EXPECT_EQ(FixedPrecision(0, 2, 0), "0");
+    EXPECT_EQ(FixedPrecision(99.96, 3, 1), "100.0");
+    // More digits before the point than the precision: scientific form.
+    EXPECT_EQ(FixedPrecision(1234567, 6, 2), "1.23457E+06");
+    EXPECT_EQ(FixedPrecision(-100, 2, 0), "-1E+02");
+    EXPECT_EQ(FixedPrecision(999.6, 3, 0), "1E+03");
+    double back = 0;
+    EXPECT_TRUE(ParseReal(FixedPrecision(1234567, 6, 2), back));
+    EXPECT_DOUBLE_EQ(back, 1234570);
+}
+
 TEST(TextFormat, PadAndCut) {
     EXPECT_EQ(PadRight("GREEN", 8), "GREEN   ");
     EXPECT_EQ(PadRight("LONGER TEXT", 4), "LONGER TEXT");

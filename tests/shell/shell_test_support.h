@@ -1,5 +1,6 @@
-// Helpers of the shell's window tests: whole files written and read back, an
-// edit's text replaced by typing, and the progress window of a running batch.
+// Helpers of the shell's window tests: whole files written and read back, line
+// lists joined as the shell saves them, an edit's text replaced by typing, and
+// the progress window of a running batch.
 #pragma once
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QtTest>
 #include <string>
+#include <vector>
 
 #include "shell/batch_progress.h"
 
@@ -33,6 +35,13 @@ inline void Type(QLineEdit* edit, const QString& text) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
+}
+
+// The lines with "\n" after each, as a saved line list.
+inline std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
 }
 
 // The progress window of the batch that runs now; nullptr when none is open.

@@ -32,14 +32,9 @@ using tarn::test::Read;
 using tarn::test::Type;
 using tarn::test::Write;
 using Lines = std::vector<std::string>;
+using tarn::test::Join;
 
 namespace {
-
-std::string Join(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
 
 Lines Head(const Lines& lines, size_t count) {
     return Lines(lines.begin(), lines.begin() + static_cast<long>(count));

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QStringList>
+#include <QTabWidget>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "gui-common/widget_png.h"
 #include "shell/child_process.h"
 #include "shell/grafiek01.h"
+#include "shell/settings3.h"
 #include "shell/tarncall.h"
 
 namespace {
@@ -33,12 +35,14 @@ class Scene {
     ~Scene() {
         m_form.reset();
         tarn::tarncall::ReleaseShiftGraphs();
+        tarn::tarncall::ReleaseSettingsDialog();
         tarn::tarncall::ReleaseDataFilesWindow();
     }
     TForm1& Form() {
         if (!m_form) {
             m_form = std::make_unique<TForm1>();
             tarn::tarncall::DataFilesWindow();
+            tarn::tarncall::frmSettings();
             tarn::tarncall::Frm_axissetting();
             m_form->show();
         }
@@ -72,6 +76,26 @@ QWidget& ShiftGraph(Scene& scene) {
     return graph != nullptr ? static_cast<QWidget&>(*graph) : form;
 }
 
+// The settings dialog after "Settings", on one of its tabs.
+QWidget& SettingsTab(Scene& scene, int tab) {
+    scene.Form().btnSettingsClick();
+    tarn::tarncall::TfrmSettings& dialog = tarn::tarncall::frmSettings();
+    dialog.PageControl1->setCurrentIndex(tab);
+    return dialog;
+}
+QWidget& SettingsMain(Scene& scene) {
+    return SettingsTab(scene, 0);
+}
+QWidget& SettingsAnalysis(Scene& scene) {
+    return SettingsTab(scene, 1);
+}
+QWidget& SettingsOutput(Scene& scene) {
+    return SettingsTab(scene, 2);
+}
+QWidget& SettingsEtQa(Scene& scene) {
+    return SettingsTab(scene, 3);
+}
+
 struct Picture {
     const char* name;  // file name without ".png"
     QWidget& (*prepare)(Scene&);
@@ -81,6 +105,10 @@ const Picture kPictures[] = {
     {"tarncall_main", MainWindow},
     {"tarncall_datafiles", DataFiles},
     {"tarncall_shift_graph", ShiftGraph},
+    {"tarncall_settings_main", SettingsMain},
+    {"tarncall_settings_analysis", SettingsAnalysis},
+    {"tarncall_settings_output", SettingsOutput},
+    {"tarncall_settings_etqa", SettingsEtQa},
 };
 
 void PrintMessages(tarn::gui::RecordingDialogs& dialogs, const char* picture) {

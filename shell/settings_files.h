@@ -1,0 +1,160 @@
+// The file work of the settings dialog, as plain functions over the texts of
+// its edits (tests call them without a window): the long defaults file, the
+// instrument defaults file <main path><id>.DFA and the output specification.
+//
+// Each value of the long defaults file is found on its own line through the
+// engine's locator, whatever the file's window list and counts of structure
+// criteria, selected windows and zenith rows; a value the file does not hold
+// is never written over another line.  Files are edited as line lists:
+// loaded whole, lines replaced, saved whole (also when an edit ends early,
+// with the lines replaced so far).  An Apply checks every numeric edit of its
+// tab before it touches a file and refuses bad text with SettingsInputError,
+// writing nothing.  File failures raise gui::LineListError or
+// std::runtime_error; the dialog's guard reports them.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "engine/engine_state.h"
+
+namespace tarn::tarncall {
+
+// Shown for the 1-nm extraterrestrial spectrum when the file does not hold it.
+constexpr const char kNotUsedText[] = "NOT USED no full dfa-file";
+// Shown in the four edits the dialog never writes.
+constexpr const char kNotAdjustableText[] = "NOT ADJUSTABLE";
+// Shown when the file holds no time correction, or the instrument file no
+// irradiance factor.
+constexpr const char kNoTimeCorrectionText[] = "0  0  0  0";
+constexpr const char kNoIrradianceFactorText[] = "1.0";
+
+// A numeric edit holding no number, too few or too many: one line naming the
+// edit by its label.
+class SettingsInputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The edits of the "Main Instrument" tab.
+struct MainInstrumentTexts {
+    // Long defaults file.
+    std::string Year;          // edtYEAR: measurement year
+    std::string LatLong;       // edtLatLong: latitude, longitude (degrees)
+    std::string TimeShift;     // Edt_timeshft: days, hours, minutes, seconds
+    std::string AnalysisPath;  // Edt_Analys: main path
+    // Instrument defaults file.
+    std::string HeaderCount;       // edt_nrheader: header lines of a scan
+    std::string DataPath;          // EdtData: the scans' directory
+    std::string Extension;         // edt_exten: the scans' extension
+    std::string Range;             // edtRange: start, end, step (nm)
+    std::string HalfWidth;         // edt_stapnr: half width in scan points
+    bool SlitAvailable = true;     // chkbxSlit: slit-function file
+    std::string Fwhm;              // edtFWHM: FWHM of the slit (nm)
+    std::string IrradianceFactor;  // Edt_irrcor: unit correction factor
+};
+
+// The edits of the "Analysis" tab (and Edt_Analys).
+struct AnalysisTexts {
+    std::string OzoneFit;      // Edt_OzFit: ozone-fit window, lower and upper (nm)
+    std::string Shift;         // Edt_Shift: first window, width, step (nm)
+    std::string WindowCount;   // Edt_nrSh: number of shift windows
+    std::string Output;        // Edt_Out: final simulation start, end, step, FWHM (nm)
+    std::string AnalysisPath;  // Edt_Analys: main path
+};
+
+// The edits of the "ET_QA-settings" tab.
+struct EtQaTexts {
+    std::string EtPath;      // Edt_etpath: reference and action-spectrum directory
+    std::string EtSpectrum;  // Edt_etspec: extraterrestrial spectrum file
+    std::string Et1nm;       // Edt_et1nm: extraterrestrial spectrum at 1 nm
+    std::string O3Cross;     // Edt_Ox: ozone cross-section file
+};
+
+// The dialog's start on the long defaults file `defaultsFile`: when it
+// exists it is first completed from the template (MergeDefaultsWithTemplate
+// with `mainPathText`), else the template "tarn_e.dfa" of the working
+// directory is its source.  The main path is `mainPathText` when that
+// directory exists, else DefaultMainAnalysisPath() when that one exists,
+// else `mainPathText` as written (`directoryMissing` set); it goes into the
+// main-path line.  Fills the year, the location (each field fixed(10, 5),
+// five blanks between), the time correction (fixed(3, 0) then three times
+// fixed(2, 0), two blanks between; "0  0  0  0" when the file holds none)
+// and every text of `etqa` (kNotUsedText for a 1-nm spectrum the file does
+// not hold), then saves the lines as `defaultsFile`, also when a fill
+// failed.  Returns the main path.
+std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
+                             MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing);
+
+// The instrument defaults file of instrument `id` in `mainPath`.
+std::string InstrumentFileOf(const std::string& mainPath, const std::string& id);
+
+// Fills the instrument edits of `main` from InstrumentFileOf(mainPath, id),
+// written first as the nine-line default when missing: the header count
+// (without "no_id_met"), the measurement directory (MeasurementDirectoryOf),
+// the extension, the range (each field fixed(6, 2), three blanks between),
+// the half width, the slit flag, the FWHM (fixed(6, 3)) and the irradiance
+// factor ("1.0" when the file has no tenth line).
+void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
+                         MainInstrumentTexts& main);
+
+// "Undo" of the Main Instrument tab: the year and the location as written in
+// `defaultsFile`; from the instrument file in its main path, the measurement
+// directory, the range and the FWHM as written and the slit flag.  The other
+// texts keep their values; nothing is saved.
+void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::string& id,
+                               MainInstrumentTexts& main);
+
+// "Undo" of the Analysis tab: every text of `texts` from `defaultsFile`,
+// the windows grouped (FormatFieldValues), the window count rounded to a
+// whole number right-aligned in 4 characters.  Nothing is saved.
+void ReadAnalysisTexts(const std::string& defaultsFile, AnalysisTexts& texts);
+
+// The extension with "." put in front when it holds none ("TES" -> ".TES").
+std::string ExtensionWithPoint(const std::string& text);
+
+// Raises SettingsInputError for the first numeric edit of `main` that does
+// not hold its numbers: the year (a whole number of at most 4 characters),
+// the location (2), the time correction (4 whole numbers), the header count
+// (1 whole), the range (3), the half width (1 whole), the FWHM (1) and the
+// irradiance factor (1).
+void CheckMainInstrumentTexts(const MainInstrumentTexts& main);
+
+// "Apply" of the Main Instrument tab.  After CheckMainInstrumentTexts, the
+// year, the location, the main path and the time correction go into
+// `defaultsFile` (saved); then the instrument file of `id` in that main path
+// (the default first when missing) gets its directory, its header count with
+// " no_id_met", the extension (ExtensionWithPoint), the range, the FWHM, the
+// slit flag ("1" or "0"), the half width and the irradiance factor (appended
+// as the tenth line to a file of nine).  A time correction the file does not
+// hold raises after the other lines were saved; the instrument file is then
+// not touched.
+void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
+                         const MainInstrumentTexts& main);
+
+// "Apply" of the Analysis tab on `defaultsFile`.  Checks the four numeric
+// edits, then: the final simulation := Output; the model grid (start a, end
+// b, step c) widened to cover the final simulation's start s and end e by
+// f x FWHM + m on each side (m the maximum shift, f the slit range factor):
+// a := s - f w - m when that is lower, b := e + f w + m when that is higher,
+// written grouped with two blanks before each; the ozone-fit window, the
+// window series, the main path and the window count (+ "  1", a regular
+// series).  An explicit window list in the file is replaced by that series
+// line.  Saves.
+void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts);
+
+// "Apply" of the ET_QA-settings tab on `defaultsFile`: the reference
+// directory and the action-spectrum directory := EtPath, the ET spectrum,
+// the ozone cross-section, and the 1-nm spectrum only when the file holds
+// that line (and the edit does not show kNotUsedText).  Saves.
+void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts);
+
+// "Apply" of the Output control tab: writes the output specification in the
+// main path P of `defaultsFile` (its main-path line with the separator):
+// P + `name` with the 23 lines of OutputSpecLines (first line P + name);
+// then, when `name` is not "output.dfa" (in any case of letters),
+// P + "output.dfa" holding the single line P + name.
+void WriteOutputSpecification(const std::string& defaultsFile, const std::string& name,
+                              const OutputSwitches& switches);
+
+}  // namespace tarn::tarncall
