@@ -25,28 +25,15 @@
 #include "shell/paths_del.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
+#include "tests/shell/shell_test_files.h"
 
 using namespace tarn::tarncall;
-using Lines = std::vector<std::string>;
+using shell_test::Join;
+using shell_test::Lines;
+using shell_test::Read;
+using shell_test::Write;
 
 namespace {
-
-void Write(const QString& path, const std::string& text) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    file.write(text.data(), static_cast<qint64>(text.size()));
-}
-
-std::string Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<none>");
-}
-
-std::string Join(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
 
 Lines Head(const Lines& lines, size_t count) {
     return Lines(lines.begin(), lines.begin() + static_cast<long>(count));
