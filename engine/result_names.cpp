@@ -50,6 +50,10 @@ std::string ModelRatioName(const std::string& scan, const std::string& id) {
     return Joined(scan, "q", id);
 }
 
+std::string ModelRatioMask(const std::string& dayTime, const std::string& id) {
+    return Joined(dayTime, "Q", id);
+}
+
 std::string DailyShiftName(const std::string& day, const std::string& idShift,
                            const std::string& id) {
     return Joined(day, "shi" + idShift, id);

@@ -52,6 +52,10 @@ std::string TransmissionName(const std::string& scan, const std::string& transNa
 // Model-ratio file <scan>q.<id> (the viewer's spectral views), in
 // <qaqc><struc>.
 std::string ModelRatioName(const std::string& scan, const std::string& id);
+// The shell's mask of model-ratio files, <dayTime>Q.<id>: the part in
+// capitals as the shell writes it; names are compared without regard to
+// case, so the mask finds the engine's "q" files.
+std::string ModelRatioMask(const std::string& dayTime, const std::string& id);
 
 // ---- Per day (day: DDD) ----
 

@@ -202,19 +202,37 @@ void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left, cons
     }
 }
 
+// Draws `text` centred in `box`; a text wider than the box is drawn smaller,
+// in proportion, so that a long axis title stays whole instead of being cut.
+void DrawFittedText(QPainter& painter, const QRectF& box, const QString& text,
+                    const QFontMetricsF& metrics) {
+    const double width = metrics.horizontalAdvance(text);
+    if (width <= box.width() || !(box.width() > 0.0)) {
+        painter.drawText(box, Qt::AlignCenter, text);
+        return;
+    }
+    const double f = box.width() / width;
+    painter.save();
+    painter.translate(box.center());
+    painter.scale(f, f);
+    const double h = box.height() / f;
+    painter.drawText(QRectF(-width / 2.0 - 1.0, -h / 2.0, width + 2.0, h), Qt::AlignCenter, text);
+    painter.restore();
+}
+
 void DrawAxisTitles(QPainter& painter, const QRectF& area, const QRectF& plot,
                     const ChartAxis& left, const ChartAxis& bottom, const QFontMetricsF& metrics) {
     const double h = metrics.height();
     if (!bottom.Title().isEmpty()) {
         const QRectF box(plot.left(), area.bottom() - kPad - h, plot.width(), h);
-        painter.drawText(box, Qt::AlignCenter, bottom.Title());
+        DrawFittedText(painter, box, bottom.Title(), metrics);
     }
     if (!left.Title().isEmpty()) {
         painter.save();
         painter.translate(area.left() + kPad, plot.center().y());
         painter.rotate(-90.0);
-        painter.drawText(QRectF(-plot.height() / 2.0, 0.0, plot.height(), h), Qt::AlignCenter,
-                         left.Title());
+        DrawFittedText(painter, QRectF(-plot.height() / 2.0, 0.0, plot.height(), h), left.Title(),
+                       metrics);
         painter.restore();
     }
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Renders the windows of the operator shell (main window, DataFiles window,
-# each tab of the settings dialog) to PNG files, offscreen, on the example
-# day: makes a fresh shell working directory with
-# examples/make_shell_workdir.sh and runs tarn_pictures there.
+# Renders the windows of the operator shell to PNG files, offscreen, on the
+# example day: makes a fresh shell working directory with
+# examples/make_shell_workdir.sh and runs tarn_pictures there.  Then the seven
+# quality views: a second working directory whose day the engine analyses
+# (one call per scan, as the shell's batch does), and tarn_pictures "views"
+# there, with the program directory on the search path for resplot.
 #   tools/render_pictures.sh <program directory> <output directory>
 # <program directory> holds the built programs (build/bin); tarn_pictures is
 # taken from build/tools/pictures beside it.
@@ -25,3 +27,10 @@ trap 'rm -rf "$work"' EXIT
 "$here/../examples/make_shell_workdir.sh" "$programs" "$work/shell" >/dev/null
 cd "$work/shell"
 QT_QPA_PLATFORM=offscreen "$pictures" "$out"
+
+"$here/../examples/make_shell_workdir.sh" "$programs" "$work/views" >/dev/null
+cd "$work/views"
+for scan in $(cat scans.txt); do
+    "$programs/tarnpelo" "$scan" exa tarn_exa.dfa S I W >/dev/null
+done
+PATH="$programs:$PATH" QT_QPA_PLATFORM=offscreen "$pictures" "$out" views

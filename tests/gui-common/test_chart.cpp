@@ -1,6 +1,7 @@
 // The chart layer: axes, series, the average series, export and printing.
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -128,6 +129,30 @@ class ChartTest : public QObject {
 
         average.SetAverageOf(&average);  // a series cannot average itself
         QVERIFY(average.AverageSource() == nullptr);
+    }
+
+    void longAxisTitleIsDrawnSmallerNotCut() {
+        // Rows of the bottom title strip (the last 20 pixel rows) that hold ink.
+        auto inkRows = [](const QString& title) {
+            Chart chart;
+            chart.BottomAxis().SetMinMax(0.0, 24.0);
+            chart.BottomAxis().SetTitle(title);
+            QImage image(600, 400, QImage::Format_RGB32);
+            QPainter painter(&image);
+            chart.Render(painter, QRectF(0, 0, 600, 400), 1.0);
+            painter.end();
+            int rows = 0;
+            for (int y = image.height() - 20; y < image.height(); ++y) {
+                bool ink = false;
+                for (int x = 0; x < image.width(); ++x) ink |= qGray(image.pixel(x, y)) < 128;
+                rows += ink;
+            }
+            return rows;
+        };
+        const int whole = inkRows("Time (UTpg)");
+        const int fitted = inkRows(QString("Time (UTpg) ").repeated(12));  // 3 times too wide
+        QVERIFY2(whole >= 8 && fitted > 0 && 4 * fitted < 3 * whole,
+                 qPrintable(QString("%1 %2").arg(whole).arg(fitted)));
     }
 
     void exportsScaleToImageAndPage() {

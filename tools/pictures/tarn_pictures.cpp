@@ -1,17 +1,28 @@
 // Renders the windows of the operator shell to PNG files, offscreen, in the
 // current directory taken as the shell's working directory:
 //   tarn_pictures <output directory> [picture ...]
-// Without picture names every picture is made.  Each picture is one function
-// of the table below: it drives the windows as an operator does and names the
-// window to render.  Messages the shell shows are printed, not shown.
+// Without picture names every picture of the shell's windows is made.  Each
+// picture is one function of the table below: it drives the windows as an
+// operator does and names the window to render.  Messages the shell shows are
+// printed, not shown.
+//
+// The pictures of the seven quality views (the name "views" stands for all of
+// them) are made only when named: they need the day's results in the working
+// directory and the viewer resplot beside this program or on the search path.
+// Each presses "View" with its radio button ticked; resplot, started by the
+// shell in its export mode, writes the graph, and the spectral-shift view's
+// graph is the shell's own window.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRadioButton>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -111,6 +122,44 @@ const Picture kPictures[] = {
     {"tarncall_settings_etqa", SettingsEtQa},
 };
 
+// A quality view: its radio button, and "SZA" ticked or not.
+struct ViewPicture {
+    const char* name;
+    QRadioButton* TForm1::*radio;
+    bool sza;
+};
+
+const char kAllViews[] = "views";
+const ViewPicture kViewPictures[] = {
+    {"view_spectral_shift", &TForm1::rdbtn_shftspec, false},
+    {"view_spectral_spikes", &TForm1::rdbtn_spkspec, false},
+    {"view_spectral_transmission", &TForm1::rdbtn_spectrans, false},
+    {"view_diurnal_shift1", &TForm1::rdbtn_shftdiur, true},
+    {"view_diurnal_shift2", &TForm1::rdbtn_shft2diur, false},
+    {"view_diurnal_shape", &TForm1::rdbtn_shape, true},
+    {"view_diurnal_transmission2", &TForm1::rdbtn_diurnaltrans, false},
+};
+
+// Presses "View" for `picture` and writes its graph as `file`: the viewer's
+// first graph, or the shell's shift-graph window.  False when there is none
+// or it cannot be written.
+bool MakeViewPicture(Scene& scene, const ViewPicture& picture, const QString& file) {
+    TForm1& form = scene.Form();
+    (form.*picture.radio)->setChecked(true);
+    form.chckbx_viewSZA->setChecked(picture.sza);
+    if (picture.radio == &TForm1::rdbtn_shftspec) {
+        form.btn_ViewClick();
+        tarn::tarncall::TGrafiek1* graph = tarn::tarncall::CurrentShiftGraph();
+        return graph != nullptr && tarn::gui::RenderWidgetToPng(*graph, file);
+    }
+    QTemporaryDir exported;
+    tarn::tarncall::SetExtraArguments("resplot", {"--export", exported.path()});
+    form.btn_ViewClick();
+    tarn::tarncall::SetExtraArguments("resplot", {});
+    QFile::remove(file);
+    return QFile::copy(QDir(exported.path()).filePath("graph-1.png"), file);
+}
+
 void PrintMessages(tarn::gui::RecordingDialogs& dialogs, const char* picture) {
     for (const QString& text : dialogs.Messages())
         std::printf("%s: message: %s\n", picture, qPrintable(text));
@@ -145,6 +194,20 @@ int main(int argc, char** argv) {
                 std::printf("%s\n", qPrintable(file));
             } else {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                ++failures;
+            }
+        }
+        for (const ViewPicture& picture : kViewPictures) {
+            if (!wanted.contains(QLatin1String(picture.name)) &&
+                !wanted.contains(QLatin1String(kAllViews)))
+                continue;
+            const QString file = out.filePath(QLatin1String(picture.name) + ".png");
+            const bool made = MakeViewPicture(scene, picture, file);
+            PrintMessages(dialogs, picture.name);
+            if (made) {
+                std::printf("%s\n", qPrintable(file));
+            } else {
+                std::fprintf(stderr, "no graph for %s\n", qPrintable(file));
                 ++failures;
             }
         }

@@ -1,0 +1,189 @@
+#include "shell/quality_views.h"
+
+#include <QString>
+#include <algorithm>
+#include <stdexcept>
+
+#include "engine/defaults_layout.h"
+#include "engine/quality_table_layout.h"
+#include "engine/result_names.h"
+#include "gui-common/data_files_window.h"
+#include "gui-common/line_list.h"
+#include "shell/child_process.h"
+#include "shell/defaults_upkeep.h"
+#include "shell/grafiek01.h"
+#include "shell/shell_state.h"
+#include "shell/tarncall.h"
+
+namespace tarn::tarncall {
+
+namespace {
+
+// Columns of a model-ratio file: wavelength, measured and modelled
+// irradiance, their ratio, the pair-ratio deviation in percent.
+constexpr int kModelRatioWavelength = 1;
+constexpr int kModelRatioRatio = 4;
+constexpr int kModelRatioDeviation = 5;
+// Character of the result-code text ("S I W") that holds the applied-shift code.
+constexpr size_t kAppliedShiftCodeIndex = 4;
+// Characters of the day-and-time mask that name the day.
+constexpr size_t kDayLength = 3;
+
+// The Y axis of a view and its title; spectral views plot a model-ratio
+// column, diurnal views a column of the quality table.
+struct Preset {
+    QualityView view;
+    const char* title;  // followed by the mask, a blank and the id
+    int modelRatioColumn;
+    int DiurnalColumns::*tableColumn;
+    double yMax, yMin;
+    const char* yTitle;
+    int ySteps;
+};
+
+const Preset kPresets[] = {
+    {QualityView::SpectralSpikes, "Spectral spikes for: ", kModelRatioDeviation, nullptr, 50, -50,
+     "Percent deviation", 10},
+    {QualityView::SpectralTransmission, "Spectral transmission for: ", kModelRatioRatio, nullptr,
+     1.4, 0, "Transmission compared to cloudless sky", 7},
+    {QualityView::DiurnalShift1, "Wavelength shift1 range ", 0, &DiurnalColumns::MeanShift1, 0.5,
+     -0.5, "Shift (nm)", 10},
+    {QualityView::DiurnalShift2, "Wavelength shift2 range ", 0, &DiurnalColumns::MeanShift2, 0.5,
+     -0.5, "Shift (nm)", 10},
+    {QualityView::DiurnalShape, "Deviation of spectral shape ", 0, &DiurnalColumns::ShapeScore, 30,
+     0, "% deviation (<3% stable;green<10%>yellow<15%>red<20%>black", 6},
+    {QualityView::DiurnalTransmission2, "Diurnal transmission in UVA ", 0,
+     &DiurnalColumns::RatioMean2, 1.4, 0, "Transmission (trans2)", 7},
+};
+
+// The X axis: wavelength for the spectral views; zenith angle or hour of
+// the day for the diurnal ones.
+struct XAxis {
+    int column;
+    double max, min;
+    const char* title;
+    int steps;
+};
+
+const Preset& PresetOf(QualityView view) {
+    for (const Preset& preset : kPresets)
+        if (preset.view == view) return preset;
+    throw std::invalid_argument("the spectral-shift view has no viewer settings");
+}
+
+std::string Number(double value) {
+    return gui::ViewerSettingsNumber(value);
+}
+
+// The text of `value` in `lines`, or `fallback` when the file ends before it.
+std::string LineOr(const gui::LineList& lines, const LongDefaultsLayout& layout,
+                   LongDefaultsValue value, const std::string& fallback) {
+    const int line = layout.LineOf(value);
+    return line == kNotInFile ? fallback : lines.Line(line);
+}
+
+}  // namespace
+
+DiurnalColumns DiurnalColumnsFor(int criteriaCount, int startCriterion) {
+    const QualityTableColumns table = DailyQualityColumns(criteriaCount, startCriterion);
+    DiurnalColumns columns;
+    columns.ZenithAngle = table.Of(QualityColumn::ZenithAngle);
+    columns.MeanShift1 = table.Of(QualityColumn::MeanShift1);
+    columns.MeanShift2 = table.Of(QualityColumn::MeanShift2);
+    columns.ShapeScore = table.Of(QualityColumn::ShapeScore, std::min(2, table.CriteriaCount));
+    columns.RatioMean2 = table.Of(QualityColumn::RatioMean2);
+    columns.ScanHour = table.Of(QualityColumn::ScanHour);
+    return columns;
+}
+
+ViewSources ReadViewSources(const std::string& path) {
+    ReadMainDefaults(path);
+    // The file exists now: a missing one was made from the template.
+    gui::LineList lines;
+    lines.Load(path);
+    const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
+    ViewSources sources;
+    sources.MainPath = ShellState.MainAnalysisPath;
+    sources.QcSubdirectory = ShellState.QcSubdirectory;
+    sources.StructureSubdirectory = ShellState.StructureSubdirectory;
+    sources.ShiftSubdirectory = LineOr(lines, layout, LongDefaultsValue::ShiftSubdirectory,
+                                       DirectoryText(kShiftSubdirectory));
+    sources.Columns = DiurnalColumnsFor(layout.CriteriaCount, layout.StartCriterion);
+    return sources;
+}
+
+gui::ViewerSettings ViewerPreset(const ViewRequest& request, const ViewSources& sources) {
+    const Preset& preset = PresetOf(request.View);
+    const std::string& d = request.DayTime;
+    const std::string& id = request.InstrumentId;
+    const std::string results = ResultDirectoryName(sources.MainPath, id);
+    const bool spectral = preset.tableColumn == nullptr;
+    XAxis x{kModelRatioWavelength, 400, 290, "Wavelength (nm)", 11};
+    if (!spectral && request.BySza)
+        x = XAxis{sources.Columns.ZenithAngle, 90, 0, "Solar Zenith Angle(Degrees)", 18};
+    else if (!spectral)
+        x = XAxis{sources.Columns.ScanHour, 24, 0, "Time (UT)", 12};
+
+    gui::ViewerSettings settings;
+    if (spectral) {
+        settings.fileMask = ModelRatioMask(d, id);
+        settings.path = results + sources.QcSubdirectory + sources.StructureSubdirectory;
+        settings.yColumn = std::to_string(preset.modelRatioColumn);
+    } else {
+        settings.fileMask = DailyQualityName(d.substr(0, kDayLength), id);
+        settings.path = results + sources.QcSubdirectory;
+        settings.yColumn = std::to_string(sources.Columns.*preset.tableColumn);
+    }
+    settings.title = preset.title + d + " " + id;
+    settings.xColumn = std::to_string(x.column);
+    settings.xMax = Number(x.max);
+    settings.xMin = Number(x.min);
+    settings.xTitle = x.title;
+    settings.yMax = Number(preset.yMax);
+    settings.yMin = Number(preset.yMin);
+    settings.yTitle = preset.yTitle;
+    settings.xSteps = std::to_string(x.steps);
+    settings.ySteps = std::to_string(preset.ySteps);
+    return settings;
+}
+
+void WriteViewerSettings(const gui::ViewerSettings& preset) {
+    const std::string path = gui::kViewerSettingsFileName;
+    gui::LineList lines;
+    if (FileExists(path)) lines.Load(path);
+    gui::WriteViewerSettings(preset, lines, true);
+    lines.Save(path);
+}
+
+std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources& sources) {
+    return ResultDirectoryName(sources.MainPath, request.InstrumentId) + sources.ShiftSubdirectory;
+}
+
+std::string AppliedShiftMask(const ViewRequest& request) {
+    const std::string& codes = request.ResultCodes;
+    const std::string code =
+        codes.size() > kAppliedShiftCodeIndex ? codes.substr(kAppliedShiftCodeIndex, 1) : "";
+    return AppliedShiftName(request.DayTime, code, request.InstrumentId);
+}
+
+void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources) {
+    const std::string directory = AppliedShiftDirectory(request, sources);
+    gui::TfrmDataFiles& files = DataFilesWindow();
+    files.show();
+    files.SetMask(directory + AppliedShiftMask(request));
+    const std::string title = kShiftViewTitle + request.InstrumentId + " " + request.DayTime;
+    for (int i = 0; i < files.Count(); ++i)
+        ShowShiftGraph(title, directory + files.Item(i), i == 0);
+}
+
+void ShowQualityView(const ViewRequest& request) {
+    const ViewSources sources = ReadViewSources(request.DefaultsFile);
+    if (request.View != QualityView::SpectralShift) {
+        WriteViewerSettings(ViewerPreset(request, sources));
+        RunProgramAndWait(QString::fromLatin1(kViewerProgram));
+    } else if (!ShellState.DefaultsMissing) {
+        ShowAppliedShifts(request, sources);
+    }
+}
+
+}  // namespace tarn::tarncall
