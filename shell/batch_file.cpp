@@ -7,13 +7,13 @@
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
+#include "shell/grafiek01.h"
 #include "shell/shell_settings.h"
 
 namespace tarn::tarncall {
 
 namespace {
 
-constexpr size_t kAppliedShiftCodeIndex = 4;  // the 5th character of "S I W"
 constexpr const char kAnyFileOfDay[] = "*.*";
 constexpr const char kPkzipStop[] = "batch stopped: pkzip";
 
@@ -96,9 +96,10 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
 bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
                       const std::string& scanName, const std::string& resultCodes,
                       std::string& path) {
-    if (resultCodes.size() <= kAppliedShiftCodeIndex) return false;
+    std::string code;
+    if (!AppliedShiftCode(resultCodes, code)) return false;
     path = ResultDirectoryName(mainPath, id) + DirectoryText(kShiftSubdirectory) +
-           AppliedShiftName(scanName, resultCodes.substr(kAppliedShiftCodeIndex, 1), id);
+           AppliedShiftName(scanName, code, id);
     return true;
 }
 

@@ -108,7 +108,7 @@ BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& ite
     if (!result.started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
     const std::string codes = form.edtResCode->text().toStdString();
-    const std::string title = kRunGraphTitle + id + " " + form.edtDayTime->text().toStdString();
+    const std::string title = ShiftGraphTitleFor(id, form.edtDayTime->text().toStdString());
     for (int k = first; k <= last; ++k) {
         const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
         std::string file;

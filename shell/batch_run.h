@@ -14,7 +14,6 @@ namespace tarn::tarncall {
 class TForm1;
 
 // Title of the shift graph a run opens, before the id and the day-and-time text.
-constexpr const char kRunGraphTitle[] = "Wavelength shifts for: ";
 
 // Runs the batch file `batchFile` through the interpreter in the progress
 // window (engine lines: items first..last) and waits for its end.  Then, when

@@ -16,6 +16,17 @@
 
 namespace tarn::tarncall {
 
+std::string ShiftGraphTitleFor(const std::string& id, const std::string& dayTime) {
+    return "Wavelength shifts for: " + id + " " + dayTime;
+}
+
+bool AppliedShiftCode(const std::string& resultCodes, std::string& code) {
+    constexpr size_t kIndex = 4;  // the fifth character of "S I W"
+    if (resultCodes.size() <= kIndex) return false;
+    code = resultCodes.substr(kIndex, 1);
+    return true;
+}
+
 std::string ShiftGraphFile;
 std::string ShiftGraphTitle;
 

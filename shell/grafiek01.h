@@ -28,6 +28,14 @@ namespace tarn::tarncall {
 extern std::string ShiftGraphFile;
 extern std::string ShiftGraphTitle;
 
+// Title of a graph of a run's or a view's applied shifts: the prefix, the id,
+// a blank and the day-and-time text.
+std::string ShiftGraphTitleFor(const std::string& id, const std::string& dayTime);
+
+// The applied-shift code of a result-code text ("W" of "S I W": its fifth
+// character); false when the text is shorter.
+bool AppliedShiftCode(const std::string& resultCodes, std::string& code);
+
 class TGrafiek1 : public QWidget {
     Q_OBJECT
 

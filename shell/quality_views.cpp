@@ -25,7 +25,6 @@ constexpr int kModelRatioWavelength = 1;
 constexpr int kModelRatioRatio = 4;
 constexpr int kModelRatioDeviation = 5;
 // Character of the result-code text ("S I W") that holds the applied-shift code.
-constexpr size_t kAppliedShiftCodeIndex = 4;
 // Characters of the day-and-time mask that name the day.
 constexpr size_t kDayLength = 3;
 
@@ -160,9 +159,8 @@ std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources&
 }
 
 std::string AppliedShiftMask(const ViewRequest& request) {
-    const std::string& codes = request.ResultCodes;
-    const std::string code =
-        codes.size() > kAppliedShiftCodeIndex ? codes.substr(kAppliedShiftCodeIndex, 1) : "";
+    std::string code;  // none in a text shorter than five characters
+    AppliedShiftCode(request.ResultCodes, code);
     return AppliedShiftName(request.DayTime, code, request.InstrumentId);
 }
 
@@ -171,7 +169,7 @@ void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources) {
     gui::TfrmDataFiles& files = DataFilesWindow();
     files.show();
     files.SetMask(directory + AppliedShiftMask(request));
-    const std::string title = kShiftViewTitle + request.InstrumentId + " " + request.DayTime;
+    const std::string title = ShiftGraphTitleFor(request.InstrumentId, request.DayTime);
     for (int i = 0; i < files.Count(); ++i)
         ShowShiftGraph(title, directory + files.Item(i), i == 0);
 }

@@ -32,7 +32,6 @@ enum class QualityView {
 // The program that draws the six viewer views, by its bare name.
 constexpr const char kViewerProgram[] = "resplot.exe";
 // Title of the spectral-shift view's graph, before the id and the mask.
-constexpr const char kShiftViewTitle[] = "Wavelength shifts for: ";
 
 // What the operator asked for: the ticked view and the entries it uses.
 struct ViewRequest {
@@ -92,7 +91,7 @@ std::string AppliedShiftMask(const ViewRequest& request);
 
 // The spectral-shift view: lists the applied-shift files of the mask in the
 // DataFiles window (shown, empty or not) and plots them in list order, the
-// first in a new shift-graph window titled kShiftViewTitle + id + " " + mask,
+// first in a new shift-graph window titled ShiftGraphTitleFor(id, mask),
 // the others added to it.  No file opens no window.
 void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources);
 
