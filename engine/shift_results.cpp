@@ -48,8 +48,9 @@ std::string ScanShiftTablePath() {
 }
 
 std::string DailyShiftPath() {
-    return ShiftDirectory(Paths.ShiftRootPath) + DayPart() + "shi" + CommandLine.IdShift + "." +
-           CommandLine.IdMet;
+    // The day is the scan name's first three characters as they stand.
+    return ShiftDirectory(Paths.ShiftRootPath) + CommandLine.ScanName.substr(0, 3) + "shi" +
+           CommandLine.IdShift + "." + CommandLine.IdMet;
 }
 
 std::string AppliedShiftPath() {
