@@ -96,7 +96,7 @@ void ReadCommandLine(const std::vector<std::string>& args) {
 
 // Takes the main path's lock, undoes a commit that a killed run left there,
 // and opens the transaction over the run's result tree: from here on the
-// result files are held until the run ends normally.
+// result files are held until the run has ended normally (RunTarnpelo).
 void ClaimMainPath() {
     LockRunDirectory(Paths.MainPath);
     std::string journal = Paths.MainPath + kJournalName;
@@ -303,7 +303,6 @@ void RunPhases(const std::vector<std::string>& args) {
     TextIn scan;
     if (!scan.Open(scanPath)) {
         HandleMissingScan(scanPath);
-        CommitFileTransaction();
         EndRun();
         return;
     }
@@ -311,7 +310,6 @@ void RunPhases(const std::vector<std::string>& args) {
     ReadScan(scan, scanPath);
     ClipWindows();
     RunStages();
-    CommitFileTransaction();
     EndRun();
 }
 
@@ -430,6 +428,9 @@ int RunTarnpelo(const std::vector<std::string>& args) {
     std::string what;
     std::string name = FirstUnplainName(args, what);
     if (!name.empty()) {
+        // Shown on one line: a control character as "?".
+        for (char& c : name)
+            if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
         std::cerr << "tarnpelo: the " << what << " \"" << name
                   << "\" is not a plain name; usage: " << kUsageLine << std::endl;
         return kExitRunTimeError;
@@ -442,8 +443,9 @@ int RunTarnpelo(const std::vector<std::string>& args) {
         InitEngineState();
         RunPhases(args);
     });
-    // An orderly end inside the flow (a scan out of range) keeps its files;
-    // a halt or an error drops them.
+    // The result files are written last, so that exit code 0 and written
+    // results go together: a normal end (also an orderly end inside the flow,
+    // a scan out of range) commits them, a halt or an error drops them.
     if (code == kExitNormal) code = RunGuarded([] { CommitFileTransaction(); });
     if (code != kExitNormal) AbandonFileTransaction();
     ReleaseRunDirectories();

@@ -263,6 +263,47 @@ TEST_F(DeconTest, EqualRatioOnGridWavelengthsScalesEachIndexOnce) {
     EXPECT_EQ(ReadLines(Path("decon.hsp"))[0].substr(0, 12), " 2.500000000");
 }
 
+// A scan denser than the fine grid (three points in every 0.01-nm cell, one of
+// them on the cell's centre) with an equal ratio r: each index is still
+// multiplied by r exactly once, not by r to the power of its points; over the
+// steps the iteration converges on such a scan instead of running to NaN.
+TEST_F(DeconTest, DenseScanScalesEachIndexOnceAndConverges) {
+    DeconSettings s;
+    s.Start = 290.0;
+    s.End = 320.0;
+    s.RangeEnd = 310.0;
+    WriteSettings(s);
+    SetFine([](double) { return 1000.0; });
+    std::vector<double> w;
+    for (int i = 0; i <= 1000; ++i)
+        for (double d : {-0.003, 0.0, 0.003}) w.push_back(300.0 + 0.01 * i + d);
+    SetScan(w, std::vector<double>(w.size(), 2.5));
+    Run(1);
+    for (long j = 4000; j <= 7000; ++j) ASSERT_NEAR(F(j), 2.5, 2.5e-12) << j;
+
+    // A structured spectrum: the dense scan deconvolves as the scan of the
+    // cells' centres does (to 1e-3), and its relative error falls step by step.
+    auto measured = [](double x) { return 1.0 + 0.3 * std::sin(2 * kPi * x / 1.7); };
+    std::vector<double> centres, e;
+    for (int i = 0; i <= 1000; ++i) centres.push_back(300.0 + 0.01 * i);
+    for (double x : centres) e.push_back(measured(x));
+    SetFine([](double) { return 1.0; });
+    SetScan(centres, e);
+    Run(9);
+    std::vector<double> expected(Spectra.FineSpectrum, Spectra.FineSpectrum + 12001);
+    e.clear();
+    for (double x : w) e.push_back(measured(x));
+    SetFine([](double) { return 1.0; });
+    SetScan(w, e);
+    Run(9);
+    for (long j = 0; j <= 12000; ++j) ASSERT_NEAR(F(j), expected[j], 1e-3 * expected[j]) << j;
+    std::vector<std::string> log = Log();
+    for (int step = 2; step <= 9; ++step) {
+        double before = std::stod(log[2 * step - 1].substr(0, 10));
+        EXPECT_LT(std::stod(log[2 * step + 1].substr(0, 10)), before) << step;
+    }
+}
+
 // ERROR D1 appends its block to the main log; in a directory without a main
 // log the log is created there and bound to it.
 TEST_F(DeconTest, MissingSettingsFileHaltsWithD1) {
