@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
+#include "platform/run_lock.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -403,6 +404,8 @@ void Install_DFA() {
     a.id = Cut(in.Line(), 15);
 
     AskPaths(a, in);
+    // The files go to the main path: no run may work there meanwhile.
+    LockRunDirectory(Paths.MainPath);
 
     ConsoleLine(
         "Provide (maximum) measured wavelength range and (representative) wavelength "

@@ -66,6 +66,17 @@ class DeconTest : public test::EngineTest {
                          steps);
     }
 
+    // Deconvolution from `start` to `end` with the range end `rangeEnd` (nm),
+    // on a flat first guess of 1000.
+    void SetUpFlat(double start, double end, double rangeEnd) {
+        DeconSettings s;
+        s.Start = start;
+        s.End = end;
+        s.RangeEnd = rangeEnd;
+        WriteSettings(s);
+        SetFine([](double) { return 1000.0; });
+    }
+
     double F(long j) const { return Spectra.FineSpectrum[j]; }
     std::vector<std::string> Log() const { return ReadLines(Path("decon.log")); }
 
@@ -244,12 +255,7 @@ TEST_F(DeconTest, ReconvolvedSpectrumReproducesAScanMadeFromTheModel) {
 // the slit reach of point 1 (298 nm) up to U (320 nm) is multiplied by r once,
 // and the far lower region from the start (290 nm) receives P = r at the end.
 TEST_F(DeconTest, EqualRatioOnGridWavelengthsScalesEachIndexOnce) {
-    DeconSettings s;
-    s.Start = 290.0;
-    s.End = 320.0;
-    s.RangeEnd = 310.0;
-    WriteSettings(s);
-    SetFine([](double) { return 1000.0; });
+    SetUpFlat(290.0, 320.0, 310.0);
     std::vector<double> w;
     for (int i = 0; i <= 20; ++i) w.push_back(300.0 + 0.5 * i);
     SetScan(w, std::vector<double>(w.size(), 2.5));
@@ -268,12 +274,7 @@ TEST_F(DeconTest, EqualRatioOnGridWavelengthsScalesEachIndexOnce) {
 // multiplied by r exactly once, not by r to the power of its points; over the
 // steps the iteration converges on such a scan instead of running to NaN.
 TEST_F(DeconTest, DenseScanScalesEachIndexOnceAndConverges) {
-    DeconSettings s;
-    s.Start = 290.0;
-    s.End = 320.0;
-    s.RangeEnd = 310.0;
-    WriteSettings(s);
-    SetFine([](double) { return 1000.0; });
+    SetUpFlat(290.0, 320.0, 310.0);
     std::vector<double> w;
     for (int i = 0; i <= 1000; ++i)
         for (double d : {-0.003, 0.0, 0.003}) w.push_back(300.0 + 0.01 * i + d);
@@ -383,12 +384,7 @@ TEST_F(DeconHandWorkedTest, DegenerateScans) {
 // A scan at the ends of the fine grid: ranges below index 0 and above 40000
 // are cut off (and counted); nothing outside the arrays is touched.
 TEST_F(DeconTest, RangesBeyondTheGridEndsAreCut) {
-    DeconSettings s;
-    s.Start = 250.0;
-    s.End = 655.0;
-    s.RangeEnd = 652.0;
-    WriteSettings(s);
-    SetFine([](double) { return 1000.0; });
+    SetUpFlat(250.0, 655.0, 652.0);
     std::vector<double> w;
     for (int i = 0; i <= 4; ++i) w.push_back(250.5 + 0.5 * i);
     for (int i = 0; i <= 4; ++i) w.push_back(648.0 + 1.0 * i);
