@@ -35,7 +35,8 @@ int HookedClose(int fd);
 int HookedTruncate(const std::string& path, off_t size);
 int HookedRename(const std::string& from, const std::string& to);
 int HookedUnlink(const std::string& path);
-// Makes the data of the open file durable (fdatasync).
+// Makes the data of the open file durable, or the entries of the open
+// directory (fdatasync).
 int HookedSyncData(int fd);
 // Makes durable everything written to the file system that holds the open
 // file or directory `fd` (its entries included).

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -144,39 +145,67 @@ std::string JournalText() {
     throw RunTimeError(operation, path, 0, ErrnoText());
 }
 
-// Writes `text` to `path` (appended to, made new, or emptied) and closes it;
-// `opened` is set once the file is open, `device` to its file system.
+// The files the commit has open; closed when it goes out of scope.
+struct OpenFiles {
+    std::vector<int> Fds;
+    std::vector<std::string> Paths;
+    ~OpenFiles() {
+        for (int fd : Fds)
+            if (fd >= 0) close(fd);
+    }
+};
+
+// Writes `text` to `path` (appended to, made new, or emptied) and keeps it
+// open in `files`; `opened` is set once the file is open.
 void WriteFile(const std::string& path, int flags, const std::string& text, bool& opened,
-               dev_t& device) {
+               OpenFiles& files) {
     errno = 0;
     int fd = HookedOpen(path, O_WRONLY | flags);
     bool append = (flags & O_APPEND) != 0;
     if (fd < 0) Fail(append ? "open for appending" : "create", path);
     opened = true;
-    struct stat info;
-    bool ok = WriteAll(fd, text.data(), text.size()) && fstat(fd, &info) == 0;
-    int saved = errno;
-    if (HookedClose(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    errno = saved;
-    if (!ok) Fail("write to", path);
-    device = info.st_dev;
+    files.Fds.push_back(fd);
+    files.Paths.push_back(path);
+    if (!WriteAll(fd, text.data(), text.size())) Fail("write to", path);
 }
 
-// Makes durable what was written to the file systems in `devices`, using the
-// open directory `journalDir` for the journal's own file system.
-void SyncFileSystems(const std::vector<std::pair<dev_t, std::string>>& devices, int journalDir,
-                     dev_t journalDevice) {
-    errno = 0;
-    if (HookedSyncFileSystem(journalDir) != 0) Fail("synchronise", g_tx.Journal);
-    for (const auto& [device, path] : devices) {
-        if (device == journalDevice) continue;
-        int fd = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        bool ok = fd >= 0 && HookedSyncFileSystem(fd) == 0;
+// Makes the names in `directories` durable.
+void SyncDirectories(const std::vector<std::string>& directories) {
+    for (const std::string& dir : directories) {
+        int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        bool ok = fd >= 0 && HookedSyncData(fd) == 0;
         if (fd >= 0) close(fd);
-        if (!ok) Fail("synchronise", path);
+        if (!ok) Fail("synchronise", dir);
+    }
+}
+
+// Makes the written files and their names durable and closes them.  On Linux
+// one synchronisation of each file system that holds them: a synchronisation
+// per file would make the file system commit its own journal once per file.
+void SyncAndClose(OpenFiles& files, const std::vector<std::string>& directories) {
+#if defined(__linux__)
+    std::vector<dev_t> devices;
+    for (size_t i = 0; i < files.Fds.size(); ++i) {
+        struct stat info;
+        errno = 0;
+        if (fstat(files.Fds[i], &info) != 0) Fail("synchronise", files.Paths[i]);
+        if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
+        devices.push_back(info.st_dev);
+        if (HookedSyncFileSystem(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
+    }
+#else
+    for (size_t i = 0; i < files.Fds.size(); ++i) {
+        errno = 0;
+        if (HookedSyncData(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
+    }
+    SyncDirectories(directories);
+#endif
+    (void)directories;
+    for (size_t i = 0; i < files.Fds.size(); ++i) {
+        int fd = files.Fds[i];
+        files.Fds[i] = -1;
+        errno = 0;
+        if (HookedClose(fd) != 0) Fail("close", files.Paths[i]);
     }
 }
 
@@ -231,28 +260,35 @@ void WriteJournal(int journalDir) {
     }
 }
 
-void ApplyAndPlace(int journalDir, dev_t journalDevice) {
-    std::vector<std::pair<dev_t, std::string>> devices;
-    for (StagedFile& f : g_tx.Files) {
-        dev_t device = 0;
-        if (!f.Existed) {
-            // Exclusive: a file found there now is not this run's to remove.
-            WriteFile(f.Path, O_CREAT | O_EXCL, f.Text, f.Touched, device);
-        } else if (f.Replaced) {
-            WriteFile(ReplacementName(f.Path), O_CREAT | O_TRUNC, f.Text, f.Touched, device);
-        } else {
-            WriteFile(f.Path, O_APPEND, f.Text, f.Touched, device);
+// Writes every held file and makes them durable, then puts the replacements
+// in place and makes their names durable.
+void ApplyAndPlace() {
+    std::vector<std::string> created, replaced;  // directories with new names
+    auto note = [](std::vector<std::string>& list, const std::string& dir) {
+        if (std::find(list.begin(), list.end(), dir) == list.end()) list.push_back(dir);
+    };
+    {
+        OpenFiles files;
+        for (StagedFile& f : g_tx.Files) {
+            if (!f.Existed) {
+                // Exclusive: a file found there now is not this run's to remove.
+                WriteFile(f.Path, O_CREAT | O_EXCL, f.Text, f.Touched, files);
+                note(created, DirectoryOf(f.Path));
+            } else if (f.Replaced) {
+                WriteFile(ReplacementName(f.Path), O_CREAT | O_TRUNC, f.Text, f.Touched, files);
+                note(replaced, DirectoryOf(f.Path));
+            } else {
+                WriteFile(f.Path, O_APPEND, f.Text, f.Touched, files);
+            }
         }
-        bool known = false;
-        for (const auto& d : devices) known = known || d.first == device;
-        if (!known) devices.emplace_back(device, f.Path);
+        SyncAndClose(files, created);
     }
-    SyncFileSystems(devices, journalDir, journalDevice);
     for (const StagedFile& f : g_tx.Files) {
         if (!(f.Existed && f.Replaced)) continue;
         errno = 0;
         if (HookedRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
     }
+    SyncDirectories(replaced);
 }
 
 // Sizes of the files appended to, as the commit finds them.
@@ -341,12 +377,9 @@ void CommitFileTransaction() {
         return;
     }
     int journalDir = open(DirectoryOf(g_tx.Journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct stat dirInfo;
-    if (journalDir < 0 || fstat(journalDir, &dirInfo) != 0) {
-        if (journalDir >= 0) close(journalDir);
+    if (journalDir < 0) {
         Transaction failed = std::move(g_tx);
         Clear();
-        errno = ENOENT;
         Fail("create", failed.Journal);
     }
     bool journalWritten = false;
@@ -354,7 +387,7 @@ void CommitFileTransaction() {
         TakeOriginalSizes();
         WriteJournal(journalDir);
         journalWritten = true;
-        ApplyAndPlace(journalDir, dirInfo.st_dev);
+        ApplyAndPlace();
         errno = 0;
         if (HookedUnlink(g_tx.Journal) != 0) Fail("remove", g_tx.Journal);
     } catch (...) {
