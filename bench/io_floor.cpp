@@ -379,7 +379,8 @@ int Replay(const std::string& opsName) {
             const char* p = ops.Text(length);
             name.assign(p, length);
             if (slot >= 4096) Die("descriptor out of range");
-            descriptors[slot] = open(name.c_str(), flags, 0666);
+            // Without O_EXCL: a replay may run again in a directory it has filled.
+            descriptors[slot] = open(name.c_str(), flags & ~O_EXCL, 0666);
             if (descriptors[slot] < 0) Die("cannot open " + name + ": " + std::strerror(errno));
         } else if (op == kWrite) {
             uint32_t slot = ops.Word();

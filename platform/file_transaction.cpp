@@ -14,6 +14,7 @@
 #include "platform/file_hooks.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
+#include "platform/text_file.h"
 #include "platform/text_format.h"
 
 namespace tarn {
@@ -164,6 +165,7 @@ void WriteFile(const std::string& path, int flags, const std::string& text, bool
     bool append = (flags & O_APPEND) != 0;
     if (fd < 0) Fail(append ? "open for appending" : "create", path);
     opened = true;
+    ForgetCachedCopy(path);
     files.Fds.push_back(fd);
     files.Paths.push_back(path);
     if (!WriteAll(fd, text.data(), text.size())) Fail("write to", path);
@@ -214,6 +216,7 @@ void SyncAndClose(OpenFiles& files, const std::vector<std::string>& directories)
 bool Undo(const std::vector<StagedFile>& files) {
     for (auto f = files.rbegin(); f != files.rend(); ++f) {
         if (!f->Touched) continue;
+        ForgetCachedCopy(f->Path);
         errno = 0;
         if (!f->Existed) {
             if (HookedUnlink(f->Path) != 0 && errno != ENOENT) return false;

@@ -117,6 +117,13 @@ void SetReadCache(bool on) {
     c.Next = 0;
 }
 
+void ForgetCachedCopy(const std::string& path) {
+    struct stat info;
+    if (!g_cacheOn || stat(path.c_str(), &info) != 0) return;
+    InvalidateCached(static_cast<unsigned long long>(info.st_dev),
+                     static_cast<unsigned long long>(info.st_ino));
+}
+
 bool TextIn::Open(const std::string& path) {
     Close();
     m_name = path;

@@ -118,6 +118,10 @@ class TextOut {
 // whose every file write goes through TextOut may turn it on.
 void SetReadCache(bool on);
 
+// Drops the read cache's copy of the file `path` names, for a change this
+// process makes to it outside TextOut (the file transaction's commit and undo).
+void ForgetCachedCopy(const std::string& path);
+
 // Opens `path` for appending, writes the lines and closes it again.
 void AppendLines(const std::string& path, std::initializer_list<std::string> lines);
 void AppendLines(const std::string& path, const std::vector<std::string>& lines);
