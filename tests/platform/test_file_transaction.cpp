@@ -156,8 +156,10 @@ TEST_F(FileTransactionTest, CutJournalIsRemovedWithoutUndoingAnything) {
     EXPECT_EQ(RecoverInterruptedCommit(Journal()), 0);  // none there
 }
 
-TEST(RunLock, SecondHolderWaitsAndSaysSoOnce) {
-    std::string dir = testing::TempDir();
+class RunLockTest : public test::TempDirTest {};
+
+TEST_F(RunLockTest, SecondHolderWaitsAndSaysSoOnce) {
+    std::string dir = Dir();
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     pid_t pid = fork();
