@@ -305,15 +305,21 @@ void TakeOriginalSizes() {
     }
 }
 
-// Reads the whole journal; false when there is none.
+// Reads the whole journal; false when there is none.  One that cannot be
+// read is the run-time error: the run must not go on over an unknown undo.
 bool ReadJournal(const std::string& path, std::string& text) {
+    errno = 0;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0 && errno == ENOENT) return false;
+    if (fd < 0) Fail("open for reading", path);
     char buffer[65536];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    int saved = errno;
     close(fd);
-    return n == 0;
+    errno = saved;
+    if (n < 0) Fail("read from", path);
+    return true;
 }
 
 // The files of a whole journal; false when it was cut (no valid end line).
