@@ -2,7 +2,8 @@
 //
 //   io_floor --compile <strace log> <work directory> <operation file>
 //       turns the log of one engine call, recorded in <work directory> with
-//       strace -f -e trace=openat,read,write,close,mkdir -s 1048576 -xx -y,
+//       strace -f -e trace=openat,read,write,close,mkdir,unlink,rename,fdatasync,
+//       fsync,sync_file_range,flock -s 1048576 -xx -y,
 //       into a compact operation file;
 //   io_floor <operation file>
 //       replays it in the current directory.
@@ -12,9 +13,13 @@
 // (at the engine's first read of it), each directory creation, and every open
 // for writing (create, append), every write with the engine's own bytes and
 // every close, in the engine's order; writes to standard output and error are
-// replayed too.  Existence tests, case lookups, files outside the work directory
-// (libraries, time zone) and the analysis itself are left out.
+// replayed too, and so are the making durable of files and directories, the
+// removal and renaming of files and the locks of directories (the directory
+// opened at its first lock or synchronisation).  Existence tests, case lookups,
+// files outside the work directory (libraries, time zone) and the analysis
+// itself are left out.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,7 +38,19 @@
 
 namespace {
 
-enum Op : uint8_t { kRead = 'R', kOpen = 'O', kWrite = 'W', kClose = 'C', kMkdir = 'M' };
+enum Op : uint8_t {
+    kRead = 'R',
+    kOpen = 'O',
+    kWrite = 'W',
+    kClose = 'C',
+    kMkdir = 'M',
+    kSyncData = 'D',  // fdatasync
+    kSync = 'S',      // fsync
+    kStartWriteback = 'B',
+    kLock = 'L',
+    kUnlink = 'U',
+    kRename = 'N',
+};
 
 [[noreturn]] void Die(const std::string& text) {
     std::fprintf(stderr, "io_floor: %s\n", text.c_str());
@@ -168,12 +185,32 @@ int Compile(const std::string& logName, std::string workDir, const std::string& 
     };
 
     OpWriter ops;
-    std::map<long long, std::string> readers;  // descriptor -> relative name
+    size_t line = 0;
+    std::map<long long, std::string> readers;      // descriptor -> relative name
+    std::map<long long, std::string> directories;  // descriptor -> relative name, not yet opened
     std::set<long long> writers;
+    // A directory descriptor is replayed from its first lock or synchronisation on.
+    auto directoryUsed = [&](long long fd) {
+        auto it = directories.find(fd);
+        if (it == directories.end()) return writers.count(fd) != 0;
+        ops.Byte(kOpen);
+        ops.Word(static_cast<uint32_t>(fd));
+        ops.Word(static_cast<uint32_t>(O_RDONLY | O_DIRECTORY));
+        ops.Text(it->second);
+        writers.insert(fd);
+        directories.erase(it);
+        return true;
+    };
+    // A path argument, relative to the work directory; empty outside it.
+    auto pathArgument = [&](const std::string& arg) {
+        std::string path;
+        QuotedText(arg, line, path);
+        if (!path.empty() && path[0] == '/') path = inside(path);
+        return path;
+    };
     std::set<std::string> alreadyRead;
     size_t opens = 0, writes = 0, reads = 0, bytes = 0;
     std::string text;
-    size_t line = 0;
     while (std::getline(log, text)) {
         ++line;
         Call call;
@@ -181,7 +218,9 @@ int Compile(const std::string& logName, std::string workDir, const std::string& 
         if (call.name == "openat") {
             if (call.result < 0 || call.args.size() < 3) continue;
             std::string name = inside(call.resultPath);
+            if (call.resultPath + "/" == workDir) name = ".";
             int flags = OpenFlags(call.args[2]);
+            if (!name.empty() && (flags & O_DIRECTORY) != 0) directories[call.result] = name;
             if (name.empty() || (flags & O_DIRECTORY) != 0) continue;
             if ((flags & (O_WRONLY | O_RDWR)) != 0) {
                 ops.Byte(kOpen);
@@ -220,18 +259,40 @@ int Compile(const std::string& logName, std::string workDir, const std::string& 
             if (call.args.empty()) continue;
             long long fd = DescriptorOf(call.args[0], nullptr, line);
             readers.erase(fd);
+            directories.erase(fd);
             if (writers.erase(fd) != 0) {
                 ops.Byte(kClose);
                 ops.Word(static_cast<uint32_t>(fd));
             }
         } else if (call.name == "mkdir") {
             if (call.args.empty()) continue;
-            std::string path;
-            QuotedText(call.args[0], line, path);
-            if (!path.empty() && path[0] == '/') path = inside(path);
+            std::string path = pathArgument(call.args[0]);
             if (path.empty()) continue;
             ops.Byte(kMkdir);
             ops.Text(path);
+        } else if (call.name == "fdatasync" || call.name == "fsync" ||
+                   call.name == "sync_file_range" || call.name == "flock") {
+            if (call.args.empty() || call.result != 0) continue;
+            long long fd = DescriptorOf(call.args[0], nullptr, line);
+            if (!directoryUsed(fd)) continue;
+            ops.Byte(call.name == "fdatasync"         ? kSyncData
+                     : call.name == "fsync"           ? kSync
+                     : call.name == "sync_file_range" ? kStartWriteback
+                                                      : kLock);
+            ops.Word(static_cast<uint32_t>(fd));
+        } else if (call.name == "unlink") {
+            if (call.args.empty() || call.result != 0) continue;
+            std::string path = pathArgument(call.args[0]);
+            if (path.empty()) continue;
+            ops.Byte(kUnlink);
+            ops.Text(path);
+        } else if (call.name == "rename") {
+            if (call.args.size() < 2 || call.result != 0) continue;
+            std::string from = pathArgument(call.args[0]), to = pathArgument(call.args[1]);
+            if (from.empty() || to.empty()) continue;
+            ops.Byte(kRename);
+            ops.Text(from);
+            ops.Text(to);
         }
     }
     std::ofstream out(opsName, std::ios::binary);
@@ -318,7 +379,8 @@ int Replay(const std::string& opsName) {
             const char* p = ops.Text(length);
             name.assign(p, length);
             if (slot >= 4096) Die("descriptor out of range");
-            descriptors[slot] = open(name.c_str(), flags, 0666);
+            // Without O_EXCL: a replay may run again in a directory it has filled.
+            descriptors[slot] = open(name.c_str(), flags & ~O_EXCL, 0666);
             if (descriptors[slot] < 0) Die("cannot open " + name + ": " + std::strerror(errno));
         } else if (op == kWrite) {
             uint32_t slot = ops.Word();
@@ -339,6 +401,25 @@ int Replay(const std::string& opsName) {
             const char* p = ops.Text(length);
             name.assign(p, length);
             (void)mkdir(name.c_str(), 0777);
+        } else if (op == kSyncData || op == kSync || op == kStartWriteback || op == kLock) {
+            uint32_t slot = ops.Word();
+            if (slot >= 4096 || descriptors[slot] < 0) Die("use of a closed descriptor");
+            int fd = descriptors[slot];
+            bool ok = op == kSyncData ? fdatasync(fd) == 0
+                      : op == kSync   ? fsync(fd) == 0
+                      : op == kLock   ? flock(fd, LOCK_EX) == 0
+                                      : sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) == 0;
+            if (!ok) Die(std::string("synchronisation or lock failed: ") + std::strerror(errno));
+        } else if (op == kUnlink) {
+            const char* p = ops.Text(length);
+            name.assign(p, length);
+            (void)unlink(name.c_str());
+        } else if (op == kRename) {
+            const char* p = ops.Text(length);
+            name.assign(p, length);
+            p = ops.Text(length);
+            std::string to(p, length);
+            if (rename(name.c_str(), to.c_str()) != 0) Die("cannot rename " + name);
         } else {
             Die("bad operation file " + opsName);
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
@@ -36,6 +37,9 @@ struct DeconState {
     long FirstPoint;           // k0, 0 when no point reaches the start
     long long UpperEdge;       // U, fine-grid index
     double FirstRatioProduct;  // P
+    // Per examined point, the ratio that the step applies: the mean ratio of
+    // the consecutive points in its fine-grid cell (its own when it is alone).
+    double CellRatio[kSpectrumSize];
 };
 
 DeconState g;
@@ -158,9 +162,18 @@ void AccumulateIntervalError(double squaredDeviation, double wavelength) {
     }
 }
 
+// Multiplies fine-grid index j by the factor unless this step has scaled it
+// already (`scaledUpTo` is the highest index the walk has scaled).
+void ScaleOnce(long long j, double factor, long long& scaledUpTo) {
+    if (j <= scaledUpTo) return;
+    GridAt(Spectra.FineSpectrum, j) *= factor;
+    scaledUpTo = j;
+}
+
 // Multiplies the grid from the index of wc (exclusive) towards wn by the
 // ratio rising linearly from rc at wc to rn at wn; returns the last index.
-long long FillTowardsNext(long long j, double wc, double rc, double wn, double rn) {
+long long FillTowardsNext(long long j, double wc, double rc, double wn, double rn,
+                          long long& scaledUpTo) {
     double slope = wn != wc ? (rn - rc) / (wn - wc) : 0.0;  // equal wavelengths: flat
     double f = rc;
     double w = wc + g.Step;
@@ -169,45 +182,67 @@ long long FillTowardsNext(long long j, double wc, double rc, double wn, double r
     while (w < wn - kFillTolerance && j < kMaxGridIndex) {
         f += g.Step * slope;
         ++j;
-        GridAt(Spectra.FineSpectrum, j) *= f;
+        ScaleOnce(j, f, scaledUpTo);
         w += g.Step;
     }
     return j;
 }
 
+// The ratio of each examined point for this step, its own one in the
+// correction column and the mean of its fine-grid cell in CellRatio.  A scan
+// denser than the fine grid puts several points into one cell; were the cell
+// multiplied by each of their ratios, k points would raise its correction to
+// the k-th power and the iteration would overshoot and diverge.
+void TakeRatios() {
+    for (long p = g.FirstPoint; p <= g.PointCount;) {
+        long long cell = FineIndex(Wavelength(p));
+        double sum = 0.0;
+        long q = p;
+        for (; q <= g.PointCount && FineIndex(Wavelength(q)) == cell; ++q) {
+            Spectra.DeconCorrectionFactors[q] = PointRatio(q);
+            sum += Spectra.DeconCorrectionFactors[q];
+        }
+        for (long k = p; k < q; ++k) g.CellRatio[k] = sum / static_cast<double>(q - p);
+        p = q;
+    }
+}
+
 // One ratio update of FineSpectrum: constant r(k0) below the first examined
-// point, linear between examined points, constant r(N) above the last one.
+// point, linear between examined points, constant r(N) above the last one;
+// each fine-grid index is multiplied once.
 void DeconvolutionStep() {
     std::fill(g.ErrorSum, g.ErrorSum + kIntervalCount + 1, 0.0);
     std::fill(g.ErrorCount, g.ErrorCount + kIntervalCount + 1, 0L);
     if (g.FirstPoint == 0) return;  // no point reaches the start: nothing to compare
 
+    TakeRatios();
     long long j = 0;
+    long long scaledUpTo = std::numeric_limits<long long>::min();
     double wc = Wavelength(g.FirstPoint);
-    double rc = PointRatio(g.FirstPoint);
-    Spectra.DeconCorrectionFactors[g.FirstPoint] = rc;
+    double rc = g.CellRatio[g.FirstPoint];
     g.FirstRatioProduct *= rc;
     bool lowerEdge = g.Start - Engine.SlitRangeFactor * g.Fwhm <= wc && wc <= g.End;
     if (lowerEdge) {
         ScaleLowerEdge(wc, rc);
         j = FineIndex(wc);
+        scaledUpTo = j - 1;
     }
     for (long p = g.FirstPoint + 1; p <= g.PointCount; ++p) {
         double wn = Wavelength(p);
-        double rn = PointRatio(p);
-        Spectra.DeconCorrectionFactors[p] = rn;
+        double rn = g.CellRatio[p];
         if (g.Start <= wc && wc <= g.End) {
             j = FineIndex(wc);
-            GridAt(Spectra.FineSpectrum, j) *= rc;
-            AccumulateIntervalError((rc - 1.0) * (rc - 1.0), wc);
-            j = FillTowardsNext(j, wc, rc, wn, rn);
+            ScaleOnce(j, rc, scaledUpTo);
+            double own = Spectra.DeconCorrectionFactors[p - 1];
+            AccumulateIntervalError((own - 1.0) * (own - 1.0), wc);
+            j = FillTowardsNext(j, wc, rc, wn, rn, scaledUpTo);
         }
         wc = wn;
         rc = rn;
     }
     // A single examined point has no walk: its own index joins the upper edge.
     bool singlePoint = g.FirstPoint == g.PointCount && lowerEdge;
-    ScaleGridRange(singlePoint ? j : j + 1, g.UpperEdge, rc);
+    ScaleGridRange(singlePoint ? j : std::max(j, scaledUpTo) + 1, g.UpperEdge, rc);
 }
 
 std::string IntervalLine() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/console.h"
+#include "platform/file_transaction.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
@@ -72,7 +73,8 @@ void InitSignificanceTable() {
 }
 
 bool TextFileExists(const std::string& name) {
-    return IsReadableFile(name);
+    // A result file this run has written exists, though it is not committed yet.
+    return IsStagedFile(name) || IsReadableFile(name);
 }
 
 void PrepareLogFiles(std::string& path) {

@@ -13,6 +13,7 @@
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
+#include "platform/run_lock.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -22,6 +23,9 @@ namespace {
 
 constexpr const char* kInputName = "standard input";
 constexpr long kMaxSlitPairs = kMaxMeasuredPoints;
+constexpr size_t kMaxInputLine = 4096;   // characters of one input line
+constexpr size_t kMaxNumberLength = 64;  // characters of one number
+constexpr size_t kMaxPathAnswer = 255;   // characters kept of a path answer
 
 // Answers of the install dialogue.
 struct InstallAnswers {
@@ -38,51 +42,84 @@ struct InstallAnswers {
 };
 
 // Standard input read one answer line at a time; numbers are taken from the
-// answer line and, when it holds too few, from the lines that follow.
+// answer line and, when it holds too few, from the lines that follow.  A line
+// is at most kMaxInputLine characters (the rest of a longer one is read as the
+// next line), a number at most kMaxNumberLength; the end of the input, or a
+// line without a number where one is wanted, ends the dialogue with the
+// run-time error report.
 struct AnswerReader {
     int line = 0;
-    std::string pending;  // rest of the current answer line for number reads
+    std::string pending;        // rest of the current answer line for number reads
+    bool lineHadToken = false;  // a token has been taken from that line
 
     std::string Line() {
+        std::istream& input = ConsoleInput();
         std::string text;
-        if (!std::getline(ConsoleInput(), text)) text.clear();
-        if (!text.empty() && text.back() == '\r') text.pop_back();
+        bool read = false;
+        int c = 0;
+        while (text.size() < kMaxInputLine && (c = input.get()) != EOF) {
+            read = true;
+            if (c == '\n') break;
+            text.push_back(static_cast<char>(c));
+        }
         ++line;
+        if (!read) {
+            throw RunTimeError("read from", kInputName, line,
+                               "end of input before the install dialogue was answered");
+        }
+        if (!text.empty() && text.back() == '\r') text.pop_back();
         return text;
     }
 
-    // Next blank-separated token; empty at the end of the input.
+    // Takes the next token of `pending`; empty when it holds none.
+    std::string TakeToken() {
+        size_t start = 0;
+        while (start < pending.size() && static_cast<unsigned char>(pending[start]) <= ' ') ++start;
+        size_t end = start;
+        while (end < pending.size() &&
+               end - start<kMaxNumberLength&& static_cast<unsigned char>(pending[end])> ' ')
+            ++end;
+        std::string token = pending.substr(start, end - start);
+        pending.erase(0, end);
+        lineHadToken = lineHadToken || !token.empty();
+        return token;
+    }
+
     std::string Token() {
-        while (true) {
-            size_t start = pending.find_first_not_of(" \t");
-            if (start != std::string::npos) {
-                size_t end = pending.find_first_of(" \t", start);
-                std::string token = pending.substr(start, end - start);
-                pending = end == std::string::npos ? std::string() : pending.substr(end);
-                return token;
-            }
-            if (!ConsoleInput().good() || ConsoleInput().peek() == EOF) return std::string();
+        std::string token = TakeToken();
+        if (!token.empty()) return token;
+        // A line used up goes on on the next one; an empty line ends the answer.
+        if (lineHadToken) {
             pending = Line();
+            lineHadToken = false;
+            token = TakeToken();
         }
+        if (token.empty()) {
+            throw RunTimeError("read number from", kInputName, line, "no number in the answer");
+        }
+        return token;
     }
 
     double Real() {
         std::string token = Token();
         double value = 0.0;
-        if (!token.empty() && !ParseReal(token, value)) Fail(token);
+        if (!ParseReal(token, value)) Fail(token);
         return value;
     }
 
     long Int() {
         std::string token = Token();
         long value = 0;
-        if (!token.empty() && !ParseInt(token, value)) Fail(token);
+        if (!ParseInt(token, value)) Fail(token);
         return value;
     }
 
     // Starts a number answer on a new line; the rest of that line is dropped
     // after its numbers have been taken.
-    void StartNumbers() { pending = Line(); }
+    void StartNumbers() {
+        pending = Line();
+        lineHadToken = false;
+    }
     void EndNumbers() { pending.clear(); }
 
     [[noreturn]] void Fail(const std::string& token) {
@@ -142,12 +179,12 @@ void AskPaths(InstallAnswers& a, AnswerReader& in) {
     } else {
         ConsoleLine("Provide the full path where measurements in two column ASC-II");
         ConsoleLine("format will be located (wavelength irradiance (separated by spaces)");
-        a.measurementDirectory = in.Line();
+        a.measurementDirectory = Cut(in.Line(), kMaxPathAnswer);
         ConsoleLine("NOTE1: PLOVEN1997-format is allowed");
         ConsoleLine("NOTE2: KESTRIL-quadrel should be extracted with MERU-tool");
         ConsoleLine();
         ConsoleLine("Provide the main-path for the analysed results and default files");
-        Paths.MainPath = in.Line();
+        Paths.MainPath = Cut(in.Line(), kMaxPathAnswer);
     }
     // An empty main path stands for the working directory.
     Paths.MainPath = DirectoryLine(Paths.MainPath);
@@ -229,7 +266,7 @@ void AskSlit(InstallAnswers& a, AnswerReader& in) {
     }
     a.slitChar = '1';
     ConsoleLine("Provide slit function filename (full path and filename)");
-    std::string source = in.Line();
+    std::string source = Cut(in.Line(), kMaxPathAnswer);
     ConsoleLine();
     ConsoleLine("If the slit was measured using a spectral line two steps are required");
     ConsoleLine("to make the result a slit function:");
@@ -362,6 +399,8 @@ void Install_DFA() {
     a.id = Cut(in.Line(), 15);
 
     AskPaths(a, in);
+    // The files go to the main path: no run may work there meanwhile.
+    LockRunDirectory(Paths.MainPath);
 
     ConsoleLine(
         "Provide (maximum) measured wavelength range and (representative) wavelength "

@@ -24,14 +24,22 @@
 #include "engine/structure_check.h"
 #include "engine/wavelength_shift.h"
 #include "platform/console.h"
+#include "platform/file_transaction.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
+#include "platform/run_lock.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
 namespace tarn {
 
 namespace {
+
+// Journal of the result files' commit, in the main path.
+constexpr const char* kJournalName = "tarnpelo.jnl";
+constexpr const char* kUsageLine =
+    "TARNpelo [DDDhhmm] [id_met] <path+defaultsfilename> <id_shift> <id_specout> "
+    "<id_shif_appl>";
 
 RunTimer g_timer;
 
@@ -96,6 +104,18 @@ void ReadCommandLine(const std::vector<std::string>& args) {
         CommandLine.OptionWord = args[6];
         ApplyOptionWord(args[6]);
     }
+}
+
+// Takes the main path's lock, undoes a commit that a killed run left there,
+// and opens the transaction over the run's result tree: from here on the
+// result files are held until the run has ended normally (RunTarnpelo).
+void ClaimMainPath() {
+    LockRunDirectory(Paths.MainPath);
+    std::string journal = Paths.MainPath + kJournalName;
+    int restored = RecoverInterruptedCommit(journal);
+    if (restored > 0) LogLine("Result files of an interrupted run restored: " + IntText(restored));
+    BeginFileTransaction(
+        journal, {ResultDirectory(), Paths.ShiftRootPath + CommandLine.IdMet + kPathSeparator});
 }
 
 // Phase 3: effective defaults, output specification, instrument file.
@@ -290,6 +310,7 @@ void EndRun() {
 void RunPhases(const std::vector<std::string>& args) {
     StartUp();
     ReadCommandLine(args);
+    ClaimMainPath();
     ReadSettingsFiles();
     PrepareResultTree();
     ConsoleLine("Start Analyses");
@@ -305,6 +326,52 @@ void RunPhases(const std::vector<std::string>& args) {
     ClipWindows();
     RunStages();
     EndRun();
+}
+
+// The argument that names a file part but is no plain name (a path separator
+// of either system, a control character, or "." or ".." as the directory of
+// the results); empty when every one is plain.  Returns what it is in `what`.
+std::string FirstUnplainName(const std::vector<std::string>& args, std::string& what) {
+    auto unplain = [](const std::string& name) {
+        for (unsigned char c : name)
+            if (c == '/' || c == '\\' || c < ' ' || c == 127) return true;
+        return false;
+    };
+    if (!args.empty() && unplain(args[0])) {
+        what = "scan name";
+        return args[0];
+    }
+    if (args.size() >= 2) {
+        std::string id = Cut(args[1], 15);
+        if (unplain(id) || id == "." || id == "..") {
+            what = "instrument id";
+            return args[1];
+        }
+    }
+    for (size_t i = 3; i < 6 && i < args.size(); ++i) {
+        if (unplain(FirstChar(args[i]))) {
+            what = "result code";
+            return args[i];
+        }
+    }
+    return std::string();
+}
+
+// Runs `body`, turning the engine's ends into the exit code; the run-time
+// error report goes to standard error.
+template <class Body>
+int RunGuarded(Body body) {
+    try {
+        body();
+        return kExitNormal;
+    } catch (const EngineExit& end) {
+        return end.code;
+    } catch (const RunTimeError& error) {
+        std::cerr << "tarnpelo: " << error.Report() << std::endl;
+    } catch (const std::exception& error) {
+        std::cerr << "tarnpelo: run-time error: " << error.what() << std::endl;
+    }
+    return kExitRunTimeError;
 }
 
 }  // namespace
@@ -373,22 +440,31 @@ double EarthSunDistanceFactor(uint16_t day) {
 }
 
 int RunTarnpelo(const std::vector<std::string>& args) {
-    int code = kExitNormal;
-    try {
+    std::string what;
+    std::string name = FirstUnplainName(args, what);
+    if (!name.empty()) {
+        // Shown on one line: a control character as "?".
+        for (char& c : name)
+            if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
+        std::cerr << "tarnpelo: the " << what << " \"" << name
+                  << "\" is not a plain name; usage: " << kUsageLine << std::endl;
+        return kExitRunTimeError;
+    }
+    // The working directory's lock comes before its logs are touched.
+    LockRunDirectory(std::string());
+    int code = RunGuarded([&args] {
         ResetEngineState();
         ResetProgramState();
         ResetStageStates();
         InitEngineState();
         RunPhases(args);
-    } catch (const EngineExit& end) {
-        code = end.code;
-    } catch (const RunTimeError& error) {
-        std::cerr << "tarnpelo: " << error.Report() << std::endl;
-        code = kExitRunTimeError;
-    } catch (const std::exception& error) {
-        std::cerr << "tarnpelo: run-time error: " << error.what() << std::endl;
-        code = kExitRunTimeError;
-    }
+    });
+    // The result files are written last, so that exit code 0 and written
+    // results go together: a normal end (also an orderly end inside the flow,
+    // a scan out of range) commits them, a halt or an error drops them.
+    if (code == kExitNormal) code = RunGuarded([] { CommitFileTransaction(); });
+    if (code != kExitNormal) AbandonFileTransaction();
+    ReleaseRunDirectories();
     Console().flush();
     return code;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/engine_state.h"
+#include "engine/program_state.h"
 #include "platform/console.h"
 #include "platform/run_error.h"
 
@@ -54,6 +55,8 @@ void SortSliceCopy(const double* array, long first, long last) {
     if (n < 3) {
         ConsoleLine("Procedure \"get_mediaan\" of unit sorteer recieved less than 3 elements");
         ConsoleLine("Increase stop_index compared to start_index");
+        // The halt names the scan, so that the operator of a batch finds it.
+        ConsoleLine("Measurement: " + ScanFilePath());
         throw EngineExit{kExitHalt};
     }
     if (n > kMaxMeasuredPoints) n = kMaxMeasuredPoints;

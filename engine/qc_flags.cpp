@@ -71,18 +71,20 @@ long NextCriterionLateExceedings() {
     return j <= QcReport.CriteriaCount ? QcOut.LateExceedCount[j] : 0;
 }
 
-// w1, w2, w3 of the first zenith row whose limit exceeds the angle (degrees);
-// the last row of the table when none does.
+// w1, w2, w3 of the first zenith row whose limit exceeds the angle (degrees).
+// The search runs over every row the table holds, whatever its row count says;
+// when no row's limit exceeds the angle, the last row of the count is used.
 void SelectZenithWavelengths(double zenithAngle) {
     int rows = std::clamp(Qc.ZenithRowCount, 1, kMaxZenithRows);
-    int row = rows;
-    for (int i = 1; i <= rows; ++i) {
+    int row = 0;
+    for (int i = 1; i <= kMaxZenithRows; ++i) {
         if (Qc.ZenithTable[i][0] > zenithAngle) {
             row = i;
             break;
         }
     }
-    if (row == rows && !(Qc.ZenithTable[row][0] > zenithAngle)) {
+    if (row == 0) {
+        row = rows;
         LogLine("Zenith angle " + Fixed(zenithAngle, 6, 2) +
                 " above every limit of the zenith wavelength table; its last row is used");
     }

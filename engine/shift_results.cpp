@@ -49,8 +49,10 @@ std::string ScanShiftTablePath() {
 }
 
 std::string DailyShiftPath() {
-    return ShiftDirectory(Paths.ShiftRootPath) +
-           DailyShiftName(DayPart(), CommandLine.IdShift, CommandLine.IdMet);
+    // The day is the scan name's first three characters as they stand.
+    return ShiftDirectory(Paths.ShiftRootPath) + DailyShiftName(CommandLine.ScanName.substr(0, 3),
+                                                                CommandLine.IdShift,
+                                                                CommandLine.IdMet);
 }
 
 std::string AppliedShiftPath() {

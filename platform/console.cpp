@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/text_format.h"
+
 namespace tarn {
 
 namespace {
@@ -22,7 +24,7 @@ void SetConsoleInput(std::istream* in) {
     g_in = in;
 }
 void ConsoleLine(const std::string& text) {
-    Console() << text << '\n';
+    Console() << WithoutNonFiniteMarks(text) << '\n';
 }
 
 }  // namespace tarn

@@ -1,5 +1,7 @@
 #include "platform/run_error.h"
 
+#include "platform/text_format.h"
+
 namespace tarn {
 
 namespace {
@@ -9,7 +11,7 @@ std::string Compose(const std::string& operation, const std::string& file, int l
     std::string text = "run-time error: " + operation + " '" + file + "'";
     if (line > 0) text += " line " + std::to_string(line);
     text += ": " + reason;
-    return text;
+    return WithoutNonFiniteMarks(text);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_hooks.h"
+#include "platform/file_transaction.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_format.h"
@@ -17,6 +19,7 @@ namespace {
 
 constexpr size_t kMaxTokenLength = 64;
 constexpr size_t kFlushSize = 64 * 1024;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsSeparator(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -98,6 +101,11 @@ bool ReadWhole(int fd, size_t sizeHint, std::string& data) {
     return true;
 }
 
+// Positions past a UTF-8 byte-order mark at the start of the text.
+size_t AfterByteOrderMark(const std::string& data) {
+    return data.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+}
+
 }  // namespace
 
 void SetReadCache(bool on) {
@@ -109,12 +117,36 @@ void SetReadCache(bool on) {
     c.Next = 0;
 }
 
+void ForgetCachedCopy(const std::string& path) {
+    struct stat info;
+    if (!g_cacheOn || stat(path.c_str(), &info) != 0) return;
+    InvalidateCached(static_cast<unsigned long long>(info.st_dev),
+                     static_cast<unsigned long long>(info.st_ino));
+}
+
 bool TextIn::Open(const std::string& path) {
     Close();
     m_name = path;
+    std::string diskPath, held;
+    if (StagedFileText(path, diskPath, held)) {
+        // Written by this run and not yet committed: what the run wrote.
+        if (!diskPath.empty()) {
+            int fd = open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat info;
+            bool ok = fd >= 0 && fstat(fd, &info) == 0 &&
+                      ReadWhole(fd, static_cast<size_t>(info.st_size), m_data);
+            if (fd >= 0) close(fd);
+            if (!ok) return false;
+        }
+        m_data += held;
+        m_pos = AfterByteOrderMark(m_data);
+        m_open = true;
+        return true;
+    }
     if (g_cacheOn) {
         if (const CachedFile* cached = FindCached(path)) {
             m_data = cached->Data;
+            m_pos = AfterByteOrderMark(m_data);
             m_open = true;
             return true;
         }
@@ -136,6 +168,7 @@ bool TextIn::Open(const std::string& path) {
         return false;
     }
     if (g_cacheOn && exact) StoreCached(path, info, m_data);
+    m_pos = AfterByteOrderMark(m_data);
     m_open = true;
     return true;
 }
@@ -149,6 +182,7 @@ void TextIn::OpenText(const std::string& name, const std::string& content) {
     Close();
     m_name = name;
     m_data = content;
+    m_pos = AfterByteOrderMark(m_data);
     m_open = true;
 }
 
@@ -258,16 +292,20 @@ void TextIn::NextLine() {
 }
 
 TextOut::~TextOut() {
+    if (m_staged >= 0) {
+        StageWrite(m_staged, m_buffer);
+        return;
+    }
     if (m_fd < 0) return;
     (void)Flush();
-    close(m_fd);
+    HookedClose(m_fd);
     if (m_inode != 0) InvalidateCached(m_device, m_inode);
 }
 
 void TextOut::Fail(const char* operation) {
     std::string reason = ErrnoText();
     if (m_fd >= 0) {
-        close(m_fd);
+        HookedClose(m_fd);
         m_fd = -1;
     }
     m_buffer.clear();
@@ -290,30 +328,34 @@ void TextOut::Opened(int fd, const struct stat* info) {
 }
 
 bool TextOut::Flush() {
-    size_t done = 0;
-    while (done < m_buffer.size()) {
-        ssize_t n = write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            m_buffer.erase(0, done);
-            return false;
-        }
-        done += static_cast<size_t>(n);
+    if (m_staged >= 0) {
+        StageWrite(m_staged, m_buffer);
+        m_buffer.clear();
+        return true;
+    }
+    if (!WriteAll(m_fd, m_buffer.data(), m_buffer.size())) {
+        m_buffer.clear();
+        return false;
     }
     m_buffer.clear();
     return true;
 }
 
+void TextOut::CheckFinite(const std::string& text) const {
+    if (text.find(kNonFiniteMark) != std::string::npos)
+        throw RunTimeError("write to", m_name, 0, "a number to be written is NaN or infinite");
+}
+
 void TextOut::Create(const std::string& path) {
     Close();
     m_name = path;
+    m_staged = StageCreate(path);
+    if (m_staged >= 0) return;
     errno = 0;
     // An existing file of the exact name is emptied with one call; otherwise
     // the name is looked up without regard to case and the file created.
-    int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        fd = open(ResolveCase(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = HookedOpen(path, O_WRONLY | O_TRUNC);
+    if (fd < 0) fd = HookedOpen(ResolveCase(path), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) Fail("create");
     Opened(fd);
 }
@@ -321,12 +363,14 @@ void TextOut::Create(const std::string& path) {
 void TextOut::Append(const std::string& path) {
     Close();
     m_name = path;
+    m_staged = StageAppend(path);
+    if (m_staged >= 0) return;
     // The exact name first: one open, which fails for a missing file, and a
     // check that it is a regular file; otherwise the lookup without regard to case.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+    int fd = HookedOpen(path, O_WRONLY | O_APPEND | O_NONBLOCK);
     struct stat info;
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        close(fd);
+        HookedClose(fd);
         fd = -1;
     }
     if (fd >= 0) {
@@ -338,20 +382,22 @@ void TextOut::Append(const std::string& path) {
         throw RunTimeError("open for appending", path, 0, "file not found");
     }
     errno = 0;
-    fd = open(resolved.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    fd = HookedOpen(resolved, O_WRONLY | O_APPEND);
     if (fd < 0) Fail("open for appending");
     Opened(fd);
 }
 
 void TextOut::Write(const std::string& text) {
-    if (m_fd < 0) throw RunTimeError("write to", m_name, 0, "file not open");
+    if (!IsOpen()) throw RunTimeError("write to", m_name, 0, "file not open");
+    CheckFinite(text);
     m_buffer += text;
     errno = 0;
     if (m_buffer.size() >= kFlushSize && !Flush()) Fail("write to");
 }
 
 void TextOut::WriteLine(const std::string& text) {
-    if (m_fd < 0) throw RunTimeError("write to", m_name, 0, "file not open");
+    if (!IsOpen()) throw RunTimeError("write to", m_name, 0, "file not open");
+    CheckFinite(text);
     m_buffer += text;
     m_buffer += '\n';
     errno = 0;
@@ -359,12 +405,17 @@ void TextOut::WriteLine(const std::string& text) {
 }
 
 void TextOut::Close() {
+    if (m_staged >= 0) {
+        Flush();
+        m_staged = -1;
+        return;
+    }
     if (m_fd < 0) return;
     errno = 0;
     bool failed = !Flush();
     std::string reason = failed ? ErrnoText() : std::string();
     m_buffer.clear();
-    if (close(m_fd) != 0 && !failed) {
+    if (HookedClose(m_fd) != 0 && !failed) {
         failed = true;
         reason = ErrnoText();
     }

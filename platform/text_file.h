@@ -4,8 +4,11 @@
 // texts: a number is taken by skipping blanks and line ends and reading up to
 // the next blank or line end (at most 64 characters); a number read at the end
 // of the file is 0 and no error; a "\r" before a line end is not part of the
-// line.  TextOut writes "\n" line ends.  Failures that the caller does not test
-// raise RunTimeError.
+// line; a UTF-8 byte-order mark at the start of a file is skipped.  TextOut
+// writes "\n" line ends; while the run's file transaction covers a file, its
+// text is held until the commit (platform/file_transaction.h).  A number that
+// is not finite never reaches a file: writing one is the run-time error.
+// Failures that the caller does not test raise RunTimeError.
 #pragma once
 
 #include <sys/stat.h>
@@ -88,7 +91,7 @@ class TextOut {
     void WriteLine(const std::string& text = std::string());
     // Closes the file; raises the run-time error when a write failed.
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd >= 0 || m_staged >= 0; }
     const std::string& Name() const { return m_name; }
 
   private:
@@ -97,9 +100,12 @@ class TextOut {
     void Opened(int fd, const struct stat* info = nullptr);
     // Writes the buffered text; false (errno set) when the system refuses it.
     bool Flush();
+    // Raises the run-time error when `text` holds a number that is not finite.
+    void CheckFinite(const std::string& text) const;
     [[noreturn]] void Fail(const char* operation);
 
     int m_fd = -1;
+    int m_staged = -1;     // the file transaction's held file, when it covers this one
     std::string m_buffer;  // text not yet written, sent at 64 KiB and at Close
     std::string m_name;
     unsigned long long m_device = 0, m_inode = 0;
@@ -111,6 +117,10 @@ class TextOut {
 // of this process creates, appends to or closes the same file.  Only a program
 // whose every file write goes through TextOut may turn it on.
 void SetReadCache(bool on);
+
+// Drops the read cache's copy of the file `path` names, for a change this
+// process makes to it outside TextOut (the file transaction's commit and undo).
+void ForgetCachedCopy(const std::string& path);
 
 // Opens `path` for appending, writes the lines and closes it again.
 void AppendLines(const std::string& path, std::initializer_list<std::string> lines);

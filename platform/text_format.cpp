@@ -240,7 +240,8 @@ bool SciExact(double x, char* out) {
 // the forms neither takes.  The tests compare them with printf over many
 // random doubles and every kind of tie.
 std::string Fixed(double x, int width, int decimals) {
-    if (!std::isfinite(x) || width < 0 || width > 300 || decimals < 0 || decimals > 60)
+    if (!std::isfinite(x)) return kNonFiniteMark + FixedByPrintf(x, width, decimals);
+    if (width < 0 || width > 300 || decimals < 0 || decimals > 60)
         return FixedByPrintf(x, width, decimals);
     char buffer[400];
     if (decimals <= 17) {
@@ -262,8 +263,8 @@ std::string Fixed(double x, int width, int decimals) {
 }
 
 std::string Sci(double x) {
-    if (std::isnan(x)) return PadRight(" Nan", 23);
-    if (std::isinf(x)) return PadRight(x > 0 ? " +Inf" : " -Inf", 23);
+    if (std::isnan(x)) return kNonFiniteMark + PadRight(" Nan", 23);
+    if (std::isinf(x)) return kNonFiniteMark + PadRight(x > 0 ? " +Inf" : " -Inf", 23);
     if (x == 0.0) return std::signbit(x) ? "-0.00000000000000E+0000" : " 0.00000000000000E+0000";
     char out[32];
     if (SciExact(x, out)) return std::string(out, 23);
@@ -281,6 +282,13 @@ std::string Sci(double x) {
     for (size_t pad = expDigits; pad < 4; ++pad) out[n++] = '0';
     for (const char* p = e + 2; p < result.ptr; ++p) out[n++] = *p;
     return std::string(out, n);
+}
+
+std::string WithoutNonFiniteMarks(const std::string& text) {
+    if (text.find(kNonFiniteMark) == std::string::npos) return text;
+    std::string clean = text;
+    clean.erase(std::remove(clean.begin(), clean.end(), kNonFiniteMark), clean.end());
+    return clean;
 }
 
 std::string IntW(long long n, int width) {

@@ -8,6 +8,11 @@
 
 namespace tarn {
 
+// Begins the text that Fixed and Sci give for NaN and the infinities.  No such
+// text may reach a file (TextOut refuses it); the console and the error report
+// show it without the mark.
+constexpr char kNonFiniteMark = '\x01';
+
 // Real in fixed notation, right-aligned in `width` characters with `decimals`
 // decimals; wider when the number needs more room (as "x:w:d").
 std::string Fixed(double x, int width, int decimals);
@@ -23,6 +28,9 @@ std::string FixedPrecision(double x, int precision, int decimals);
 // ".", 14 digits, "E", the exponent's sign and four digits
 // (290.0 -> " 2.90000000000000E+0002").
 std::string Sci(double x);
+
+// The text without the marks of numbers that are not finite.
+std::string WithoutNonFiniteMarks(const std::string& text);
 
 // Integer right-aligned in `width` characters (wider when needed).
 std::string IntW(long long n, int width);

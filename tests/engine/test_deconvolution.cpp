@@ -66,6 +66,17 @@ class DeconTest : public test::EngineTest {
                          steps);
     }
 
+    // Deconvolution from `start` to `end` with the range end `rangeEnd` (nm),
+    // on a flat first guess of 1000.
+    void SetUpFlat(double start, double end, double rangeEnd) {
+        DeconSettings s;
+        s.Start = start;
+        s.End = end;
+        s.RangeEnd = rangeEnd;
+        WriteSettings(s);
+        SetFine([](double) { return 1000.0; });
+    }
+
     double F(long j) const { return Spectra.FineSpectrum[j]; }
     std::vector<std::string> Log() const { return ReadLines(Path("decon.log")); }
 
@@ -244,12 +255,7 @@ TEST_F(DeconTest, ReconvolvedSpectrumReproducesAScanMadeFromTheModel) {
 // the slit reach of point 1 (298 nm) up to U (320 nm) is multiplied by r once,
 // and the far lower region from the start (290 nm) receives P = r at the end.
 TEST_F(DeconTest, EqualRatioOnGridWavelengthsScalesEachIndexOnce) {
-    DeconSettings s;
-    s.Start = 290.0;
-    s.End = 320.0;
-    s.RangeEnd = 310.0;
-    WriteSettings(s);
-    SetFine([](double) { return 1000.0; });
+    SetUpFlat(290.0, 320.0, 310.0);
     std::vector<double> w;
     for (int i = 0; i <= 20; ++i) w.push_back(300.0 + 0.5 * i);
     SetScan(w, std::vector<double>(w.size(), 2.5));
@@ -261,6 +267,42 @@ TEST_F(DeconTest, EqualRatioOnGridWavelengthsScalesEachIndexOnce) {
     }
     // P = r up to the last digits of the simulated value's rounding.
     EXPECT_EQ(ReadLines(Path("decon.hsp"))[0].substr(0, 12), " 2.500000000");
+}
+
+// A scan denser than the fine grid (three points in every 0.01-nm cell, one of
+// them on the cell's centre) with an equal ratio r: each index is still
+// multiplied by r exactly once, not by r to the power of its points; over the
+// steps the iteration converges on such a scan instead of running to NaN.
+TEST_F(DeconTest, DenseScanScalesEachIndexOnceAndConverges) {
+    SetUpFlat(290.0, 320.0, 310.0);
+    std::vector<double> w;
+    for (int i = 0; i <= 1000; ++i)
+        for (double d : {-0.003, 0.0, 0.003}) w.push_back(300.0 + 0.01 * i + d);
+    SetScan(w, std::vector<double>(w.size(), 2.5));
+    Run(1);
+    for (long j = 4000; j <= 7000; ++j) ASSERT_NEAR(F(j), 2.5, 2.5e-12) << j;
+
+    // A structured spectrum: the dense scan deconvolves as the scan of the
+    // cells' centres does (to 1e-3), and its relative error falls step by step.
+    auto measured = [](double x) { return 1.0 + 0.3 * std::sin(2 * kPi * x / 1.7); };
+    std::vector<double> centres, e;
+    for (int i = 0; i <= 1000; ++i) centres.push_back(300.0 + 0.01 * i);
+    for (double x : centres) e.push_back(measured(x));
+    SetFine([](double) { return 1.0; });
+    SetScan(centres, e);
+    Run(9);
+    std::vector<double> expected(Spectra.FineSpectrum, Spectra.FineSpectrum + 12001);
+    e.clear();
+    for (double x : w) e.push_back(measured(x));
+    SetFine([](double) { return 1.0; });
+    SetScan(w, e);
+    Run(9);
+    for (long j = 0; j <= 12000; ++j) ASSERT_NEAR(F(j), expected[j], 1e-3 * expected[j]) << j;
+    std::vector<std::string> log = Log();
+    for (int step = 2; step <= 9; ++step) {
+        double before = std::stod(log[2 * step - 1].substr(0, 10));
+        EXPECT_LT(std::stod(log[2 * step + 1].substr(0, 10)), before) << step;
+    }
 }
 
 // ERROR D1 appends its block to the main log; in a directory without a main
@@ -342,12 +384,7 @@ TEST_F(DeconHandWorkedTest, DegenerateScans) {
 // A scan at the ends of the fine grid: ranges below index 0 and above 40000
 // are cut off (and counted); nothing outside the arrays is touched.
 TEST_F(DeconTest, RangesBeyondTheGridEndsAreCut) {
-    DeconSettings s;
-    s.Start = 250.0;
-    s.End = 655.0;
-    s.RangeEnd = 652.0;
-    WriteSettings(s);
-    SetFine([](double) { return 1000.0; });
+    SetUpFlat(250.0, 655.0, 652.0);
     std::vector<double> w;
     for (int i = 0; i <= 4; ++i) w.push_back(250.5 + 0.5 * i);
     for (int i = 0; i <= 4; ++i) w.push_back(648.0 + 1.0 * i);

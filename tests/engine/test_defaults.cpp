@@ -424,6 +424,16 @@ TEST_F(DefaultsTest, HeadOnlyKeepsEveryOptionalValue) {
     EXPECT_EQ(Log().find("ends after line"), std::string::npos);
 }
 
+// A file saved by a Windows editor begins with a UTF-8 byte-order mark: it is
+// read as without one (its first number is the latitude).
+TEST_F(DefaultsTest, ByteOrderMarkBeforeTheFirstLineIsSkipped) {
+    std::vector<std::string> lines = Head();
+    lines[0] = "\xEF\xBB\xBF" + lines[0];
+    ReadLong(lines);
+    EXPECT_DOUBLE_EQ(Analysis.Latitude, 52.1);
+    EXPECT_EQ(Analysis.MeasurementYear, "1998");
+}
+
 TEST_F(DefaultsTest, EmptyLinesAtTheEndAreLinesOfTheFile) {
     // A file has ended only when no byte is left: empty last lines start group
     // 1, whose numbers then read 0 at the end of the file.

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <istream>
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "engine/install.h"
 #include "engine/instrument_file.h"
 #include "engine/program_state.h"
+#include "platform/console.h"
 #include "platform/run_error.h"
 #include "tests/support/test_support.h"
 
@@ -295,6 +299,60 @@ TEST_F(InstallTest, AnswerThatIsNoNumberIsARunTimeError) {
               " 2.90000000000000E+0002  4.00000000000000E+0002  5.00000000000000E-0001");
     EXPECT_EQ(ReadLines(Path("tarnpelo.dfa"))[1],
               " 5.00000000000000E+0000  5.20000000000000E+0001");
+}
+
+// Input that never ends: one character for ever.
+class EndlessInput : public std::streambuf {
+  public:
+    explicit EndlessInput(char c) : m_block(4096, c) {}
+
+  protected:
+    int_type underflow() override {
+        setg(&m_block[0], &m_block[0], &m_block[0] + m_block.size());
+        return traits_type::to_int_type(m_block[0]);
+    }
+
+  private:
+    std::string m_block;
+};
+
+// Endless input (zero bytes without a line end, or empty lines for ever) and
+// input that ends early stop the dialogue with the run-time error before it
+// writes its files; over-long answers are cut to their fields.
+TEST_F(InstallTest, EndlessOrEndingInputStopsTheDialogue) {
+    // The dialogue's report for `input`; empty when it ended normally.
+    auto report = [](std::streambuf* input) {
+        std::istream in(input);
+        SetConsoleInput(&in);
+        CommandLine.ScanName = "-i";
+        std::string text;
+        try {
+            Install_DFA();
+        } catch (const RunTimeError& e) {
+            text = e.Report();
+        }
+        SetConsoleInput(nullptr);
+        return text;
+    };
+    for (char c : {'\0', '\n'}) {
+        EndlessInput endless(c);
+        EXPECT_EQ(report(&endless),
+                  "run-time error: read number from 'standard input' line 2: "
+                  "no number in the answer");
+    }
+    std::stringbuf early("2004\n5\n52\nab\n");
+    EXPECT_EQ(report(&early),
+              "run-time error: read from 'standard input' line 5: end of input before the "
+              "install dialogue was answered");
+    EXPECT_FALSE(test::FileExists(Path("tarnpelo.dfa")));
+
+    std::string longDir(300, 'd'), longId(20, 'i');
+    std::stringbuf answers("2004\n5 52\n" + longId + "\n" + longDir + "\n" + Dir() +
+                           "\n290 400 0.5\n1.0\nn\ny\n");
+    EXPECT_EQ(report(&answers), "");
+    std::vector<std::string> lines = ReadLines(Path(longId.substr(0, 15) + ".dfa"));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[3], longDir.substr(0, 255));
 }
 
 class ShortDefaultsTest : public test::EngineTest {

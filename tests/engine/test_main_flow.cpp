@@ -196,5 +196,42 @@ TEST_F(ProgramRunTest, UnreadableScanNumberIsARunTimeError) {
     EXPECT_EQ(ReadFile(Path("uvanalys/meting.met")), "  300.0000  1.00000000000000E+0000\n");
 }
 
+// A scan name, id or result code that is no plain name is refused with one
+// line naming it and the usage, exit code 2, before any file is touched.
+TEST_F(ProgramRunTest, NameHoldingAPathIsRefusedBeforeAnyFileIsTouched) {
+    const std::vector<std::vector<std::string>> calls = {
+        {"../../elsewhere/1731130", "abc"},      {"1731130", "../abc"}, {"1731130", ".."},
+        {"1731130", "abc", "tarnpelo.dfa", "/"}, {"..\\1731130"},       {"17311\n30", "abc"}};
+    for (const std::vector<std::string>& args : calls) {
+        std::string out, err;
+        EXPECT_EQ(test::RunTarnpelo(Dir(), args, &out, &err), 2) << args[0];
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("is not a plain name; usage: TARNpelo [DDDhhmm] [id_met] "
+                           "<path+defaultsfilename> <id_shift> <id_specout> <id_shif_appl>"),
+                  std::string::npos)
+            << err;
+    }
+    EXPECT_FALSE(test::FileExists(Path("tarnpelo.log")));
+    EXPECT_FALSE(test::FileExists(Path("shift.log")));
+    EXPECT_FALSE(test::FileExists(Path("uvanalys/abc")));
+}
+
+// An irradiance of 1e300 is refused at reading, naming the scan and the line,
+// and the run leaves no result file (the applied-shift file's head included).
+TEST_F(ProgramRunTest, HugeIrradianceIsRefusedBeforeAResultFileIsWritten) {
+    test::MakeDirs(Path("uvdata/abc"));
+    WriteFile(Path("uvdata/abc/1731200.abc"), "300 1\n300.5 1e300\n301 1\n");
+    std::string err;
+    EXPECT_EQ(test::RunTarnpelo(Dir(), {"1731200", "abc"}, nullptr, &err), 2);
+    EXPECT_EQ(err,
+              "tarnpelo: run-time error: read 'uvdata/abc/1731200.abc' line 2: irradiance times "
+              "the irradiance factor ( 1.00000000000000E+0300) is beyond +- "
+              "1.00000000000000E+0006\n");
+    EXPECT_TRUE(test::FileExists(Path("uvanalys/abc/shift")));
+    EXPECT_FALSE(test::FileExists(Path("uvanalys/abc/shift/1731200.abc")));
+    EXPECT_FALSE(test::FileExists(Path("uvanalys/tarnpelo.jnl")));
+}
+
 }  // namespace
 }  // namespace tarn

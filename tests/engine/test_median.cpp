@@ -58,7 +58,8 @@ TEST(Median, FewerThanThreeElementsHalts) {
     }
     EXPECT_EQ(console.str(),
               "Procedure \"get_mediaan\" of unit sorteer recieved less than 3 elements\n"
-              "Increase stop_index compared to start_index\n");
+              "Increase stop_index compared to start_index\n"
+              "Measurement: \n");
     EXPECT_THROW(get_mediaan(a, 2, 1), EngineExit);
     SetConsole(nullptr);
 }

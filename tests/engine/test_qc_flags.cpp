@@ -310,11 +310,21 @@ TEST_F(QcFlagsTest, ZenithRowsAndStartWavelength) {
     QC_report();
     EXPECT_EQ(Block()[10].substr(28, 36), P("GREEN") + "299.50");
 
-    // With two rows the search stops at the last one (30: 298, 300, 303 nm)
-    // instead of reading rows past the count.
+    // The row count is not consulted: with two rows (the second lowered to
+    // 30) the search reads on to the row of 55 (300, 302, 305 nm).
     Qc.ZenithRowCount = 2;
     Qc.ZenithTable[2][0] = 30.0;
     CommandLine.ScanName = "1731300";
+    QcOut.EfuvBelowStart = 0.012;
+    QcOut.EfuvAboveLast = 0.001;
+    QC_report();
+    EXPECT_EQ(Block()[10].substr(28, 30), P("GREEN"));
+    EXPECT_EQ(Log().find("above every limit"), std::string::npos);
+
+    // No row's limit exceeds the angle: the last row of the count (30: 298,
+    // 300, 303 nm), and the log says so.
+    for (int r = 3; r <= kMaxZenithRows; ++r) Qc.ZenithTable[r][0] = 0.0;
+    CommandLine.ScanName = "1731330";
     QcOut.EfuvBelowStart = 0.012;
     QcOut.EfuvAboveLast = 0.001;
     QC_report();

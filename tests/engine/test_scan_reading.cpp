@@ -6,6 +6,7 @@
 #include "engine/scan_reading.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
+#include "platform/text_format.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -109,6 +110,55 @@ TEST_F(ScanReadingTest, StoresAtMostFortyThousandPoints) {
     ASSERT_TRUE(Read(text));
     EXPECT_EQ(N(), 40000);
     EXPECT_NEAR(W(40000), 250 + 39999 * 0.01, 1e-9);
+}
+
+// The pair after the 40000th is not stored: equal to the range end, it does
+// not set the range end, which becomes the last stored wavelength.
+TEST_F(ScanReadingTest, PairBeyondThePointCapDoesNotSetTheRangeEnd) {
+    Analysis.GridHigh = 1000;
+    Instrument.RangeEnd = 650.0;
+    std::string text;
+    for (int i = 0; i <= 40000; ++i) text += Fixed(250 + i * 0.01, 0, 2) + " 1\n";
+    text += "651 1\n";
+    ASSERT_TRUE(Read(text));
+    EXPECT_EQ(N(), 40000);
+    EXPECT_NEAR(Instrument.RangeEnd, 649.99, 1e-9);
+}
+
+// Wavelengths that do not rise (equal, falling past an empty line, equal on
+// the last line) and an irradiance beyond +-1e6 after the factor are refused,
+// naming the scan file and the line; a byte-order mark keeps the first point.
+TEST_F(ScanReadingTest, RefusedPairsNameTheScanFileAndLine) {
+    struct Case {
+        const char* text;
+        double factor;
+        int line;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"300 1\n300.5 2\n300.5 3\n301 4\n", 1.0, 3, "300.5000 nm does not rise"},
+        {"300 1\n301 2\n\n300.5 3\n302 4\n", 1.0, 4, "does not rise above the one before"},
+        {"300 1\n301 2\n301 2\n", 1.0, 3, "does not rise"},
+        {"300 1\n300.5 1e300\n301 1\n", 1.0, 2, "1.00000000000000E+0300) is beyond"},
+        {"300 -2e-3\n", 1e9, 1, "is beyond +- 1.00000000000000E+0006"},
+    };
+    for (const Case& c : cases) {
+        Instrument.IrradianceFactor = c.factor;
+        try {
+            Read(c.text);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.File(), "dir/1731200.abc") << c.text;
+            EXPECT_EQ(e.Line(), c.line) << c.text;
+            EXPECT_NE(e.Reason().find(c.reason), std::string::npos) << e.Reason();
+        }
+    }
+    Instrument.IrradianceFactor = 1.0;
+    ASSERT_TRUE(
+        Read("\xEF\xBB\xBF"
+             "300 1\n300.5 2\n"));
+    EXPECT_EQ(N(), 2);
+    EXPECT_EQ(W(1), 300.0);
 }
 
 TEST_F(ScanReadingTest, NoPairInRangeLogsOneLineAndEnds) {

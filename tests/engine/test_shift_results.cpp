@@ -161,6 +161,17 @@ TEST_F(ShiftResultsTest, DailyShiftFileWithoutSelectedWindowsAndOddScanName) {
               "173ab30  0.5000 60.00 \n");
 }
 
+// The day file is named by the scan name's first three characters as they
+// stand: a shorter name is not padded.
+TEST_F(ShiftResultsTest, DailyShiftFileOfAShortScanNameIsNotPadded) {
+    FiveWindows();
+    CommandLine.ScanName = "12";
+    Engine.Switches.detailed_shif = false;
+    WriteShiftResults();
+    EXPECT_TRUE(test::FileExists(Path("exa/shift/12shis.exa")));
+    EXPECT_FALSE(test::FileExists(Path("exa/shift/012shis.exa")));
+}
+
 TEST_F(ShiftResultsTest, MissingShiftDirectoryIsARunTimeError) {
     FiveWindows();
     CommandLine.IdMet = "xyz";

@@ -296,7 +296,9 @@ TEST_F(SpikeTest, SwitchesOffAndShortScanName) {
 TEST_F(SpikeTest, WindowsOfFewerThanThreePointsHalt) {
     const std::string expected =
         "Procedure \"get_mediaan\" of unit sorteer recieved less than 3 elements\n"
-        "Increase stop_index compared to start_index\n";
+        "Increase stop_index compared to start_index\n"
+        "Measurement: " +
+        ScanFilePath() + "\n";
     for (long h : {0L, -3L, 1L}) {
         Analysis.SpikeHalfWindow = h;
         SetScan(300.0, h == 1 ? std::vector<double>{0.01, 0.02} : std::vector<double>(11, 0.01));

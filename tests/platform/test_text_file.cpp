@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <sstream>
+
+#include "platform/console.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
+#include "platform/text_format.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -169,6 +174,51 @@ TEST_F(TextFileTest, FailedWriteRaisesTheReportAtClose) {
         EXPECT_NE(e.Report().find("close"), std::string::npos);
     }
     EXPECT_FALSE(out.IsOpen());
+}
+
+// A UTF-8 byte-order mark (as Windows editors write it) is skipped at the start
+// of a file, not elsewhere.
+TEST_F(TextFileTest, ByteOrderMarkAtTheStartIsSkipped) {
+    WriteFile(Path("bom.txt"),
+              "\xEF\xBB\xBF"
+              "300.5 1\nline\n");
+    TextIn in;
+    ASSERT_TRUE(in.Open(Path("bom.txt")));
+    EXPECT_EQ(in.Real(), 300.5);
+    in.NextLine();
+    EXPECT_EQ(in.ReadLine(), "line");
+    in.OpenText("text",
+                "\xEF\xBB\xBF"
+                "first\n\xEF\xBB\xBF");
+    EXPECT_EQ(in.ReadLine(), "first");
+    EXPECT_EQ(in.ReadLine(), "\xEF\xBB\xBF");
+}
+
+// NaN and the infinities never reach a file: the write is the run-time error
+// naming the file; the console and the report show the number without a mark.
+TEST_F(TextFileTest, NumberThatIsNotFiniteIsRefusedAtTheWrite) {
+    TextOut out;
+    out.Create(Path("values.txt"));
+    out.WriteLine(Fixed(1.5, 6, 2));
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        try {
+            out.WriteLine("x " + Fixed(bad, 8, 3));
+            ADD_FAILURE() << "written: " << bad;
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.File(), Path("values.txt"));
+            EXPECT_EQ(e.Reason(), "a number to be written is NaN or infinite");
+        }
+        EXPECT_THROW(out.Write(Sci(bad)), RunTimeError);
+    }
+    out.Close();
+    EXPECT_EQ(ReadFile(Path("values.txt")), "  1.50\n");
+    std::ostringstream console;
+    SetConsole(&console);
+    ConsoleLine("value" + Sci(HUGE_VAL));
+    SetConsole(nullptr);
+    EXPECT_EQ(console.str(), "value +Inf                  \n");
+    EXPECT_EQ(RunTimeError("read", "f", 1, "step " + Fixed(std::nan(""), 4, 1)).Report(),
+              "run-time error: read 'f' line 1: step  nan");
 }
 
 TEST_F(TextFileTest, ReadCacheFollowsEveryWriteOfThisProcess) {

@@ -1,0 +1,488 @@
+#include "platform/file_transaction.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+
+#include "platform/file_hooks.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
+namespace tarn {
+
+namespace {
+
+// Journal: a head line, one line per file, and an end line with the number of
+// files and a check sum of everything before it.  A journal without a valid
+// end line was cut while it was written, before the commit wrote any file.
+//   A <size> <path>   appended to; undo: cut back to <size> bytes
+//   N <path>          new; undo: remove
+//   R <path>          replaced; the new text is written to <path>.tarnnew and
+//                     renamed over <path> once everything is durable; undo:
+//                     remove <path>.tarnnew
+constexpr const char* kJournalHead = "tarnpelo journal 1";
+constexpr const char* kReplacementSuffix = ".tarnnew";
+
+struct StagedFile {
+    std::string Path;       // name on disk (its existing spelling when it existed)
+    bool Existed = false;   // on disk before the run
+    bool Replaced = false;  // created by the run: Text is the whole content, else appended
+    std::string Text;
+    long long OriginalSize = 0;  // at the commit, of a file appended to
+    bool Touched = false;        // the commit has begun to write it
+};
+
+struct Transaction {
+    bool Open = false;
+    std::string Journal;
+    std::vector<std::string> Roots;
+    std::vector<StagedFile> Files;
+    std::unordered_map<std::string, int> ByName;  // every name a writer used
+};
+
+Transaction g_tx;
+
+std::string ErrnoText() {
+    return errno != 0 ? std::strerror(errno) : "unknown error";
+}
+
+std::string ReplacementName(const std::string& path) {
+    return path + kReplacementSuffix;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.rfind(kPathSeparator);
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? kPathSeparatorText : path.substr(0, slash);
+}
+
+bool Covered(const std::string& path) {
+    if (!g_tx.Open) return false;
+    for (const std::string& root : g_tx.Roots)
+        if (path.compare(0, root.size(), root) == 0) return true;
+    return false;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+// The held file of `path`: by the name a writer used before, else by its name
+// on disk, else by a name that differs from it only in case (names are
+// compared without regard to case); -1 when none.
+int Find(const std::string& path) {
+    auto known = g_tx.ByName.find(path);
+    if (known != g_tx.ByName.end()) return known->second;
+    int found = -1;
+    for (size_t i = 0; i < g_tx.Files.size() && found < 0; ++i)
+        if (g_tx.Files[i].Path == path) found = static_cast<int>(i);
+    for (size_t i = 0; i < g_tx.Files.size() && found < 0; ++i)
+        if (SameIgnoringCase(g_tx.Files[i].Path, path)) found = static_cast<int>(i);
+    if (found >= 0) g_tx.ByName[path] = found;
+    return found;
+}
+
+int Add(const std::string& name, StagedFile file) {
+    if (name.find('\n') != std::string::npos || name.find('\r') != std::string::npos)
+        throw RunTimeError("create", name, 0, "a line end in a file name");
+    g_tx.Files.push_back(std::move(file));
+    int index = static_cast<int>(g_tx.Files.size() - 1);
+    g_tx.ByName[name] = index;
+    return index;
+}
+
+void Clear() {
+    g_tx = Transaction{};
+}
+
+// FNV-1a, 64 bits.
+uint64_t CheckSum(const std::string& text) {
+    uint64_t h = 1469598103934665603ULL;
+    for (unsigned char c : text) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    return h;
+}
+
+std::string Hex(uint64_t value) {
+    static const char* digits = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = digits[value & 15];
+    return text;
+}
+
+std::string JournalText() {
+    std::string body = std::string(kJournalHead) + "\n";
+    for (const StagedFile& f : g_tx.Files) {
+        if (!f.Existed) {
+            body += "N " + f.Path + "\n";
+        } else if (f.Replaced) {
+            body += "R " + f.Path + "\n";
+        } else {
+            body += "A " + IntText(f.OriginalSize) + " " + f.Path + "\n";
+        }
+    }
+    return body + "E " + IntText(static_cast<long long>(g_tx.Files.size())) + " " +
+           Hex(CheckSum(body)) + "\n";
+}
+
+[[noreturn]] void Fail(const char* operation, const std::string& path) {
+    throw RunTimeError(operation, path, 0, ErrnoText());
+}
+
+// The files the commit has open; closed when it goes out of scope.
+struct OpenFiles {
+    std::vector<int> Fds;
+    std::vector<std::string> Paths;
+    ~OpenFiles() {
+        for (int fd : Fds)
+            if (fd >= 0) close(fd);
+    }
+};
+
+// Writes `text` to `path` (appended to, made new, or emptied) and keeps it
+// open in `files`; `opened` is set once the file is open.
+void WriteFile(const std::string& path, int flags, const std::string& text, bool& opened,
+               OpenFiles& files) {
+    errno = 0;
+    int fd = HookedOpen(path, O_WRONLY | flags);
+    bool append = (flags & O_APPEND) != 0;
+    if (fd < 0) Fail(append ? "open for appending" : "create", path);
+    opened = true;
+    ForgetCachedCopy(path);
+    files.Fds.push_back(fd);
+    files.Paths.push_back(path);
+    if (!WriteAll(fd, text.data(), text.size())) Fail("write to", path);
+}
+
+// Makes the names in `directories` durable.
+void SyncDirectories(const std::vector<std::string>& directories) {
+    for (const std::string& dir : directories) {
+        int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        bool ok = fd >= 0 && HookedSyncData(fd) == 0;
+        if (fd >= 0) close(fd);
+        if (!ok) Fail("synchronise", dir);
+    }
+}
+
+// Makes the written files and their names durable and closes them.  On Linux
+// one synchronisation of each file system that holds them: a synchronisation
+// per file would make the file system commit its own journal once per file.
+void SyncAndClose(OpenFiles& files, const std::vector<std::string>& directories) {
+#if defined(__linux__)
+    std::vector<dev_t> devices;
+    for (size_t i = 0; i < files.Fds.size(); ++i) {
+        struct stat info;
+        errno = 0;
+        if (fstat(files.Fds[i], &info) != 0) Fail("synchronise", files.Paths[i]);
+        if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
+        devices.push_back(info.st_dev);
+        if (HookedSyncFileSystem(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
+    }
+#else
+    for (size_t i = 0; i < files.Fds.size(); ++i) {
+        errno = 0;
+        if (HookedSyncData(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
+    }
+    SyncDirectories(directories);
+#endif
+    (void)directories;
+    for (size_t i = 0; i < files.Fds.size(); ++i) {
+        int fd = files.Fds[i];
+        files.Fds[i] = -1;
+        errno = 0;
+        if (HookedClose(fd) != 0) Fail("close", files.Paths[i]);
+    }
+}
+
+// Undoes the changes of `files` (in reverse order) that the commit may have
+// begun; false with errno set when one cannot be undone.
+bool Undo(const std::vector<StagedFile>& files) {
+    for (auto f = files.rbegin(); f != files.rend(); ++f) {
+        if (!f->Touched) continue;
+        ForgetCachedCopy(f->Path);
+        errno = 0;
+        if (!f->Existed) {
+            if (HookedUnlink(f->Path) != 0 && errno != ENOENT) return false;
+        } else if (f->Replaced) {
+            if (HookedUnlink(ReplacementName(f->Path)) != 0 && errno != ENOENT) return false;
+        } else {
+            struct stat info;
+            if (stat(f->Path.c_str(), &info) == 0 && info.st_size > f->OriginalSize &&
+                HookedTruncate(f->Path, static_cast<off_t>(f->OriginalSize)) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Makes an undo durable and removes the journal; false when it cannot.
+bool FinishUndo(const std::string& journal) {
+    int dir = open(DirectoryOf(journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool ok = dir >= 0 && HookedSyncFileSystem(dir) == 0;
+    if (dir >= 0) close(dir);
+    return ok && (HookedUnlink(journal) == 0 || errno == ENOENT);
+}
+
+void WriteJournal(int journalDir) {
+    std::string text = JournalText();
+    errno = 0;
+    int fd = HookedOpen(g_tx.Journal, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd < 0) Fail("create", g_tx.Journal);
+    bool ok = WriteAll(fd, text.data(), text.size()) && HookedSyncData(fd) == 0;
+    int saved = errno;
+    if (HookedClose(fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    // The journal's name must be durable too before any file changes.
+    if (ok && HookedSyncData(journalDir) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    if (!ok) {
+        (void)HookedUnlink(g_tx.Journal);
+        errno = saved;
+        Fail("write to", g_tx.Journal);
+    }
+}
+
+// Writes every held file and makes them durable, then puts the replacements
+// in place and makes their names durable.
+void ApplyAndPlace() {
+    std::vector<std::string> created, replaced;  // directories with new names
+    auto note = [](std::vector<std::string>& list, const std::string& dir) {
+        if (std::find(list.begin(), list.end(), dir) == list.end()) list.push_back(dir);
+    };
+    {
+        OpenFiles files;
+        for (StagedFile& f : g_tx.Files) {
+            if (!f.Existed) {
+                // Exclusive: a file found there now is not this run's to remove.
+                WriteFile(f.Path, O_CREAT | O_EXCL, f.Text, f.Touched, files);
+                note(created, DirectoryOf(f.Path));
+            } else if (f.Replaced) {
+                WriteFile(ReplacementName(f.Path), O_CREAT | O_TRUNC, f.Text, f.Touched, files);
+                note(replaced, DirectoryOf(f.Path));
+            } else {
+                WriteFile(f.Path, O_APPEND, f.Text, f.Touched, files);
+            }
+        }
+        SyncAndClose(files, created);
+    }
+    for (const StagedFile& f : g_tx.Files) {
+        if (!(f.Existed && f.Replaced)) continue;
+        errno = 0;
+        if (HookedRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
+    }
+    SyncDirectories(replaced);
+}
+
+// Sizes of the files appended to, as the commit finds them.
+void TakeOriginalSizes() {
+    for (StagedFile& f : g_tx.Files) {
+        if (!f.Existed || f.Replaced) continue;
+        struct stat info;
+        errno = 0;
+        if (stat(f.Path.c_str(), &info) != 0) Fail("open for appending", f.Path);
+        f.OriginalSize = static_cast<long long>(info.st_size);
+    }
+}
+
+// Reads the whole journal; false when there is none.  One that cannot be
+// read is the run-time error: the run must not go on over an unknown undo.
+bool ReadJournal(const std::string& path, std::string& text) {
+    errno = 0;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return false;
+    if (fd < 0) Fail("open for reading", path);
+    char buffer[65536];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    if (n < 0) Fail("read from", path);
+    return true;
+}
+
+// The files of a whole journal; false when it was cut (no valid end line).
+bool ParseJournal(const std::string& text, std::vector<StagedFile>& files) {
+    size_t end = text.rfind("\nE ");
+    if (text.rfind(std::string(kJournalHead) + "\n", 0) != 0 || end == std::string::npos)
+        return false;
+    std::string body = text.substr(0, end + 1);
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < body.size();) {
+        size_t stop = body.find('\n', start);
+        lines.push_back(body.substr(start, stop - start));
+        start = stop + 1;
+    }
+    std::string trailer =
+        "E " + IntText(static_cast<long long>(lines.size()) - 1) + " " + Hex(CheckSum(body)) + "\n";
+    if (text.substr(end + 1) != trailer) return false;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        StagedFile f;
+        if (line.rfind("N ", 0) == 0) {
+            f.Path = line.substr(2);
+        } else if (line.rfind("R ", 0) == 0) {
+            f.Existed = f.Replaced = true;
+            f.Path = line.substr(2);
+        } else if (line.rfind("A ", 0) == 0) {
+            size_t blank = line.find(' ', 2);
+            long long size = 0;
+            if (blank == std::string::npos) return false;
+            for (size_t k = 2; k < blank; ++k) {
+                if (!std::isdigit(static_cast<unsigned char>(line[k]))) return false;
+                size = size * 10 + (line[k] - '0');
+            }
+            f.Existed = true;
+            f.OriginalSize = size;
+            f.Path = line.substr(blank + 1);
+        } else {
+            return false;
+        }
+        files.push_back(std::move(f));
+    }
+    return true;
+}
+
+}  // namespace
+
+void BeginFileTransaction(const std::string& journal, const std::vector<std::string>& roots) {
+    Clear();
+    g_tx.Open = true;
+    g_tx.Journal = journal;
+    for (const std::string& root : roots)
+        if (!root.empty()) g_tx.Roots.push_back(root);
+}
+
+void AbandonFileTransaction() {
+    Clear();
+}
+
+void CommitFileTransaction() {
+    if (!g_tx.Open) return;
+    g_tx.Open = false;  // whatever follows writes directly
+    if (g_tx.Files.empty()) {
+        Clear();
+        return;
+    }
+    int journalDir = open(DirectoryOf(g_tx.Journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (journalDir < 0) {
+        Transaction failed = std::move(g_tx);
+        Clear();
+        Fail("create", failed.Journal);
+    }
+    bool journalWritten = false;
+    try {
+        TakeOriginalSizes();
+        WriteJournal(journalDir);
+        journalWritten = true;
+        ApplyAndPlace();
+        errno = 0;
+        if (HookedUnlink(g_tx.Journal) != 0) Fail("remove", g_tx.Journal);
+    } catch (...) {
+        // The journal stays for the next run when the undo cannot be completed.
+        if (journalWritten && Undo(g_tx.Files)) (void)FinishUndo(g_tx.Journal);
+        close(journalDir);
+        Clear();
+        throw;
+    }
+    close(journalDir);
+    Clear();
+}
+
+int RecoverInterruptedCommit(const std::string& journal) {
+    std::string text;
+    if (!ReadJournal(journal, text)) return 0;
+    std::vector<StagedFile> files;
+    int restored = 0;
+    if (ParseJournal(text, files)) {
+        for (StagedFile& f : files) {
+            f.Touched = true;
+            if (!Undo({f})) Fail("restore", f.Path);
+            ++restored;
+        }
+    }
+    errno = 0;
+    if (!FinishUndo(journal)) Fail("remove", journal);
+    return restored;
+}
+
+int StageCreate(const std::string& path) {
+    if (!Covered(path)) return -1;
+    int index = Find(path);
+    if (index >= 0) {
+        StagedFile& f = g_tx.Files[static_cast<size_t>(index)];
+        f.Replaced = true;
+        f.Text.clear();
+        return index;
+    }
+    StagedFile f;
+    f.Replaced = true;
+    std::string resolved = ResolveCase(path);
+    struct stat info;
+    if (stat(resolved.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) throw RunTimeError("create", path, 0, std::strerror(EISDIR));
+        f.Existed = true;
+        f.Path = resolved;
+    } else {
+        if (stat(DirectoryOf(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            throw RunTimeError("create", path, 0, std::strerror(ENOENT));
+        f.Path = path;
+    }
+    return Add(path, std::move(f));
+}
+
+int StageAppend(const std::string& path) {
+    if (!Covered(path)) return -1;
+    int index = Find(path);
+    if (index >= 0) return index;
+    std::string resolved = ResolveCase(path);
+    if (!IsReadableFile(resolved))
+        throw RunTimeError("open for appending", path, 0, "file not found");
+    StagedFile f;
+    f.Existed = true;
+    f.Path = resolved;
+    return Add(path, std::move(f));
+}
+
+void StageWrite(int file, const std::string& text) {
+    // A writer left over from a transaction already closed has nothing to add to.
+    if (file >= 0 && static_cast<size_t>(file) < g_tx.Files.size())
+        g_tx.Files[static_cast<size_t>(file)].Text += text;
+}
+
+bool IsStagedFile(const std::string& path) {
+    return Covered(path) && Find(path) >= 0;
+}
+
+bool StagedFileText(const std::string& path, std::string& diskPath, std::string& text) {
+    if (!Covered(path)) return false;
+    int index = Find(path);
+    if (index < 0) return false;
+    const StagedFile& f = g_tx.Files[static_cast<size_t>(index)];
+    diskPath = f.Replaced ? std::string() : f.Path;
+    text = f.Text;
+    return true;
+}
+
+}  // namespace tarn

@@ -1,0 +1,87 @@
+#include "platform/run_lock.h"
+
+#include <ostream>
+
+#include "platform/console.h"
+#include "platform/paths.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace tarn {
+
+#ifndef _WIN32
+
+namespace {
+
+constexpr int kMaxLocks = 4;
+
+struct HeldLock {
+    int Fd;
+    dev_t Device;
+    ino_t Inode;
+};
+
+HeldLock g_locks[kMaxLocks];
+int g_lockCount = 0;
+bool g_saidWaiting = false;
+
+bool Held(const struct stat& info) {
+    for (int i = 0; i < g_lockCount; ++i)
+        if (g_locks[i].Device == info.st_dev && g_locks[i].Inode == info.st_ino) return true;
+    return false;
+}
+
+}  // namespace
+
+void LockRunDirectory(const std::string& directory) {
+    std::string name = directory.empty() ? "." : directory;
+    int fd = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat info;
+    if (g_lockCount == kMaxLocks || fstat(fd, &info) != 0 || Held(info)) {
+        close(fd);
+        return;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK) {  // a file system without locks: nothing to wait for
+            close(fd);
+            return;
+        }
+        if (!g_saidWaiting) {
+            std::string shown = name == "." ? WorkingDirectory() : name;
+            ConsoleLine("Waiting for the analysis running in " + shown + " to end");
+            Console().flush();
+            g_saidWaiting = true;
+        }
+        while (flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                close(fd);
+                return;
+            }
+        }
+    }
+    g_locks[g_lockCount++] = HeldLock{fd, info.st_dev, info.st_ino};
+}
+
+void ReleaseRunDirectories() {
+    for (int i = 0; i < g_lockCount; ++i) close(g_locks[i].Fd);
+    g_lockCount = 0;
+    g_saidWaiting = false;
+}
+
+#else
+
+// Not built for Windows yet: runs there are not serialised.
+void LockRunDirectory(const std::string&) {}
+void ReleaseRunDirectories() {}
+
+#endif
+
+}  // namespace tarn
