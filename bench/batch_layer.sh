@@ -59,27 +59,14 @@ resplot=$build/bin/resplot
 timed=$build/bench/run_timed
 texts=$build/bench/shell_texts
 viewer=$build/bench/viewer_open
-day=$root/examples/day
-read -r -a scans <<<"$(tr '\n' ' ' <"$day/scans.txt")"
-
-fresh() {
-    rm -rf "$1"
-    mkdir -p "$1"
-    cp -r "$day/." "$1/"
-}
+. "$here/day_common.sh"
 
 # median: the median of the numbers on standard input.
 median() {
     sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
 }
 
-echo "== machine"
-echo "cpu:      $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')"
-echo "cores:    $(nproc)"
-echo "kernel:   $(uname -sr)"
-echo "compiler: $(${CXX:-c++} --version | head -1)"
-echo "fs:       $(df -T "$work" | awk 'NR==2 {print $2}') ($work)"
-echo "load:     $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
+machine "$work"
 
 echo "== batch layer: $runs rounds, ${#scans[@]} scans a day"
 : >"$work/days.txt"

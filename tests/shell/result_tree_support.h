@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,30 @@ inline Files ZipEntries(const QString& path) {
     }
     zip_close(archive);
     return entries;
+}
+
+// The result directory `results` (with its separator) of instrument `id`
+// after a "Run TARN" with "ZIP" over days 173 and 174: no file of day 173 is
+// left on disk, the archive of day 174 holds exactly the day's files on
+// disk, and the archive of day 173 the same names for day 173.  Fills
+// `archived173` (the archive of day 173) and `onDisk174` (relative paths).
+inline void CheckTwoArchivedDays(const QString& results, const QString& id, Files& archived173,
+                                 Files& onDisk174) {
+    for (const auto& [name, text] : FilesUnder(results)) {
+        const QString base = QFileInfo(QString::fromStdString(name)).fileName();
+        QVERIFY2(!base.startsWith("173"), name.c_str());
+        if (base.startsWith("174")) onDisk174[name] = text;
+    }
+    QCOMPARE(ZipEntries(results + id + "174.zip"), onDisk174);
+    archived173 = ZipEntries(results + id + "173.zip");
+    std::vector<std::string> names173, names174;
+    for (const auto& entry : archived173) names173.push_back(entry.first);
+    for (const auto& entry : onDisk174) {
+        std::string name = entry.first;
+        name.replace(name.rfind("174"), 3, "173");
+        names174.push_back(name);
+    }
+    QCOMPARE(names173, names174);
 }
 
 // The (x, y) pairs of the lines of `text` whose blank-separated fields x and y

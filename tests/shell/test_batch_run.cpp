@@ -346,28 +346,13 @@ class BatchRunTest : public QObject {
                                            "del uvanalys/exa/trans/173*.*\n");
 
         // Day 173 lives only in its archive, day 174 on disk and in its archive.
-        Files day173, day174, rest;
-        for (const auto& [name, text] : FilesUnder("uvanalys/exa")) {
-            const std::string base =
-                QFileInfo(QString::fromStdString(name)).fileName().toStdString();
-            (base.rfind("173", 0) == 0   ? day173
-             : base.rfind("174", 0) == 0 ? day174
-                                         : rest)[name] = text;
-        }
-        QVERIFY(day173.empty());
+        Files zip173, day174;
+        tarn::test::CheckTwoArchivedDays("uvanalys/exa/", "exa", zip173, day174);
+        if (QTest::currentTestFailed()) return;
         QVERIFY(day174.size() > 10);
         QVERIFY(day174.count("shift/1741230W.exa") && day174.count("qaqc/struc/1741130q.exa"));
-        QCOMPARE(ZipEntries("uvanalys/exa/exa174.zip"), day174);
-        const Files zip173 = ZipEntries("uvanalys/exa/exa173.zip");
-        std::vector<std::string> names173, names174;
-        for (const auto& entry : zip173) names173.push_back(entry.first);
-        for (const auto& entry : day174) {
-            std::string name = entry.first;
-            name.replace(name.rfind("174"), 3, "173");
-            names174.push_back(name);
-        }
-        QCOMPARE(names173, names174);
-        QVERIFY(rest.count("exa173.zip") && rest.count("exa174.zip"));
+        QVERIFY(QFile::exists("uvanalys/exa/exa173.zip") &&
+                QFile::exists("uvanalys/exa/exa174.zip"));
 
         // One graph holding one point per row of the four applied-shift files.
         Points rows;
