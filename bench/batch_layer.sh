@@ -20,8 +20,10 @@
 # the sum of the calls' times, so the direct side carries no cost of its own
 # between calls.  The two sides alternate which goes first.  Reported: the
 # median day of each side, the median of the rounds' differences, and that
-# difference as a share of the direct day; and, for scale, tarnbat over a
-# batch of its first line only (its start and end).
+# difference as a share of the direct day.  The layer alone, with little
+# noise: the same two sides with the engine replaced by /bin/true (what
+# tarnbat adds per line and for its start and end), and tarnbat over a batch
+# of its first line only.
 # (2) Quality views.  The whole example day is analysed once; then, for each of
 # the six viewer views over the whole day (mask 173*: the 12 model-ratio files
 # in one graph, or the day's quality table), the shell's own functions
@@ -70,57 +72,73 @@ machine "$work"
 
 echo "== batch layer: $runs rounds, ${#scans[@]} scans a day"
 : >"$work/days.txt"
+# direct_day DIR PROGRAM: the day's calls "PROGRAM <scan> exa tarn_exa.dfa S I W"
+# in DIR, each timed by run_timed; prints the summed wall and CPU times (us).
 direct_day() {
     local sum=0 cpu=0 line
     for s in "${scans[@]}"; do
-        line=$(cd "$1" && "$timed" "$engine" "$s" exa tarn_exa.dfa S I W)
-        set -- "$1" $line
-        [ "$6" = 0 ] || echo "WARNING: $s ended with $6 (direct)" >&2
-        sum=$((sum + $2))
-        cpu=$((cpu + $3 + $4))
-        set -- "$1"
+        line=$(cd "$1" && "$timed" "$2" "$s" exa tarn_exa.dfa S I W)
+        set -- "$1" "$2" $line
+        [ "$7" = 0 ] || echo "WARNING: $s ended with $7 (direct)" >&2
+        sum=$((sum + $3))
+        cpu=$((cpu + $4 + $5))
+        set -- "$1" "$2"
     done
     echo "$sum $cpu"
 }
+# batch_day DIR PROGRAM: the same calls as lines of "tarn_bat.bat", written by
+# the shell's functions and run by tarnbat under run_timed; prints its wall
+# and CPU times (us; the CPU time includes the calls').
 batch_day() {
-    (cd "$1" && "$texts" batch "$engine" exa tarn_exa.dfa "S I W" "${scans[@]}")
+    (cd "$1" && "$texts" batch "$2" exa tarn_exa.dfa "S I W" "${scans[@]}")
     local line
     line=$(cd "$1" && "$timed" "$tarnbat" tarn_bat.bat)
     set -- $line
     [ "$5" = 0 ] || echo "WARNING: tarnbat ended with $5" >&2
     echo "$1 $(($2 + $3))"
 }
+# ms: the first number on standard input (us) in milliseconds.
+ms() {
+    awk '{printf "%.1f", $1 / 1000}'
+}
 for r in $(seq 1 "$runs"); do
     fresh "$work/direct"
     fresh "$work/batch"
     if [ $((r % 2)) = 1 ]; then
-        d=$(direct_day "$work/direct")
-        b=$(batch_day "$work/batch")
+        d=$(direct_day "$work/direct" "$engine")
+        b=$(batch_day "$work/batch" "$engine")
+        dt=$(direct_day "$work/direct" /bin/true)
+        bt=$(batch_day "$work/batch" /bin/true)
     else
-        b=$(batch_day "$work/batch")
-        d=$(direct_day "$work/direct")
+        b=$(batch_day "$work/batch" "$engine")
+        d=$(direct_day "$work/direct" "$engine")
+        bt=$(batch_day "$work/batch" /bin/true)
+        dt=$(direct_day "$work/direct" /bin/true)
     fi
     e=$(cd "$work/batch" && printf '%s\n' "del CHECK.RES" >empty.bat && "$timed" "$tarnbat" empty.bat)
-    echo "$r $d $b ${e%% *}" >>"$work/days.txt"
-    printf 'round %2d: direct %7.1f ms  tarnbat %7.1f ms\n' "$r" \
-        "$(awk -v v="${d%% *}" 'BEGIN {print v / 1000}')" "$(awk -v v="${b%% *}" 'BEGIN {print v / 1000}')"
+    echo "$r $d $b ${e%% *} ${dt%% *} ${bt%% *}" >>"$work/days.txt"
+    echo "round $r: day direct $(echo "$d" | ms) ms, tarnbat $(echo "$b" | ms) ms;" \
+        "calls of true: direct $(echo "$dt" | ms) ms, tarnbat $(echo "$bt" | ms) ms"
 done
 if ! diff <(cd "$work/direct" && find . | sort) \
     <(cd "$work/batch" && find . ! -name tarn_bat.bat ! -name empty.bat | sort) >/dev/null; then
     echo "WARNING: the two sides' trees hold different files" >&2
 fi
-dm=$(awk '{print $2}' "$work/days.txt" | median)
-bm=$(awk '{print $4}' "$work/days.txt" | median)
-dd=$(awk '{print $4 - $2}' "$work/days.txt" | median)
-dc=$(awk '{print $3}' "$work/days.txt" | median)
-bc=$(awk '{print $5}' "$work/days.txt" | median)
-cd_=$(awk '{print $5 - $3}' "$work/days.txt" | median)
-em=$(awk '{print $6}' "$work/days.txt" | median)
-awk -v dm="$dm" -v bm="$bm" -v dd="$dd" -v dc="$dc" -v bc="$bc" -v cd="$cd_" -v em="$em" 'BEGIN {
+# col EXPRESSION: the median over the rounds of an awk expression of the
+# columns of days.txt.
+col() {
+    awk "{print $1}" "$work/days.txt" | median
+}
+dm=$(col '$2')
+awk -v dm="$dm" -v bm="$(col '$4')" -v dd="$(col '$4 - $2')" -v dc="$(col '$3')" \
+    -v bc="$(col '$5')" -v cd="$(col '$5 - $3')" -v em="$(col '$6')" -v tm="$(col '$7')" \
+    -v um="$(col '$8')" -v td="$(col '$8 - $7')" 'BEGIN {
     printf "day, median wall:        direct %8.1f ms   tarnbat %8.1f ms\n", dm / 1000, bm / 1000
     printf "day, median CPU (u+s):   direct %8.1f ms   tarnbat %8.1f ms\n", dc / 1000, bc / 1000
     printf "tarnbat - direct, median of the rounds: wall %+.1f ms (%+.2f %% of the direct day), CPU %+.1f ms\n",
         dd / 1000, 100 * dd / dm, cd / 1000
+    printf "the same lines calling /bin/true: direct %.1f ms, tarnbat %.1f ms; median difference %+.1f ms (%+.2f %% of the direct day)\n",
+        tm / 1000, um / 1000, td / 1000, 100 * td / dm
     printf "tarnbat alone (a batch of its first line only), median wall: %.1f ms\n", em / 1000
 }'
 
