@@ -60,24 +60,9 @@ cmake --build "$build" -j"$(nproc)" --target tarnpelo run_timed io_floor >/dev/n
 engine=${engine_given:-$build/bin/tarnpelo}
 timed=$build/bench/run_timed
 floor=$build/bench/io_floor
-day=$root/examples/day
-read -r -a scans <<<"$(tr '\n' ' ' <"$day/scans.txt")"
-
-fresh() {
-    rm -rf "$1"
-    mkdir -p "$1"
-    cp -r "$day/." "$1/"
-}
-
-echo "== machine"
-cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
-echo "cpu:      $cpu"
-echo "cores:    $(nproc)"
-echo "kernel:   $(uname -sr)"
-echo "compiler: $(${CXX:-c++} --version | head -1)"
-echo "fs:       $(df -T "$work" | awk 'NR==2 {print $2}') ($work)"
+. "$here/day_common.sh"
+machine "$work"
 echo "engine:   $engine"
-echo "load:     $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
 
 echo "== recording the engine's file work (strace)"
 mkdir -p "$work/ops"

@@ -1,13 +1,16 @@
 // Helpers of the shell's window tests: whole files written and read back, line
-// lists joined as the shell saves them, an edit's text replaced by typing, and
-// the progress window of a running batch.
+// lists joined as the shell saves them, an edit's text replaced by typing, a
+// check box clicked, the progress window of a running batch, and the example's
+// working directory.
 #pragma once
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QtTest>
 #include <string>
 #include <vector>
@@ -37,6 +40,12 @@ inline void Type(QLineEdit* edit, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
+// Clicks a check box near its left edge, on the box itself (its centre may be
+// empty room).
+inline void Toggle(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
 // The lines with "\n" after each, as a saved line list.
 inline std::string Join(const std::vector<std::string>& lines) {
     std::string text;
@@ -49,6 +58,29 @@ inline tarncall::TfrmBatchProgress* ProgressWindow() {
     for (QWidget* window : QApplication::topLevelWidgets())
         if (auto* progress = qobject_cast<tarncall::TfrmBatchProgress*>(window)) return progress;
     return nullptr;
+}
+
+#if defined(TARN_SOURCE_DIR) && defined(TARN_PROGRAM_DIR_PATH)
+// Makes the shell's working directory for the example day in `directory`, as
+// the examples' notes tell the operator to: examples/make_shell_workdir.sh
+// with the built programs.
+inline void MakeExampleWorkDirectory(const QString& directory) {
+    QProcess script;
+    script.setStandardOutputFile(QProcess::nullDevice());
+    script.start("bash", {TARN_SOURCE_DIR "/examples/make_shell_workdir.sh", TARN_PROGRAM_DIR_PATH,
+                          directory});
+    QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
+}
+#endif
+
+// Keeps only the example scans `kept` (file names) in `scanDirectory` and adds
+// a copy of each as day 174.
+inline void KeepExampleScansAsTwoDays(const QString& scanDirectory, const QStringList& kept) {
+    QDir scans(scanDirectory);
+    for (const QString& name : scans.entryList(QDir::Files))
+        if (!kept.contains(name)) QVERIFY(scans.remove(name));
+    for (const QString& name : kept)
+        QVERIFY(QFile::copy(scans.filePath(name), scans.filePath("174" + name.mid(3))));
 }
 
 }  // namespace tarn::test

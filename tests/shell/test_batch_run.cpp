@@ -4,11 +4,8 @@
 // quoting, refusals and messages.  With the real engine and interpreter over
 // two example days: the result tree, both archives, the shift graph, a Break
 // in the first day and a failed archive.
-#include <zip.h>
-
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,22 +26,25 @@
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/recording_dialogs.h"
-#include "platform/text_format.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress.h"
 #include "shell/child_process.h"
 #include "shell/grafiek01.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
+#include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;
+using tarn::test::ColumnPairs;
+using tarn::test::Files;
+using tarn::test::FilesUnder;
+using tarn::test::Points;
 using tarn::test::ProgressWindow;
 using tarn::test::Read;
 using tarn::test::Type;
 using tarn::test::Write;
-using Files = std::map<std::string, std::string>;  // relative path -> content
-using Points = std::vector<std::pair<double, double>>;
+using tarn::test::ZipEntries;
 
 namespace {
 
@@ -72,53 +72,9 @@ std::string LongDefaults(const std::string& mainPath) {
     return text;
 }
 
-// Every regular file below `directory` (relative path -> content).
-Files FilesUnder(const QString& directory) {
-    Files files;
-    const QDir root(QDir(directory).absolutePath());
-    QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files[root.relativeFilePath(path).toStdString()] = Read(path);
-    }
-    return files;
-}
-
-// Every entry of a zip archive (name -> content); empty when it cannot be opened.
-Files ZipEntries(const QString& path) {
-    Files entries;
-    int error = 0;
-    zip_t* archive = zip_open(path.toLocal8Bit().constData(), ZIP_RDONLY, &error);
-    if (archive == nullptr) return entries;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
-        std::string content(static_cast<size_t>(stat.size), '\0');
-        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
-        zip_fread(file, content.data(), stat.size);
-        zip_fclose(file);
-        entries[stat.name] = content;
-    }
-    zip_close(archive);
-    return entries;
-}
-
-// The rows of an applied-shift file after its header lines.
-Points ShiftRows(const std::string& text) {
-    Points rows;
-    for (const QString& line : QString::fromStdString(text).split('\n', Qt::SkipEmptyParts)) {
-        const QStringList fields = line.simplified().split(' ');
-        double x = 0.0, y = 0.0;
-        if (fields.size() >= 2 && tarn::ParseReal(fields[0].toStdString(), x) &&
-            tarn::ParseReal(fields[1].toStdString(), y))
-            rows.emplace_back(x, y);
-    }
-    return rows;
-}
-
-// A check box is clicked near its left edge, on the box itself.
+// Ticks an unticked box as the operator does.
 void Tick(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    tarn::test::Toggle(box);
     QVERIFY(box->isChecked());
 }
 
@@ -168,17 +124,10 @@ class BatchRunTest : public QObject {
     // The example working directory in work/ with the scans 1731130 and
     // 1731230 of day 173 and, as day 174, their copies (`perDay` of each).
     void MakeExampleDays(int perDay) {
-        QProcess script;
-        script.start("bash", {TARN_SOURCE_DIR "/examples/make_shell_workdir.sh",
-                              TARN_PROGRAM_DIR_PATH, Path("work")});
-        QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
+        tarn::test::MakeExampleWorkDirectory(Path("work"));
         QVERIFY(QDir::setCurrent(Path("work")));
-        QDir scans(Path("work/uvdata/exa"));
-        const QStringList kept = QStringList{"1731130.exa", "1731230.exa"}.mid(0, perDay);
-        for (const QString& name : scans.entryList(QDir::Files))
-            if (!kept.contains(name)) QVERIFY(scans.remove(name));
-        for (const QString& name : kept)
-            QVERIFY(QFile::copy(scans.filePath(name), scans.filePath("174" + name.mid(3))));
+        tarn::test::KeepExampleScansAsTwoDays(
+            Path("work/uvdata/exa"), QStringList{"1731130.exa", "1731230.exa"}.mid(0, perDay));
     }
 
     // Presses "Run TARN" on the example days with the mask 17*.
@@ -397,35 +346,20 @@ class BatchRunTest : public QObject {
                                            "del uvanalys/exa/trans/173*.*\n");
 
         // Day 173 lives only in its archive, day 174 on disk and in its archive.
-        Files day173, day174, rest;
-        for (const auto& [name, text] : FilesUnder("uvanalys/exa")) {
-            const std::string base =
-                QFileInfo(QString::fromStdString(name)).fileName().toStdString();
-            (base.rfind("173", 0) == 0   ? day173
-             : base.rfind("174", 0) == 0 ? day174
-                                         : rest)[name] = text;
-        }
-        QVERIFY(day173.empty());
+        Files zip173, day174;
+        tarn::test::CheckTwoArchivedDays("uvanalys/exa/", "exa", zip173, day174);
+        if (QTest::currentTestFailed()) return;
         QVERIFY(day174.size() > 10);
         QVERIFY(day174.count("shift/1741230W.exa") && day174.count("qaqc/struc/1741130q.exa"));
-        QCOMPARE(ZipEntries("uvanalys/exa/exa174.zip"), day174);
-        const Files zip173 = ZipEntries("uvanalys/exa/exa173.zip");
-        std::vector<std::string> names173, names174;
-        for (const auto& entry : zip173) names173.push_back(entry.first);
-        for (const auto& entry : day174) {
-            std::string name = entry.first;
-            name.replace(name.rfind("174"), 3, "173");
-            names174.push_back(name);
-        }
-        QCOMPARE(names173, names174);
-        QVERIFY(rest.count("exa173.zip") && rest.count("exa174.zip"));
+        QVERIFY(QFile::exists("uvanalys/exa/exa173.zip") &&
+                QFile::exists("uvanalys/exa/exa174.zip"));
 
         // One graph holding one point per row of the four applied-shift files.
         Points rows;
         for (const std::string& text :
              {zip173.at("shift/1731130W.exa"), zip173.at("shift/1731230W.exa"),
               day174.at("shift/1741130W.exa"), day174.at("shift/1741230W.exa")}) {
-            const Points file = ShiftRows(text);
+            const Points file = ColumnPairs(text, 1, 2);
             QCOMPARE(file.size(), size_t(221));
             rows.insert(rows.end(), file.begin(), file.end());
         }

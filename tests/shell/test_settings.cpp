@@ -34,6 +34,7 @@ using namespace tarn::tarncall;
 using Lines = std::vector<std::string>;
 using tarn::test::Join;
 using tarn::test::Read;
+using tarn::test::Toggle;
 using tarn::test::Type;
 using tarn::test::Write;
 
@@ -76,11 +77,6 @@ tarn::DefaultsSettings EngineLongDefaults(const QString& path) {
 
 void Click(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// A check box is clicked near its left edge (its centre may be empty room).
-void Toggle(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 }  // namespace
@@ -463,10 +459,7 @@ class SettingsTest : public QObject {
     }
 
     void engineRunsOnTheExampleDayWithTheWrittenFiles() {
-        QProcess script;
-        script.start("bash", {TARN_SOURCE_DIR "/examples/make_shell_workdir.sh",
-                              TARN_PROGRAM_DIR_PATH, Path("work")});
-        QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
+        tarn::test::MakeExampleWorkDirectory(Path("work"));
         QVERIFY(QDir::setCurrent(Path("work")));
         TfrmSettings& d = OpenSettings();
         QCOMPARE(d.Edt_et1nm->text(), QString("etsyn.1nm"));

@@ -25,8 +25,11 @@
 #include "shell/grafiek01.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
+#include "tests/shell/result_tree_support.h"
 
 using namespace tarn::tarncall;
+using tarn::test::CountPairs;
+using tarn::test::MatchingFiles;
 
 namespace {
 
@@ -50,26 +53,6 @@ bool IsNumber(const QString& text, double* value = nullptr) {
     return ok && std::isfinite(v);
 }
 
-// Rows of the files whose columns x and y (1 = first) both hold numbers.
-int CountPairs(const QStringList& files, int x, int y) {
-    int count = 0;
-    for (const QString& file : files) {
-        for (const QString& line : ReadText(file).split('\n')) {
-            const QStringList f = Fields(line);
-            if (f.size() >= std::max(x, y) && IsNumber(f[x - 1]) && IsNumber(f[y - 1])) ++count;
-        }
-    }
-    return count;
-}
-
-// The files of `directory` matching `pattern`, sorted by name, with their directory.
-QStringList Files(const QString& directory, const QString& pattern) {
-    QStringList files;
-    for (const QString& name : QDir(directory).entryList({pattern}, QDir::Files, QDir::Name))
-        files << QDir(directory).filePath(name);
-    return files;
-}
-
 bool Run(const QString& program, const QStringList& arguments, const QString& directory) {
     QProcess process;
     process.setWorkingDirectory(directory);
@@ -84,8 +67,8 @@ bool Run(const QString& program, const QStringList& arguments, const QString& di
 // with its long defaults file holding `criteria` structure criteria, and
 // analyses the first kScansRun scans as the shell's batch would.
 void AnalyseExampleDay(const QString& directory, int criteria) {
-    QVERIFY(Run("bash", {TARN_SOURCE_DIR "/examples/make_shell_workdir.sh", kPrograms, directory},
-                "."));
+    tarn::test::MakeExampleWorkDirectory(directory);
+    if (QTest::currentTestFailed()) return;
     const QString defaults = QDir(directory).filePath("tarn_exa.dfa");
     tarn::DefaultsSettings settings = tarn::BuiltInDefaults();
     tarn::TextIn in;
@@ -200,7 +183,7 @@ class ViewsEndToEndTest : public QObject {
         if (QTest::currentTestFailed()) return;
         TForm1 form;
         const QString qc = kQcDirectory;
-        const QStringList ratios = Files(qc + "struc", "173*q.exa");
+        const QStringList ratios = MatchingFiles(qc + "struc", "173*q.exa");
         const QStringList table = {qc + "173QC.exa"};
         QCOMPARE(ratios.size(), kScansRun);
 
@@ -240,7 +223,7 @@ class ViewsEndToEndTest : public QObject {
 
         QTest::mouseClick(form.rdbtn_shftspec, Qt::LeftButton, {}, QPoint(6, 8));
         QTest::mouseClick(form.btn_View, Qt::LeftButton);
-        const QStringList shifts = Files("uvanalys/exa/shift", "173*W.exa");
+        const QStringList shifts = MatchingFiles("uvanalys/exa/shift", "173*W.exa");
         QCOMPARE(DataFilesWindow().Count(), kScansRun);
         TGrafiek1* graph = CurrentShiftGraph();
         QVERIFY(graph != nullptr);

@@ -18,12 +18,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLocale>
 #include <QRadioButton>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -33,35 +31,24 @@
 #include "shell/child_process.h"
 #include "shell/grafiek01.h"
 #include "shell/settings3.h"
+#include "shell/shell_program.h"
 #include "shell/tarncall.h"
 
 namespace {
 
 using tarn::tarncall::TForm1;
 
-// The shell as the pictures see it: its main window made on first use, as
-// at program start.
+// The shell as the pictures see it: started as the program starts, on first
+// use.
 class Scene {
   public:
-    ~Scene() {
-        m_form.reset();
-        tarn::tarncall::ReleaseShiftGraphs();
-        tarn::tarncall::ReleaseSettingsDialog();
-        tarn::tarncall::ReleaseDataFilesWindow();
-    }
     TForm1& Form() {
-        if (!m_form) {
-            m_form = std::make_unique<TForm1>();
-            tarn::tarncall::DataFilesWindow();
-            tarn::tarncall::frmSettings();
-            tarn::tarncall::Frm_axissetting();
-            m_form->show();
-        }
-        return *m_form;
+        if (!m_program) m_program = std::make_unique<tarn::tarncall::ShellProgram>();
+        return m_program->Form();
     }
 
   private:
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<tarn::tarncall::ShellProgram> m_program;
 };
 
 // The main window as at start.
@@ -171,9 +158,6 @@ void PrintMessages(tarn::gui::RecordingDialogs& dialogs, const char* picture) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    std::setlocale(LC_NUMERIC, "C");
-    QLocale::setDefault(QLocale::c());
-    QApplication::setApplicationName(QLatin1String(tarn::tarncall::kApplicationTitle));
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
         std::fprintf(stderr, "usage: tarn_pictures <output directory> [picture ...]\n");
