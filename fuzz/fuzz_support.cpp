@@ -65,7 +65,7 @@ const std::string& WorkDir() {
     return Dirs().work;
 }
 
-void FreshEngine() {
+void FreshWorkDir() {
     const Directories& d = Dirs();
     // Empties every level of the chain root/a/.../w but keeps the chain itself:
     // creating six directories per input would cost more than the reader.
@@ -95,6 +95,11 @@ void FreshEngine() {
     }
     SetConsole(&Discarded());
     SetConsoleInput(nullptr);
+}
+
+void FreshEngine() {
+    FreshWorkDir();
+    const Directories& d = Dirs();
     // As ResetEngineState, with one memset in place of the element loops,
     // which the fuzzer's comparison tracing makes slow.
     std::memset(&Spectra, 0, sizeof Spectra);

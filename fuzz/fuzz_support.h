@@ -23,8 +23,11 @@ constexpr size_t kMaxInputSize = 64 * 1024;
 // an input ("../x") cannot leave that temporary directory.
 const std::string& WorkDir();
 
-// Empties the temporary directory, recreates and enters the work directory,
-// resets the engine's records, prepares the logs there, sets the built-in
+// Empties the temporary directory, recreates and enters the work directory
+// and discards the console.
+void FreshWorkDir();
+
+// FreshWorkDir, then resets the engine's records, prepares the logs there, sets the built-in
 // defaults and makes the work directory the main path (with its separator).
 void FreshEngine();
 

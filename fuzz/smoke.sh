@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
-readers="long_defaults short_defaults instrument output_spec scan slit reference efuv action install"
+readers="long_defaults short_defaults instrument output_spec scan slit reference efuv action install
+    shell_settings shell_defaults viewer_settings columns shift_graph batch_lines"
 
 if ! command -v clang++ >/dev/null 2>&1; then
     echo "fuzz smoke skipped: clang++ not found"

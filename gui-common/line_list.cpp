@@ -98,7 +98,13 @@ void LineList::Load(const std::string& path) {
     TextIn in;
     if (!in.Open(path)) throw LineListError("load list", path, -1, "file not found or unreadable");
     std::vector<std::string> lines;
-    while (!in.Eof()) lines.push_back(in.ReadLine());
+    while (!in.Eof()) {
+        // Carriage returns at a line's end go too ("\r\r\n" ends a line): a
+        // line ending in one would not read back as it was saved.
+        std::string line = in.ReadLine();
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
     m_lines.swap(lines);
     m_fileName = path;
 }

@@ -41,7 +41,8 @@ void SaveLinesAtomically(const std::string& path, const std::vector<std::string>
 
 class LineList {
   public:
-    // Replaces the list by the lines of `path`; raises LineListError
+    // Replaces the list by the lines of `path`, each without the carriage
+    // returns at its end (so every line saved reads back as it was); raises LineListError
     // ("load list") when the file is missing or unreadable (the list is then
     // left as it was).
     void Load(const std::string& path);

@@ -1,5 +1,7 @@
 #include "shell/settings_files.h"
 
+#include <algorithm>
+#include <map>
 #include <vector>
 
 #include "engine/constants.h"
@@ -45,21 +47,67 @@ constexpr const char kOutputName[] = "OUTPUT specification";
 // The lines of a long defaults file with the line of each value, found by the
 // counts in the file.  A value the file does not hold has the list's length as
 // its line, so that reading or replacing it raises the list's report.
+//
+// A value spans the lines from its own to the next value's: more than one
+// where the engine reads its numbers on from the following lines (too few on
+// its own line, blank lines before them) or where an explicit window list
+// follows the window series; none where it holds no line of its own (a list
+// of no windows).  A replacement puts its one line in place of the whole span
+// (or before the next value's line), so that every later value stays on the
+// line the engine reads it from.  Replacements reach the list at Commit(),
+// which the destructor calls: an edit that ends early keeps those made so far.
 class LongLines {
   public:
     explicit LongLines(LineList& lines)
         : m_lines(lines), m_layout(LocateLongDefaults(lines.Lines())) {}
+    ~LongLines() { Commit(); }
+    LongLines(const LongLines&) = delete;
+    LongLines& operator=(const LongLines&) = delete;
 
     bool Has(V value) const { return m_layout.LineOf(value) != kNotInFile; }
     int Index(V value) const { return Has(value) ? m_layout.LineOf(value) : m_lines.Count(); }
-    const std::string& Line(V value) const { return m_lines.Line(Index(value)); }
-    void Replace(V value, const std::string& text) { m_lines.Replace(Index(value), text); }
+    const std::string& Line(V value) const {
+        const auto replaced = m_replaced.find(static_cast<int>(value));
+        return replaced != m_replaced.end() ? replaced->second : m_lines.Line(Index(value));
+    }
+    void Replace(V value, const std::string& text) {
+        if (!Has(value)) m_lines.Replace(Index(value), text);  // raises the list's report
+        m_replaced[static_cast<int>(value)] = text;
+    }
     std::vector<std::string> Fields(V value) const { return SplitFields(Line(value)); }
-    const LongDefaultsLayout& Layout() const { return m_layout; }
+
+    // Puts the replacements into the list.
+    void Commit() {
+        if (m_replaced.empty()) return;
+        const std::vector<std::string>& old = m_lines.Lines();
+        std::vector<std::string> lines;
+        size_t next = 0;  // the first old line not yet placed
+        // Values in file order: their spans follow one another.
+        for (const auto& [value, text] : m_replaced) {
+            const size_t start = static_cast<size_t>(m_layout.Lines[value]);
+            while (next < start) lines.push_back(old[next++]);
+            lines.push_back(text);
+            next = std::max(next, SpanEnd(value));
+        }
+        while (next < old.size()) lines.push_back(old[next++]);
+        m_replaced.clear();
+        m_lines.Clear();
+        for (std::string& line : lines) m_lines.Append(std::move(line));
+    }
 
   private:
+    // The line after the span of the value `value` that the file holds: the
+    // line of the next value it holds, else the line after its own.
+    size_t SpanEnd(int value) const {
+        for (int later = value + 1; later < kLongDefaultsValueCount; ++later)
+            if (m_layout.Lines[later] != kNotInFile)
+                return static_cast<size_t>(m_layout.Lines[later]);
+        return static_cast<size_t>(m_layout.Lines[value]) + 1;
+    }
+
     LineList& m_lines;
     LongDefaultsLayout m_layout;
+    std::map<int, std::string> m_replaced;  // by value, in file order
 };
 
 // The numbers of a numeric edit: exactly `count` fields, each a number (a
@@ -113,19 +161,6 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
     return IntW(RoundEven(count), kWindowCountWidth);
 }
 
-// A regular window series replaces an explicit window list: the list's lines
-// after the first one go, so that every later value keeps its own line.
-void DropWindowList(LineList& lines, const LongDefaultsLayout& layout) {
-    if (layout.WindowMode == 1) return;
-    const int first = layout.LineOf(V::WindowSeries) + 1;
-    const int next = layout.LineOf(V::MaximumShift);
-    if (first <= 0 || next < first) return;
-    std::vector<std::string> kept = lines.Lines();
-    kept.erase(kept.begin() + first, kept.begin() + next);
-    lines.Clear();
-    for (const std::string& line : kept) lines.Append(line);
-}
-
 // ASCII letters compared without regard to case.
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -168,6 +203,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
     etqa.EtSpectrum = lines.Line(V::EtFileName);
     etqa.O3Cross = lines.Line(V::O3CrossSectionName);
     etqa.Et1nm = lines.Has(V::Et1nmFileName) ? lines.Line(V::Et1nmFileName) : kNotUsedText;
+    lines.Commit();
     edit.Save();
     return mainPath;
 }
@@ -254,6 +290,7 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
         lines.Replace(V::Location, main.LatLong);
         lines.Replace(V::MainPath, main.AnalysisPath);
         lines.Replace(V::TimeCorrection, main.TimeShift);
+        lines.Commit();
         edit.Save();
     }
     const std::string path = InstrumentFileOf(main.AnalysisPath, id);
@@ -303,10 +340,11 @@ void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) 
     if (g[1] < hi) g[1] = hi;
     lines.Replace(V::ModelGrid, FormatValues(g));
     lines.Replace(V::OzoneFitWindow, texts.OzoneFit);
+    // An explicit window list is the series' span: the series takes its place.
     lines.Replace(V::WindowSeries, texts.Shift);
     lines.Replace(V::MainPath, texts.AnalysisPath);
     lines.Replace(V::WindowCount, texts.WindowCount + "  1");
-    DropWindowList(edit.List(), lines.Layout());
+    lines.Commit();
     edit.Save();
 }
 
@@ -319,6 +357,7 @@ void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts) {
     lines.Replace(V::O3CrossSectionName, texts.O3Cross);
     if (lines.Has(V::Et1nmFileName) && texts.Et1nm != kNotUsedText)
         lines.Replace(V::Et1nmFileName, texts.Et1nm);
+    lines.Commit();
     edit.Save();
 }
 

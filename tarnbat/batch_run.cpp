@@ -95,19 +95,31 @@ std::vector<std::string> SplitBatchLine(const std::string& line) {
     return args;
 }
 
+BatchLineKind KindOfBatchLine(const std::vector<std::string>& args) {
+    if (IsWord(args[0], "del")) return BatchLineKind::Delete;
+    if (IsWord(args[0], "copy")) return BatchLineKind::Copy;
+    if (IsWord(args[0], "pkzip")) return BatchLineKind::Pack;
+    return BatchLineKind::Program;
+}
+
 std::string RunBatchLine(const std::vector<std::string>& args) {
-    if (IsWord(args[0], "del"))
-        RunDelete(args);
-    else if (IsWord(args[0], "copy"))
-        RunCopy(args);
-    else if (IsWord(args[0], "pkzip"))
-        return RunPack(args);
-    else
-        RunProgram(args);
+    switch (KindOfBatchLine(args)) {
+        case BatchLineKind::Delete:
+            RunDelete(args);
+            break;
+        case BatchLineKind::Copy:
+            RunCopy(args);
+            break;
+        case BatchLineKind::Pack:
+            return RunPack(args);
+        case BatchLineKind::Program:
+            RunProgram(args);
+            break;
+    }
     return std::string();
 }
 
-BatchOutcome RunBatchFile(const std::string& path) {
+BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
     TextIn batch;
     batch.OpenOrThrow(path);
     BatchOutcome outcome;
@@ -117,7 +129,7 @@ BatchOutcome RunBatchFile(const std::string& path) {
         if (BreakRequested()) break;
         if (args.empty()) continue;
         Report("> " + line);
-        outcome.stopReason = RunBatchLine(args);
+        outcome.stopReason = runLine(args);
     }
     // A break during the last line stops the batch too.
     if (outcome.stopReason.empty() && BreakRequested()) outcome.stopReason = "break";

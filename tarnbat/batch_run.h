@@ -41,20 +41,30 @@ namespace tarn {
 // Arguments of one batch line.
 std::vector<std::string> SplitBatchLine(const std::string& line);
 
+// What a line does, by its first argument (at least one) compared without
+// regard to case.
+enum class BatchLineKind { Delete, Copy, Pack, Program };
+BatchLineKind KindOfBatchLine(const std::vector<std::string>& args);
+
 // Runs one line already split into `args` (at least one).  Returns "" when the
 // batch goes on, else the reason for stopping it.  Writes the line's reports
 // on the console (platform/console.h).
 std::string RunBatchLine(const std::vector<std::string>& args);
+
+// What runs each line of a batch file: RunBatchLine in the program; a
+// function of the same contract that runs nothing where lines are only read.
+using BatchLineRunner = std::string (*)(const std::vector<std::string>& args);
 
 struct BatchOutcome {
     int exitCode = 0;
     std::string stopReason;  // "" when the batch ran to its end
 };
 
-// Runs the batch file `path` (found without regard to case) line by line,
-// echoing each line on the console, until its end, a break or a failed pkzip
-// line.  Raises RunTimeError when the file cannot be read.
-BatchOutcome RunBatchFile(const std::string& path);
+// Runs the batch file `path` (found without regard to case) line by line
+// through `runLine`, echoing each line on the console, until its end, a break
+// or a line that stops the batch (a failed pkzip line).  Raises RunTimeError
+// when the file cannot be read.
+BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine = RunBatchLine);
 
 // The program: `args` is the command line without the program name (one
 // batch file).  Installs the break handlers, runs the batch and writes the

