@@ -342,7 +342,7 @@ bool TextOut::Flush() {
 }
 
 void TextOut::CheckFinite(const std::string& text) const {
-    if (text.find(kNonFiniteMark) != std::string::npos)
+    if (text.find(kNonFiniteMark) != std::string::npos && HoldsNonFiniteNumber(text))
         throw RunTimeError("write to", m_name, 0, "a number to be written is NaN or infinite");
 }
 

@@ -1,6 +1,7 @@
 #include "platform/text_format.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -284,10 +285,34 @@ std::string Sci(double x) {
     return std::string(out, n);
 }
 
+namespace {
+
+// True when the mark at `pos` begins a non-finite number's text.
+bool NonFiniteTextAt(const std::string& text, size_t pos) {
+    size_t i = pos + 1;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i + 3 > text.size()) return false;
+    std::string word = text.substr(i, 3);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word == "nan" || word == "inf";
+}
+
+}  // namespace
+
+bool HoldsNonFiniteNumber(const std::string& text) {
+    for (size_t pos = text.find(kNonFiniteMark); pos != std::string::npos;
+         pos = text.find(kNonFiniteMark, pos + 1))
+        if (NonFiniteTextAt(text, pos)) return true;
+    return false;
+}
+
 std::string WithoutNonFiniteMarks(const std::string& text) {
     if (text.find(kNonFiniteMark) == std::string::npos) return text;
-    std::string clean = text;
-    clean.erase(std::remove(clean.begin(), clean.end(), kNonFiniteMark), clean.end());
+    std::string clean;
+    clean.reserve(text.size());
+    for (size_t pos = 0; pos < text.size(); ++pos)
+        if (text[pos] != kNonFiniteMark || !NonFiniteTextAt(text, pos)) clean += text[pos];
     return clean;
 }
 

@@ -8,9 +8,11 @@
 
 namespace tarn {
 
-// Begins the text that Fixed and Sci give for NaN and the infinities.  No such
-// text may reach a file (TextOut refuses it); the console and the error report
-// show it without the mark.
+// Begins the text that Fixed and Sci give for NaN and the infinities: the mark,
+// blanks, an optional sign, then "nan" or "inf" in either case.  No such text
+// may reach a file (TextOut refuses it); the console and the error report show
+// it without the mark.  A mark followed by anything else is plain text (it may
+// come from an input file or an edit).
 constexpr char kNonFiniteMark = '\x01';
 
 // Real in fixed notation, right-aligned in `width` characters with `decimals`
@@ -31,6 +33,9 @@ std::string Sci(double x);
 
 // The text without the marks of numbers that are not finite.
 std::string WithoutNonFiniteMarks(const std::string& text);
+
+// True when `text` holds a number that Fixed or Sci gave for NaN or an infinity.
+bool HoldsNonFiniteNumber(const std::string& text);
 
 // Integer right-aligned in `width` characters (wider when needed).
 std::string IntW(long long n, int width);

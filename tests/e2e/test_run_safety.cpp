@@ -132,7 +132,7 @@ TEST_F(RunSafetyTest, RunsStartedTogetherEqualTheSerialRuns) {
     std::map<std::string, std::string> secondFirst = Serial("serial1", {kSecond, kThird});
     std::map<std::string, std::string> thirdFirst = Serial("serial2", {kThird, kSecond});
     int waited = 0;
-    for (int pair = 0; pair < 3; ++pair) {
+    for (int pair = 0; pair < 10; ++pair) {
         std::string dir = Copy("pair" + std::to_string(pair));
         pid_t a = Start(dir, kSecond, dir + "/.second.out");
         pid_t b = Start(dir, kThird, dir + "/.third.out");

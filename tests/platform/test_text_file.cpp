@@ -210,8 +210,11 @@ TEST_F(TextFileTest, NumberThatIsNotFiniteIsRefusedAtTheWrite) {
         }
         EXPECT_THROW(out.Write(Sci(bad)), RunTimeError);
     }
+    // The mark's character in a text from a file or an edit is plain text.
+    out.WriteLine(std::string("10\x01\x00\x16", 5) + "1 \x01x");
     out.Close();
-    EXPECT_EQ(ReadFile(Path("values.txt")), "  1.50\n");
+    EXPECT_EQ(ReadFile(Path("values.txt")),
+              "  1.50\n" + std::string("10\x01\x00\x16", 5) + "1 \x01x\n");
     std::ostringstream console;
     SetConsole(&console);
     ConsoleLine("value" + Sci(HUGE_VAL));
