@@ -13,6 +13,21 @@ namespace tarn {
 
 namespace {
 
+// Set once a non-finite number has been formatted in this process: only then
+// can a mark in a text stand for one (a text from a file or an edit may hold
+// the mark's character too).
+bool g_nonFiniteFormatted = false;
+
+// The marked text of a non-finite number.
+std::string NonFiniteText(const std::string& text) {
+    g_nonFiniteFormatted = true;
+    return kNonFiniteMark + text;
+}
+
+}  // namespace
+
+namespace {
+
 __extension__ typedef unsigned __int128 Wide;
 
 // Fixed notation through printf: the forms that the fast paths leave out
@@ -241,7 +256,7 @@ bool SciExact(double x, char* out) {
 // the forms neither takes.  The tests compare them with printf over many
 // random doubles and every kind of tie.
 std::string Fixed(double x, int width, int decimals) {
-    if (!std::isfinite(x)) return kNonFiniteMark + FixedByPrintf(x, width, decimals);
+    if (!std::isfinite(x)) return NonFiniteText(FixedByPrintf(x, width, decimals));
     if (width < 0 || width > 300 || decimals < 0 || decimals > 60)
         return FixedByPrintf(x, width, decimals);
     char buffer[400];
@@ -264,8 +279,8 @@ std::string Fixed(double x, int width, int decimals) {
 }
 
 std::string Sci(double x) {
-    if (std::isnan(x)) return kNonFiniteMark + PadRight(" Nan", 23);
-    if (std::isinf(x)) return kNonFiniteMark + PadRight(x > 0 ? " +Inf" : " -Inf", 23);
+    if (std::isnan(x)) return NonFiniteText(PadRight(" Nan", 23));
+    if (std::isinf(x)) return NonFiniteText(PadRight(x > 0 ? " +Inf" : " -Inf", 23));
     if (x == 0.0) return std::signbit(x) ? "-0.00000000000000E+0000" : " 0.00000000000000E+0000";
     char out[32];
     if (SciExact(x, out)) return std::string(out, 23);
@@ -301,6 +316,7 @@ bool NonFiniteTextAt(const std::string& text, size_t pos) {
 }  // namespace
 
 bool HoldsNonFiniteNumber(const std::string& text) {
+    if (!g_nonFiniteFormatted) return false;
     for (size_t pos = text.find(kNonFiniteMark); pos != std::string::npos;
          pos = text.find(kNonFiniteMark, pos + 1))
         if (NonFiniteTextAt(text, pos)) return true;
@@ -308,7 +324,7 @@ bool HoldsNonFiniteNumber(const std::string& text) {
 }
 
 std::string WithoutNonFiniteMarks(const std::string& text) {
-    if (text.find(kNonFiniteMark) == std::string::npos) return text;
+    if (!g_nonFiniteFormatted || text.find(kNonFiniteMark) == std::string::npos) return text;
     std::string clean;
     clean.reserve(text.size());
     for (size_t pos = 0; pos < text.size(); ++pos)

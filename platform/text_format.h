@@ -11,8 +11,9 @@ namespace tarn {
 // Begins the text that Fixed and Sci give for NaN and the infinities: the mark,
 // blanks, an optional sign, then "nan" or "inf" in either case.  No such text
 // may reach a file (TextOut refuses it); the console and the error report show
-// it without the mark.  A mark followed by anything else is plain text (it may
-// come from an input file or an edit).
+// it without the mark.  Before the first such number is formatted, and where
+// the mark is followed by anything else, the mark's character is plain text
+// (it may come from an input file or an edit).
 constexpr char kNonFiniteMark = '\x01';
 
 // Real in fixed notation, right-aligned in `width` characters with `decimals`
