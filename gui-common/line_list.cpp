@@ -1,6 +1,5 @@
 #include "gui-common/line_list.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,8 +7,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "platform/file_replace.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
@@ -29,10 +28,6 @@ std::string Compose(const std::string& operation, const std::string& file, int i
     throw LineListError("save list", path, -1, reason);
 }
 
-std::string ErrnoText() {
-    return errno != 0 ? std::strerror(errno) : "unknown error";
-}
-
 // The file that a save of `path` replaces: an existing file of the name in
 // another case, and the file a symbolic link points to.
 std::string SaveTarget(const std::string& path) {
@@ -45,16 +40,6 @@ std::string SaveTarget(const std::string& path) {
     return target;
 }
 
-// Flushes the written file to the disk, so that the rename never exposes a
-// file whose contents are still only in memory.
-bool SyncFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = fsync(fd) == 0;
-    close(fd);
-    return ok;
-}
-
 }  // namespace
 
 LineListError::LineListError(std::string operation, std::string file, int index, std::string reason)
@@ -65,10 +50,12 @@ LineListError::LineListError(std::string operation, std::string file, int index,
       m_reason(std::move(reason)) {}
 
 void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
-    static unsigned counter = 0;
     const std::string target = SaveTarget(path);
-    const std::string temporary =
-        target + ".~" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    std::string temporary;
+    errno = 0;
+    int fd = CreateTempBeside(target, temporary);
+    if (fd < 0) FailSave(path, SystemError());
+    close(fd);
     try {
         TextOut out;
         out.Create(temporary);
@@ -78,20 +65,8 @@ void SaveLinesAtomically(const std::string& path, const std::vector<std::string>
         std::remove(temporary.c_str());
         FailSave(path, error.Reason());
     }
-    errno = 0;
-    if (!SyncFile(temporary)) {
-        std::string reason = ErrnoText();
-        std::remove(temporary.c_str());
-        FailSave(path, reason);
-    }
-    struct stat info;
-    if (stat(target.c_str(), &info) == 0) (void)chmod(temporary.c_str(), info.st_mode & 07777);
-    errno = 0;
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        std::string reason = ErrnoText();
-        std::remove(temporary.c_str());
-        FailSave(path, reason);
-    }
+    std::string reason = ReplaceWithTemp(temporary, target);
+    if (!reason.empty()) FailSave(path, reason);
 }
 
 void LineList::Load(const std::string& path) {

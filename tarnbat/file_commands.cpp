@@ -31,32 +31,12 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-mode_t DefaultFileMode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 bool IsDirectory(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Flushes the directory that holds `path`, so a rename in it is on disk.
-void SyncDirectoryOf(const std::string& path) {
-    std::string directory, name;
-    SplitPath(path, directory, name);
-    int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    (void)fsync(fd);
-    close(fd);
-}
-
 }  // namespace
-
-std::string SystemError() {
-    return std::strerror(errno);
-}
 
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
@@ -77,15 +57,6 @@ std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     return failures;
 }
 
-int CreateTempBeside(const std::string& path, std::string& tempPath) {
-    std::vector<char> buffer(path.begin(), path.end());
-    const char suffix[] = ".XXXXXX";
-    buffer.insert(buffer.end(), suffix, suffix + sizeof suffix);  // with the terminator
-    int fd = mkstemp(buffer.data());
-    if (fd >= 0) tempPath = buffer.data();
-    return fd;
-}
-
 std::string CopyInto(const std::string& source, int fd) {
     int in = open(source.c_str(), O_RDONLY);
     if (in < 0) return SystemError();
@@ -100,22 +71,6 @@ std::string CopyInto(const std::string& source, int fd) {
     }
     close(in);
     return error;
-}
-
-std::string ReplaceWithTemp(const std::string& tempPath, const std::string& path) {
-    struct stat info;
-    mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : DefaultFileMode();
-    std::string error;
-    int fd = open(tempPath.c_str(), O_RDWR);
-    if (fd < 0 || fchmod(fd, mode) != 0 || fsync(fd) != 0) error = SystemError();
-    if (fd >= 0) close(fd);
-    if (error.empty() && rename(tempPath.c_str(), path.c_str()) != 0) error = SystemError();
-    if (!error.empty()) {
-        unlink(tempPath.c_str());
-        return error;
-    }
-    SyncDirectoryOf(path);
-    return std::string();
 }
 
 std::string CopyOneFile(const std::string& source, const std::string& target) {

@@ -1,9 +1,12 @@
-// The file lines of a batch ("del" and "copy") and the file helpers that the
-// archiver shares with them.  Names are found without regard to case.
+// The file lines of a batch ("del" and "copy") and the copy helper that the
+// archiver shares with them (a file is replaced whole through
+// platform/file_replace.h).  Names are found without regard to case.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "platform/file_replace.h"
 
 namespace tarn {
 
@@ -23,21 +26,8 @@ std::string CopyOneFile(const std::string& source, const std::string& target);
 // without regard to case.
 std::string ResolveTarget(const std::string& path);
 
-// Creates an empty temporary file beside `path` ("PATH.XXXXXX"), mode 0600.
-// Returns its descriptor and fills `tempPath`, or -1 with errno set.
-int CreateTempBeside(const std::string& path, std::string& tempPath);
-
 // Copies the whole content of `source` into the open descriptor `fd`.
 // Returns "" on success, else the reason.
 std::string CopyInto(const std::string& source, int fd);
-
-// Gives the finished temporary file `tempPath` the mode of the file `path` it
-// replaces (0666 less the umask when there is none), flushes it to disk and
-// renames it over `path`.  Returns "" on success, else the reason (the
-// temporary file is then removed).
-std::string ReplaceWithTemp(const std::string& tempPath, const std::string& path);
-
-// The system's text for the last error (errno).
-std::string SystemError();
 
 }  // namespace tarn
