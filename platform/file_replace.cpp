@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_mask.h"
+#include "platform/run_error.h"
 
 namespace tarn {
 
@@ -32,10 +33,6 @@ void SyncDirectoryOf(const std::string& path) {
 }
 
 }  // namespace
-
-std::string SystemError() {
-    return errno != 0 ? std::strerror(errno) : "unknown error";
-}
 
 int CreateTempBeside(const std::string& path, std::string& tempPath) {
     std::vector<char> buffer(path.begin(), path.end());

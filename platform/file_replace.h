@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/run_error.h"  // SystemError
+
 namespace tarn {
 
 // Creates an empty temporary file beside `path` ("PATH.XXXXXX"), mode 0600.
@@ -16,8 +18,5 @@ int CreateTempBeside(const std::string& path, std::string& tempPath);
 // renames it over `path` and flushes the directory.  Returns "" on success,
 // else the reason (the temporary file is then removed).
 std::string ReplaceWithTemp(const std::string& tempPath, const std::string& path);
-
-// The system's text for the last error (errno).
-std::string SystemError();
 
 }  // namespace tarn

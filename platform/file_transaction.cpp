@@ -51,10 +51,6 @@ struct Transaction {
 
 Transaction g_tx;
 
-std::string ErrnoText() {
-    return errno != 0 ? std::strerror(errno) : "unknown error";
-}
-
 std::string ReplacementName(const std::string& path) {
     return path + kReplacementSuffix;
 }
@@ -143,7 +139,7 @@ std::string JournalText() {
 }
 
 [[noreturn]] void Fail(const char* operation, const std::string& path) {
-    throw RunTimeError(operation, path, 0, ErrnoText());
+    throw RunTimeError(operation, path, 0, SystemError());
 }
 
 // The files the commit has open; closed when it goes out of scope.

@@ -1,5 +1,8 @@
 #include "platform/run_error.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/text_format.h"
 
 namespace tarn {
@@ -25,6 +28,10 @@ RunTimeError::RunTimeError(std::string operation, std::string file, int line, st
 
 std::string RunTimeError::Report() const {
     return what();
+}
+
+std::string SystemError() {
+    return errno != 0 ? std::strerror(errno) : "unknown error";
 }
 
 }  // namespace tarn

@@ -36,6 +36,9 @@ class RunTimeError : public std::runtime_error {
     std::string m_reason;
 };
 
+// The system's text for the last error (errno); "unknown error" when none is set.
+std::string SystemError();
+
 // Thrown to end the run at once with the given exit code; files written so far
 // are closed by their owners while the stack unwinds.
 struct EngineExit {

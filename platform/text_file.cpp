@@ -25,10 +25,6 @@ bool IsSeparator(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-std::string ErrnoText() {
-    return errno != 0 ? std::strerror(errno) : "unknown error";
-}
-
 // The read cache: a few small files by the exact name they were opened with,
 // with the identity (device, inode) that a write of the same file matches.
 struct CachedFile {
@@ -303,7 +299,7 @@ TextOut::~TextOut() {
 }
 
 void TextOut::Fail(const char* operation) {
-    std::string reason = ErrnoText();
+    std::string reason = SystemError();
     if (m_fd >= 0) {
         HookedClose(m_fd);
         m_fd = -1;
@@ -413,11 +409,11 @@ void TextOut::Close() {
     if (m_fd < 0) return;
     errno = 0;
     bool failed = !Flush();
-    std::string reason = failed ? ErrnoText() : std::string();
+    std::string reason = failed ? SystemError() : std::string();
     m_buffer.clear();
     if (HookedClose(m_fd) != 0 && !failed) {
         failed = true;
-        reason = ErrnoText();
+        reason = SystemError();
     }
     m_fd = -1;
     if (m_inode != 0) InvalidateCached(m_device, m_inode);
