@@ -65,6 +65,10 @@ void TakeMainDefaults(const LineList& lines) {
     ShellState.StructureSubdirectory =
         ValueOr(lines, layout, LongDefaultsValue::StructureSubdirectory,
                 DirectoryText(kStructureSubdirectory));
+    ShellState.ShiftSubdirectory = ValueOr(lines, layout, LongDefaultsValue::ShiftSubdirectory,
+                                           DirectoryText(kShiftSubdirectory));
+    ShellState.CriteriaCount = layout.CriteriaCount;
+    ShellState.StartCriterion = layout.StartCriterion;
 }
 
 }  // namespace

@@ -74,13 +74,6 @@ std::string Number(double value) {
     return gui::ViewerSettingsNumber(value);
 }
 
-// The text of `value` in `lines`, or `fallback` when the file ends before it.
-std::string LineOr(const gui::LineList& lines, const LongDefaultsLayout& layout,
-                   LongDefaultsValue value, const std::string& fallback) {
-    const int line = layout.LineOf(value);
-    return line == kNotInFile ? fallback : lines.Line(line);
-}
-
 }  // namespace
 
 DiurnalColumns DiurnalColumnsFor(int criteriaCount, int startCriterion) {
@@ -97,17 +90,12 @@ DiurnalColumns DiurnalColumnsFor(int criteriaCount, int startCriterion) {
 
 ViewSources ReadViewSources(const std::string& path) {
     ReadMainDefaults(path);
-    // The file exists now: a missing one was made from the template.
-    gui::LineList lines;
-    lines.Load(path);
-    const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
     ViewSources sources;
     sources.MainPath = ShellState.MainAnalysisPath;
     sources.QcSubdirectory = ShellState.QcSubdirectory;
     sources.StructureSubdirectory = ShellState.StructureSubdirectory;
-    sources.ShiftSubdirectory = LineOr(lines, layout, LongDefaultsValue::ShiftSubdirectory,
-                                       DirectoryText(kShiftSubdirectory));
-    sources.Columns = DiurnalColumnsFor(layout.CriteriaCount, layout.StartCriterion);
+    sources.ShiftSubdirectory = ShellState.ShiftSubdirectory;
+    sources.Columns = DiurnalColumnsFor(ShellState.CriteriaCount, ShellState.StartCriterion);
     return sources;
 }
 

@@ -15,6 +15,12 @@ struct ShellStateRecord {
     // file, or the built-in names with the separator when the file ends before them.
     std::string QcSubdirectory;
     std::string StructureSubdirectory;
+    // Shift subdirectory of the long defaults file ("shift" with the separator
+    // when the file ends before it), and its structure-criteria counts in
+    // force (the daily quality table's columns follow from them).
+    std::string ShiftSubdirectory;
+    int CriteriaCount = 0;
+    int StartCriterion = 0;
     // Extension of the scan files, with its point (instrument defaults file).
     std::string DataExtension;
     // Measurement directory built from the instrument defaults file, ending
