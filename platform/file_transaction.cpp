@@ -68,16 +68,6 @@ bool Covered(const std::string& path) {
     return false;
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 // The held file of `path`: by the name a writer used before, else by its name
 // on disk, else by a name that differs from it only in case (names are
 // compared without regard to case); -1 when none.
@@ -286,6 +276,7 @@ void ApplyAndPlace() {
         if (!(f.Existed && f.Replaced)) continue;
         errno = 0;
         if (HookedRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
+        ForgetCachedCopy(f.Path);  // a copy read before holds the old content
     }
     SyncDirectories(replaced);
 }
@@ -310,7 +301,11 @@ bool ReadJournal(const std::string& path, std::string& text) {
     if (fd < 0) Fail("open for reading", path);
     char buffer[65536];
     ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
     int saved = errno;
     close(fd);
     errno = saved;

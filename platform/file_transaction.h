@@ -1,4 +1,5 @@
-// The result files of one run as one transaction: all written or none.
+// The result files of one run as one transaction: written at the run's normal
+// end or not at all.
 //
 // While a transaction is open, every TextOut create or append of a file whose
 // name begins with one of its roots is held in memory, and the disk keeps the
@@ -8,7 +9,11 @@
 // durable, puts the replacements in place and removes the journal.  An
 // abnormal end drops what is held; a commit that fails undoes itself; a kill
 // or power cut during a commit leaves the journal, and the next run's
-// RecoverInterruptedCommit undoes what it had written.
+// RecoverInterruptedCommit undoes what it had written.  The one change an undo
+// cannot take back is a replacement already renamed into place (a kill or a
+// failed rename among the last steps): that file then holds its new, whole
+// content while the appends and new files are undone; a rerun of the scan
+// writes it again.
 #pragma once
 
 #include <string>

@@ -42,16 +42,6 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-bool SameIgnoringCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
-
 // Finds `name` in directory `dir` without regard to case; empty when absent.
 std::string FindInDirectory(const std::string& dir, const std::string& name) {
     DIR* handle = opendir(dir.empty() ? "." : dir.c_str());
@@ -68,6 +58,16 @@ std::string FindInDirectory(const std::string& dir, const std::string& name) {
 }
 
 }  // namespace
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
 
 std::string ResolveCase(const std::string& path) {
     if (path.empty() || Exists(path)) return path;

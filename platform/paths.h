@@ -24,6 +24,9 @@ std::string WorkingDirectory();
 // Creates one directory; every error (existing directory, missing parent) is ignored.
 void MakeDirectory(const std::string& path);
 
+// True when `a` and `b` are the same name without regard to the case of letters.
+bool SameIgnoringCase(const std::string& a, const std::string& b);
+
 // Returns the name of an existing file that matches `path` without regard to
 // the case of its letters (exact match first, then each component from the
 // left).  Returns `path` unchanged when no such file or directory exists.
