@@ -20,14 +20,6 @@ void Report(const std::string& text) {
     Console() << text << '\n' << std::flush;
 }
 
-bool IsWord(const std::string& arg, const char* word) {
-    size_t i = 0;
-    for (; i < arg.size() && word[i] != '\0'; ++i) {
-        if (std::tolower(static_cast<unsigned char>(arg[i])) != word[i]) return false;
-    }
-    return i == arg.size() && word[i] == '\0';
-}
-
 void RunDelete(const std::vector<std::string>& args) {
     if (args.size() < 2) Report("< del needs a file name");
     for (size_t i = 1; i < args.size(); ++i) {
@@ -96,9 +88,9 @@ std::vector<std::string> SplitBatchLine(const std::string& line) {
 }
 
 BatchLineKind KindOfBatchLine(const std::vector<std::string>& args) {
-    if (IsWord(args[0], "del")) return BatchLineKind::Delete;
-    if (IsWord(args[0], "copy")) return BatchLineKind::Copy;
-    if (IsWord(args[0], "pkzip")) return BatchLineKind::Pack;
+    if (SameIgnoringCase(args[0], "del")) return BatchLineKind::Delete;
+    if (SameIgnoringCase(args[0], "copy")) return BatchLineKind::Copy;
+    if (SameIgnoringCase(args[0], "pkzip")) return BatchLineKind::Pack;
     return BatchLineKind::Program;
 }
 

@@ -7,29 +7,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_hooks.h"
 #include "platform/file_mask.h"
 #include "platform/paths.h"
 
 namespace tarn {
 
 namespace {
-
-// Directory part of `path` with its separator ("" for a bare name) and name.
-void SplitPath(const std::string& path, std::string& directory, std::string& name) {
-    SplitMask(path, directory, name);
-}
-
-// Writes all of `size` bytes; false with errno set on failure.
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
 
 bool IsDirectory(const std::string& path) {
     struct stat info;
@@ -40,7 +24,7 @@ bool IsDirectory(const std::string& path) {
 
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
-    SplitPath(path, directory, name);
+    SplitMask(path, directory, name);
     if (!directory.empty()) directory = WithTrailingSeparator(ResolveCase(directory));
     return ResolveCase(directory + name);
 }
@@ -74,17 +58,18 @@ std::string CopyInto(const std::string& source, int fd) {
 }
 
 std::string CopyOneFile(const std::string& source, const std::string& target) {
+    // Only a readable regular file is copied; a pipe or a device is never
+    // opened (opening a pipe without a writer would wait for ever).
     std::string from = ResolveCase(source);
-    if (!IsReadableFile(from)) {
-        if (IsDirectory(from)) return "not a file";
-        int fd = open(from.c_str(), O_RDONLY);  // for the system's reason
-        if (fd >= 0) close(fd);
-        return fd >= 0 ? "not a file" : SystemError();
-    }
+    struct stat info;
+    errno = 0;
+    if (stat(from.c_str(), &info) != 0) return SystemError();
+    if (!S_ISREG(info.st_mode)) return "not a file";
+    if (access(from.c_str(), R_OK) != 0) return SystemError();
     std::string to = ResolveTarget(target);
     if (IsDirectory(to)) {
         std::string directory, name;
-        SplitPath(from, directory, name);
+        SplitMask(from, directory, name);
         if (to.back() != kPathSeparator) to += kPathSeparator;
         to = ResolveTarget(to + name);
     }

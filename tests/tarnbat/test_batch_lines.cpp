@@ -1,5 +1,6 @@
 // Splitting, program lines, del and copy.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/tarnbat/batch_test.h"
 
@@ -58,20 +59,22 @@ TEST_F(BatchTest, DelRemovesMatchingFilesOnly) {
 TEST_F(BatchTest, CopyCopiesOneFileAndReportsFailures) {
     WriteFile(Path("CHECK.OK"), "OK\n");
     test::MakeDirs(Path("into"));
+    ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);  // no writer: never to be opened
     BatchOutcome outcome = RunBatch(
         "copy check.ok CHECK.RES\ncopy CHECK.OK into\ncopy missing.txt x\ncopy CHECK.OK\n"
-        "copy into x\n");
+        "copy into x\ncopy pipe x\n");
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(ReadFile(Path("CHECK.RES")), "OK\n");
     EXPECT_EQ(ReadFile(Path("into/CHECK.OK")), "OK\n");
     EXPECT_FALSE(FileExists(Path("x")));
     EXPECT_EQ(Entries("."),
-              (std::vector<std::string>{"CHECK.OK", "CHECK.RES", "into", "tarn_bat.bat"}));
+              (std::vector<std::string>{"CHECK.OK", "CHECK.RES", "into", "pipe", "tarn_bat.bat"}));
     EXPECT_EQ(ConsoleText(),
               "> copy check.ok CHECK.RES\n> copy CHECK.OK into\n> copy missing.txt x\n"
               "< cannot copy missing.txt to x: No such file or directory\n"
               "> copy CHECK.OK\n< copy needs a source and a target\n"
-              "> copy into x\n< cannot copy into to x: not a file\n");
+              "> copy into x\n< cannot copy into to x: not a file\n"
+              "> copy pipe x\n< cannot copy pipe to x: not a file\n");
 }
 
 }  // namespace
