@@ -1,5 +1,7 @@
 #include "gui-common/viewer_settings.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -61,6 +63,14 @@ void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool k
     lines.Clear();
     for (const std::string& line : ViewerSettingsLines(settings)) lines.Append(line);
     for (const std::string& line : later) lines.Append(line);
+}
+
+void SaveViewerSettingsFile(const ViewerSettings& settings, bool keepLaterLines) {
+    LineList lines;
+    if (keepLaterLines && IsReadableFile(kViewerSettingsFileName))
+        lines.Load(kViewerSettingsFileName);
+    WriteViewerSettings(settings, lines, keepLaterLines);
+    lines.Save(kViewerSettingsFileName);
 }
 
 std::string ViewerSettingsNumber(double value) {

@@ -59,6 +59,12 @@ int ReadViewerSettings(const LineList& lines, ViewerSettings& settings);
 // lacks).  Lines after line 12 are kept when `keepLaterLines`, else dropped.
 void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool keepLaterLines);
 
+// Saves `settings` as the settings file of the working directory, lines
+// 0..12; with `keepLaterLines` the lines after line 12 of an existing file
+// stay, else the file holds exactly the thirteen lines.  Raises
+// LineListError when the file cannot be loaded or saved.
+void SaveViewerSettingsFile(const ViewerSettings& settings, bool keepLaterLines);
+
 // A number in the file's shortest form: the fewest digits that read back as
 // the same value, in fixed notation within 1e-5..1e15 (400, 290, -50, 0.5,
 // 1.4), else scientific ("1e+20").  Independent of the process locale.

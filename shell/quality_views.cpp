@@ -135,11 +135,7 @@ gui::ViewerSettings ViewerPreset(const ViewRequest& request, const ViewSources& 
 }
 
 void WriteViewerSettings(const gui::ViewerSettings& preset) {
-    const std::string path = gui::kViewerSettingsFileName;
-    gui::LineList lines;
-    if (FileExists(path)) lines.Load(path);
-    gui::WriteViewerSettings(preset, lines, true);
-    lines.Save(path);
+    gui::SaveViewerSettingsFile(preset, true);
 }
 
 std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources& sources) {

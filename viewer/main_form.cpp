@@ -114,9 +114,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::WriteViewerSettingsFromForm() {
-    gui::LineList lines;
-    gui::WriteViewerSettings(FormSettings(), lines, false);
-    lines.Save(gui::kViewerSettingsFileName);
+    gui::SaveViewerSettingsFile(FormSettings(), false);
 }
 
 void TForm1::btn_plotClick() {
