@@ -93,12 +93,12 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
     previousZipDay = dayText;
 }
 
-bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
-                      const std::string& scanName, const std::string& resultCodes,
-                      std::string& path) {
+bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdirectory,
+                      const std::string& id, const std::string& scanName,
+                      const std::string& resultCodes, std::string& path) {
     std::string code;
     if (!AppliedShiftCode(resultCodes, code)) return false;
-    path = ResultDirectoryName(mainPath, id) + DirectoryText(kShiftSubdirectory) +
+    path = AppliedShiftDirectoryOf(mainPath, shiftSubdirectory, id) +
            AppliedShiftName(scanName, code, id);
     return true;
 }

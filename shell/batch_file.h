@@ -56,11 +56,11 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
                       const std::string& id, int day, std::string& previousZipDay);
 
 // The applied-shift file of a scan that the engine writes with the result
-// codes `resultCodes`: <mainPath><id>/shift/<scan><c>.<id>, c the 5th
-// character of the codes.  False when the codes have fewer than 5 characters.
-bool AppliedShiftPath(const std::string& mainPath, const std::string& id,
-                      const std::string& scanName, const std::string& resultCodes,
-                      std::string& path);
+// codes `resultCodes`: <mainPath><id>/<shiftSubdirectory><scan><c>.<id>, c the
+// 5th character of the codes.  False when the codes have fewer than 5 characters.
+bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdirectory,
+                      const std::string& id, const std::string& scanName,
+                      const std::string& resultCodes, std::string& path);
 
 // Why the run cannot go through a batch file, or "" when it can: a text that
 // a batch line would carry (program, instrument id, defaults file, a scan

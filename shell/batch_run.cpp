@@ -112,7 +112,8 @@ BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& ite
     for (int k = first; k <= last; ++k) {
         const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
         std::string file;
-        if (!AppliedShiftPath(ShellState.MainAnalysisPath, id, scan, codes, file)) {
+        if (!AppliedShiftPath(ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan,
+                              codes, file)) {
             if (first == 0)
                 gui::CurrentDialogs().Inform(QString::fromLatin1(kNoShiftCodeText) + '"' +
                                              form.edtResCode->text() + '"' +

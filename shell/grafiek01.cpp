@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "engine/result_names.h"
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
 #include "gui-common/dialogs.h"
@@ -18,6 +19,11 @@ namespace tarn::tarncall {
 
 std::string ShiftGraphTitleFor(const std::string& id, const std::string& dayTime) {
     return "Wavelength shifts for: " + id + " " + dayTime;
+}
+
+std::string AppliedShiftDirectoryOf(const std::string& mainPath,
+                                    const std::string& shiftSubdirectory, const std::string& id) {
+    return ResultDirectoryName(mainPath, id) + shiftSubdirectory;
 }
 
 bool AppliedShiftCode(const std::string& resultCodes, std::string& code) {

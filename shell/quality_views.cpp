@@ -139,7 +139,8 @@ void WriteViewerSettings(const gui::ViewerSettings& preset) {
 }
 
 std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources& sources) {
-    return ResultDirectoryName(sources.MainPath, request.InstrumentId) + sources.ShiftSubdirectory;
+    return AppliedShiftDirectoryOf(sources.MainPath, sources.ShiftSubdirectory,
+                                   request.InstrumentId);
 }
 
 std::string AppliedShiftMask(const ViewRequest& request) {

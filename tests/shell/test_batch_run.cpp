@@ -276,6 +276,15 @@ class BatchRunTest : public QObject {
                                                      "1860900\nTES\nlong.dfa\nS\nI\n"));
     }
 
+    // The plotted files lie where the engine writes them: in the shift
+    // subdirectory that the long defaults file names.
+    void plottedFilesFollowTheShiftSubdirectoryInForce() {
+        std::string path;
+        QVERIFY(AppliedShiftPath("m/", "sh/", "TES", "1850900", "S I W", path));
+        QCOMPARE(path, std::string("m/TES/sh/1850900W.TES"));
+        QVERIFY(!AppliedShiftPath("m/", "sh/", "TES", "1850900", "S I", path));
+    }
+
     void interpreterThatCannotStartStopsTheRun() {
         MakeWorkDirectory({"1850900", "1860900"});
         Write(Path("fakebin/tarnbat"), "not a program\n");
