@@ -187,20 +187,20 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     efuv.Save(efuvTarget);
 }
 
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing) {
+std::string MainPathInForce(const std::string& written, bool& directoryMissing) {
     directoryMissing = false;
+    if (DirectoryExists(written)) return written;
+    if (DirectoryExists(DefaultMainAnalysisPath())) return DefaultMainAnalysisPath();
+    directoryMissing = true;
+    return written;
+}
+
+std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing) {
     const std::string source = FileExists(defaultsFile) ? defaultsFile : kDefaultsTemplateName;
     ListEdit edit(source, defaultsFile);
     LineList& lines = edit.List();
     const int line = LineOf(lines, LocateLongDefaults(lines.Lines()), LongDefaultsValue::MainPath);
-    const std::string written = lines.Line(line);
-    std::string mainPath = written;
-    if (!DirectoryExists(mainPath)) mainPath = DefaultMainAnalysisPath();
-    if (!DirectoryExists(mainPath)) {
-        // An unmounted disk must not erase the operator's main path.
-        mainPath = written;
-        directoryMissing = true;
-    }
+    const std::string mainPath = MainPathInForce(lines.Line(line), directoryMissing);
     lines.Replace(line, mainPath);
     edit.Save();
     return mainPath;

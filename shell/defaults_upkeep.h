@@ -90,6 +90,12 @@ std::string DataSelectionMask(const ShellSettings& entries);
 // before anything is written.
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath);
 
+// The main analysis path to put on the long defaults file's main-path line:
+// `written` when it names an existing directory, else the fixed default when
+// that exists; else `written` again (an unmounted disk must not erase the
+// operator's path) with `directoryMissing` set.
+std::string MainPathInForce(const std::string& written, bool& directoryMissing);
+
 // The start's upkeep of the long defaults file `defaultsFile` (or, when it
 // does not exist, of the template "tarn_e.dfa"): its main path stays when
 // that directory exists, else becomes DefaultMainAnalysisPath() when that

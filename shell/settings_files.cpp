@@ -174,7 +174,6 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
 
 std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
                              MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing) {
-    directoryMissing = false;
     // An empty name would save the template over itself.
     if (defaultsFile.empty()) throw std::runtime_error("No long defaults file is named");
     std::string source = kEffectiveDefaultsName;
@@ -182,13 +181,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
         MergeDefaultsWithTemplate(defaultsFile, mainPathText);
         source = defaultsFile;
     }
-    std::string mainPath = mainPathText;
-    if (!DirectoryExists(mainPath)) mainPath = DefaultMainAnalysisPath();
-    if (!DirectoryExists(mainPath)) {
-        // An unmounted disk must not erase the operator's main path.
-        mainPath = mainPathText;
-        directoryMissing = true;
-    }
+    const std::string mainPath = MainPathInForce(mainPathText, directoryMissing);
     ListEdit edit(source, defaultsFile);
     LongLines lines(edit.List());
     lines.Replace(V::MainPath, mainPath);
