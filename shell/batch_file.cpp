@@ -9,13 +9,13 @@
 #include "shell/defaults_upkeep.h"
 #include "shell/grafiek01.h"
 #include "shell/shell_settings.h"
+#include "tarnbat/batch_run.h"
 
 namespace tarn::tarncall {
 
 namespace {
 
 constexpr const char kAnyFileOfDay[] = "*.*";
-constexpr const char kPkzipStop[] = "batch stopped: pkzip";
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -141,7 +141,7 @@ DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
     if (!end.started) return verdict;
     verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
     if (verdict.goOn) return verdict;
-    if (StartsWith(end.stopLine, kPkzipStop))
+    if (StartsWith(end.stopLine, kBatchPackStopPrefix))
         verdict.message = end.stopLine;
     else if (end.exitCode == kExitRunTimeError && !end.breakPressed && !end.lastErrorLine.empty())
         verdict.message = end.lastErrorLine;

@@ -21,8 +21,8 @@ namespace tarn::tarncall {
 namespace {
 
 const QString kBatchProgram = QStringLiteral("tarnbat");
-const QString kStopPrefix = QStringLiteral("batch stopped: ");
-const QString kEchoPrefix = QStringLiteral("> ");
+const QString kStopPrefix = QString::fromLatin1(kBatchStopPrefix);
+const QString kEchoPrefix = QString::fromLatin1(kBatchEchoPrefix);
 
 QString& ProgramDirectory() {
     static QString directory;
@@ -218,7 +218,8 @@ BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCoun
                 continue;
             }
             if (!line.startsWith(kEchoPrefix)) continue;
-            const std::vector<std::string> args = SplitBatchLine(line.mid(2).toStdString());
+            const std::vector<std::string> args =
+                SplitBatchLine(line.mid(kEchoPrefix.size()).toStdString());
             if (args.empty() || args[0] != engine) continue;
             ++run.scansStarted;
             window.ShowScan(run.scansStarted, engineLineCount,

@@ -120,7 +120,7 @@ BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
         std::vector<std::string> args = SplitBatchLine(line);
         if (BreakRequested()) break;
         if (args.empty()) continue;
-        Report("> " + line);
+        Report(kBatchEchoPrefix + line);
         outcome.stopReason = runLine(args);
     }
     // A break during the last line stops the batch too.
@@ -138,7 +138,7 @@ int RunTarnbat(const std::vector<std::string>& args) {
     try {
         BatchOutcome outcome = RunBatchFile(args[0]);
         if (!outcome.stopReason.empty())
-            std::cerr << "batch stopped: " << outcome.stopReason << std::endl;
+            std::cerr << kBatchStopPrefix << outcome.stopReason << std::endl;
         return outcome.exitCode;
     } catch (const RunTimeError& error) {
         std::cerr << error.Report() << std::endl;

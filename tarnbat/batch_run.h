@@ -38,6 +38,11 @@
 
 namespace tarn {
 
+// The fixed beginnings of the console texts above, for the programs that read them.
+constexpr const char kBatchEchoPrefix[] = "> ";               // a line about to run
+constexpr const char kBatchStopPrefix[] = "batch stopped: ";  // the stop line
+constexpr const char kBatchPackStopPrefix[] = "batch stopped: pkzip: ";
+
 // Arguments of one batch line.
 std::vector<std::string> SplitBatchLine(const std::string& line);
 
