@@ -13,8 +13,6 @@ namespace tarn::tarncall {
 
 class TForm1;
 
-// Title of the shift graph a run opens, before the id and the day-and-time text.
-
 // Runs the batch file `batchFile` through the interpreter in the progress
 // window (engine lines: items first..last) and waits for its end.  Then, when
 // the batch started and "Plot" is ticked, plots the applied-shift file of each

@@ -195,10 +195,6 @@ void PlotShiftFile(TextIn& file, gui::ChartSeries& series) {
     }
 }
 
-void PlotShiftFile(TextIn& file) {
-    if (TGrafiek1* window = CurrentShiftGraph()) PlotShiftFile(file, *window->Series1);
-}
-
 void ShowShiftGraph(const std::string& title, const std::string& file, bool create) {
     ShiftGraphFile = file;
     ShiftGraphTitle = title;

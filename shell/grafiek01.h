@@ -78,8 +78,6 @@ class TGrafiek1 : public QWidget {
 // later line whose first two fields are not numbers raises RunTimeError
 // naming the file and line, and the points before it stay.
 void PlotShiftFile(TextIn& file, gui::ChartSeries& series);
-// The same into the current window (nothing when there is none).
-void PlotShiftFile(TextIn& file);
 
 // Stores `file` and `title`; with `create` opens a new window, which becomes
 // the current one and plots the file; without, adds the file to the current

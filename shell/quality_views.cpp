@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "engine/defaults_layout.h"
 #include "engine/quality_table_layout.h"
 #include "engine/result_names.h"
 #include "gui-common/data_files_window.h"
@@ -24,7 +23,6 @@ namespace {
 constexpr int kModelRatioWavelength = 1;
 constexpr int kModelRatioRatio = 4;
 constexpr int kModelRatioDeviation = 5;
-// Character of the result-code text ("S I W") that holds the applied-shift code.
 // Characters of the day-and-time mask that name the day.
 constexpr size_t kDayLength = 3;
 

@@ -31,7 +31,6 @@ enum class QualityView {
 
 // The program that draws the six viewer views, by its bare name.
 constexpr const char kViewerProgram[] = "resplot.exe";
-// Title of the spectral-shift view's graph, before the id and the mask.
 
 // What the operator asked for: the ticked view and the entries it uses.
 struct ViewRequest {

@@ -320,8 +320,10 @@ void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) 
         ParseAndFormatFieldValues(4, lines.Fields(V::FinalSimulation)).Values;
     const double m = FirstNumber(lines, V::MaximumShift, defaultsFile, "the maximum shift");
     const double f = FirstNumber(lines, V::SlitRangeFactor, defaultsFile, "the slit range factor");
-    const double lo = output[0] - f * output[3] - m;
-    const double hi = output[1] + f * output[3] + m;
+    // The engine's grid margin with the output FWHM as the width.
+    const double margin = GridMarginFor(f, output[3], m);
+    const double lo = output[0] - margin;
+    const double hi = output[1] + margin;
     FieldValues grid = ParseAndFormatFieldValues(3, lines.Fields(V::ModelGrid));
     if (!grid.Complete) {
         throw std::runtime_error("Cannot read the model grid on line index " +
