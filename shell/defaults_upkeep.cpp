@@ -8,6 +8,7 @@
 #include "engine/defaults_layout.h"
 #include "engine/instrument_layout.h"
 #include "engine/result_names.h"
+#include "engine/settings_text.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
@@ -59,7 +60,10 @@ std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout,
 // The values ShellState takes from a long defaults file.
 void TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
-    ShellState.MainAnalysisPath = lines.Line(LineOf(lines, layout, LongDefaultsValue::MainPath));
+    // As the engine takes it: a separator added when the line lacks one, so the
+    // shell's instrument file, result directories and archives are the engine's.
+    ShellState.MainAnalysisPath =
+        DirectoryLine(lines.Line(LineOf(lines, layout, LongDefaultsValue::MainPath)));
     ShellState.QcSubdirectory =
         ValueOr(lines, layout, LongDefaultsValue::QcSubdirectory, DirectoryText(kQaqcSubdirectory));
     ShellState.StructureSubdirectory =

@@ -9,7 +9,8 @@
 namespace tarn::tarncall {
 
 struct ShellStateRecord {
-    // Main analysis path, as the long defaults file writes it.
+    // Main analysis path of the long defaults file, with the separator added
+    // when its line lacks one (as the engine takes it).
     std::string MainAnalysisPath;
     // Quality-control and structure-check subdirectories of the long defaults
     // file, or the built-in names with the separator when the file ends before them.

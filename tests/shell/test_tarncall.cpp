@@ -209,6 +209,18 @@ class TarncallTest : public QObject {
         QCOMPARE(DataFilesWindow().Items(), (Lines{"1850900.TES", "1850915.tes"}));
     }
 
+    // A main path written without its separator is the engine's directory too.
+    void mainPathWithoutSeparatorNamesTheEnginesInstrumentFile() {
+        WriteWorkDirectory(PathText("main"));
+        QDir().mkpath("main");
+        TForm1 form;
+        QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Messages(), QStringList{"Instrument defaults not found: " +
+                                                   Path("main/TES.DFA") + "  Check settings"});
+        QVERIFY(QFileInfo::exists(Path("main/TES.DFA")));
+        QVERIFY(!QFileInfo::exists(Path("mainTES.DFA")));
+    }
+
     void dataPathsWithAndWithoutNoIdMet() {
         const std::string tail = "Scans/Data\n285.0 440.0 0.5\n1\n1\n0.32\n1\n";
         Write("i.dfa", "ozonshi.dfa\n0 no_id_met\n.TES\n" + tail);
