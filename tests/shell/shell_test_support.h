@@ -11,11 +11,14 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/batch_progress.h"
+#include "shell/shell_state.h"
 
 namespace tarn::test {
 
@@ -81,6 +84,17 @@ inline void KeepExampleScansAsTwoDays(const QString& scanDirectory, const QStrin
         if (!kept.contains(name)) QVERIFY(scans.remove(name));
     for (const QString& name : kept)
         QVERIFY(QFile::copy(scans.filePath(name), scans.filePath("174" + name.mid(3))));
+}
+
+// A fresh temporary working directory for one test function: made into
+// `dir`, entered, with a home directory "home" in it (HOME points there, so
+// the shell's fixed defaults lie inside) and the shell's state reset.
+inline bool EnterFreshWorkDirectory(std::unique_ptr<QTemporaryDir>& dir) {
+    dir = std::make_unique<QTemporaryDir>();
+    if (!dir->isValid() || !QDir::setCurrent(dir->path()) || !QDir().mkpath("home")) return false;
+    qputenv("HOME", dir->filePath("home").toLocal8Bit());
+    tarncall::ResetShellState();
+    return true;
 }
 
 }  // namespace tarn::test

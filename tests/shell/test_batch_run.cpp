@@ -146,11 +146,8 @@ class BatchRunTest : public QObject {
 
   private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("HOME", Path("home").toLocal8Bit());
+        QVERIFY(tarn::test::EnterFreshWorkDirectory(m_dir));
         SetProgramDirectory(TARN_PROGRAM_DIR_PATH);
-        ResetShellState();
         m_dialogs.Clear();
     }
     void cleanup() {

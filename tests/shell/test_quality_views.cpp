@@ -144,14 +144,11 @@ class QualityViewsTest : public QObject {
 
   private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        QVERIFY(QDir().mkpath("home") && QDir().mkpath("bin") && QDir().mkpath("a"));
-        qputenv("HOME", Path("home").toLocal8Bit());
+        QVERIFY(tarn::test::EnterFreshWorkDirectory(m_dir));
+        QVERIFY(QDir().mkpath("bin") && QDir().mkpath("a"));
         SetProgramDirectory(Path("bin"));
         WriteViewerScript(Path("bin/resplot"), "seen.dfa");
         Write("TARNcall.dfa", "prog\nlong.dfa\nS I W\nTES\n185*\n");
-        ResetShellState();
         m_dialogs.Clear();
     }
     void cleanup() {

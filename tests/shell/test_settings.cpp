@@ -109,11 +109,7 @@ class SettingsTest : public QObject {
 
   private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        QVERIFY(QDir().mkpath("home") && QDir().mkpath("main"));
-        qputenv("HOME", Path("home").toLocal8Bit());
-        ResetShellState();
+        QVERIFY(tarn::test::EnterFreshWorkDirectory(m_dir) && QDir().mkpath("main"));
         m_dialogs.Clear();
     }
     void cleanup() {

@@ -79,12 +79,8 @@ class TarncallTest : public QObject {
 
   private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        QVERIFY(QDir().mkpath("home") && QDir().mkpath("bin"));
-        qputenv("HOME", Path("home").toLocal8Bit());
+        QVERIFY(tarn::test::EnterFreshWorkDirectory(m_dir) && QDir().mkpath("bin"));
         SetProgramDirectory(Path("bin"));
-        ResetShellState();
         m_dialogs.Clear();
     }
     void cleanup() { ReleaseDataFilesWindow(); }
