@@ -140,6 +140,7 @@ class ChildProcessTest : public QObject {
         QWidget main;
         main.show();
         bool mainEnabled = true;
+        QFile::remove("pid.txt");  // the break test's sleeper left its pid there
         Poll([&] {
             const qint64 pid = SleeperPid("pid.txt");
             if (pid == 0) return false;
