@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -22,51 +21,37 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/defaults.h"
-#include "engine/engine_state.h"
 #include "engine/main_flow.h"
-#include "engine/ozone_fit.h"
 #include "engine/program_state.h"
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
+#include "tools/scan_synthesis.h"
 
 namespace {
 
 using namespace tarn;
+using namespace tarn::synth;
 
-// ---- True values of the example (documented in examples/README) ----
+// ---- True values of the example (documented in examples/README; the
+// instrument, the wavelength shift and the noise in tools/scan_synthesis.h) ----
 constexpr double kTrueOzoneDu = 330.0;
 constexpr double kTrueOzone = kTrueOzoneDu / 3700.0;  // engine unit: 3700 x = DU
-constexpr double kShiftAt290 = 0.05;                  // nm
-constexpr double kShiftSlope = 0.0004;                // nm per nm above 290 nm
-constexpr double kRelativeNoise = 0.005;              // 1 sigma, of the irradiance
-constexpr double kAbsoluteNoise = 1.0e-6;             // 1 sigma, W m-2 nm-1
 constexpr uint64_t kSeed = 20210622;
 
 constexpr double kLatitude = 48.0;   // degrees north
 constexpr double kLongitude = 11.0;  // degrees east
 constexpr const char* kYear = "2021";
-constexpr int kDay = 173;       // 22 June 2021
-constexpr double kFwhm = 0.55;  // nm, instrument slit
-constexpr double kMaximumShift = 0.9;
-constexpr double kSlitRangeFactor = 2.0;
+constexpr int kDay = 173;  // 22 June 2021
 
 // Reference spectra: computed on 240..430 nm, written 250..420 nm.
 constexpr double kWorkStart = 240.0;
 constexpr int kWorkCells = 19001;  // 0.01 nm steps to 430 nm
 constexpr double kFileStart = 250.0;
 constexpr double kFileEnd = 420.0;
-
-struct ScanPlan {
-    const char* Time;     // hhmm, UT
-    double Cloud;         // wavelength-independent transmission
-    double SpikeAt[2];    // nm (0: none)
-    double SpikeSize[2];  // relative excess
-};
 
 const ScanPlan kScans[] = {
     {"0500", 1.0, {0, 0}, {0, 0}},
@@ -83,29 +68,11 @@ const ScanPlan kScans[] = {
     {"1800", 1.0, {0, 0}, {0, 0}},
 };
 
-// ---- Deterministic random numbers (splitmix64, Box-Muller) ----
-uint64_t g_state = kSeed;
-
-double Uniform() {
-    uint64_t z = (g_state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    return (static_cast<double>(z >> 11) + 0.5) / 9007199254740992.0;  // (0, 1)
-}
-
-double Gaussian() {
-    double u1 = Uniform(), u2 = Uniform();
-    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
-}
+// One stream of random numbers for the whole data set: the weak lines of the
+// extraterrestrial spectrum first, then the noise of the scans.
+RandomStream g_random(kSeed);
 
 // ---- Small helpers ----
-std::string Format(const char* format, double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
 double WorkWavelength(int i) {
     return kWorkStart + 0.01 * i;
 }
@@ -186,11 +153,11 @@ std::vector<double> MakeExtraterrestrial() {
     double wavelength = kWorkStart;
     while (true) {
         double density = 22.0 - 10.0 * (wavelength - kWorkStart) / (430.0 - kWorkStart);  // per nm
-        wavelength += -std::log(Uniform()) / density;
+        wavelength += -std::log(g_random.Uniform()) / density;
         if (wavelength >= 430.0) break;
-        double d = 0.95 * std::pow(Uniform(), 2.0);
+        double d = 0.95 * std::pow(g_random.Uniform(), 2.0);
         double tau = -std::log(1.0 - d);
-        double sigma = 0.006 + 0.03 * Uniform();
+        double sigma = 0.006 + 0.03 * g_random.Uniform();
         int centre = static_cast<int>(std::lround((wavelength - kWorkStart) / 0.01));
         int half = static_cast<int>(std::ceil(5 * sigma / 0.01));
         for (int i = std::max(0, centre - half); i <= std::min(kWorkCells - 1, centre + half);
@@ -273,7 +240,7 @@ void WriteExtraterrestrial(const std::string& path, const std::vector<double>& e
 void WriteCrossSection(const std::string& path, const std::vector<double>& sigma) {
     std::vector<std::string> lines;
     for (int i = FileCell(kFileStart); i <= FileCell(kFileEnd); i += 5)
-        lines.push_back(Fixed(WorkWavelength(i), 6, 2) + " " + Format("%.5E", sigma[i]));
+        lines.push_back(Fixed(WorkWavelength(i), 6, 2) + " " + Printf("%.5E", sigma[i]));
     WriteLines(path, lines);
 }
 
@@ -289,7 +256,7 @@ void WriteExtraterrestrial1nm(const std::string& path, const std::vector<double>
             sum += w * et[centre + j];
             weights += w;
         }
-        lines.push_back(IntText(nm) + " " + Format("%.6E", 0.001 * sum / weights));
+        lines.push_back(IntText(nm) + " " + Printf("%.6E", 0.001 * sum / weights));
     }
     WriteLines(path, lines);
 }
@@ -339,101 +306,6 @@ void WriteLongDefaults(const std::string& out) {
     if (chdir(here.c_str()) != 0) throw std::runtime_error("cannot return to " + here);
 }
 
-// ---- Scans from the engine's model ----
-
-// Settings file of the model runs: the example's settings with an output
-// step of 0.01 nm, so that the simulated spectrum can be read at any shift.
-void WriteModelSettings(const std::string& path) {
-    AnalysisSettingsValues v{};
-    const double margin = GridMarginFor(kSlitRangeFactor, kFwhm, kMaximumShift);
-    v.SimulationName = "ozon_shi.exa";
-    v.MaximumShift = kMaximumShift;
-    v.HalfWidthPoints = 1;
-    v.MeasurementCopyName = kMeasurementCopyName;
-    v.ShiftResultName = kShiftResultName;
-    v.ShiftCurveName = kShiftCurveName;
-    v.Longitude = kLongitude;
-    v.Latitude = kLatitude;
-    v.EtFileName = "etsyn.et";
-    v.SimSpectrumName = "ozonsim.hsp";
-    v.O3CrossFileName = "o3syn.wgt";
-    v.InstrumentId = "exa";
-    v.GridLow = 285 - margin;
-    v.GridHigh = 410 + margin;
-    v.GridStep = 0.01;
-    v.RangeStart = 290;
-    v.RangeEnd = 400;
-    v.RangeStep = 0.5;
-    v.Fwhm = kFwhm;
-    v.SlitChar = '1';
-    v.SlitFileName = "exa.sli";
-    const double fit[4] = {0, 0.5, 0.01, 0.12};
-    std::copy(fit, fit + 4, v.OzoneFitValues);
-    v.StepCount = 1;
-    v.Steps[1] = 0.01;
-    v.GridMargin = margin;
-    v.SlitRangeFactor = kSlitRangeFactor;
-    v.FinalRangeLow = 289;
-    v.FinalRangeHigh = 401;
-    WriteLines(path, AnalysisSettingsLines(v));
-}
-
-double ShiftAt(double wavelength) {
-    return kShiftAt290 + kShiftSlope * (wavelength - 290.0);
-}
-
-// Simulated spectrum (0.01-nm output step) at any wavelength, linearly interpolated.
-double SimulatedAt(double wavelength) {
-    double position = (wavelength - kReferenceGridStart) / 0.01;
-    long long i = static_cast<long long>(std::floor(position));
-    double t = position - static_cast<double>(i);
-    return (1.0 - t) * GridValue(Spectra.SimulatedSpectrum, i) +
-           t * GridValue(Spectra.SimulatedSpectrum, i + 1);
-}
-
-struct ModelRun {
-    std::string Directory;  // scratch main path, ends in '/'
-    std::string RefDataPath;
-    bool Loaded = false;
-};
-
-// Leaves the model of scan `name` (slit-convolved, mW m-2 nm-1) in
-// SimulatedSpectrum; returns the solar zenith angle (degrees).
-double RunModel(ModelRun& run, const std::string& name) {
-    CommandLine.ScanName = name;
-    Analysis.MeasurementYear = kYear;
-    DayNumberToFileCode();
-    double shift = 0, uncertainty = 0, errorRatio = 0, ozone = kTrueOzone, zenith = 0;
-    RunOzoneSimulation(run.Directory, run.RefDataPath, "ozonshi.dfa", Scan.MeasurementFileCode, 305,
-                       330, kFwhm, '1', shift, uncertainty, errorRatio, ozone, zenith,
-                       run.Loaded ? ">1 no_fit" : "no_fit");
-    run.Loaded = true;
-    return zenith;
-}
-
-void WriteScan(const std::string& path, const ScanPlan& plan, double earthSun) {
-    std::vector<std::string> lines;
-    for (int i = 0; i <= 220; ++i) {
-        double wavelength = 290.0 + 0.5 * i;
-        double model =
-            0.001 * earthSun * plan.Cloud * SimulatedAt(wavelength + ShiftAt(wavelength));
-        double value = model * (1.0 + kRelativeNoise * Gaussian()) + kAbsoluteNoise * Gaussian();
-        for (int k = 0; k < 2; ++k)
-            if (std::fabs(plan.SpikeAt[k] - wavelength) < 1e-9) value += plan.SpikeSize[k] * model;
-        lines.push_back(Fixed(wavelength, 5, 1) + " " + Format("%.4E", value));
-    }
-    WriteLines(path, lines);
-}
-
-std::string MakeScratchDirectory() {
-    char pattern[] = "/tmp/make_example.XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        std::cerr << "make_example: cannot create a scratch directory\n";
-        std::exit(2);
-    }
-    return std::string(pattern) + "/";
-}
-
 int Generate(const std::string& out) {
     namespace fs = std::filesystem;
     fs::create_directories(out + "/uvanalys/etoz");
@@ -449,24 +321,19 @@ int Generate(const std::string& out) {
     WriteLongDefaults(out);
 
     ModelRun run;
-    run.Directory = MakeScratchDirectory();
+    run.Directory = MakeScratchDirectory("make_example");
     run.RefDataPath = etoz;
-    WriteModelSettings(run.Directory + "ozonshi.dfa");
-    fs::copy_file(out + "/uvanalys/exa.sli", run.Directory + "exa.sli");
-    ResetEngineState();
-    ResetProgramState();
-    Engine.SlitRangeFactor = kSlitRangeFactor;
-    Engine.MainLogFile = run.Directory + kMainLogName;
-    CreateWithLines(Engine.MainLogFile, {});
+    run.Year = kYear;
+    StartModelRuns(run, kLatitude, kLongitude, out + "/uvanalys/exa.sli");
     std::ostringstream console;
     SetConsole(&console);
 
     std::vector<std::string> names;
     for (const ScanPlan& plan : kScans) {
         std::string name = IntText(kDay) + plan.Time;
-        double zenith = RunModel(run, name);
-        WriteScan(out + "/uvdata/exa/" + name + ".exa", plan,
-                  EarthSunDistanceFactor(static_cast<uint16_t>(kDay)));
+        double zenith = RunModel(run, name, kTrueOzone);
+        WriteLines(out + "/uvdata/exa/" + name + ".exa",
+                   ScanLines(plan, EarthSunDistanceFactor(static_cast<uint16_t>(kDay)), &g_random));
         std::cout << name << "  solar zenith angle " << Fixed(zenith, 6, 2) << " degrees\n";
         names.push_back(name);
     }
