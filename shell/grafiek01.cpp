@@ -33,6 +33,11 @@ bool AppliedShiftCode(const std::string& resultCodes, std::string& code) {
     return true;
 }
 
+std::string NoShiftCodeText(const std::string& resultCodes) {
+    return "No applied-shift code (5th character) in the result codes \"" + resultCodes +
+           "\": nothing is plotted";
+}
+
 std::string ShiftGraphFile;
 std::string ShiftGraphTitle;
 
