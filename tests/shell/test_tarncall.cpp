@@ -386,6 +386,22 @@ class TarncallTest : public QObject {
         QCOMPARE(Read("long.dfa"), before);
     }
 
+    void windowsDoNotShrinkBelowTheirSize() {
+        WriteWorkDirectory("main/");
+        TForm1 form;
+        TGrafiek1 graph;
+        for (const auto& [window, size] : {std::pair<QWidget*, QSize>{&form, {438, 300}},
+                                           {&DataFilesWindow(), {143, 300}},
+                                           {&frmSettings(), {435, 300}},
+                                           {&Frm_axissetting(), {187, 209}},
+                                           {&graph, {696, 480}}}) {
+            window->resize(20, 20);
+            QCOMPARE(window->size(), size);
+        }
+        ReleaseSettingsDialog();
+        ReleaseShiftGraphs();
+    }
+
     void exampleWorkingDirectoryListsTheDay() {
         QProcess script;
         script.start("bash", {TARN_SOURCE_DIR "/examples/make_shell_workdir.sh",
