@@ -84,7 +84,7 @@ bool DialogRound() {
     bool whole = fuzz::RunGuiReader([&] {
         bool missing = false;
         main.AnalysisPath = OpenLongDefaults(kDefaultsFile, kMainPath, main, etqa, missing);
-        ReadInstrumentTexts(main.AnalysisPath, kId, main);
+        ReadInstrumentTexts(main.AnalysisPath.Bytes, kId, main);
     });
     whole &= fuzz::RunGuiReader([&] { ReadAnalysisTexts(kDefaultsFile, analysis); });
     MainInstrumentTexts undone = main;

@@ -1,8 +1,9 @@
 // Viewer settings file "viewer.dfa" as the viewer reads it and the shell
 // writes into it.  The viewer: ReadViewerSettings on the loaded lines and the
-// view converted (ColumnGraphSpecOf, ColumnProblem, the axis increments); the
+// view converted (ColumnGraphSpecOf, PlotProblem, the axis increments); the
 // main window made as at program start (FormCreate) and "Plot" pressed, which
-// must leave exactly the thirteen lines of the edits, its graphs drawn, then
+// must leave exactly the thirteen lines of the edits (or the file as it was,
+// when it refuses the edits), its graphs drawn, then
 // drawn again after "Rescale axis" took the edits' axis limits; the
 // working directory holds two small result files in "res/".  The shell: a
 // view's preset written into the file as it stands, which must leave the
@@ -38,15 +39,20 @@ void ReadPlain() {
     gui::ViewerSettings settings = gui::DefaultViewerSettings();
     gui::ReadViewerSettings(lines, settings);
     const resplot::ColumnGraphSpec spec = resplot::ColumnGraphSpecOf(settings);
-    resplot::ColumnProblem(settings);
+    resplot::PlotProblem(settings);
     resplot::AxisIncrement(spec.xMin, spec.xMax, spec.xSteps);
     resplot::AxisIncrement(spec.yMin, spec.yMax, spec.ySteps);
 }
 
-// The viewer's start and "Plot"; the file saved must be the edits' 13 lines.
+// The viewer's start and "Plot"; the file saved must be the edits' 13 lines,
+// or as it was when the Plot refused the edits.
 void StartAndPlot() {
     resplot::TForm1 form;  // FormCreate
+    const std::vector<std::string> before = fuzz::StoredLines(gui::kViewerSettingsFileName);
+    const bool refused = !resplot::PlotProblem(form.FormSettings()).empty();
     form.btn_plotClick();
+    const std::vector<std::string> after = fuzz::StoredLines(gui::kViewerSettingsFileName);
+    if (refused) return fuzz::CheckLines(before, after, "viewer.dfa after a refused Plot");
     for (resplot::TGrafiek1* graph : form.Graphs().Graphs()) {
         fuzz::RenderChart(*graph->Chart1);
         graph->btnAxisClick();  // the axis limits of the edits, through the axis dialog

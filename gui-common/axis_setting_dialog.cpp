@@ -30,6 +30,7 @@ bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,
 TFrm_axissetting::TFrm_axissetting(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Frm_axissetting"));
     resize(187, 209);
+    setMinimumSize(187, 209);
     edt_ymax = AddRow(0, QStringLiteral("Maximum on Y-axis"), QStringLiteral("0.5"), "edt_ymax");
     edt_Ymin = AddRow(1, QStringLiteral("Minimum on Y-axis"), QStringLiteral("-0.5"), "edt_Ymin");
     edt_Xmax = AddRow(2, QStringLiteral("Maximum on X-axis"), QStringLiteral("400"), "edt_Xmax");

@@ -1,5 +1,6 @@
 #include "gui-common/chart.h"
 
+#include <QDir>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -364,10 +365,22 @@ bool Chart::ExportPdf(const QString& path) const {
     return file.commit();
 }
 
+QString PrintFileName(const QString& title) {
+    // Characters that one file system or another refuses in a name.
+    static const QString refused = QStringLiteral("\\/:*?\"<>|");
+    QString name = title;
+    for (QChar& c : name)
+        if (c.unicode() < 0x20 || refused.contains(c)) c = QLatin1Char('_');
+    while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
+    if (name.isEmpty()) name = QStringLiteral("chart");
+    return QDir::currentPath() + QLatin1Char('/') + name + QStringLiteral(".pdf");
+}
+
 bool Chart::Print(Dialogs& dialogs) const {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(m_title);
+    printer.setOutputFileName(PrintFileName(m_title));
     if (!dialogs.SetUpPrinter(printer)) return false;
     QPainter painter;
     bool printed = painter.begin(&printer);

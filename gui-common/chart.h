@@ -18,6 +18,11 @@ namespace tarn::gui {
 
 class Dialogs;
 
+// The file a print of a chart titled `title` goes to when printed to a file:
+// "<title>.pdf" in the working directory, each character that some file
+// system refuses in a name (\ / : * ? " < > |, control characters) made "_".
+QString PrintFileName(const QString& title);
+
 class Chart : public QWidget {
     Q_OBJECT
 
@@ -49,9 +54,10 @@ class Chart : public QWidget {
     // Writes a one-page PDF, A4 landscape with 10 mm margins, the chart scaled
     // to the page; false when the file cannot be written.
     bool ExportPdf(const QString& path) const;
-    // Asks `dialogs` for a printer (the print dialog) and prints the chart on
-    // one landscape page; false when cancelled.  Raises std::runtime_error
-    // naming the printer (or the output file) when printing fails.
+    // Asks `dialogs` for a printer (the print dialog, which offers a print to
+    // PrintFileName(title)) and prints the chart on one landscape page; false
+    // when cancelled.  Raises std::runtime_error naming the printer (or the
+    // output file) when printing fails.
     bool Print(Dialogs& dialogs) const;
 
     QSize sizeHint() const override { return QSize(680, 400); }

@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "gui-common/edit_text.h"
 #include "platform/file_mask.h"
 
 namespace tarn::gui {
@@ -10,6 +11,7 @@ namespace tarn::gui {
 TfrmDataFiles::TfrmDataFiles(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("DataFiles"));
     resize(143, 300);
+    setMinimumSize(143, 300);
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     auto* layout = new QVBoxLayout(this);
@@ -25,7 +27,7 @@ void TfrmDataFiles::SetMask(const std::string& mask) {
 void TfrmDataFiles::Refresh() {
     m_items = m_mask.empty() ? std::vector<std::string>() : ListFilesByMask(m_mask);
     FileListBox1->clear();
-    for (const std::string& name : m_items) FileListBox1->addItem(QString::fromStdString(name));
+    for (const std::string& name : m_items) FileListBox1->addItem(DecodeBytes(name));
 }
 
 }  // namespace tarn::gui

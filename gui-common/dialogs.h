@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 class QPrinter;
 class QWidget;
@@ -23,12 +24,20 @@ class Dialogs {
 };
 
 // Modal message boxes and the platform print dialog, over the active window.
+// A message longer than a screen's worth is shown with its middle cut.
 class BoxDialogs : public Dialogs {
   public:
     void Inform(const QString& text) override;
     void Error(const QString& text) override;
     bool SetUpPrinter(QPrinter& printer) override;
 };
+
+// `text` (a path, a line of a file) as a message quotes it: a text longer
+// than kMessagePartLength bytes keeps its beginning and its end around
+// " ... ", so that a message stays readable and quick to lay out whatever
+// the length of what it names.
+constexpr size_t kMessagePartLength = 200;
+std::string MessagePart(const std::string& text);
 
 // The dialogs every handler uses: a BoxDialogs until SetDialogs installs others.
 Dialogs& CurrentDialogs();

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "gui-common/dialogs.h"
+#include "gui-common/edit_text.h"
 
 namespace tarn::gui {
 
@@ -13,7 +14,7 @@ bool RunGuarded(const std::function<void()>& action) {
         action();
         return true;
     } catch (const std::exception& error) {
-        report = QString::fromStdString(error.what());
+        report = DecodeBytes(error.what());
     } catch (...) {
         report = QStringLiteral("The action ended with an unknown error");
     }

@@ -1,11 +1,16 @@
 // Line-list files: a text file loaded whole as a list of lines, lines read and
-// replaced by their 0-based index, lines appended, and the whole list saved
-// back.  Every failure (a file that cannot be loaded or saved, an index beyond
-// the list) raises LineListError, which names the operation, the file and the
-// line index.  Lists are read through the platform text layer ("\n" or "\r\n"
-// read, the name found without regard to case) and saved with "\n" line ends
-// through a temporary file beside the target, so a save either replaces the
-// file whole or leaves it as it was.
+// replaced by their 0-based index, lines appended, inserted and erased, and
+// the whole list saved back.  Every failure (a file that cannot be loaded or
+// saved, an index beyond the list) raises LineListError, which names the
+// operation, the file and the line index.  A list keeps the bytes of the
+// file: each line's own end ("\n", "\r\n"), a UTF-8 byte-order mark and a
+// missing end of the last line, so that a list saved unchanged is the file
+// byte for byte and a replaced line keeps the end of the line it replaces.
+// Lists are read through the platform text layer (the name found without
+// regard to case) and saved through a temporary file beside the target, so a
+// save either replaces the file whole or leaves it as it was.  Only regular
+// text files are loaded or replaced: never a pipe, a device or a directory,
+// nor a file that holds a NUL byte.
 #pragma once
 
 #include <stdexcept>
@@ -17,7 +22,8 @@ namespace tarn::gui {
 class LineListError : public std::runtime_error {
   public:
     // operation: "load list", "save list", "read line", "replace line";
-    // index: the 0-based line index, -1 when the operation has none.
+    // index: the 0-based line index, -1 when the operation has none.  The
+    // message shows a long file name cut to a readable length.
     LineListError(std::string operation, std::string file, int index, std::string reason);
 
     const std::string& Operation() const { return m_operation; }
@@ -32,30 +38,42 @@ class LineListError : public std::runtime_error {
     std::string m_reason;
 };
 
-// Writes `lines` to `path` ("\n" after each) through a temporary file in the
-// same directory that is flushed to disk and then renamed over the target (an
-// existing file of the name in another case is the one replaced, and keeps its
-// permissions).  Raises LineListError("save list", path, -1, reason) and
-// removes the temporary file when any step fails.
+// Writes `lines` to `path` ("\n" after each) as SaveTextAtomically does.
 void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines);
+
+// Writes `text` to `path` through a temporary file in the same directory that
+// is flushed to disk and then renamed over the target (an existing file of the
+// name in another case is the one replaced, and keeps its permissions).
+// Raises LineListError("save list", path, -1, reason) and removes the
+// temporary file when any step fails, or when `path` is empty or names
+// something other than a regular file.
+void SaveTextAtomically(const std::string& path, const std::string& text);
 
 class LineList {
   public:
-    // Replaces the list by the lines of `path`, each without the carriage
-    // returns at its end (so every line saved reads back as it was); raises LineListError
-    // ("load list") when the file is missing or unreadable (the list is then
-    // left as it was).
+    // Replaces the list by the lines of `path`; raises LineListError ("load
+    // list") when the file is missing, unreadable, no regular file or holds a
+    // NUL byte (the list is then left as it was).
     void Load(const std::string& path);
-    // Saves the whole list under `path` (SaveLinesAtomically).
+    // Saves the whole list under `path` (SaveTextAtomically).
     void Save(const std::string& path) const;
+    // The bytes Save writes.
+    std::string Text() const;
 
     int Count() const { return static_cast<int>(m_lines.size()); }
-    // Line `index` (0-based); raises LineListError("read line") beyond the list.
+    // Line `index` (0-based) without its end; raises LineListError("read
+    // line") beyond the list.
     const std::string& Line(int index) const;
-    // Replaces line `index`; raises LineListError("replace line") beyond the list.
+    // Replaces the text of line `index`, which keeps its end; raises
+    // LineListError("replace line") beyond the list.
     void Replace(int index, const std::string& text);
-    void Append(const std::string& text) { m_lines.push_back(text); }
-    void Clear() { m_lines.clear(); }
+    // Adds a line at the end, or before line `index`, ended as the file's
+    // lines are ("\n" in a new list).
+    void Append(const std::string& text);
+    void Insert(int index, const std::string& text);
+    // Removes `count` lines from line `index` on (those beyond the list are none).
+    void Erase(int index, int count);
+    void Clear();
     const std::vector<std::string>& Lines() const { return m_lines; }
     // The name the list was last loaded from (used in error texts).
     const std::string& FileName() const { return m_fileName; }
@@ -64,6 +82,9 @@ class LineList {
     void CheckIndex(const char* operation, int index) const;
 
     std::vector<std::string> m_lines;
+    std::vector<std::string> m_ends;  // each line's end, "" for a last line without one
+    std::string m_lineEnd = "\n";     // the end of the file's first ended line
+    bool m_byteOrderMark = false;
     std::string m_fileName;
 };
 
@@ -74,9 +95,11 @@ class LineList {
 // reported, and the atomic save has left the file as it was.
 class ListEdit {
   public:
-    // Loads `path` (raises LineListError when it cannot: nothing is then saved);
-    // the list is saved under `savePath`, or under `path` when it is empty.
-    explicit ListEdit(const std::string& path, const std::string& savePath = std::string());
+    // Loads `path` (raises LineListError when it cannot: nothing is then
+    // saved); the list is saved under `path`, or under `savePath` when one is
+    // given (an empty one names no file: its save fails).
+    explicit ListEdit(const std::string& path);
+    ListEdit(const std::string& path, const std::string& savePath);
     ~ListEdit();
     ListEdit(const ListEdit&) = delete;
     ListEdit& operator=(const ListEdit&) = delete;

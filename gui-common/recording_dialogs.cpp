@@ -23,6 +23,7 @@ void RecordingDialogs::Error(const QString& text) {
 
 bool RecordingDialogs::SetUpPrinter(QPrinter& printer) {
     ++m_printRequests;
+    m_suggestedFile = printer.outputFileName();
     if (m_printFile.isEmpty()) return false;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_printFile);

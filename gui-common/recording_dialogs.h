@@ -17,7 +17,8 @@ class RecordingDialogs : public Dialogs {
 
     void Inform(const QString& text) override;
     void Error(const QString& text) override;
-    // Sets the printer to write a PDF to PrintFile() and accepts; cancels when
+    // Keeps the output file the printer offers (SuggestedFile), then sets the
+    // printer to write a PDF to PrintFile() and accepts; cancels when
     // PrintFile() is empty.  Counts the calls.
     bool SetUpPrinter(QPrinter& printer) override;
 
@@ -27,12 +28,14 @@ class RecordingDialogs : public Dialogs {
     int PrintRequests() const { return m_printRequests; }
     void SetPrintFile(const QString& path) { m_printFile = path; }
     const QString& PrintFile() const { return m_printFile; }
+    const QString& SuggestedFile() const { return m_suggestedFile; }
     void Clear();
 
   private:
     QStringList m_messages;
     QStringList m_errors;
     QString m_printFile;
+    QString m_suggestedFile;
     int m_printRequests = 0;
 };
 

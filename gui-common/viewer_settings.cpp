@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/defaults_layout.h"
+#include "engine/result_names.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
 
@@ -28,11 +30,11 @@ ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLin
 }
 
 ViewerSettings DefaultViewerSettings() {
-    const std::string sep = kPathSeparatorText;
-    return ViewerSettingsOf({"1851200i.ati",
-                             "c:" + sep + "tarnpelo" + sep + "uvanalys" + sep + "ati" + sep,
-                             "edt_Title", "1", "400", "300", "edt_X_title", "2", "1.3", "0",
-                             "edt_Y_title", "edt_X_step", "edt_Y_step"});
+    // The result files lie in the engine's built-in main path, in the
+    // working directory; titles and step counts have no default.
+    const std::string path = BuiltInDefaults().Paths.MainPath + DirectoryText("ati");
+    return ViewerSettingsOf(
+        {"1851200i.ati", path, "", "1", "400", "300", "", "2", "1.3", "0", "", "", ""});
 }
 
 std::array<std::string, kViewerSettingsLineCount> ViewerSettingsLines(
@@ -55,20 +57,21 @@ int ReadViewerSettings(const LineList& lines, ViewerSettings& settings) {
 }
 
 void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool keepLaterLines) {
-    std::vector<std::string> later;
-    if (keepLaterLines) {
-        for (int i = kViewerSettingsLineCount; i < lines.Count(); ++i)
-            later.push_back(lines.Line(i));
+    const auto values = ViewerSettingsLines(settings);
+    for (int i = 0; i < kViewerSettingsLineCount; ++i) {
+        const std::string& value = values[static_cast<size_t>(i)];
+        if (i < lines.Count())
+            lines.Replace(i, value);
+        else
+            lines.Append(value);
     }
-    lines.Clear();
-    for (const std::string& line : ViewerSettingsLines(settings)) lines.Append(line);
-    for (const std::string& line : later) lines.Append(line);
+    if (!keepLaterLines) lines.Erase(kViewerSettingsLineCount, lines.Count());
 }
 
 void SaveViewerSettingsFile(const ViewerSettings& settings, bool keepLaterLines) {
+    // Loaded first also when its later lines go: the lines kept keep their ends.
     LineList lines;
-    if (keepLaterLines && IsReadableFile(kViewerSettingsFileName))
-        lines.Load(kViewerSettingsFileName);
+    if (IsReadableFile(kViewerSettingsFileName)) lines.Load(kViewerSettingsFileName);
     WriteViewerSettings(settings, lines, keepLaterLines);
     lines.Save(kViewerSettingsFileName);
 }

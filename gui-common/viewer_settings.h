@@ -42,7 +42,9 @@ extern const std::array<std::string ViewerSettings::*, kViewerSettingsLineCount>
 // The record whose lines 0..12 are `lines`.
 ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLineCount>& lines);
 
-// The viewer's own defaults for a view, used when no settings file exists.
+// The viewer's own defaults for a view, used when no settings file exists:
+// "1851200i.ati" in "ati" of the engine's built-in main path (in the working
+// directory), no titles and no step counts.
 ViewerSettings DefaultViewerSettings();
 
 // The thirteen lines of `settings`, line 0 first; a line break inside a value
@@ -56,7 +58,8 @@ std::array<std::string, kViewerSettingsLineCount> ViewerSettingsLines(
 int ReadViewerSettings(const LineList& lines, ViewerSettings& settings);
 
 // Puts `settings` into lines 0..12 of `lines` (appending lines a shorter list
-// lacks).  Lines after line 12 are kept when `keepLaterLines`, else dropped.
+// lacks; each line keeps its end).  Lines after line 12 are kept when
+// `keepLaterLines`, else dropped.
 void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool keepLaterLines);
 
 // Saves `settings` as the settings file of the working directory, lines

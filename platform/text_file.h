@@ -59,6 +59,8 @@ class TextIn {
     // 1-based number of the line the next read starts on.
     int LineNumber() const { return m_line; }
     const std::string& Name() const { return m_name; }
+    // The whole text as loaded, a byte-order mark included.
+    const std::string& Text() const { return m_data; }
 
   private:
     // Skips blanks and line ends, then takes the next token (at most 64

@@ -16,10 +16,6 @@ namespace tarn::tarncall {
 
 namespace {
 
-constexpr const char kNoShiftCodeText[] =
-    "No applied-shift code (5th character) in the result codes ";
-constexpr const char kNothingPlottedText[] = ": nothing is plotted";
-
 // One press of "Run TARN": the entries and the data-file list as they stood
 // at the press, and the day whose archive the next deletion lines look for.
 struct DayRun {
@@ -115,9 +111,7 @@ BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& ite
         if (!AppliedShiftPath(ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan,
                               codes, file)) {
             if (first == 0)
-                gui::CurrentDialogs().Inform(QString::fromLatin1(kNoShiftCodeText) + '"' +
-                                             form.edtResCode->text() + '"' +
-                                             QString::fromLatin1(kNothingPlottedText));
+                gui::CurrentDialogs().Inform(QString::fromStdString(NoShiftCodeText(codes)));
             break;
         }
         ShowShiftGraph(title, file, k == 0);

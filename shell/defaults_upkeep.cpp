@@ -1,8 +1,10 @@
 #include "shell/defaults_upkeep.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
-#include <QFileInfo>
 #include <QString>
+#include <stdexcept>
 
 #include "engine/constants.h"
 #include "engine/defaults_layout.h"
@@ -10,6 +12,7 @@
 #include "engine/result_names.h"
 #include "engine/settings_text.h"
 #include "gui-common/dialogs.h"
+#include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
 #include "shell/child_process.h"
@@ -23,11 +26,15 @@ namespace {
 
 using gui::LineList;
 using gui::ListEdit;
+using V = LongDefaultsValue;
 
 // The template of the long defaults file, in the working directory: the
 // engine's effective defaults when the main path is that directory.
 constexpr const char* kDefaultsTemplateName = kEffectiveDefaultsName;
 constexpr const char kInstrumentFileEnding[] = ".DFA";
+// The measurement directory of a default instrument file, beside the main
+// path in the working directory (tarn-workdir makes both).
+constexpr const char kMeasurementDirectoryName[] = "uvdata";
 // The engine program as FindProgram takes it (".exe" dropped where programs
 // have none), and its file name.
 constexpr const char kEngineProgram[] = "tarnpelo.exe";
@@ -36,23 +43,30 @@ constexpr const char kEngineProgramFile[] = "tarnpelo.exe";
 #else
 constexpr const char kEngineProgramFile[] = "tarnpelo";
 #endif
+// Lines put after a file that ends early, to find where it would hold a
+// value: enough numbers for any line, and more lines than any layout has.
+constexpr const char kPaddingLine[] = "0 0 0 0 0 0 0 0";
+constexpr size_t kPaddingLines = 1000;
 
 // <home>/<relative> with the platform's separators.
 std::string UnderHome(const QString& relative) {
     return QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/') + relative).toStdString();
 }
 
-// The line that holds `value`; the list's length (the first line it lacks,
-// so that reading or replacing it raises the report) when the file ends
-// before it.
-int LineOf(const LineList& lines, const LongDefaultsLayout& layout, LongDefaultsValue value) {
-    const int line = layout.LineOf(value);
-    return line == kNotInFile ? lines.Count() : line;
+// The stat of the existing entry `path` names (found without regard to case).
+bool Stat(const std::string& path, struct stat& info) {
+    return !path.empty() && stat(ResolveCase(path).c_str(), &info) == 0;
+}
+
+// The line that holds `value`; raises the list's report of the line where the
+// file would hold it when it ends before it.
+const std::string& ValueLine(const LineList& lines, V value) {
+    return lines.Line(LongDefaultsLineOf(lines.Lines(), value));
 }
 
 // The text of `value`, or `fallback` when the file ends before it.
-std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout,
-                    LongDefaultsValue value, const std::string& fallback) {
+std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout, V value,
+                    const std::string& fallback) {
     const int line = layout.LineOf(value);
     return line == kNotInFile ? fallback : lines.Line(line);
 }
@@ -62,15 +76,13 @@ void TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
     // As the engine takes it: a separator added when the line lacks one, so the
     // shell's instrument file, result directories and archives are the engine's.
-    ShellState.MainAnalysisPath =
-        DirectoryLine(lines.Line(LineOf(lines, layout, LongDefaultsValue::MainPath)));
+    ShellState.MainAnalysisPath = DirectoryLine(ValueLine(lines, V::MainPath));
     ShellState.QcSubdirectory =
-        ValueOr(lines, layout, LongDefaultsValue::QcSubdirectory, DirectoryText(kQaqcSubdirectory));
+        ValueOr(lines, layout, V::QcSubdirectory, DirectoryText(kQaqcSubdirectory));
     ShellState.StructureSubdirectory =
-        ValueOr(lines, layout, LongDefaultsValue::StructureSubdirectory,
-                DirectoryText(kStructureSubdirectory));
-    ShellState.ShiftSubdirectory = ValueOr(lines, layout, LongDefaultsValue::ShiftSubdirectory,
-                                           DirectoryText(kShiftSubdirectory));
+        ValueOr(lines, layout, V::StructureSubdirectory, DirectoryText(kStructureSubdirectory));
+    ShellState.ShiftSubdirectory =
+        ValueOr(lines, layout, V::ShiftSubdirectory, DirectoryText(kShiftSubdirectory));
     ShellState.CriteriaCount = layout.CriteriaCount;
     ShellState.StartCriterion = layout.StartCriterion;
 }
@@ -78,19 +90,26 @@ void TakeMainDefaults(const LineList& lines) {
 }  // namespace
 
 bool FileExists(const std::string& path) {
-    return !path.empty() && QFileInfo(QString::fromStdString(ResolveCase(path))).isFile();
+    struct stat info;
+    return Stat(path, info) && S_ISREG(info.st_mode);
+}
+
+bool EntryExists(const std::string& path) {
+    struct stat info;
+    return Stat(path, info);
 }
 
 bool DirectoryExists(const std::string& path) {
-    return path.empty() || QFileInfo(QString::fromStdString(ResolveCase(path))).isDir();
+    struct stat info;
+    return Stat(path, info) && S_ISDIR(info.st_mode);
 }
 
 std::string DefaultMainAnalysisPath() {
-    return UnderHome(QStringLiteral("TARNpelo/uvanalys/"));
+    return BuiltInDefaults().Paths.MainPath;
 }
 
 std::string DefaultMeasurementDirectory() {
-    return UnderHome(QStringLiteral("TARNpelo/uvdata/"));
+    return DirectoryText(kMeasurementDirectoryName);
 }
 
 std::string DefaultDefaultsFile() {
@@ -107,9 +126,22 @@ std::string InstrumentDefaultsPath(const std::string& mainPath, const std::strin
     return mainPath + id + kInstrumentFileEnding;
 }
 
+int LongDefaultsLineOf(const std::vector<std::string>& lines, LongDefaultsValue value) {
+    const int line = LocateLongDefaults(lines).LineOf(value);
+    if (line != kNotInFile) return line;
+    std::vector<std::string> padded = lines;
+    padded.insert(padded.end(), kPaddingLines, kPaddingLine);
+    return LocateLongDefaults(padded).LineOf(value);
+}
+
 void ReadMainDefaults(const std::string& path) {
     ShellState.DefaultsMissing = false;
-    if (FileExists(path)) {
+    if (path.empty()) {
+        // No copy of the template can be made under no name.
+        ShellState.DefaultsMissing = true;
+        throw std::runtime_error(kNoDefaultsFileText);
+    }
+    if (EntryExists(path)) {
         LineList lines;
         lines.Load(path);
         TakeMainDefaults(lines);
@@ -130,9 +162,9 @@ std::string MeasurementDirectoryOf(const std::string& headerCountLine,
 }
 
 void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
-    if (!FileExists(path)) {
+    if (!EntryExists(path)) {
         gui::CurrentDialogs().Inform(QString::fromLatin1(kInstrumentMissingText) +
-                                     QString::fromStdString(path) +
+                                     gui::DecodeBytes(gui::MessagePart(path)) +
                                      QString::fromLatin1(kInstrumentMissingTail));
         ShellState.DefaultsMissing = true;
         WriteDefaultInstrumentDefaults(path, id);
@@ -170,21 +202,19 @@ std::string DataSelectionMask(const ShellSettings& entries) {
 }
 
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath) {
+    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
     LineList templateLines;
     templateLines.Load(kDefaultsTemplateName);
-    std::string efuvTarget;
-    {
-        ListEdit edit(defaultsFile);
-        LineList& lines = edit.List();
-        // Completed first, so that a short file gets its main-path line too.
-        for (int line = lines.Count(); line < templateLines.Count(); ++line)
-            lines.Append(templateLines.Line(line));
-        const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
-        lines.Replace(LineOf(lines, layout, LongDefaultsValue::MainPath), mainPath);
-        efuvTarget = mainPath +
-                     ValueOr(lines, layout, LongDefaultsValue::EfuvDefaultsName, kEfuvDefaultsName);
-        edit.Save();
-    }
+    LineList lines;
+    lines.Load(defaultsFile);
+    const std::string before = lines.Text();
+    lines.Replace(LongDefaultsLineOf(lines.Lines(), V::MainPath), mainPath);
+    for (int line = lines.Count(); line < templateLines.Count(); ++line)
+        lines.Append(templateLines.Line(line));
+    const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
+    const std::string efuvTarget = NormalizeDirectory(mainPath) +
+                                   ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
+    if (lines.Text() != before) lines.Save(defaultsFile);
     if (FileExists(efuvTarget)) return;
     LineList efuv;
     efuv.Load(kEfuvDefaultsName);
@@ -199,14 +229,19 @@ std::string MainPathInForce(const std::string& written, bool& directoryMissing) 
     return written;
 }
 
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing) {
-    const std::string source = FileExists(defaultsFile) ? defaultsFile : kDefaultsTemplateName;
-    ListEdit edit(source, defaultsFile);
-    LineList& lines = edit.List();
-    const int line = LineOf(lines, LocateLongDefaults(lines.Lines()), LongDefaultsValue::MainPath);
-    const std::string mainPath = MainPathInForce(lines.Line(line), directoryMissing);
+std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing,
+                                const std::function<void(const std::string&)>& show) {
+    const bool exists = EntryExists(defaultsFile);
+    LineList lines;
+    lines.Load(exists ? defaultsFile : kDefaultsTemplateName);
+    const int line = LongDefaultsLineOf(lines.Lines(), V::MainPath);
+    const std::string written = lines.Line(line);
+    const std::string mainPath = MainPathInForce(written, directoryMissing);
+    if (show) show(mainPath);
+    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
+    if (exists && mainPath == written) return mainPath;
     lines.Replace(line, mainPath);
-    edit.Save();
+    lines.Save(defaultsFile);
     return mainPath;
 }
 

@@ -8,13 +8,17 @@
 // The long defaults file is read through the engine's locator, so each value
 // is taken from, and written to, its own line whatever the file's counts of
 // structure criteria, selected windows and zenith rows.  Every file is
-// written whole or not at all; lines loaded for an edit are saved also when
-// the edit ends early.  Failures raise gui::LineListError (the caller's
+// written whole or not at all, and only when a line changes; a line not
+// changed keeps its bytes.  Failures raise gui::LineListError (the caller's
 // guard reports them); the routines' own messages go through
-// gui::CurrentDialogs().
+// gui::CurrentDialogs().  Paths are bytes, as the files hold them.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "engine/defaults_layout.h"
 
 namespace tarn::tarncall {
 
@@ -28,17 +32,21 @@ constexpr const char kInstrumentMissingText[] = "Instrument defaults not found: 
 constexpr const char kInstrumentMissingTail[] = "  Check settings";
 constexpr const char kMainPathMissingText[] = "Main analysis datapath does not exist: ";
 constexpr const char kSelectedCountText[] = " datafile(s) selected";
+// The failed save of a long defaults file whose name is empty.
+constexpr const char kNoDefaultsFileText[] = "No long defaults file is named";
 
-// True when `path` names an existing file (found without regard to case).
+// True when `path` names an existing regular file (found without regard to case).
 bool FileExists(const std::string& path);
+// True when `path` names anything that exists: a file, a directory, a pipe.
+bool EntryExists(const std::string& path);
 // True when `path` names an existing directory (without regard to case); an
-// empty path is the working directory.
+// empty path names none.
 bool DirectoryExists(const std::string& path);
 
-// The fixed defaults, as folders under the user's home directory with the
-// platform's separators: <home>/TARNpelo/uvanalys/ (main analysis path),
-// <home>/TARNpelo/uvdata/ (measurement directory of a default instrument
-// file) and <home>/ploven_r/uvanalys/tarn_e.dfa (long defaults file).
+// The fixed defaults: the main analysis path "uvanalys/" (the engine's
+// built-in one) and the measurement directory "uvdata/" of a default
+// instrument file, both in the working directory, where tarn-workdir makes
+// them; and <home>/ploven_r/uvanalys/tarn_e.dfa (long defaults file).
 std::string DefaultMainAnalysisPath();
 std::string DefaultMeasurementDirectory();
 std::string DefaultDefaultsFile();
@@ -49,13 +57,18 @@ std::string DefaultProgramCall();
 // The instrument defaults file of `id`: <main path><id>.DFA.
 std::string InstrumentDefaultsPath(const std::string& mainPath, const std::string& id);
 
+// The 0-based line of `value` in a long defaults file of `lines`, by the
+// engine's locator; when the file ends before the value, the line where a
+// longer file would hold it (6 for the main path of a regular window series).
+int LongDefaultsLineOf(const std::vector<std::string>& lines, LongDefaultsValue value);
+
 // Reads the long defaults file `path` into ShellState: MainAnalysisPath,
 // QcSubdirectory, StructureSubdirectory (each value from its own line; the
 // subdirectories "qaqc" and "struc" with the separator when the file ends
 // before them); clears DefaultsMissing.  A missing file sets
 // DefaultsMissing, shows its message, takes the values from the template
 // "tarn_e.dfa" of the working directory and saves the template's lines as
-// `path`.
+// `path`.  An empty name sets DefaultsMissing and raises kNoDefaultsFileText.
 void ReadMainDefaults(const std::string& path);
 
 // The measurement directory of an instrument file: its directory line with
@@ -81,13 +94,15 @@ void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& 
 // be used.
 std::string DataSelectionMask(const ShellSettings& entries);
 
-// Completes the long defaults file `defaultsFile` from the template
-// "tarn_e.dfa" of the working directory (the template's lines beyond the
-// file's last one are appended; a longer file keeps all its lines), puts
-// `mainPath` into its main-path line and saves it.  Then, when
-// <mainPath><effective-UV defaults name of the file> does not exist, copies
-// "efuv.dfa" of the working directory there.  A missing template raises
-// before anything is written.
+// Puts `mainPath` into the main-path line of the long defaults file
+// `defaultsFile`, completes the file from the template "tarn_e.dfa" of the
+// working directory (the template's lines beyond the file's last one are
+// appended; a longer file keeps all its lines) and saves it when that changed
+// it.  Then, when the effective-UV defaults file that the file names does
+// not exist in the main path (NormalizeDirectory), copies "efuv.dfa" of the
+// working directory there.  A missing template, or a file too short to hold
+// the main path (reported with the index of that line), raises before
+// anything is written; so does an empty name (kNoDefaultsFileText).
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath);
 
 // The main analysis path to put on the long defaults file's main-path line:
@@ -96,12 +111,16 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
 // operator's path) with `directoryMissing` set.
 std::string MainPathInForce(const std::string& written, bool& directoryMissing);
 
-// The start's upkeep of the long defaults file `defaultsFile` (or, when it
-// does not exist, of the template "tarn_e.dfa"): its main path stays when
-// that directory exists, else becomes DefaultMainAnalysisPath() when that
-// one exists, else stays as written and `directoryMissing` is set.  The lines
-// are saved as `defaultsFile` (so a missing file is made from the template),
-// also when the main path could not be read.  Returns the main path.
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing);
+// The start's upkeep of the long defaults file `defaultsFile` (or, when
+// nothing of that name exists, of the template "tarn_e.dfa"): its main path
+// stays when that directory exists, else becomes DefaultMainAnalysisPath()
+// when that one exists, else stays as written and `directoryMissing` is set.
+// `show` gets the main path before anything is saved; then the lines are
+// saved as `defaultsFile` when the main path changed or the file did not
+// exist (so a missing file is made from the template).  A file too short to
+// hold the main path raises the read of that line and is left as it is; an
+// empty name raises kNoDefaultsFileText after `show`.  Returns the main path.
+std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing,
+                                const std::function<void(const std::string&)>& show = {});
 
 }  // namespace tarn::tarncall

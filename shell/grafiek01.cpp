@@ -33,6 +33,11 @@ bool AppliedShiftCode(const std::string& resultCodes, std::string& code) {
     return true;
 }
 
+std::string NoShiftCodeText(const std::string& resultCodes) {
+    return "No applied-shift code (5th character) in the result codes \"" + resultCodes +
+           "\": nothing is plotted";
+}
+
 std::string ShiftGraphFile;
 std::string ShiftGraphTitle;
 
@@ -91,6 +96,7 @@ LineKind ReadPairLine(const std::string& line, double& x, double& y, std::string
 TGrafiek1::TGrafiek1(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("TARNpelo wavelength shifts applied"));
     resize(696, 480);
+    setMinimumSize(696, 480);
 
     Chart1 = new gui::Chart(this);
     Chart1->setObjectName(QStringLiteral("Chart1"));

@@ -40,6 +40,9 @@ std::string AppliedShiftDirectoryOf(const std::string& mainPath,
 // The applied-shift code of a result-code text ("W" of "S I W": its fifth
 // character); false when the text is shorter.
 bool AppliedShiftCode(const std::string& resultCodes, std::string& code);
+// The message for a result-code text without the applied-shift code: no
+// applied shift is plotted.
+std::string NoShiftCodeText(const std::string& resultCodes);
 
 class TGrafiek1 : public QWidget {
     Q_OBJECT

@@ -7,6 +7,8 @@
 #include "engine/quality_table_layout.h"
 #include "engine/result_names.h"
 #include "gui-common/data_files_window.h"
+#include "gui-common/dialogs.h"
+#include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
@@ -142,7 +144,7 @@ std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources&
 }
 
 std::string AppliedShiftMask(const ViewRequest& request) {
-    std::string code;  // none in a text shorter than five characters
+    std::string code;  // none in a text shorter than five characters (refused by the view)
     AppliedShiftCode(request.ResultCodes, code);
     return AppliedShiftName(request.DayTime, code, request.InstrumentId);
 }
@@ -162,6 +164,8 @@ void ShowQualityView(const ViewRequest& request) {
     if (request.View != QualityView::SpectralShift) {
         WriteViewerSettings(ViewerPreset(request, sources));
         RunProgramAndWait(QString::fromLatin1(kViewerProgram));
+    } else if (std::string code; !AppliedShiftCode(request.ResultCodes, code)) {
+        gui::CurrentDialogs().Inform(gui::DecodeBytes(NoShiftCodeText(request.ResultCodes)));
     } else if (!ShellState.DefaultsMissing) {
         ShowAppliedShifts(request, sources);
     }

@@ -97,7 +97,8 @@ void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources);
 // The whole view: ReadViewSources; a viewer view writes its preset and runs
 // resplot until it ends (a viewer that cannot be started shows one message),
 // also when the long defaults file was missing; the spectral-shift view shows
-// its graph only when it was not.
+// its graph only when it was not, and refuses a result-code text without
+// the applied-shift code as the batch run does (NoShiftCodeText).
 void ShowQualityView(const ViewRequest& request);
 
 }  // namespace tarn::tarncall

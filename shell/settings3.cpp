@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "gui-common/dialogs.h"
+#include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/shell_state.h"
@@ -88,6 +89,7 @@ void Place(TfrmSettings& dialog, QWidget* page, const LabelPlace (&labels)[L],
         (new QLabel(QString::fromLatin1(l.Text), page))->setGeometry(l.X, l.Y + 2, l.Width, 16);
     for (const EditPlace& e : edits) {
         auto* edit = new QLineEdit(page);
+        gui::ShowBytes(edit, std::string());
         edit->setObjectName(QLatin1String(e.Name));
         edit->setGeometry(e.X, e.Y, e.Width, kEditHeight);
         if (*e.Hint != '\0') edit->setToolTip(QString::fromLatin1(e.Hint));
@@ -107,20 +109,20 @@ TForm1& MainForm() {
     return *form;
 }
 
-std::string Text(const QLineEdit* edit) {
-    return edit->text().toStdString();
-}
+// The slit box's state as it was filled.
+constexpr char kShownChecked[] = "tarnShownChecked";
 
-void SetText(QLineEdit* edit, const std::string& text) {
-    edit->setText(QString::fromStdString(text));
+// A text as filled goes into its edit; one the operator edited stays.
+void Show(QLineEdit* edit, const EditText& text) {
+    if (!text.Edited) gui::ShowBytes(edit, text.Bytes);
 }
 
 std::string DefaultsFileName() {
-    return Text(MainForm().edtDFA);
+    return gui::BytesOf(MainForm().edtDFA);
 }
 
 std::string InstrumentId() {
-    return Text(MainForm().edtInstrument);
+    return gui::BytesOf(MainForm().edtInstrument);
 }
 
 // Runs `fill`, then `show`, also when `fill` raised: the texts filled before
@@ -143,6 +145,7 @@ TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("TARNpelo SETTINGS"));
     setModal(false);
     resize(435, 300);
+    setMinimumSize(435, 300);
     // The small dialog font of the shell's settings, so that every caption fits.
     QFont small = font();
     small.setPointSizeF(kDialogPointSize);
@@ -164,7 +167,7 @@ TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
     BuildOutputTab();
     BuildEtQaTab();
     ConnectHandlers();
-    SetText(edt_output, ShellState.OutputSpecName);
+    gui::ShowBytes(edt_output, ShellState.OutputSpecName);
 }
 
 void TfrmSettings::BuildMainTab() {
@@ -203,6 +206,7 @@ void TfrmSettings::BuildMainTab() {
     chkbxSlit->setObjectName(QStringLiteral("chkbxSlit"));
     chkbxSlit->setGeometry(218, 112, 203, 20);
     chkbxSlit->setChecked(true);
+    chkbxSlit->setProperty(kShownChecked, true);
     for (QLineEdit* edit : {edtYEAR, edtLatLong, EdtData, edtFWHM}) Mark(edit);
 }
 
@@ -319,59 +323,60 @@ void TfrmSettings::ConnectHandlers() {
         connect(button.first, &QPushButton::clicked, this, button.second);
 }
 
+std::vector<std::pair<QLineEdit*, EditText MainInstrumentTexts::*>> TfrmSettings::MainEdits()
+    const {
+    using M = MainInstrumentTexts;
+    return {{edtYEAR, &M::Year},
+            {edtLatLong, &M::LatLong},
+            {Edt_timeshft, &M::TimeShift},
+            {Edt_Analys, &M::AnalysisPath},
+            {edt_nrheader, &M::HeaderCount},
+            {EdtData, &M::DataPath},
+            {edt_exten, &M::Extension},
+            {edtRange, &M::Range},
+            {edt_stapnr, &M::HalfWidth},
+            {edtFWHM, &M::Fwhm},
+            {Edt_irrcor, &M::IrradianceFactor}};
+}
+
 MainInstrumentTexts TfrmSettings::MainTexts() const {
     MainInstrumentTexts t;
-    t.Year = Text(edtYEAR);
-    t.LatLong = Text(edtLatLong);
-    t.TimeShift = Text(Edt_timeshft);
-    t.AnalysisPath = Text(Edt_Analys);
-    t.HeaderCount = Text(edt_nrheader);
-    t.DataPath = Text(EdtData);
-    t.Extension = Text(edt_exten);
-    t.Range = Text(edtRange);
-    t.HalfWidth = Text(edt_stapnr);
+    for (const auto& [edit, text] : MainEdits()) t.*text = gui::TextOf(edit);
     t.SlitAvailable = chkbxSlit->isChecked();
-    t.Fwhm = Text(edtFWHM);
-    t.IrradianceFactor = Text(Edt_irrcor);
+    t.SlitEdited = t.SlitAvailable != chkbxSlit->property(kShownChecked).toBool();
     return t;
 }
 
 void TfrmSettings::ShowMainTexts(const MainInstrumentTexts& t) {
-    SetText(edtYEAR, t.Year);
-    SetText(edtLatLong, t.LatLong);
-    SetText(Edt_timeshft, t.TimeShift);
-    SetText(Edt_Analys, t.AnalysisPath);
-    SetText(edt_nrheader, t.HeaderCount);
-    SetText(EdtData, t.DataPath);
-    SetText(edt_exten, t.Extension);
-    SetText(edtRange, t.Range);
-    SetText(edt_stapnr, t.HalfWidth);
+    for (const auto& [edit, text] : MainEdits()) Show(edit, t.*text);
+    if (t.SlitEdited) return;
     chkbxSlit->setChecked(t.SlitAvailable);
-    SetText(edtFWHM, t.Fwhm);
-    SetText(Edt_irrcor, t.IrradianceFactor);
+    chkbxSlit->setProperty(kShownChecked, t.SlitAvailable);
 }
 
 AnalysisTexts TfrmSettings::AnalysisEditTexts() const {
-    return {Text(Edt_OzFit), Text(Edt_Shift), Text(Edt_nrSh), Text(Edt_Out), Text(Edt_Analys)};
+    return {gui::TextOf(Edt_OzFit), gui::TextOf(Edt_Shift), gui::TextOf(Edt_nrSh),
+            gui::TextOf(Edt_Out), gui::TextOf(Edt_Analys)};
 }
 
 void TfrmSettings::ShowAnalysisTexts(const AnalysisTexts& t) {
-    SetText(Edt_OzFit, t.OzoneFit);
-    SetText(Edt_Shift, t.Shift);
-    SetText(Edt_nrSh, t.WindowCount);
-    SetText(Edt_Out, t.Output);
-    SetText(Edt_Analys, t.AnalysisPath);
+    Show(Edt_OzFit, t.OzoneFit);
+    Show(Edt_Shift, t.Shift);
+    Show(Edt_nrSh, t.WindowCount);
+    Show(Edt_Out, t.Output);
+    Show(Edt_Analys, t.AnalysisPath);
 }
 
 EtQaTexts TfrmSettings::EtQaEditTexts() const {
-    return {Text(Edt_etpath), Text(Edt_etspec), Text(Edt_et1nm), Text(Edt_Ox)};
+    return {gui::TextOf(Edt_etpath), gui::TextOf(Edt_etspec), gui::TextOf(Edt_et1nm),
+            gui::TextOf(Edt_Ox)};
 }
 
 void TfrmSettings::ShowEtQaTexts(const EtQaTexts& t) {
-    SetText(Edt_etpath, t.EtPath);
-    SetText(Edt_etspec, t.EtSpectrum);
-    SetText(Edt_et1nm, t.Et1nm);
-    SetText(Edt_Ox, t.O3Cross);
+    Show(Edt_etpath, t.EtPath);
+    Show(Edt_etspec, t.EtSpectrum);
+    Show(Edt_et1nm, t.Et1nm);
+    Show(Edt_Ox, t.O3Cross);
 }
 
 std::vector<TfrmSettings::SwitchBox> TfrmSettings::SwitchBoxes() const {
@@ -408,33 +413,37 @@ void TfrmSettings::FormShow() {
         std::string mainPath;
         FillThenShow(
             [&] {
-                mainPath = OpenLongDefaults(Text(form.edtDFA), Text(form.edt_MainAna), main, etqa,
-                                            missing);
+                mainPath = OpenLongDefaults(gui::BytesOf(form.edtDFA),
+                                            gui::BytesOf(form.edt_MainAna), main, etqa, missing);
             },
             [&] {
                 ShowMainTexts(main);
                 ShowEtQaTexts(etqa);
             });
-        SetText(form.edt_MainAna, mainPath);
+        AnalysisTexts analysis = AnalysisEditTexts();
+        FillThenShow([&] { ReadAnalysisTexts(gui::BytesOf(form.edtDFA), analysis); },
+                     [&] { ShowAnalysisTexts(analysis); });
+        // No instrument file is read or made in a main path that is no directory.
         if (missing) {
             gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         QString::fromStdString(mainPath));
+                                         gui::DecodeBytes(gui::MessagePart(mainPath)));
+            return;
         }
-        AnalysisTexts analysis = AnalysisEditTexts();
-        FillThenShow([&] { ReadAnalysisTexts(Text(form.edtDFA), analysis); },
-                     [&] { ShowAnalysisTexts(analysis); });
         main = MainTexts();
-        FillThenShow([&] { ReadInstrumentTexts(mainPath, Text(form.edtInstrument), main); },
+        FillThenShow([&] { ReadInstrumentTexts(mainPath, InstrumentId(), main); },
                      [&] { ShowMainTexts(main); });
     });
 }
 
 void TfrmSettings::BtBtn_OKClick() {
     gui::RunGuarded([this] {
-        SetText(edt_exten, ExtensionWithPoint(Text(edt_exten)));
+        // The extension gets its point in the edit too.
+        const std::string extension = gui::BytesOf(edt_exten);
+        if (ExtensionWithPoint(extension) != extension)
+            edt_exten->setText(gui::DecodeBytes(ExtensionWithPoint(extension)));
         const MainInstrumentTexts main = MainTexts();
         CheckMainInstrumentTexts(main);
-        MainForm().edt_MainAna->setText(Edt_Analys->text());
+        gui::ShowBytes(MainForm().edt_MainAna, main.AnalysisPath.Bytes);
         ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
     });
 }
@@ -448,11 +457,7 @@ void TfrmSettings::BtBtnCancelClick() {
 }
 
 void TfrmSettings::BtBtn_OKana_click() {
-    gui::RunGuarded([this] {
-        ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts());
-        // The main window runs with the main path just written.
-        MainForm().edt_MainAna->setText(Edt_Analys->text());
-    });
+    gui::RunGuarded([this] { ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts()); });
 }
 
 void TfrmSettings::BtBtn_cancelana_click() {
@@ -473,8 +478,9 @@ void TfrmSettings::BtBtn_defaultsana_click() {
 }
 
 void TfrmSettings::BtBtn_OC_OK_click() {
-    gui::RunGuarded(
-        [this] { WriteOutputSpecification(DefaultsFileName(), Text(edt_output), Switches()); });
+    gui::RunGuarded([this] {
+        WriteOutputSpecification(DefaultsFileName(), gui::BytesOf(edt_output), Switches());
+    });
 }
 
 void TfrmSettings::BtBtn_OC_Defaults_click() {

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine_state.h"
@@ -31,8 +32,8 @@ class TfrmSettings : public QDialog {
     // What "Settings" does after showing the dialog: the long defaults file
     // completed and its main path kept (OpenLongDefaults), the Analysis tab
     // reloaded, the instrument file (the default first when missing) read
-    // into the Main Instrument tab.  The main window's edt_MainAna shows the
-    // main path taken.
+    // into the Main Instrument tab.  A main path that is no directory gets
+    // its message, and no instrument file is read or made there.
     void FormShow();
 
     // Main Instrument: apply (long defaults and instrument file) / reload.
@@ -48,7 +49,8 @@ class TfrmSettings : public QDialog {
     // ET_QA-settings: apply.
     void BtBtn_OKetqaClick();
 
-    // The edits as typed, and the texts put into them.
+    // The edits as typed, and the texts as filled put into them (an edited
+    // text leaves its edit as the operator left it).
     MainInstrumentTexts MainTexts() const;
     void ShowMainTexts(const MainInstrumentTexts& texts);
     AnalysisTexts AnalysisEditTexts() const;
@@ -121,6 +123,8 @@ class TfrmSettings : public QDialog {
     QPushButton* BtBtn_OKetqa;
 
   private:
+    // The Main Instrument edits with their texts.
+    std::vector<std::pair<QLineEdit*, gui::EditText MainInstrumentTexts::*>> MainEdits() const;
     void BuildMainTab();
     void BuildAnalysisTab();
     void BuildOutputTab();

@@ -8,7 +8,9 @@
 #include "engine/defaults_layout.h"
 #include "engine/instrument_layout.h"
 #include "engine/output_spec.h"
+#include "gui-common/dialogs.h"
 #include "gui-common/line_list.h"
+#include "platform/paths.h"
 #include "platform/text_format.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/field_values.h"
@@ -45,8 +47,9 @@ constexpr const char kWindowCountName[] = "nr interv.";
 constexpr const char kOutputName[] = "OUTPUT specification";
 
 // The lines of a long defaults file with the line of each value, found by the
-// counts in the file.  A value the file does not hold has the list's length as
-// its line, so that reading or replacing it raises the list's report.
+// counts in the file.  A value the file does not hold has the line where a
+// longer file would hold it, so that reading or replacing it raises the
+// list's report naming that line.
 //
 // A value spans the lines from its own to the next value's: more than one
 // where the engine reads its numbers on from the following lines (too few on
@@ -65,7 +68,10 @@ class LongLines {
     LongLines& operator=(const LongLines&) = delete;
 
     bool Has(V value) const { return m_layout.LineOf(value) != kNotInFile; }
-    int Index(V value) const { return Has(value) ? m_layout.LineOf(value) : m_lines.Count(); }
+    int Index(V value) const {
+        return Has(value) ? m_layout.LineOf(value)
+                          : std::max(m_lines.Count(), LongDefaultsLineOf(m_lines.Lines(), value));
+    }
     const std::string& Line(V value) const {
         const auto replaced = m_replaced.find(static_cast<int>(value));
         return replaced != m_replaced.end() ? replaced->second : m_lines.Line(Index(value));
@@ -75,34 +81,31 @@ class LongLines {
         m_replaced[static_cast<int>(value)] = text;
     }
     std::vector<std::string> Fields(V value) const { return SplitFields(Line(value)); }
+    const LongDefaultsLayout& Layout() const { return m_layout; }
 
-    // Puts the replacements into the list.
+    // Puts the replacements into the list, the last first, so that the lines
+    // of those before stay where they are.
     void Commit() {
-        if (m_replaced.empty()) return;
-        const std::vector<std::string>& old = m_lines.Lines();
-        std::vector<std::string> lines;
-        size_t next = 0;  // the first old line not yet placed
-        // Values in file order: their spans follow one another.
-        for (const auto& [value, text] : m_replaced) {
-            const size_t start = static_cast<size_t>(m_layout.Lines[value]);
-            while (next < start) lines.push_back(old[next++]);
-            lines.push_back(text);
-            next = std::max(next, SpanEnd(value));
+        for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
+            const int start = m_layout.Lines[it->first];
+            const int end = SpanEnd(it->first);
+            if (end == start) {
+                m_lines.Insert(start, it->second);
+                continue;
+            }
+            m_lines.Replace(start, it->second);
+            m_lines.Erase(start + 1, end - start - 1);
         }
-        while (next < old.size()) lines.push_back(old[next++]);
         m_replaced.clear();
-        m_lines.Clear();
-        for (std::string& line : lines) m_lines.Append(std::move(line));
     }
 
   private:
     // The line after the span of the value `value` that the file holds: the
     // line of the next value it holds, else the line after its own.
-    size_t SpanEnd(int value) const {
+    int SpanEnd(int value) const {
         for (int later = value + 1; later < kLongDefaultsValueCount; ++later)
-            if (m_layout.Lines[later] != kNotInFile)
-                return static_cast<size_t>(m_layout.Lines[later]);
-        return static_cast<size_t>(m_layout.Lines[value]) + 1;
+            if (m_layout.Lines[later] != kNotInFile) return m_layout.Lines[later];
+        return m_layout.Lines[value] + 1;
     }
 
     LineList& m_lines;
@@ -110,25 +113,45 @@ class LongLines {
     std::map<int, std::string> m_replaced;  // by value, in file order
 };
 
-// The numbers of a numeric edit: exactly `count` fields, each a number (a
-// whole number when `whole`).  Otherwise the refusal naming the edit.
-std::vector<double> EditNumbers(const char* name, const std::string& text, size_t count,
-                                bool whole) {
+// The numbers of a numeric edit read as the engine reads its line: `count`
+// numbers first (whole numbers when `whole`), then any text, or none when
+// `alone`.  Otherwise the refusal naming the edit.
+std::vector<double> EditNumbers(const char* name, const std::string& text, size_t count, bool whole,
+                                bool alone = false) {
     const std::vector<std::string> fields = SplitFields(text);
-    bool ok = fields.size() == count;
+    bool ok = fields.size() >= count && (!alone || fields.size() == count);
     std::vector<double> values;
-    for (const std::string& field : fields) {
+    for (size_t i = 0; ok && i < count; ++i) {
         double value = 0.0;
         long integer = 0;
-        ok = ok && (whole ? ParseInt(field, integer) : ParseReal(field, value));
+        ok = whole ? ParseInt(fields[i], integer) : ParseReal(fields[i], value);
         values.push_back(whole ? static_cast<double>(integer) : value);
     }
     if (ok) return values;
     const std::string what = count == 1 ? std::string(whole ? "a whole number" : "a number")
                                         : IntText(static_cast<long long>(count)) +
                                               (whole ? " whole numbers" : " numbers");
-    throw SettingsInputError(std::string(name) + ": " + what + " expected, not '" + text +
-                             "'; nothing written");
+    throw SettingsInputError(std::string(name) + ": " + what + " expected, not '" +
+                             gui::MessagePart(text) + "'; nothing written");
+}
+
+// Checks an edited numeric edit (EditNumbers); an untouched one is not written.
+void CheckEdited(const char* name, const EditText& text, size_t count, bool whole,
+                 bool alone = false) {
+    if (text.Edited) EditNumbers(name, text.Bytes, count, whole, alone);
+}
+
+// The year as the engine takes it, the first four characters of its line: a
+// whole number of at most 4 digits from the line's start; text may follow.
+void CheckYear(const std::string& year) {
+    const std::vector<std::string> fields = SplitFields(year);
+    long value = 0;
+    if (!fields.empty() && fields[0].size() <= kYearLength &&
+        year.compare(0, fields[0].size(), fields[0]) == 0 && ParseInt(fields[0], value))
+        return;
+    throw SettingsInputError(std::string(kYearName) +
+                             ": a year of at most 4 digits expected, not '" +
+                             gui::MessagePart(year) + "'; nothing written");
 }
 
 // The first field of a value's line as a number; raises naming the value.
@@ -137,8 +160,8 @@ double FirstNumber(const LongLines& lines, V value, const std::string& file, con
     double number = 0.0;
     if (!fields.empty() && ParseReal(fields[0], number)) return number;
     throw std::runtime_error("Cannot read " + std::string(what) + " on line index " +
-                             IntText(lines.Index(value)) + " of '" + file + "': '" +
-                             lines.Line(value) + "' holds no number");
+                             IntText(lines.Index(value)) + " of '" + gui::MessagePart(file) +
+                             "': '" + gui::MessagePart(lines.Line(value)) + "' holds no number");
 }
 
 // The header count of an instrument file's line 1: the text before
@@ -161,23 +184,14 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
     return IntW(RoundEven(count), kWindowCountWidth);
 }
 
-// ASCII letters compared without regard to case.
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 }  // namespace
 
 std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
                              MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing) {
     // An empty name would save the template over itself.
-    if (defaultsFile.empty()) throw std::runtime_error("No long defaults file is named");
+    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
     std::string source = kEffectiveDefaultsName;
-    if (FileExists(defaultsFile)) {
+    if (EntryExists(defaultsFile)) {
         MergeDefaultsWithTemplate(defaultsFile, mainPathText);
         source = defaultsFile;
     }
@@ -208,7 +222,7 @@ std::string InstrumentFileOf(const std::string& mainPath, const std::string& id)
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
                          MainInstrumentTexts& main) {
     const std::string path = InstrumentFileOf(mainPath, id);
-    if (!FileExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
     LineList lines;
     lines.Load(path);
     const std::string& header = lines.Line(kInstrumentHeaderCount);
@@ -233,8 +247,10 @@ void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::strin
     const std::string mainPath = lines.Line(V::MainPath);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong = lines.Line(V::Location);
+    const std::string path = InstrumentFileOf(mainPath, id);
+    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
     LineList instrument;
-    instrument.Load(InstrumentFileOf(mainPath, id));
+    instrument.Load(path);
     main.DataPath = MeasurementDirectoryOf(instrument.Line(kInstrumentHeaderCount),
                                            instrument.Line(kInstrumentDirectory), id);
     main.Range = instrument.Line(kInstrumentRange);
@@ -258,87 +274,114 @@ std::string ExtensionWithPoint(const std::string& text) {
 }
 
 void CheckMainInstrumentTexts(const MainInstrumentTexts& main) {
-    EditNumbers(kYearName, main.Year, 1, true);
-    if (SplitFields(main.Year)[0].size() > kYearLength) {
-        throw SettingsInputError(std::string(kYearName) +
-                                 ": a year of at most 4 digits expected, not '" + main.Year +
-                                 "'; nothing written");
-    }
-    EditNumbers(kLatLongName, main.LatLong, 2, false);
-    EditNumbers(kTimeShiftName, main.TimeShift, 4, true);
-    EditNumbers(kHeaderCountName, main.HeaderCount, 1, true);
-    EditNumbers(kRangeName, main.Range, 3, false);
-    EditNumbers(kHalfWidthName, main.HalfWidth, 1, true);
-    EditNumbers(kFwhmName, main.Fwhm, 1, false);
-    EditNumbers(kIrradianceName, main.IrradianceFactor, 1, false);
+    if (main.Year.Edited) CheckYear(main.Year.Bytes);
+    CheckEdited(kLatLongName, main.LatLong, 2, false);
+    CheckEdited(kTimeShiftName, main.TimeShift, 4, true);
+    CheckEdited(kHeaderCountName, main.HeaderCount, 1, true);
+    CheckEdited(kRangeName, main.Range, 3, false);
+    CheckEdited(kHalfWidthName, main.HalfWidth, 1, true);
+    CheckEdited(kFwhmName, main.Fwhm, 1, false);
+    CheckEdited(kIrradianceName, main.IrradianceFactor, 1, false);
 }
 
 void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
                          const MainInstrumentTexts& main) {
     CheckMainInstrumentTexts(main);
+    std::string mainPath;
     {
         ListEdit edit(defaultsFile);
         LongLines lines(edit.List());
-        lines.Replace(V::MeasurementYear, SplitFields(main.Year)[0]);
-        lines.Replace(V::Location, main.LatLong);
-        lines.Replace(V::MainPath, main.AnalysisPath);
-        lines.Replace(V::TimeCorrection, main.TimeShift);
+        const std::pair<V, const EditText*> values[] = {{V::MeasurementYear, &main.Year},
+                                                        {V::Location, &main.LatLong},
+                                                        {V::MainPath, &main.AnalysisPath},
+                                                        {V::TimeCorrection, &main.TimeShift}};
+        // A value the file does not hold yet is written as shown.
+        for (const auto& [value, text] : values)
+            if (text->Edited || !lines.Has(value)) lines.Replace(value, text->Bytes);
+        mainPath = lines.Line(V::MainPath);
         lines.Commit();
         edit.Save();
     }
-    const std::string path = InstrumentFileOf(main.AnalysisPath, id);
-    if (!FileExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileOf(mainPath, id);
+    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
     ListEdit edit(path);
     LineList& lines = edit.List();
-    const long headerCount =
-        static_cast<long>(EditNumbers(kHeaderCountName, main.HeaderCount, 1, true)[0]);
-    lines.Replace(kInstrumentDirectory, main.DataPath);
-    lines.Replace(kInstrumentHeaderCount, HeaderCountText(headerCount, true));
-    lines.Replace(kInstrumentExtension, ExtensionWithPoint(main.Extension));
-    lines.Replace(kInstrumentRange, main.Range);
-    lines.Replace(kInstrumentFwhm, main.Fwhm);
-    lines.Replace(kInstrumentSlitChar, main.SlitAvailable ? "1" : "0");
-    lines.Replace(kInstrumentHalfWidth, main.HalfWidth);
+    // The directory shown is the whole measurement directory: written, it
+    // needs "no_id_met", and a count written with "no_id_met" needs it.
+    const bool together = !HasNoIdMet(lines.Line(kInstrumentHeaderCount)) &&
+                          (main.DataPath.Edited || main.HeaderCount.Edited);
+    if (main.DataPath.Edited || together) lines.Replace(kInstrumentDirectory, main.DataPath.Bytes);
+    if (main.HeaderCount.Edited || together) {
+        lines.Replace(kInstrumentHeaderCount,
+                      main.HeaderCount.Bytes + " " + std::string(kNoIdMetWord));
+    }
+    // The extension always gets its point.
+    const std::string extension = ExtensionWithPoint(main.Extension.Bytes);
+    if (main.Extension.Edited || extension != main.Extension.Bytes)
+        lines.Replace(kInstrumentExtension, extension);
+    if (main.Range.Edited) lines.Replace(kInstrumentRange, main.Range.Bytes);
+    if (main.Fwhm.Edited) lines.Replace(kInstrumentFwhm, main.Fwhm.Bytes);
+    if (main.SlitEdited) lines.Replace(kInstrumentSlitChar, main.SlitAvailable ? "1" : "0");
+    if (main.HalfWidth.Edited) lines.Replace(kInstrumentHalfWidth, main.HalfWidth.Bytes);
     // A file of nine lines gets the factor as its tenth; a shorter one raises.
-    if (lines.Count() == kInstrumentIrradianceFactor) {
-        lines.Append(main.IrradianceFactor);
-    } else {
-        lines.Replace(kInstrumentIrradianceFactor, main.IrradianceFactor);
+    if (lines.Count() <= kInstrumentIrradianceFactor) {
+        if (lines.Count() < kInstrumentIrradianceFactor)
+            lines.Replace(kInstrumentIrradianceFactor, main.IrradianceFactor.Bytes);
+        lines.Append(main.IrradianceFactor.Bytes);
+    } else if (main.IrradianceFactor.Edited) {
+        lines.Replace(kInstrumentIrradianceFactor, main.IrradianceFactor.Bytes);
     }
     edit.Save();
 }
 
 void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) {
-    EditNumbers(kOzoneFitName, texts.OzoneFit, 2, false);
-    EditNumbers(kShiftName, texts.Shift, 3, false);
-    EditNumbers(kWindowCountName, texts.WindowCount, 1, true);
-    EditNumbers(kOutputName, texts.Output, 4, false);
+    LineList before;
+    before.Load(defaultsFile);
+    // With an explicit window list, a new series or count needs the other
+    // with it: the series line takes the list's place, the count says so.
+    const bool list = LocateLongDefaults(before.Lines()).WindowMode != 1;
+    const bool series = texts.Shift.Edited || (list && texts.WindowCount.Edited);
+    const bool count = texts.WindowCount.Edited || (list && texts.Shift.Edited);
+    CheckEdited(kOzoneFitName, texts.OzoneFit, 2, false);
+    if (series) EditNumbers(kShiftName, texts.Shift.Bytes, 3, false);
+    // The count is followed by the series mode on its line.
+    if (count) EditNumbers(kWindowCountName, texts.WindowCount.Bytes, 1, true, true);
+    CheckEdited(kOutputName, texts.Output, 4, false);
+
     ListEdit edit(defaultsFile);
     LongLines lines(edit.List());
-    lines.Replace(V::FinalSimulation, texts.Output);
-    const std::vector<double> output =
-        ParseAndFormatFieldValues(4, lines.Fields(V::FinalSimulation)).Values;
+    if (texts.Output.Edited) lines.Replace(V::FinalSimulation, texts.Output.Bytes);
+    const FieldValues output = ParseAndFormatFieldValues(4, lines.Fields(V::FinalSimulation));
+    if (!output.Complete) {
+        throw std::runtime_error(
+            "Cannot read the final simulation on line index " +
+            IntText(lines.Index(V::FinalSimulation)) + " of '" + gui::MessagePart(defaultsFile) +
+            "': '" + gui::MessagePart(lines.Line(V::FinalSimulation)) + "' holds no 4 numbers");
+    }
     const double m = FirstNumber(lines, V::MaximumShift, defaultsFile, "the maximum shift");
     const double f = FirstNumber(lines, V::SlitRangeFactor, defaultsFile, "the slit range factor");
     // The engine's grid margin with the output FWHM as the width.
-    const double margin = GridMarginFor(f, output[3], m);
-    const double lo = output[0] - margin;
-    const double hi = output[1] + margin;
+    const double margin = GridMarginFor(f, output.Values[3], m);
+    const double lo = output.Values[0] - margin;
+    const double hi = output.Values[1] + margin;
     FieldValues grid = ParseAndFormatFieldValues(3, lines.Fields(V::ModelGrid));
     if (!grid.Complete) {
-        throw std::runtime_error("Cannot read the model grid on line index " +
-                                 IntText(lines.Index(V::ModelGrid)) + " of '" + defaultsFile +
-                                 "': '" + lines.Line(V::ModelGrid) + "' holds no 3 numbers");
+        throw std::runtime_error(
+            "Cannot read the model grid on line index " + IntText(lines.Index(V::ModelGrid)) +
+            " of '" + gui::MessagePart(defaultsFile) + "': '" +
+            gui::MessagePart(lines.Line(V::ModelGrid)) + "' holds no 3 numbers");
     }
     std::vector<double>& g = grid.Values;
-    if (g[0] > lo) g[0] = lo;
-    if (g[1] < hi) g[1] = hi;
-    lines.Replace(V::ModelGrid, FormatValues(g));
-    lines.Replace(V::OzoneFitWindow, texts.OzoneFit);
+    if (g[0] > lo || g[1] < hi) {
+        g[0] = std::min(g[0], lo);
+        g[1] = std::max(g[1], hi);
+        lines.Replace(V::ModelGrid, FormatValues(g));
+    }
+    if (texts.OzoneFit.Edited) lines.Replace(V::OzoneFitWindow, texts.OzoneFit.Bytes);
     // An explicit window list is the series' span: the series takes its place.
-    lines.Replace(V::WindowSeries, texts.Shift);
-    lines.Replace(V::MainPath, texts.AnalysisPath);
-    lines.Replace(V::WindowCount, texts.WindowCount + "  1");
+    if (series) lines.Replace(V::WindowSeries, texts.Shift.Bytes);
+    if (texts.AnalysisPath.Edited) lines.Replace(V::MainPath, texts.AnalysisPath.Bytes);
+    if (count) lines.Replace(V::WindowCount, texts.WindowCount.Bytes + "  1");
     lines.Commit();
     edit.Save();
 }
@@ -346,12 +389,14 @@ void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) 
 void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts) {
     ListEdit edit(defaultsFile);
     LongLines lines(edit.List());
-    lines.Replace(V::ReferenceDirectory, texts.EtPath);
-    lines.Replace(V::ActionSpectrumDirectory, texts.EtPath);
-    lines.Replace(V::EtFileName, texts.EtSpectrum);
-    lines.Replace(V::O3CrossSectionName, texts.O3Cross);
-    if (lines.Has(V::Et1nmFileName) && texts.Et1nm != kNotUsedText)
-        lines.Replace(V::Et1nmFileName, texts.Et1nm);
+    const std::pair<V, const EditText*> values[] = {{V::ReferenceDirectory, &texts.EtPath},
+                                                    {V::ActionSpectrumDirectory, &texts.EtPath},
+                                                    {V::EtFileName, &texts.EtSpectrum},
+                                                    {V::O3CrossSectionName, &texts.O3Cross}};
+    for (const auto& [value, text] : values)
+        if (text->Edited) lines.Replace(value, text->Bytes);
+    if (lines.Has(V::Et1nmFileName) && texts.Et1nm.Edited)
+        lines.Replace(V::Et1nmFileName, texts.Et1nm.Bytes);
     lines.Commit();
     edit.Save();
 }
@@ -364,7 +409,7 @@ void WriteOutputSpecification(const std::string& defaultsFile, const std::string
     const std::string spec = mainPath + name;
     // The switches first: a redirection never names a file that is not there.
     gui::SaveLinesAtomically(spec, OutputSpecLines(spec, switches));
-    if (!SameNameIgnoringCase(name, kOutputSpecName))
+    if (!SameIgnoringCase(name, kOutputSpecName))
         gui::SaveLinesAtomically(mainPath + kOutputSpecName, {spec});
 }
 

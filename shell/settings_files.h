@@ -7,16 +7,21 @@
 // criteria, selected windows and zenith rows; a value the file does not hold
 // is never written over another line.  Files are edited as line lists:
 // loaded whole, lines replaced, saved whole (also when an edit ends early,
-// with the lines replaced so far).  An Apply checks every numeric edit of its
-// tab before it touches a file and refuses bad text with SettingsInputError,
-// writing nothing.  File failures raise gui::LineListError or
-// std::runtime_error; the dialog's guard reports them.
+// with the lines replaced so far).  An Apply writes only what the operator
+// edited: the lines of an edit left as it was filled keep their bytes, and
+// are neither checked nor rewritten (a value the file does not hold yet is
+// written as shown).  Before it touches a file, an Apply checks every edited
+// numeric edit of its tab as the engine reads its line (the numbers it needs
+// first, any text after them) and refuses one it could not read with
+// SettingsInputError, writing nothing.  File failures raise
+// gui::LineListError or std::runtime_error; the dialog's guard reports them.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 
 #include "engine/engine_state.h"
+#include "gui-common/edit_text.h"
 
 namespace tarn::tarncall {
 
@@ -36,39 +41,42 @@ class SettingsInputError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+using gui::EditText;
+
 // The edits of the "Main Instrument" tab.
 struct MainInstrumentTexts {
     // Long defaults file.
-    std::string Year;          // edtYEAR: measurement year
-    std::string LatLong;       // edtLatLong: latitude, longitude (degrees)
-    std::string TimeShift;     // Edt_timeshft: days, hours, minutes, seconds
-    std::string AnalysisPath;  // Edt_Analys: main path
+    EditText Year;          // edtYEAR: measurement year
+    EditText LatLong;       // edtLatLong: latitude, longitude (degrees)
+    EditText TimeShift;     // Edt_timeshft: days, hours, minutes, seconds
+    EditText AnalysisPath;  // Edt_Analys: main path
     // Instrument defaults file.
-    std::string HeaderCount;       // edt_nrheader: header lines of a scan
-    std::string DataPath;          // EdtData: the scans' directory
-    std::string Extension;         // edt_exten: the scans' extension
-    std::string Range;             // edtRange: start, end, step (nm)
-    std::string HalfWidth;         // edt_stapnr: half width in scan points
-    bool SlitAvailable = true;     // chkbxSlit: slit-function file
-    std::string Fwhm;              // edtFWHM: FWHM of the slit (nm)
-    std::string IrradianceFactor;  // Edt_irrcor: unit correction factor
+    EditText HeaderCount;       // edt_nrheader: header lines of a scan
+    EditText DataPath;          // EdtData: the scans' directory
+    EditText Extension;         // edt_exten: the scans' extension
+    EditText Range;             // edtRange: start, end, step (nm)
+    EditText HalfWidth;         // edt_stapnr: half width in scan points
+    bool SlitAvailable = true;  // chkbxSlit: slit-function file
+    bool SlitEdited = false;    // chkbxSlit changed since it was filled
+    EditText Fwhm;              // edtFWHM: FWHM of the slit (nm)
+    EditText IrradianceFactor;  // Edt_irrcor: unit correction factor
 };
 
 // The edits of the "Analysis" tab (and Edt_Analys).
 struct AnalysisTexts {
-    std::string OzoneFit;      // Edt_OzFit: ozone-fit window, lower and upper (nm)
-    std::string Shift;         // Edt_Shift: first window, width, step (nm)
-    std::string WindowCount;   // Edt_nrSh: number of shift windows
-    std::string Output;        // Edt_Out: final simulation start, end, step, FWHM (nm)
-    std::string AnalysisPath;  // Edt_Analys: main path
+    EditText OzoneFit;      // Edt_OzFit: ozone-fit window, lower and upper (nm)
+    EditText Shift;         // Edt_Shift: first window, width, step (nm)
+    EditText WindowCount;   // Edt_nrSh: number of shift windows
+    EditText Output;        // Edt_Out: final simulation start, end, step, FWHM (nm)
+    EditText AnalysisPath;  // Edt_Analys: main path
 };
 
 // The edits of the "ET_QA-settings" tab.
 struct EtQaTexts {
-    std::string EtPath;      // Edt_etpath: reference and action-spectrum directory
-    std::string EtSpectrum;  // Edt_etspec: extraterrestrial spectrum file
-    std::string Et1nm;       // Edt_et1nm: extraterrestrial spectrum at 1 nm
-    std::string O3Cross;     // Edt_Ox: ozone cross-section file
+    EditText EtPath;      // Edt_etpath: reference and action-spectrum directory
+    EditText EtSpectrum;  // Edt_etspec: extraterrestrial spectrum file
+    EditText Et1nm;       // Edt_et1nm: extraterrestrial spectrum at 1 nm
+    EditText O3Cross;     // Edt_Ox: ozone cross-section file
 };
 
 // The dialog's start on the long defaults file `defaultsFile`: when it
@@ -90,7 +98,8 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id);
 
 // Fills the instrument edits of `main` from InstrumentFileOf(mainPath, id),
-// written first as the nine-line default when missing: the header count
+// written first as the nine-line default when missing (without a message,
+// as for every reader of the dialog): the header count
 // (without "no_id_met"), the measurement directory (MeasurementDirectoryOf),
 // the extension, the range (each field fixed(6, 2), three blanks between),
 // the half width, the slit flag, the FWHM (fixed(6, 3)) and the irradiance
@@ -99,9 +108,10 @@ void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
                          MainInstrumentTexts& main);
 
 // "Undo" of the Main Instrument tab: the year and the location as written in
-// `defaultsFile`; from the instrument file in its main path, the measurement
-// directory, the range and the FWHM as written and the slit flag.  The other
-// texts keep their values; nothing is saved.
+// `defaultsFile`; from the instrument file in its main path (the default
+// first when missing), the measurement directory, the range and the FWHM as
+// written and the slit flag.  The other texts keep their values; nothing
+// else is saved.
 void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::string& id,
                                MainInstrumentTexts& main);
 
@@ -113,40 +123,44 @@ void ReadAnalysisTexts(const std::string& defaultsFile, AnalysisTexts& texts);
 // The extension with "." put in front when it holds none ("TES" -> ".TES").
 std::string ExtensionWithPoint(const std::string& text);
 
-// Raises SettingsInputError for the first numeric edit of `main` that does
-// not hold its numbers: the year (a whole number of at most 4 characters),
-// the location (2), the time correction (4 whole numbers), the header count
-// (1 whole), the range (3), the half width (1 whole), the FWHM (1) and the
-// irradiance factor (1).
+// Raises SettingsInputError for the first edited numeric edit of `main` that
+// the engine could not read: the year (a whole number of at most 4 digits at
+// the line's start, as the engine takes its first four characters), the
+// location (2 numbers), the time correction (4 whole numbers), the header
+// count (1 whole), the range (3), the half width (1 whole), the FWHM (1) and
+// the irradiance factor (1).  Text after the numbers is allowed.
 void CheckMainInstrumentTexts(const MainInstrumentTexts& main);
 
 // "Apply" of the Main Instrument tab.  After CheckMainInstrumentTexts, the
-// year, the location, the main path and the time correction go into
-// `defaultsFile` (saved); then the instrument file of `id` in that main path
-// (the default first when missing) gets its directory, its header count with
-// " no_id_met", the extension (ExtensionWithPoint), the range, the FWHM, the
-// slit flag ("1" or "0"), the half width and the irradiance factor (appended
-// as the tenth line to a file of nine).  A time correction the file does not
-// hold raises after the other lines were saved; the instrument file is then
-// not touched.
+// edited year, location, main path and time correction go into
+// `defaultsFile` (saved); then the instrument file of `id` in the main path
+// the file holds (the default first when missing) gets what was edited: its
+// directory, its header count as typed with " no_id_met" (both when either
+// was edited and the file did not say "no_id_met", as the directory shown is
+// the whole measurement directory), the extension (ExtensionWithPoint), the
+// range, the FWHM, the slit flag ("1" or "0"), the half width and the
+// irradiance factor (appended as the tenth line to a file of nine).  A time
+// correction the file does not hold raises after the other lines were saved;
+// the instrument file is then not touched.
 void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
                          const MainInstrumentTexts& main);
 
-// "Apply" of the Analysis tab on `defaultsFile`.  Checks the four numeric
-// edits, then: the final simulation := Output; the model grid (start a, end
-// b, step c) widened to cover the final simulation's start s and end e by
-// f x FWHM + m on each side (m the maximum shift, f the slit range factor):
-// a := s - f w - m when that is lower, b := e + f w + m when that is higher,
-// written grouped with two blanks before each; the ozone-fit window, the
-// window series, the main path and the window count (+ "  1", a regular
-// series).  An explicit window list in the file is replaced by that series
-// line.  Saves.
+// "Apply" of the Analysis tab on `defaultsFile`.  Checks the edited numeric
+// edits, then writes what was edited: the final simulation := Output; the
+// ozone-fit window, the window series, the main path and the window count
+// (+ "  1", a regular series; with an explicit window list in the file the
+// series and the count go together, the series line in place of the list).
+// The model grid (start a, end b, step c) is widened to cover the final
+// simulation's start s and end e by f x FWHM + m on each side (m the maximum
+// shift, f the slit range factor): a := s - f w - m when that is lower,
+// b := e + f w + m when that is higher, written grouped with two blanks
+// before each only when it widened.  Saves.
 void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts);
 
-// "Apply" of the ET_QA-settings tab on `defaultsFile`: the reference
-// directory and the action-spectrum directory := EtPath, the ET spectrum,
-// the ozone cross-section, and the 1-nm spectrum only when the file holds
-// that line (and the edit does not show kNotUsedText).  Saves.
+// "Apply" of the ET_QA-settings tab on `defaultsFile`, for each edited text:
+// the reference directory and the action-spectrum directory := EtPath, the
+// ET spectrum, the ozone cross-section, and the 1-nm spectrum only when the
+// file holds that line.  Saves.
 void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts);
 
 // "Apply" of the Output control tab: writes the output specification in the

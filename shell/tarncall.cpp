@@ -14,6 +14,7 @@
 
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
+#include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/shell_state.h"
@@ -46,9 +47,10 @@ T* Named(T* widget, const char* name, const QRect& box) {
     return widget;
 }
 
-QLineEdit* AddEdit(QWidget* parent, const char* name, const char* text, const char* hint,
+QLineEdit* AddEdit(QWidget* parent, const char* name, const std::string& text, const char* hint,
                    const QRect& box) {
-    auto* edit = Named(new QLineEdit(QString::fromLatin1(text), parent), name, box);
+    auto* edit = Named(new QLineEdit(parent), name, box);
+    gui::ShowBytes(edit, text);
     if (*hint != '\0') edit->setToolTip(QString::fromLatin1(hint));
     return edit;
 }
@@ -65,15 +67,12 @@ QCheckBox* AddCheck(QWidget* parent, const char* name, const char* caption, cons
     return Named(new QCheckBox(QString::fromLatin1(caption), parent), name, box);
 }
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("TARNcall 5.25 shell for running TARNpelo"));
     resize(438, 300);
+    setMinimumSize(438, 300);
     BuildSelectionGroup();
     BuildParametersGroup();
     BuildViewingGroup();
@@ -157,14 +156,14 @@ void TForm1::BuildPathEdits() {
          "Path and filename for main defaults"},
         {&edtResCode, "edtResCode", "Result Codes", "S I W",
          "Result codes for Shift, Irradiance and applied wavelength scale"},
-        {&edt_MainAna, "edt_MainAna", "Main analysis datapath", "edt_MainAna",
+        // Empty until the start has read a main path.
+        {&edt_MainAna, "edt_MainAna", "Main analysis datapath", "",
          "Datapath for analysis! Path should exist!"},
     };
     int top = kPathRowTop;
     for (const Row& r : rows) {
         AddLabel(this, r.label, QRect(8, top + 2, kEditLeft - 12, 18));
-        *r.edit = AddEdit(this, r.name, "", r.hint, QRect(kEditLeft, top, kEditWidth, 22));
-        (*r.edit)->setText(Text(r.text));
+        *r.edit = AddEdit(this, r.name, r.text, r.hint, QRect(kEditLeft, top, kEditWidth, 22));
         top += kPathRowStep;
     }
 }
@@ -193,11 +192,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 ShellSettings TForm1::Entries() const {
     ShellSettings settings;
-    settings.Program = edtProg->text().toStdString();
-    settings.DefaultsFile = edtDFA->text().toStdString();
-    settings.ResultCodes = edtResCode->text().toStdString();
-    settings.InstrumentId = edtInstrument->text().toStdString();
-    settings.DayTime = edtDayTime->text().toStdString();
+    settings.Program = gui::BytesOf(edtProg);
+    settings.DefaultsFile = gui::BytesOf(edtDFA);
+    settings.ResultCodes = gui::BytesOf(edtResCode);
+    settings.InstrumentId = gui::BytesOf(edtInstrument);
+    settings.DayTime = gui::BytesOf(edtDayTime);
     return settings;
 }
 
@@ -210,7 +209,7 @@ void TForm1::ShowEntries(const ShellSettings& settings) {
         {edtDayTime, &settings.DayTime}};
     for (const auto& entry : entries) {
         const QSignalBlocker block(entry.first);
-        entry.first->setText(Text(*entry.second));
+        gui::ShowBytes(entry.first, *entry.second);
     }
     const QSignalBlocker block(edtDayTime);
     edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
@@ -237,10 +236,14 @@ void TForm1::ShowShellSettings() {
 
 void TForm1::ShowMainPath() {
     bool missing = false;
-    const std::string mainPath = KeepMainPathAtStart(edtDFA->text().toStdString(), missing);
-    edt_MainAna->setText(Text(mainPath));
-    if (missing)
-        gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) + Text(mainPath));
+    // Shown before the file is saved, also when the save fails.
+    KeepMainPathAtStart(gui::BytesOf(edtDFA), missing, [&](const std::string& mainPath) {
+        gui::ShowBytes(edt_MainAna, mainPath);
+        if (missing) {
+            gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
+                                         gui::DecodeBytes(gui::MessagePart(mainPath)));
+        }
+    });
 }
 
 void TForm1::WriteShellSettings() {
@@ -256,8 +259,7 @@ void TForm1::SelectDataFiles() {
 }
 
 void TForm1::MergeDefaultsWithTemplate() {
-    tarncall::MergeDefaultsWithTemplate(edtDFA->text().toStdString(),
-                                        edt_MainAna->text().toStdString());
+    tarncall::MergeDefaultsWithTemplate(gui::BytesOf(edtDFA), gui::BytesOf(edt_MainAna));
 }
 
 void TForm1::edtDayTimeChange() {

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <utility>
 
+#include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
 #include "shell/quality_views.h"
 #include "shell/tarncall.h"
@@ -27,10 +28,10 @@ ViewRequest RequestOf(const TForm1& form) {
     for (const auto& radio : radios)
         if (radio.first->isChecked()) request.View = radio.second;
     request.BySza = form.chckbx_viewSZA->isChecked();
-    request.DayTime = form.edtDayTime->text().toStdString();
-    request.InstrumentId = form.edtInstrument->text().toStdString();
-    request.ResultCodes = form.edtResCode->text().toStdString();
-    request.DefaultsFile = form.edtDFA->text().toStdString();
+    request.DayTime = gui::BytesOf(form.edtDayTime);
+    request.InstrumentId = gui::BytesOf(form.edtInstrument);
+    request.ResultCodes = gui::BytesOf(form.edtResCode);
+    request.DefaultsFile = gui::BytesOf(form.edtDFA);
     return request;
 }
 

@@ -22,8 +22,9 @@ void PlotColumnPairs(TextIn& file, TGrafiek1& graph, long xColumn, long yColumn)
 ColumnGraphs::ColumnGraphs(TForm1* owner, gui::TFrm_axissetting* axisDialog)
     : m_owner(owner), m_axisDialog(axisDialog) {}
 
-void ColumnGraphs::PlotFiles(const ColumnGraphSpec& spec, const std::string& directory,
-                             const std::vector<std::string>& names, bool oneGraphPerFile) {
+int ColumnGraphs::PlotFiles(const ColumnGraphSpec& spec, const std::string& directory,
+                            const std::vector<std::string>& names, bool oneGraphPerFile) {
+    const size_t before = m_graphs.size();
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[names.size() - 1 - i];
         const std::string file = directory + name;
@@ -33,6 +34,10 @@ void ColumnGraphs::PlotFiles(const ColumnGraphSpec& spec, const std::string& dir
             ShowColumnGraph(file, spec.xColumn, false, spec.yColumn);
         }
     }
+    int points = 0;  // in the graphs this plot made
+    for (size_t g = before; g < m_graphs.size(); ++g)
+        if (!m_graphs[g].isNull()) points += m_graphs[g]->Series1->Count();
+    return points;
 }
 
 void ColumnGraphs::OpenColumnGraph(const ColumnGraphSpec& spec, const std::string& title,

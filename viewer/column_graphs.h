@@ -35,8 +35,9 @@ class ColumnGraphs {
     // Plots the files `names` of `directory` (joined as typed), from the last
     // name to the first: each in a new graph titled spec.title + " " + name
     // when `oneGraphPerFile`, else all in one new graph titled spec.title.
-    void PlotFiles(const ColumnGraphSpec& spec, const std::string& directory,
-                   const std::vector<std::string>& names, bool oneGraphPerFile);
+    // Returns the number of points plotted.
+    int PlotFiles(const ColumnGraphSpec& spec, const std::string& directory,
+                  const std::vector<std::string>& names, bool oneGraphPerFile);
     // Opens a new graph of `file` and sets its title, axis ranges, increments
     // (range / steps; automatic for 0 or no number) and axis titles from `spec`.
     void OpenColumnGraph(const ColumnGraphSpec& spec, const std::string& title,

@@ -20,6 +20,7 @@ using gui::SeriesKind;
 TGrafiek1::TGrafiek1(TForm1* mainForm) : QWidget(mainForm, Qt::Window), m_mainForm(mainForm) {
     setWindowTitle(QStringLiteral("Grafiek1"));
     resize(696, 480);
+    setMinimumSize(696, 480);
 
     Chart1 = new gui::Chart(this);
     Chart1->setObjectName(QStringLiteral("Chart1"));

@@ -11,6 +11,8 @@
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
+#include "gui-common/dialogs.h"
+#include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
@@ -31,6 +33,7 @@ constexpr int kRowStep = 26;  // distance between rows of the axis blocks
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Graphical View Main"));
     resize(496, 350);
+    setMinimumSize(496, 350);
 
     edt_filename = AddEdit("edt_filename", "", QRect(), QRect(kLeft, 8, 180, 22));
     edt_path = AddEdit("edt_path", "Main path for files", QRect(kLeft, 36, 200, 16),
@@ -75,6 +78,7 @@ QLineEdit* TForm1::AddEdit(const char* name, const char* label, const QRect& lab
                            const QRect& box) {
     if (*label != '\0') (new QLabel(QString::fromLatin1(label), this))->setGeometry(labelBox);
     auto* edit = new QLineEdit(this);
+    gui::ShowBytes(edit, std::string());
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(box);
     return edit;
@@ -89,14 +93,14 @@ gui::ViewerSettings TForm1::FormSettings() const {
     gui::ViewerSettings settings;
     const auto edits = Edits();
     for (size_t i = 0; i < edits.size(); ++i)
-        settings.*gui::kViewerSettingsLayout[i] = edits[i]->text().toStdString();
+        settings.*gui::kViewerSettingsLayout[i] = gui::BytesOf(edits[i]);
     return settings;
 }
 
 void TForm1::ShowSettings(const gui::ViewerSettings& settings) {
     const auto edits = Edits();
     for (size_t i = 0; i < edits.size(); ++i)
-        edits[i]->setText(QString::fromStdString(settings.*gui::kViewerSettingsLayout[i]));
+        gui::ShowBytes(edits[i], settings.*gui::kViewerSettingsLayout[i]);
 }
 
 void TForm1::FormCreate() {
@@ -119,15 +123,23 @@ void TForm1::WriteViewerSettingsFromForm() {
 
 void TForm1::btn_plotClick() {
     gui::RunGuarded([this] {
+        const gui::ViewerSettings settings = FormSettings();
+        const std::string problem = PlotProblem(settings);
+        if (!problem.empty()) throw std::runtime_error(problem);
         WriteViewerSettingsFromForm();
         m_oneGraphPerFile = !ChckBx_indiv->isChecked();
-        const gui::ViewerSettings settings = FormSettings();
-        m_dataFiles->SetMask(settings.path + settings.fileMask);
+        const std::string mask = settings.path + settings.fileMask;
+        m_dataFiles->SetMask(mask);
         m_dataFiles->show();
-        const std::string problem = ColumnProblem(settings);
-        if (!problem.empty()) throw std::runtime_error(problem);
-        m_graphs->PlotFiles(ColumnGraphSpecOf(settings), settings.path, m_dataFiles->Items(),
-                            m_oneGraphPerFile);
+        const std::vector<std::string>& names = m_dataFiles->Items();
+        if (names.empty()) {
+            gui::CurrentDialogs().Inform(gui::DecodeBytes(NoFileText(mask)));
+            return;
+        }
+        const int points = m_graphs->PlotFiles(ColumnGraphSpecOf(settings), settings.path, names,
+                                               m_oneGraphPerFile);
+        if (points == 0)
+            gui::CurrentDialogs().Inform(gui::DecodeBytes(NoPointsText(names.size(), settings)));
     });
 }
 

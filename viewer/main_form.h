@@ -39,12 +39,14 @@ class TForm1 : public QWidget {
     // its first missing line; without the file the edits keep their defaults.
     void FormCreate();
     // Rewrites the settings file with the thirteen edits as typed: exactly 13
-    // lines, later lines dropped.  Raises LineListError when it cannot be saved.
+    // lines, later lines dropped; a line not edited keeps its bytes.  Raises
+    // LineListError when it cannot be saved.
     void WriteViewerSettingsFromForm();
-    // "Plot": saves the settings, lists path + file mask in the DataFiles window
-    // and plots the listed files, one graph per file when "all spectra at once"
-    // is not ticked, else all in one.  Column numbers outside 1..100 plot
-    // nothing and give one message.
+    // "Plot": refuses settings a plot cannot use (PlotProblem: one message,
+    // nothing written); saves the settings, lists path + file mask in the
+    // DataFiles window and plots the listed files, one graph per file when
+    // "all spectra at once" is not ticked, else all in one.  A plot that
+    // draws nothing says why in one message.
     void btn_plotClick();
 
     // The edits as a settings record, and the record put into the edits.

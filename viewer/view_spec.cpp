@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
+#include "gui-common/dialogs.h"
+#include "platform/file_mask.h"
 #include "platform/text_format.h"
 #include "viewer/column_reading.h"
 
@@ -49,12 +52,40 @@ double AxisIncrement(double minimum, double maximum, double steps) {
     return std::isfinite(increment) ? increment : 0.0;
 }
 
-std::string ColumnProblem(const gui::ViewerSettings& settings) {
-    if (IsValidColumn(Column(settings.xColumn)) && IsValidColumn(Column(settings.yColumn)))
-        return std::string();
-    return "Nothing plotted: the column numbers must be whole numbers from 1 to " +
-           std::to_string(kMaxColumns) + " (X column \"" + settings.xColumn + "\", Y column \"" +
-           settings.yColumn + "\")";
+std::string PlotProblem(const gui::ViewerSettings& s) {
+    const auto refusal = [](const char* name, const char* what, const std::string& text) {
+        return std::string(name) + ": " + what + " expected, not '" + gui::MessagePart(text) +
+               "'; nothing written";
+    };
+    const std::pair<const char*, const std::string*> columns[] = {{"X column", &s.xColumn},
+                                                                  {"Y column", &s.yColumn}};
+    for (const auto& [name, text] : columns) {
+        long column = 0;
+        if (!ParseIntTrimmed(*text, column) || !IsValidColumn(column))
+            return refusal(name, "a whole number from 1 to 100", *text);
+    }
+    const std::pair<const char*, const std::string*> numbers[] = {
+        {"X Max", &s.xMax},      {"X-axis Min", &s.xMin},     {"Y Max", &s.yMax},
+        {"Y-axis Min", &s.yMin}, {"X axis steps", &s.xSteps}, {"Y axis steps", &s.ySteps}};
+    for (const auto& [name, text] : numbers) {
+        double value = 0.0;
+        if (!ParseRealTrimmed(*text, value) || !std::isfinite(value))
+            return refusal(name, "a number", *text);
+    }
+    return std::string();
+}
+
+std::string NoFileText(const std::string& mask) {
+    std::string directory, pattern;
+    SplitMask(mask, directory, pattern);
+    return "Nothing plotted: no file matches " + gui::MessagePart(pattern) + " in " +
+           (directory.empty() ? std::string("the working directory") : gui::MessagePart(directory));
+}
+
+std::string NoPointsText(size_t fileCount, const gui::ViewerSettings& settings) {
+    return "Nothing plotted: no line of the " +
+           (fileCount == 1 ? std::string("file") : std::to_string(fileCount) + " files") +
+           " holds numbers in columns " + settings.xColumn + " and " + settings.yColumn;
 }
 
 }  // namespace tarn::resplot

@@ -1,4 +1,5 @@
 // The chart layer: axes, series, the average series, export and printing.
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -199,7 +200,12 @@ class ChartTest : public QObject {
         QVERIFY(!chart.ExportPng(dir.filePath("no/such/dir/chart.png")));
 
         tarn::gui::RecordingDialogs dialogs;
+        // A print to file is offered in the working directory, under a name
+        // every file system takes.
+        chart.SetTitle("Wavelength shifts for: exa 173*");
         QVERIFY(!chart.Print(dialogs));  // cancelled: nothing printed
+        QCOMPARE(dialogs.SuggestedFile(),
+                 QDir::currentPath() + "/Wavelength shifts for_ exa 173_.pdf");
         dialogs.SetPrintFile(dir.filePath("printed.pdf"));
         QVERIFY(chart.Print(dialogs));
         QCOMPARE(dialogs.PrintRequests(), 2);

@@ -1,4 +1,6 @@
 // Line-list files, the edit that saves on the way out, and the handler guard.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -53,7 +55,7 @@ class LineListTest : public QObject {
         m_path = m_dir->path().toStdString() + "/list.dfa";
     }
 
-    void loadsCrLfReplacesAppendsAndSavesWithNewlines() {
+    void loadsCrLfReplacesAppendsAndKeepsTheLineEnds() {
         // Carriage returns at a line's end are all part of the line end.
         Write(m_path, "a\r\r\nb\r\n\r\nc\r");
         LineList list;
@@ -64,8 +66,42 @@ class LineListTest : public QObject {
         list.Replace(1, "B");
         list.Append("d");
         list.Save(m_dir->path().toStdString() + "/List.Dfa");  // replaces the existing file
-        QCOMPARE(Q(Read(m_path)), "a\nB\n\nc\nd\n");
+        QCOMPARE(Q(Read(m_path)), "a\r\r\nB\r\n\r\nc\r\nd\r\n");
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"list.dfa"});
+    }
+
+    // A list saved as loaded is the file byte for byte; a replaced line keeps
+    // its end, an appended one takes the file's; no other file is ever replaced.
+    void savedListsKeepEveryByte() {
+        const std::string latin1 =
+            std::string("\xEF\xBB\xBF") + "C:\\M\xFCller\r\n" + std::string(40000, 'x');
+        struct Case {
+            std::string in;
+            int replaced;          // the line replaced by "R", -1 none
+            const char* appended;  // nullptr none
+            std::string out;       // "" as in
+        };
+        const Case cases[] = {{"a\r\nb\r\n", -1, nullptr, ""},
+                              {latin1, -1, nullptr, ""},
+                              {"a\r\nb\nc", 1, nullptr, "a\r\nR\nc"},
+                              {"a\r\nb", -1, "c", "a\r\nb\r\nc\r\n"},
+                              {"a\n", 0, "", "R\n\n"}};
+        for (const Case& c : cases) {
+            Write(m_path, c.in);
+            LineList list;
+            list.Load(m_path);
+            if (c.replaced >= 0) list.Replace(c.replaced, "R");
+            if (c.appended != nullptr) list.Append(c.appended);
+            list.Save(m_path);
+            QCOMPARE(Read(m_path), c.out.empty() ? c.in : c.out);
+        }
+        const std::string fifo = m_dir->path().toStdString() + "/fifo.dfa";
+        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        LineList list;
+        QCOMPARE(Q(Raised([&] { list.Load(fifo); }).Reason()), "not a regular file");
+        QCOMPARE(Q(Raised([&] { list.Save(fifo); }).Reason()), "not a regular file");
+        Write(m_path, std::string("PK\x03\x04\0\0zip", 9));
+        QCOMPARE(Q(Raised([&] { list.Load(m_path); }).Reason()), "not a text file");
     }
 
     void errorsNameOperationFileAndIndex() {
@@ -112,7 +148,7 @@ class LineListTest : public QObject {
         });
         QVERIFY(!done);
         QVERIFY(!reachedEnd);
-        QCOMPARE(Q(Read(target)), "X\nb\nc\n");  // saved on the way out
+        QCOMPARE(Q(Read(target)), "X\r\nb\r\nc\r\n");  // saved on the way out
         QCOMPARE(dialogs.Messages(), QStringList{Q("Cannot replace line index 5 of '" + m_path +
                                                    "': the list holds 3 lines")});
 
@@ -124,7 +160,7 @@ class LineListTest : public QObject {
             edit->Append("d");
             edit.Save();
         }));
-        QCOMPARE(Q(Read(target)), "X\nb\nc\nd\n");
+        QCOMPARE(Q(Read(target)), "X\r\nb\r\nc\r\nd\r\n");
         QVERIFY(!tarn::gui::RunGuarded([&] { ListEdit edit(never + ".absent", never); }));
         QVERIFY(!QFile::exists(QString::fromStdString(never)));
         QCOMPARE(dialogs.Messages().size(), 2);

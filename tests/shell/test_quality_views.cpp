@@ -268,6 +268,16 @@ class QualityViewsTest : public QObject {
         QCOMPARE(Read("none.dfa"), Read("tarn_e.dfa"));
         QCOMPARE(CurrentShiftGraph(), graph);
         QCOMPARE(graph->Series1->Count(), 3);
+
+        // No applied-shift code in the result codes: the batch run's refusal.
+        form.edtDFA->setText("long.dfa");
+        form.edtResCode->setText("S I");
+        m_dialogs.Clear();
+        View(form, QualityView::SpectralShift, false);
+        QCOMPARE(m_dialogs.Messages(),
+                 QStringList{"No applied-shift code (5th character) in the result codes \"S I\": "
+                             "nothing is plotted"});
+        QCOMPARE(CurrentShiftGraph(), graph);
     }
 };
 

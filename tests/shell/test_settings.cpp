@@ -177,9 +177,9 @@ class SettingsTest : public QObject {
         QFile::remove("long.dfa");
         Click(m_form->btnSettings);
         QCOMPARE(Read("long.dfa"), Join(lines));
-        QCOMPARE(Read("main/TES.DFA"), "ozonshi.dfa\n0 no_id_met\n.TES\n" +
-                                           Path("home/TARNpelo/uvdata/").toStdString() +
-                                           "\n285.0 440.0 0.5\n1\n1\n0.32\n1\n");
+        QCOMPARE(Read("main/TES.DFA"),
+                 std::string("ozonshi.dfa\n0 no_id_met\n.TES\nuvdata/\n285.0 440.0 0.5\n1\n1\n"
+                             "0.32\n1\n"));
         QCOMPARE(frmSettings().edt_nrheader->text(), QString("0"));
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
@@ -196,13 +196,13 @@ class SettingsTest : public QObject {
             Click(d.BitBtnOK);
             QVERIFY(m_dialogs.Messages().isEmpty());
             QCOMPARE(d.edt_exten->text(), QString(".TES"));
+            // Untouched edits leave their lines as they were read.
             lines[21] = "2004";
-            lines[0] = "52.10000     5.18000";
             lines[criteria == 4 ? 39 : 40] = "0  1  0  0";
             QCOMPARE(Read("long.dfa"), Join(lines));
             QCOMPARE(Read("main/TES.DFA"),
                      std::string("ozonshi.dfa\n2 no_id_met\n.TES\nScans/TES/\n"
-                                 "290.00   400.00   0.50\n1\n0\n0.320\n1\n1.0\n"));
+                                 "290 400 0.5\n1\n0\n0.32\n1\n1.0\n"));
             QCOMPARE(m_form->edt_MainAna->text(), QString("main/"));
 
             const tarn::DefaultsSettings s = EngineLongDefaults("long.dfa");
@@ -229,7 +229,7 @@ class SettingsTest : public QObject {
             Click(d.BitBtnOK);
             QCOMPARE(Read("main/TES.DFA"),
                      std::string("ozonshi.dfa\n2 no_id_met\n.TES\nScans/TES/\n"
-                                 "290.00   400.00   0.50\n1\n0\n0.320\n1\n0.001\n"));
+                                 "290 400 0.5\n1\n0\n0.32\n1\n0.001\n"));
             cleanup();
         }
     }
@@ -255,7 +255,43 @@ class SettingsTest : public QObject {
         QCOMPARE(d.edt_exten->text(), QString("TES"));
         QCOMPARE(Read("long.dfa"), Join(lines));
         QCOMPARE(Read("main/TES.DFA"), instrument);
+        // No instrument file: the nine-line default first, without a message.
+        QVERIFY(QFile::remove("main/TES.DFA"));
+        Click(d.BtBtnCancel);
+        QCOMPARE(Read("main/TES.DFA").substr(0, 24), std::string("ozonshi.dfa\n0 no_id_met\n"));
         QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    // Lines the engine reads without complaint, in CRLF and with a Latin-1
+    // path: Apply with nothing typed changes no byte of either file; a typed
+    // header count and year are written as typed.
+    void untouchedFieldsStayAsTheyWereRead() {
+        Lines lines = LongDefaults(4);
+        lines[21] = "2021 measurement year";
+        lines[7] = "uvanalys/\xE9toz/";
+        lines[14] = "280 410 0.1";
+        WriteWorkDirectory(lines);
+        const auto crlf = [](Lines l) {
+            for (std::string& line : l) line += '\r';
+            return Join(l);
+        };
+        Lines instrument = {"ozonshi.dfa",  "3 no_id_met", ".TES", "Scans", "290 400 0.5",
+                            "1 half width", "1",           "0.32", "1",     "1.0 W/(m2 nm)"};
+        Write("long.dfa", crlf(lines));
+        Write("main/TES.DFA", crlf(instrument));
+        TfrmSettings& d = OpenSettings();
+        for (QPushButton* apply : {d.BitBtnOK, d.BtBtn_OKana, d.BtBtn_OKetqa}) Click(apply);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+        QCOMPARE(Read("long.dfa"), crlf(lines));
+        QCOMPARE(Read("main/TES.DFA"), crlf(instrument));
+        Type(d.edt_nrheader, "02");
+        Type(d.edtYEAR, "2022 measurement year");
+        Click(d.BitBtnOK);
+        QVERIFY(m_dialogs.Messages().isEmpty());
+        lines[21] = "2022 measurement year";
+        instrument[1] = "02 no_id_met";
+        QCOMPARE(Read("long.dfa"), crlf(lines));
+        QCOMPARE(Read("main/TES.DFA"), crlf(instrument));
     }
 
     void badNumbersAreRefusedBeforeAnyFileIsTouched() {
@@ -301,19 +337,15 @@ class SettingsTest : public QObject {
         Type(d.Edt_Analys, "main2/");
         Click(d.BtBtn_OKana);
         QVERIFY(m_dialogs.Messages().isEmpty());
-        lines[1] = "  95  1";
-        lines[2] = "  305.00  330.00";
-        lines[3] = "  290.00  16.00  1.00";
         lines[6] = "main2/";
         lines[14] = "  287.10  402.90  0.10";
         lines[15] = "290 400 0.5 1.0";
         QCOMPARE(Read("long.dfa"), Join(lines));
-        QCOMPARE(m_form->edt_MainAna->text(), QString("main2/"));
-        // A grid already wider stays.
+        QCOMPARE(m_form->edt_MainAna->text(), QString("main/"));
+        // A grid already wider stays as it was written.
         lines[14] = "280 410 0.1";
         Write("long.dfa", Join(lines));
         Click(d.BtBtn_OKana);
-        lines[14] = "  280.00  410.00  0.10";
         QCOMPARE(Read("long.dfa"), Join(lines));
 
         // DEFAULTS fills the edits only; Undo reloads them from the file.
@@ -358,10 +390,8 @@ class SettingsTest : public QObject {
         QVERIFY(m_dialogs.Messages().isEmpty());
         Lines expected = series;
         expected[1] = "   3  1";
-        expected[2] = "  305.00  330.00";
         expected[3] = "290 16 1";
         expected[14] = "  287.10  402.90  0.10";
-        expected[15] = "  290.00  400.00  0.50  1.00";
         QCOMPARE(Read("long.dfa"), Join(expected));
         const tarn::DefaultsSettings s = EngineLongDefaults("long.dfa");
         QCOMPARE(s.WindowCount, 3);
@@ -386,14 +416,11 @@ class SettingsTest : public QObject {
         Click(d.BitBtnOK);
         Click(d.BtBtn_OKana);
         QVERIFY(m_dialogs.Messages().isEmpty());
-        Lines expected = written;
-        expected[0] = d.edtLatLong->text().toStdString();
-        expected[1] = "  95  1";
-        expected[2] = "  305.00  330.00";
-        expected[3] = "  290.00  16.00  1.00";
-        expected[14] = "  287.10  402.90  0.10";
-        expected[15] = "  290.00  400.00  0.50  1.00";
-        expected[time] = "0 0 0 5";
+        // The untouched window count stays on its two lines.
+        Lines expected = lines;
+        expected[15] = "  287.10  402.90  0.10";
+        expected[time + 1] = "0 0 0 5";
+        expected.erase(expected.begin() + static_cast<long>(time) + 2);
         QCOMPARE(Read("long.dfa"), Join(expected));
         const tarn::DefaultsSettings s = EngineLongDefaults("long.dfa");
         QCOMPARE(s.WindowUpper[0], 330.0);
@@ -481,7 +508,6 @@ class SettingsTest : public QObject {
         QCOMPARE(m_dialogs.Errors(), QStringList{"Cannot replace line index 39 of 'long.dfa': "
                                                  "the list holds 39 lines"});
         lines[21] = "2004";
-        lines[0] = "52.10000     5.18000";
         QCOMPARE(Read("long.dfa"), Join(lines));
         QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
     }

@@ -3,6 +3,8 @@
 // instrument defaults file, the template merge and the example working
 // directory; checked on the files on disk and the messages shown.  Each case
 // runs in a fresh working directory with its own home directory.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -12,17 +14,22 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/defaults_layout.h"
+#include "gui-common/axis_setting_dialog.h"
+#include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/handler_guard.h"
 #include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
+#include "shell/grafiek01.h"
 #include "shell/paths_del.h"
+#include "shell/settings3.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
 #include "tests/shell/shell_test_support.h"
@@ -117,19 +124,19 @@ class TarncallTest : public QObject {
 
     void startWithoutSettingsAndTheEighthCharacter() {
         // No TARNcall.dfa: the home-based defaults; the template's main path
-        // is missing, so the fixed default under the home directory is taken.
+        // is missing, so the fixed default in the working directory is taken.
         Write("tarn_e.dfa", Join(LongDefaults(4, "gone/")));
         Write("bin/tarnpelo", "");
         QFile::setPermissions(Path("bin/tarnpelo"), QFile::ReadOwner | QFile::ExeOwner);
-        QVERIFY(QDir().mkpath("home/ploven_r/uvanalys") && QDir().mkpath("home/TARNpelo/uvanalys"));
+        QVERIFY(QDir().mkpath("home/ploven_r/uvanalys") && QDir().mkpath("uvanalys"));
         TForm1 form;
         QCOMPARE(m_dialogs.Messages(), QStringList{"TARNCALL DFA-file not found"});
         const std::string defaults = Home("ploven_r/uvanalys/tarn_e.dfa");
         QCOMPARE(form.edtDFA->text().toStdString(), defaults);
         QCOMPARE(form.edtProg->text().toStdString(), PathText("bin/tarnpelo"));
         QCOMPARE(form.edtResCode->text(), QString("S I W"));
-        QCOMPARE(form.edt_MainAna->text().toStdString(), Home("TARNpelo/uvanalys/"));
-        Lines expected = LongDefaults(4, Home("TARNpelo/uvanalys/"));
+        QCOMPARE(form.edt_MainAna->text(), QString("uvanalys/"));
+        Lines expected = LongDefaults(4, "uvanalys/");
         QCOMPARE(Read(QString::fromStdString(defaults)), Join(expected));
 
         Type(form.edtDayTime, "1731230");
@@ -190,14 +197,13 @@ class TarncallTest : public QObject {
         QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
         QCOMPARE(m_dialogs.Messages(), QStringList{"Instrument defaults not found: " +
                                                    Path("main/TES.DFA") + "  Check settings"});
-        QCOMPARE(Read(Path("main/TES.DFA")), "ozonshi.dfa\n0 no_id_met\n.TES\n" +
-                                                 Home("TARNpelo/uvdata/") +
-                                                 "\n285.0 440.0 0.5\n1\n1\n0.32\n1\n");
+        QCOMPARE(Read(Path("main/TES.DFA")),
+                 std::string("ozonshi.dfa\n0 no_id_met\n.TES\nuvdata/\n285.0 440.0 0.5\n1\n1\n"
+                             "0.32\n1\n"));
         QVERIFY(!DataFilesWindow().isVisible());
 
-        QVERIFY(QDir().mkpath("home/TARNpelo/uvdata"));
         for (const char* scan : {"1850900.TES", "1850915.tes", "1860900.TES", "1850930.TEX"})
-            Write(Path("home/TARNpelo/uvdata/") + scan, "290 1\n");
+            Write(Path("uvdata/") + scan, "290 1\n");
         m_dialogs.Clear();
         QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
         QCOMPARE(m_dialogs.Messages(), QStringList{"2 datafile(s) selected"});
@@ -242,12 +248,19 @@ class TarncallTest : public QObject {
         Lines shortFile = Head(full, 30);
         shortFile[0] = "1 2";
         Write("d.dfa", Join(shortFile));
-        MergeDefaultsWithTemplate("d.dfa", "main/");
+        MergeDefaultsWithTemplate("d.dfa", "main");
         Lines expected = full;
         expected[0] = "1 2";
-        expected[6] = "main/";
+        expected[6] = "main";
         QCOMPARE(Read("d.dfa"), Join(expected));
         QCOMPARE(Read("main/efuv_x.dfa"), std::string("1\nuv315\n315.0\n"));
+        // A file too short to hold the main path is reported and left as it is.
+        Write("s.dfa", Join(Head(full, 5)));
+        QVERIFY(!tarn::gui::RunGuarded([] { MergeDefaultsWithTemplate("s.dfa", "main/"); }));
+        QCOMPARE(m_dialogs.Errors(),
+                 QStringList{"Cannot replace line index 6 of 's.dfa': the list holds 5 lines"});
+        QCOMPARE(Read("s.dfa"), Join(Head(full, 5)));
+        m_dialogs.Clear();
         // A longer file keeps every line; a present efuv file is not replaced.
         Write("tarn_e.dfa", Join(Head(full, 50)));
         Lines longer = full;
@@ -272,15 +285,96 @@ class TarncallTest : public QObject {
         QCOMPARE(Read("d.dfa"), Join(longer));
     }
 
-    void lineBeyondTheFileEndsInOneMessageWithTheListSaved() {
+    void lineBeyondTheFileEndsInOneMessageAndNothingWritten() {
         Write("TARNcall.dfa", "prog\nlong.dfa\nS I W\nTES\n185*\n");
-        Write("tarn_e.dfa", "1 2\n3 4\n5 6\n7\n8\n");
+        Write("tarn_e.dfa", "52 5\n3 1\n305 330\n290 16 1\n0.9\n");
         TForm1 form;
         QCOMPARE(m_dialogs.Messages().size(), 1);
         QCOMPARE(m_dialogs.Errors(),
-                 QStringList{"Cannot read line index 5 of 'tarn_e.dfa': the list holds 5 lines"});
-        QCOMPARE(Read("long.dfa"), std::string("1 2\n3 4\n5 6\n7\n8\n"));
-        QCOMPARE(form.edt_MainAna->text(), QString("edt_MainAna"));
+                 QStringList{"Cannot read line index 6 of 'tarn_e.dfa': the list holds 5 lines"});
+        QCOMPARE(Read("long.dfa"), std::string("<none>"));
+        QCOMPARE(form.edt_MainAna->text(), QString());
+    }
+
+    // The start on defaults files of every kind: the main path the edit
+    // shows, the one message, and the long defaults file and template after.
+    void startShowsTheMainPathAndRewritesOnlyAChangedOne() {
+        const auto crlf = [](const std::string& mainPath) {
+            std::string text;
+            for (const std::string& line : LongDefaults(4, mainPath)) text += line + "\r\n";
+            return text;
+        };
+        const std::string templ = Join(LongDefaults(4, "gone/")), longPath(1 << 20, 'x');
+        struct Case {
+            const char* defaultsLine;  // line 1 of TARNcall.dfa
+            std::string before;        // the long defaults file, "" none, "|" a pipe
+            QString edit;              // edt_MainAna after the start
+            QString message;           // the beginning of the one message, "" none
+            std::string after;         // the file after, "" as before and not rewritten
+        };
+        const Case cases[] = {
+            {"no/long.dfa", "", "uvanalys/", "Cannot save list 'no/long.dfa': ", ""},
+            {"", "", "uvanalys/", "No long defaults file is named", ""},
+            {"long.dfa", crlf(""), "uvanalys/", "", crlf("uvanalys/")},
+            {"long.dfa", crlf("main/"), "main/", "", ""},
+            {"long.dfa", "|", "", "Cannot load list 'long.dfa': not a regular file", ""},
+            {"long.dfa", Join(LongDefaults(4, longPath)), QString::fromStdString(longPath),
+             "Main analysis datapath does not exist: xxx", ""}};
+        for (const Case& c : cases) {
+            init();
+            Write("tarn_e.dfa", templ);
+            Write("TARNcall.dfa", std::string("prog\n") + c.defaultsLine + "\nS I W\nTES\n185*\n");
+            // No fallback for the long path, which must stay.
+            QVERIFY(QDir().mkpath("main") && (c.edit.size() > 9 || QDir().mkpath("uvanalys")));
+            if (c.before == "|") QCOMPARE(mkfifo("long.dfa", 0600), 0);
+            if (c.before.size() > 1) Write("long.dfa", c.before);
+            struct stat before {
+            }, after{};
+            stat("long.dfa", &before);
+            TForm1 form;
+            QCOMPARE(form.edt_MainAna->text(), c.edit);
+            QCOMPARE(m_dialogs.Messages().size(), c.message.isEmpty() ? 0 : 1);
+            QVERIFY(c.message.isEmpty() || (m_dialogs.Messages()[0].startsWith(c.message) &&
+                                            m_dialogs.Messages()[0].size() < 300));
+            QCOMPARE(Read("tarn_e.dfa"), templ);
+            stat("long.dfa", &after);
+            if (c.before.size() > 1)
+                QCOMPARE(Read("long.dfa"), c.after.empty() ? c.before : c.after);
+            if (c.before.size() != 0 && c.after.empty()) QCOMPARE(after.st_ino, before.st_ino);
+        }
+    }
+
+    // A path in Latin-1, as editors on other systems write it, stays byte for
+    // byte through the start and the next change of an entry.
+    void latin1EntriesKeepTheirBytes() {
+        Write("tarn_e.dfa", Join(LongDefaults(4, "gone/")));
+        std::ofstream("long\xE9.dfa") << Join(LongDefaults(4, "m\xE9/"));
+        QCOMPARE(mkdir("m\xE9", 0700), 0);
+        Write("TARNcall.dfa", "prog\nlong\xE9.dfa\nS I W\nTES\n185*\n");
+        TForm1 form;
+        QCOMPARE(form.edtDFA->text(), QString::fromLatin1("long\xE9.dfa"));
+        QCOMPARE(form.edt_MainAna->text(), QString::fromLatin1("m\xE9/"));
+        Type(form.edtInstrument, "ABC");
+        QCOMPARE(Read("TARNcall.dfa"), std::string("prog\nlong\xE9.dfa\nS I W\nABC\n185*\n"));
+        QVERIFY(!QFileInfo::exists(QString::fromUtf8("long\uFFFD.dfa")));  // no mangled name
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    // A new operator: the installed working directory, one scan put into its
+    // "uvdata/", listed at the second "Show dataselection".
+    void freshWorkDirectoryListsAScanPutIntoItsUvdata() {
+        QProcess script;
+        script.start("bash", {TARN_PROGRAM_DIR_PATH "/tarn-workdir", Path("work")});
+        QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
+        QVERIFY(QDir::setCurrent(Path("work")));
+        Write("uvdata/1850900.TES", "290 1\n");
+        TForm1 form;
+        QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
+        QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Messages(),
+                 (QStringList{"Instrument defaults not found: uvanalys/TES.DFA  Check settings",
+                              "1 datafile(s) selected"}));
+        QCOMPARE(DataFilesWindow().Items(), Lines{"1850900.TES"});
     }
 
     void startKeepsAMissingMainPath() {
@@ -290,6 +384,22 @@ class TarncallTest : public QObject {
         QCOMPARE(m_dialogs.Messages(), QStringList{"Main analysis datapath does not exist: gone/"});
         QCOMPARE(form.edt_MainAna->text(), QString("gone/"));
         QCOMPARE(Read("long.dfa"), before);
+    }
+
+    void windowsDoNotShrinkBelowTheirSize() {
+        WriteWorkDirectory("main/");
+        TForm1 form;
+        TGrafiek1 graph;
+        for (const auto& [window, size] : {std::pair<QWidget*, QSize>{&form, {438, 300}},
+                                           {&DataFilesWindow(), {143, 300}},
+                                           {&frmSettings(), {435, 300}},
+                                           {&Frm_axissetting(), {187, 209}},
+                                           {&graph, {696, 480}}}) {
+            window->resize(20, 20);
+            QCOMPARE(window->size(), size);
+        }
+        ReleaseSettingsDialog();
+        ReleaseShiftGraphs();
     }
 
     void exampleWorkingDirectoryListsTheDay() {

@@ -141,7 +141,10 @@ class ViewerWindowsTest : public QObject {
         {
             TForm1 form;
             QCOMPARE(form.edt_filename->text(), QString("1851200i.ati"));
-            QCOMPARE(form.edt_X_step->text(), QString("edt_X_step"));
+            QCOMPARE(form.edt_path->text(), QString("uvanalys/ati/"));
+            QCOMPARE(form.edt_X_step->text(), QString());  // no design-time name
+            form.resize(20, 20);
+            QCOMPARE(form.size(), QSize(496, 350));
         }
         QVERIFY(m_dialogs->Messages().isEmpty());
         QVERIFY(!QFile::exists("viewer.dfa"));  // the first "Plot" writes it
@@ -153,7 +156,7 @@ class ViewerWindowsTest : public QObject {
         QCOMPARE(form.edt_filename->text(), QString("186*Q.TES"));
         QCOMPARE(form.Edt_X_max->text(), QString("90"));
         QCOMPARE(form.edt_X_min->text(), QString("300"));  // not reached: default
-        QCOMPARE(form.edt_Y_step->text(), QString("edt_Y_step"));
+        QCOMPARE(form.edt_Y_step->text(), QString());
     }
 
     void plotRewritesTheSettingsFileWithThirteenLines() {
@@ -179,6 +182,8 @@ class ViewerWindowsTest : public QObject {
         QVERIFY(all.isVisible());
         QCOMPARE(all.windowTitle(), QString("Grafiek1"));
         QCOMPARE(all.Chart1->Title(), QString("Spectral transmission for: 185* TES"));
+        all.resize(20, 20);
+        QCOMPARE(all.size(), QSize(696, 480));
         // Last name first: 1851000Q.TES, then 1850900Q.TES; headers, status
         // words, short and empty lines add nothing; the last line counts.
         QCOMPARE(Points(*all.Series1), Coloured({QPointF(300.0, 0.5), QPointF(350.0, 1.0),
@@ -214,11 +219,11 @@ class ViewerWindowsTest : public QObject {
         QVERIFY(m_dialogs->Messages().isEmpty());
     }
 
-    void stepCountsOfZeroOrTextGiveAutomaticIncrements() {
+    void stepCountsOfZeroGiveAutomaticIncrements() {
         WriteSettings(TransmissionView());
         auto form = ShownForm();
         Type(form->edt_X_step, "0");
-        Type(form->edt_Y_step, "steps");
+        Type(form->edt_Y_step, "0");
         Click(form->btn_plot);
         const TGrafiek1& graph = *form->Graphs().Current();
         QVERIFY(graph.Chart1->BottomAxis().AutomaticIncrement());
@@ -228,21 +233,57 @@ class ViewerWindowsTest : public QObject {
         QVERIFY(m_dialogs->Messages().isEmpty());
     }
 
+    // What the viewer cannot use is refused before anything is written; a
+    // Plot that draws nothing says why.  Lines not typed keep their bytes.
+    void plotRefusesOrSaysWhyNothingIsDrawn() {
+        std::string settings;
+        for (std::string line : tarn::gui::ViewerSettingsLines(TransmissionView()))
+            settings += (line == "Wavelength (nm)" ? "Wellenl\xE4nge (nm)" : line) + "\r\n";
+        WriteFile("viewer.dfa", QByteArray::fromStdString(settings));
+        auto form = ShownForm();
+        Click(form->btn_plot);
+        QCOMPARE(ReadFile("viewer.dfa").toStdString(), settings);
+        QCOMPARE(form->Graphs().Graphs().size(), size_t(1));
+        struct Case {
+            QLineEdit* edit;
+            const char* text;
+            const char* message;
+            size_t newGraphs;
+        };
+        const Case cases[] = {
+            {form->edt_Y_max, "abc", "Y Max: a number expected, not 'abc'; nothing written", 0},
+            {form->edt_X_step, "", "X axis steps: a number expected, not ''; nothing written", 0},
+            {form->edt_Y, "20",
+             "Nothing plotted: no line of the 2 files holds numbers in columns 1 and 20", 1}};
+        for (const Case& c : cases) {
+            const QString before = c.edit->text();
+            const size_t graphs = form->Graphs().Graphs().size();
+            Type(c.edit, c.text);
+            m_dialogs->Clear();
+            Click(form->btn_plot);
+            QCOMPARE(m_dialogs->Messages(), QStringList{c.message});
+            if (c.newGraphs == 0) QCOMPARE(ReadFile("viewer.dfa").toStdString(), settings);
+            QCOMPARE(form->Graphs().Graphs().size(), graphs + c.newGraphs);
+            c.edit->setText(before);
+        }
+    }
+
     void columnOutsideTheFieldTablePlotsNothingWithOneMessage() {
         WriteSettings(TransmissionView());
         auto form = ShownForm();
         Type(form->edt_Y, "101");
         Click(form->btn_plot);
-        QCOMPARE(m_dialogs->Messages().size(), 1);
-        QVERIFY(m_dialogs->Messages().at(0).contains("Y column \"101\""));
+        QCOMPARE(m_dialogs->Messages(),
+                 QStringList{"Y column: a whole number from 1 to 100 expected, not '101'; "
+                             "nothing written"});
         QVERIFY(form->Graphs().Graphs().empty());
-        QVERIFY(ReadFile("viewer.dfa").contains("\n101\n"));  // saved as typed
+        QVERIFY(!ReadFile("viewer.dfa").contains("\n101\n"));  // refused, not saved
 
         Type(form->edt_Y, "4");
         Type(form->edt_X, "x");
         Click(form->btn_plot);
         QCOMPARE(m_dialogs->Messages().size(), 2);
-        QVERIFY(m_dialogs->Messages().at(1).contains("X column \"x\""));
+        QVERIFY(m_dialogs->Messages().at(1).startsWith("X column: "));
         QVERIFY(form->Graphs().Graphs().empty());
     }
 
@@ -255,7 +296,9 @@ class ViewerWindowsTest : public QObject {
         QVERIFY(form->DataFiles().isVisible());
         QCOMPARE(form->DataFiles().Count(), 0);
         QVERIFY(form->Graphs().Graphs().empty());
-        QVERIFY(m_dialogs->Messages().isEmpty());
+        QCOMPARE(m_dialogs->Messages(),
+                 QStringList{"Nothing plotted: no file matches 186*Q.TES in " +
+                             m_dir->filePath("struc") + "/"});
     }
 
     void rescaleClearAndPrint() {
