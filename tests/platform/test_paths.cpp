@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "platform/file_hooks.h"
+#include "platform/file_transaction.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -15,6 +19,30 @@ TEST(Paths, TrailingSeparator) {
     EXPECT_EQ(WithTrailingSeparator(sep), sep);
     EXPECT_EQ(WithTrailingSeparator("x"), "x");
     EXPECT_EQ(WithTrailingSeparator(""), "");
+}
+
+// A file in a directory that a full disk kept from being made (or whose
+// parent it kept) names the creation's error, held for the run or not.
+TEST_F(PathsTest, MissingDirectoryNamesWhyItCouldNotBeMade) {
+    SetDiskSpace(0);
+    MakeDirectory(Path("a"));
+    MakeDirectory(Path("a/b"));
+    ResetFileHooks();
+    for (bool held : {false, true}) {
+        if (held) BeginFileTransaction(Path("j"), {Path("a/")});
+        for (const char* file : {"a/x.txt", "a/b/x.txt", "c/x.txt"}) {
+            std::string reason;
+            try {
+                CreateWithLines(Path(file), {"x"});
+            } catch (const RunTimeError& e) {
+                reason = e.Reason();
+            }
+            EXPECT_EQ(reason,
+                      file[0] == 'c' ? "No such file or directory" : "No space left on device")
+                << file;
+        }
+        AbandonFileTransaction();
+    }
 }
 
 TEST_F(PathsTest, ResolveCaseFindsFilesAndDirectories) {
