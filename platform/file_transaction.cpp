@@ -329,21 +329,12 @@ bool ReadJournal(const std::string& path, std::string& text) {
     return true;
 }
 
-// True when `path` (relative to the journal's directory) lies in the result
-// tree `tree` there and is a plain name: no empty, "." or ".." component, no
-// absolute path, no control character.
+// True when `path` (relative to the journal's directory) is a plain path in
+// the result tree `tree` there.
 bool InResultTree(const std::string& path, const std::string& tree) {
     size_t slash = path.find(kPathSeparator);
-    if (slash == std::string::npos || !SameIgnoringCase(path.substr(0, slash), tree)) return false;
-    for (size_t start = 0; start <= path.size();) {
-        size_t stop = std::min(path.find(kPathSeparator, start), path.size());
-        std::string part = path.substr(start, stop - start);
-        if (part.empty() || part == "." || part == "..") return false;
-        for (unsigned char c : part)
-            if (c < ' ' || c == 127) return false;
-        start = stop + 1;
-    }
-    return true;
+    return slash != std::string::npos && SameIgnoringCase(path.substr(0, slash), tree) &&
+           IsPlainRelativePath(path);
 }
 
 // The files of a whole journal; false when it was cut (no valid end line).

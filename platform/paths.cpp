@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -134,6 +135,18 @@ std::string ResolveCase(const std::string& path) {
         start = end + 1;
     }
     return resolved;
+}
+
+bool IsPlainRelativePath(const std::string& path) {
+    for (unsigned char c : path)
+        if (c < ' ' || c == 127 || c == '\\') return false;
+    for (size_t start = 0; start <= path.size();) {
+        size_t stop = std::min(path.find(kPathSeparator, start), path.size());
+        std::string part = path.substr(start, stop - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = stop + 1;
+    }
+    return true;
 }
 
 bool IsReadableFile(const std::string& path) {

@@ -45,6 +45,10 @@ bool SameIgnoringCase(const std::string& a, const std::string& b);
 // left).  Returns `path` unchanged when no such file or directory exists.
 std::string ResolveCase(const std::string& path);
 
+// True when `path` is a plain relative path: one or more components, none of
+// them empty, "." or "..", and no backslash or control character.
+bool IsPlainRelativePath(const std::string& path);
+
 // True when `path` names a regular file that can be opened for reading.
 bool IsReadableFile(const std::string& path);
 

@@ -52,35 +52,13 @@ class FileTransactionTest : public test::TempDirTest {
     }
     std::string Journal() const { return Path("tarnpelo.jnl"); }
 
-    // One run's writes: a row appended, a new file, a per-scan file replaced;
-    // `root` names the directory of "res" as the run does.
-    void Stage(const std::string& journal = "", const std::string& root = "") {
-        std::string res = root.empty() ? Path("res/") : root;
-        BeginFileTransaction(journal.empty() ? Journal() : journal, {res});
-        AppendLines(res + "day.txt", {"row 2"});
-        CreateWithLines(res + "sub/new.txt", {"! new head"});
-        AppendLines(res + "sub/new.txt", {"new row"});
-        CreateWithLines(res + "sub/scan.txt", {"new scan"});
-    }
-    // A commit of Stage(journal, root) in the temporary directory, killed
-    // before the renaming of its replacement (the third operation from its end).
-    void KilledCommit(const std::string& journal, const std::string& root) {
-        Stage();
-        ResetFileHooks();
-        CommitFileTransaction();
-        const long operations = FileOperations();
-        Restore();
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(Dir().c_str()) != 0) _exit(1);
-            Stage(journal, root);
-            SetKillPoint(operations - 2, kKilled);
-            CommitFileTransaction();
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_EQ(WEXITSTATUS(status), kKilled);
+    // One run's writes: a row appended, a new file, a per-scan file replaced.
+    void Stage() {
+        BeginFileTransaction(Journal(), {Path("res/")});
+        AppendLines(Path("res/day.txt"), {"row 2"});
+        CreateWithLines(Path("res/sub/new.txt"), {"! new head"});
+        AppendLines(Path("res/sub/new.txt"), {"new row"});
+        CreateWithLines(Path("res/sub/scan.txt"), {"new scan"});
     }
 };
 
@@ -180,36 +158,47 @@ TEST_F(FileTransactionTest, CutJournalIsRemovedWithoutUndoingAnything) {
 
 // A journal written with a relative name of its directory is undone by a run
 // that names the directory absolutely.  A journal naming a file outside the
-// result tree of the recovering run, or one of another version, is refused
-// with the report naming it: nothing is touched and it stays.
+// result tree of the recovering run is refused with the report naming it:
+// nothing is touched and it stays.
 TEST_F(FileTransactionTest, JournalNamesItsFilesInItsResultTreeOnly) {
-    struct Case {
-        const char* root;
-        const char* tree;
-        const char* reason;
+    auto stage = [](const std::string& res) {  // a run with a relative main path
+        BeginFileTransaction("tarnpelo.jnl", {res});
+        AppendLines(res + "day.txt", {"row 2"});
+        CreateWithLines(res + "sub/scan.txt", {"new scan"});
     };
+    stage("res/");
+    ResetFileHooks();
+    CommitFileTransaction();
+    const long beforeRename = FileOperations() - 2;  // the replacement's renaming
     test::MakeDirs(Path("sub"));
-    const Case cases[] = {
+    const char* const cases[][3] = {
+        // root of the killed run, tree of the recovering run, refusal
         {"res/", "RES", ""},
         {"res/", "other", "names res/day.txt, outside the result tree other/; left as it is"},
         {"sub/../res/", "sub",
          "names sub/../res/day.txt, outside the result tree sub/; left as it is"},
     };
-    for (const Case& c : cases) {
-        KilledCommit("tarnpelo.jnl", c.root);
+    for (const auto& c : cases) {
+        Restore();
+        pid_t pid = fork();
+        if (pid == 0) {
+            stage(c[0]);
+            SetKillPoint(beforeRename, kKilled);
+            CommitFileTransaction();
+            _exit(0);
+        }
+        waitpid(pid, nullptr, 0);
         std::string journal = ReadFile(Journal()), report;
         try {
-            EXPECT_EQ(RecoverInterruptedCommit(Journal(), c.tree), 3);
+            EXPECT_EQ(RecoverInterruptedCommit(Journal(), c[1]), 2);
         } catch (const RunTimeError& e) {
             report = e.Report();
         }
-        if (*c.reason == '\0') {
-            EXPECT_TRUE(AsBefore());
-            continue;
-        }
-        EXPECT_EQ(report, "run-time error: restore '" + Journal() + "': " + c.reason);
-        EXPECT_EQ(ReadFile(Journal()), journal);
-        EXPECT_EQ(ReadFile(Path("res/day.txt")), "! head\nrow 1\nrow 2\n");
+        bool refused = *c[2] != '\0';
+        EXPECT_EQ(report, refused ? "run-time error: restore '" + Journal() + "': " + c[2] : "");
+        EXPECT_EQ(ReadFile(Journal()), refused ? journal : "");
+        EXPECT_EQ(ReadFile(Path("res/day.txt")),
+                  refused ? "! head\nrow 1\nrow 2\n" : "! head\nrow 1\n");
     }
 }
 

@@ -28,21 +28,16 @@ TEST_F(PathsTest, MissingDirectoryNamesWhyItCouldNotBeMade) {
     MakeDirectory(Path("a"));
     MakeDirectory(Path("a/b"));
     ResetFileHooks();
-    for (bool held : {false, true}) {
-        if (held) BeginFileTransaction(Path("j"), {Path("a/")});
-        for (const char* file : {"a/x.txt", "a/b/x.txt", "c/x.txt"}) {
-            std::string reason;
-            try {
-                CreateWithLines(Path(file), {"x"});
-            } catch (const RunTimeError& e) {
-                reason = e.Reason();
-            }
-            EXPECT_EQ(reason,
-                      file[0] == 'c' ? "No such file or directory" : "No space left on device")
-                << file;
+    BeginFileTransaction(Path("j"), {Path("a/b/")});
+    for (const char* file : {"a/x.txt", "a/b/x.txt"}) {
+        try {
+            CreateWithLines(Path(file), {"x"});
+            ADD_FAILURE() << file;
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Reason(), "No space left on device");
         }
-        AbandonFileTransaction();
     }
+    AbandonFileTransaction();
 }
 
 TEST_F(PathsTest, ResolveCaseFindsFilesAndDirectories) {
