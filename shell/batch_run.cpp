@@ -8,6 +8,7 @@
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
 #include "shell/batch_file.h"
+#include "shell/batch_progress.h"
 #include "shell/grafiek01.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
@@ -60,9 +61,10 @@ int NextDay(const DayRun& run, int first) {
     return next;
 }
 
-// Writes the batch of list items first..last (one day), runs it, plots it
-// and judges its end; true when the run goes on with the next day.
-bool RunDay(DayRun& run, int first, int last) {
+// Writes the batch of list items first..last (one day), runs it in the run's
+// progress window, plots it and judges its end; true when the run goes on
+// with the next day.
+bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     const bool lastDay = last + 1 == run.Count();
     std::vector<std::string> batch = {kDeleteMarkerLine};
     for (int k = first; k <= last; ++k) batch.push_back(EngineLine(run.entries, run.Scan(k)));
@@ -74,8 +76,9 @@ bool RunDay(DayRun& run, int first, int last) {
     if (!lastDay) batch.insert(batch.end(), {kDeleteMarkerLine, kCopyMarkerLine});
     WriteBatchFile(batch);
 
-    const BatchRunResult result =
-        RunBatchAndPlot(run.form, run.items, QString::fromLatin1(kRunBatchFile), first, last);
+    window.StartDay();
+    const BatchRunResult result = RunBatchAndPlot(run.form, window, run.items,
+                                                  QString::fromLatin1(kRunBatchFile), first, last);
     ShellState.FirstUnplottedIndex = last + 1;
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
     const QString message = QString::fromStdString(verdict.message);
@@ -86,25 +89,32 @@ bool RunDay(DayRun& run, int first, int last) {
     return verdict.goOn;
 }
 
-// The run over every day of the list, between writing and deleting "CHECK.OK".
+// The run over every day of the list in one progress window, between writing
+// and deleting "CHECK.OK".
 void RunDays(DayRun& run) {
+    int days = 0;
+    for (int first = 0; first < run.Count(); first = NextDay(run, first)) ++days;
+    TfrmBatchProgress window;
+    window.StartRun(days, run.Count());
+    window.show();
     WriteCheckOk();
     const CheckOkRemover remover;
     ShellState.FirstUnplottedIndex = 0;
     if (run.Count() > 0) run.previousZipDay = DayOf(run.Scan(0));
     for (int first = 0; first < run.Count();) {
         const int next = NextDay(run, first);
-        if (!RunDay(run, first, next - 1)) break;
+        if (!RunDay(run, window, first, next - 1)) break;
         first = next;
     }
+    window.SetFinished();
 }
 
 }  // namespace
 
-BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& items,
-                               const QString& batchFile, int first, int last) {
-    const BatchRunResult result =
-        RunBatchWithProgress(batchFile, last - first + 1, form.edtProg->text());
+BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
+                               const std::vector<std::string>& items, const QString& batchFile,
+                               int first, int last) {
+    const BatchRunResult result = RunBatchWithProgress(window, batchFile, form.edtProg->text());
     if (!result.started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
     const std::string codes = form.edtResCode->text().toStdString();

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -336,7 +338,20 @@ class BatchRunTest : public QObject {
     // "Plot" and "ZIP" ticked.
     void exampleDaysArchivedAndPlotted() {
         MakeExampleDays(2);
+        QPointer<TfrmBatchProgress> window;  // one progress window for the whole run
+        int windows = 0;
+        QString thirdScan;
+        connect(&m_poll, &QTimer::timeout, this, [&] {
+            TfrmBatchProgress* progress = ProgressWindow();
+            if (progress == nullptr) return;
+            if (progress != window) window = progress, ++windows;
+            if (progress->lblScan->text().startsWith("Scan 3 of 4"))
+                thirdScan = progress->lblDay->text() + ' ' + progress->barScans->text();
+        });
+        m_poll.start(5);
         std::unique_ptr<TForm1> form = PressExample(true);
+        QCOMPARE(windows, 1);
+        QCOMPARE(thirdScan, QString("Day 2 of 2 75%"));
         QVERIFY2(m_dialogs.Messages().isEmpty(), qPrintable(m_dialogs.Messages().join('|')));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
         const std::string engine = form->edtProg->text().toStdString();
@@ -384,14 +399,14 @@ class BatchRunTest : public QObject {
         QString scan;
         connect(&m_poll, &QTimer::timeout, this, [&] {
             TfrmBatchProgress* progress = ProgressWindow();
-            if (progress == nullptr || !progress->lblScan->text().startsWith("Scan 1 of 2")) return;
+            if (progress == nullptr || !progress->lblScan->text().startsWith("Scan 1 of 4")) return;
             scan = progress->lblScan->text();
             QTest::mouseClick(progress->btnBreak, Qt::LeftButton);
             m_poll.stop();
         });
         m_poll.start(10);
         PressExample(false);
-        QCOMPARE(scan, QString("Scan 1 of 2: 1731130"));
+        QCOMPARE(scan, QString("Scan 1 of 4: 1731130"));
         QCOMPARE(m_dialogs.Messages(), QStringList{"USER induced break"});
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
         QVERIFY(Read("tarn_bat.bat").find("1741130") == std::string::npos);  // no second day
