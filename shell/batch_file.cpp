@@ -120,6 +120,10 @@ std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPa
     return std::string();
 }
 
+std::string RunGoingOnText(const std::string& directory) {
+    return "A run of TARN is going on in " + directory + " already; this one is not started";
+}
+
 void WriteBatchFile(const std::vector<std::string>& lines) {
     gui::SaveLinesAtomically(kRunBatchFile, lines);
 }

@@ -18,6 +18,9 @@ namespace tarn::tarncall {
 struct ShellSettings;
 
 constexpr const char kRunBatchFile[] = "tarn_bat.bat";
+// Locked by a run from before "CHECK.OK" is written until after it is deleted:
+// one run at a time in a working directory.
+constexpr const char kRunLockFile[] = "TARNcall.lck";
 constexpr const char kCheckOkFile[] = "CHECK.OK";
 constexpr const char kCheckResFile[] = "CHECK.RES";
 // First line of every day's batch, and the two lines that end every day's
@@ -69,6 +72,9 @@ bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdi
 // three-digit number.
 std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
                          const std::vector<std::string>& scanNames, bool zip);
+
+// The message when "Run TARN" finds another run going on in `directory`.
+std::string RunGoingOnText(const std::string& directory);
 
 // Writes "tarn_bat.bat" whole (replacing it) with `lines`.
 void WriteBatchFile(const std::vector<std::string>& lines);

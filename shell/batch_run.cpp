@@ -1,4 +1,5 @@
-// "Run TARN": the engine over the selected scans, day by day.
+// "Run TARN": the engine over the selected scans, day by day, one run at a
+// time in the working directory.
 #include "shell/batch_run.h"
 
 #include <QCheckBox>
@@ -7,6 +8,8 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
+#include "platform/paths.h"
+#include "platform/run_lock.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress.h"
 #include "shell/grafiek01.h"
@@ -60,6 +63,21 @@ int NextDay(const DayRun& run, int first) {
     while (next < run.Count() && DayOf(run.Scan(next)) == day) ++next;
     return next;
 }
+
+// Holds the shell's lock of its working directory while it lives.
+class RunLock {
+  public:
+    RunLock() { m_taken = TryLockFile(kRunLockFile, m_handle); }
+    ~RunLock() { UnlockFile(m_handle); }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    // False when another run holds the lock.
+    bool Taken() const { return m_taken; }
+
+  private:
+    int m_handle = -1;
+    bool m_taken = false;
+};
 
 // Writes the batch of list items first..last (one day), runs it in the run's
 // progress window, plots it and judges its end; true when the run goes on
@@ -137,6 +155,13 @@ BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
 
 void TForm1::Button1Click() {
     gui::RunGuarded([this] {
+        // Held until "CHECK.OK" is deleted: a second shell here must not
+        // share the marker files, the batch file or the days being archived.
+        const RunLock lock;
+        if (!lock.Taken()) {
+            gui::CurrentDialogs().Error(QString::fromStdString(RunGoingOnText(WorkingDirectory())));
+            return;
+        }
         MergeDefaultsWithTemplate();
         SelectDataFiles();
         if (ShellState.DefaultsMissing) return;

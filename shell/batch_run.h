@@ -1,7 +1,7 @@
 // "Run TARN": the engine over the scans of the DataFiles window, day by day,
 // each day's batch file run by the batch interpreter in the run's one progress
 // window, optionally archived, and the applied shifts plotted in one shift
-// graph.
+// graph.  One run at a time in a working directory.
 #pragma once
 
 #include <QString>

@@ -239,6 +239,31 @@ class BatchRunTest : public QObject {
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 
+    // Started by twoShellsInOneDirectory as a second process, in its directory.
+    void secondShellIsRefused() {
+        const QString dir = qEnvironmentVariable("TARN_FIRST_SHELL_DIR");
+        if (dir.isEmpty()) QSKIP("only as the second shell of twoShellsInOneDirectory");
+        QVERIFY(QDir::setCurrent(dir));
+        Press(true);
+        QCOMPARE(m_dialogs.Messages(), QStringList{"A run of TARN is going on in " + dir +
+                                                   " already; "
+                                                   "this one is not started"});
+    }
+
+    void twoShellsInOneDirectory() {
+        MakeWorkDirectory({"1850900", "1860900"});
+        Write(Path("bin/engine"),
+              "#!/bin/sh\n[ -e second.txt ] || { : >second.txt; "
+              "TARN_FIRST_SHELL_DIR=\"$PWD\" '" +
+                  QCoreApplication::applicationFilePath().toStdString() +
+                  "' secondShellIsRefused >/dev/null 2>&1; echo $? >second.txt; }"
+                  "\nprintf '%s\\n' \"$1\" >>args.txt\n");
+        Press(true);
+        QCOMPARE(Read("second.txt"), std::string("0\n"));
+        QCOMPARE(Read("args.txt"), std::string("1850900\n1860900\n"));
+        QVERIFY(m_dialogs.Messages().isEmpty() && !QFile::exists("CHECK.OK"));
+    }
+
     void textsWithBlanksReachTheEngineWhole() {
         QDir().mkpath(Path("bin"));
         MakeWorkDirectory({"1850900"}, "bin/fake engine", "T S", "my defaults.dfa", "main dir/");
