@@ -145,7 +145,9 @@ DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
     if (!end.started) return verdict;
     verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
     if (verdict.goOn) return verdict;
-    if (StartsWith(end.stopLine, kBatchPackStopPrefix))
+    const std::string breakLine = std::string(kBatchStopPrefix) + "break";
+    if (!end.breakPressed && StartsWith(end.stopLine, kBatchStopPrefix) &&
+        end.stopLine != breakLine)
         verdict.message = end.stopLine;
     else if (end.exitCode == kExitRunTimeError && !end.breakPressed && !end.lastErrorLine.empty())
         verdict.message = end.lastErrorLine;

@@ -102,10 +102,11 @@ struct DayVerdict {
 
 // Judges a day's batch: it ran to its end when the interpreter ended with 0,
 // no break was asked and, for every day but the last, "CHECK.RES" was found
-// (`markerFound`).  Otherwise the run stops with the interpreter's stop line
-// for a failed pkzip line, its error report for a batch it could not run, or
-// "USER induced break"; without a message when the interpreter did not start
-// (the start already reported that).
+// (`markerFound`).  Otherwise the run stops with "USER induced break" for a
+// break, the interpreter's stop line for any other stop (a failed pkzip line,
+// a program that cannot start), its error report for a batch it could not
+// run, and else "USER induced break"; without a message when the interpreter
+// did not start (the start already reported that).
 DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound);
 
 }  // namespace tarn::tarncall

@@ -341,6 +341,7 @@ class BatchRunTest : public QObject {
         };
         const std::string pkzip = "batch stopped: pkzip: cannot read x: Permission denied";
         const std::string userBreak = "USER induced break";
+        const std::string noStart = "batch stopped: cannot start e: x";
         const Case cases[] = {
             {{true, 0, false, "", ""}, false, true, true, ""},
             {{true, 0, false, "", ""}, false, false, false, userBreak},
@@ -348,6 +349,7 @@ class BatchRunTest : public QObject {
             {{true, 1, true, "batch stopped: break", ""}, true, false, false, userBreak},
             {{true, 1, true, "batch stopped: break", ""}, false, true, false, userBreak},
             {{true, 1, false, pkzip, pkzip}, true, false, false, pkzip},
+            {{true, 1, false, noStart, ""}, false, false, false, noStart},
             {{true, 2, false, "", "run-time error: x"}, false, false, false, "run-time error: x"},
             {{true, -1, false, "", ""}, true, false, false, userBreak},  // crashed
             {{false, -1, false, "", ""}, false, false, false, ""},       // its start reported it
