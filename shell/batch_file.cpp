@@ -4,6 +4,7 @@
 
 #include "engine/result_names.h"
 #include "gui-common/line_list.h"
+#include "platform/file_mask.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
@@ -35,6 +36,21 @@ std::vector<std::string> DeletionDirectories() {
 // A text that no batch argument can carry whole.
 bool Unpassable(const std::string& text) {
     return text.find_first_of("\"\r\n") != std::string::npos;
+}
+
+bool IsArchive(const std::string& name) {
+    constexpr size_t kEnding = 4;
+    return name.size() >= kEnding && SameIgnoringCase(name.substr(name.size() - kEnding), ".zip");
+}
+
+// True when a file of day `day` other than an archive lies in a directory
+// that the deletion lines name, below `resultDirectory`.
+bool DayOnDisk(const std::string& resultDirectory, const std::string& day) {
+    for (const std::string& directory : DeletionDirectories())
+        for (const std::string& name :
+             ListFilesByMask(resultDirectory + directory, day + kAnyFileOfDay))
+            if (!IsArchive(name)) return true;
+    return false;
 }
 
 }  // namespace
@@ -85,12 +101,30 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
     const std::string dayText = DayText(day);
     batch.push_back("pkzip " + BatchArgument(resultDirectory + id + dayText) + " " +
                     BatchArgument(resultDirectory + dayText + kAnyFileOfDay) + " -rp");
-    if (FileExists(ArchiveFile(mainPath, id, previousZipDay))) {
+    if (previousZipDay != dayText && FileExists(ArchiveFile(mainPath, id, previousZipDay))) {
         for (const std::string& directory : DeletionDirectories())
             batch.push_back("del " + BatchArgument(resultDirectory + directory + previousZipDay +
                                                    kAnyFileOfDay));
     }
     previousZipDay = dayText;
+}
+
+std::vector<std::string> DayBatch(const ShellSettings& entries, const std::string& mainPath,
+                                  const std::vector<std::string>& scanNames, bool zip, bool lastDay,
+                                  std::string& previousZipDay) {
+    std::vector<std::string> batch = {kDeleteMarkerLine};
+    const std::string& id = entries.InstrumentId;
+    const std::string resultDirectory = ResultDirectoryName(mainPath, id);
+    int day = 0;  // a three-digit day with "ZIP" (BatchRefusal)
+    const bool numbered = DayNumber(DayOf(scanNames.front()), day);
+    const std::string archive = ArchiveFile(mainPath, id, DayText(day));
+    if (numbered && FileExists(archive) && !DayOnDisk(resultDirectory, DayText(day)))
+        batch.push_back("pkunzip -d " + BatchArgument(archive) + " " +
+                        BatchArgument(resultDirectory));
+    for (const std::string& scan : scanNames) batch.push_back(EngineLine(entries, scan));
+    if (zip) WriteZipCommands(batch, mainPath, id, day, previousZipDay);
+    if (!lastDay) batch.insert(batch.end(), {kDeleteMarkerLine, kCopyMarkerLine});
+    return batch;
 }
 
 bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdirectory,

@@ -52,11 +52,21 @@ std::string ArchiveFile(const std::string& mainPath, const std::string& id, cons
 
 // Appends the archiving lines of day number `day` to `batch`: the pkzip line
 // packing <mainPath><id>/<DDD>*.* with relative paths into the archive of DDD;
-// then, only when the archive of `previousZipDay` exists now, the six "del"
-// lines of that day's result files (result directory, efuv, shift, qaqc,
-// qaqc/struc, trans).  Sets `previousZipDay` to DDD.
+// then, only when `previousZipDay` is another day whose archive exists now,
+// the six "del" lines of that day's result files (result directory, efuv,
+// shift, qaqc, qaqc/struc, trans).  Sets `previousZipDay` to DDD.
 void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPath,
                       const std::string& id, int day, std::string& previousZipDay);
+
+// The batch of one day, whose scans are `scanNames` (one day's, at least one):
+// "del CHECK.RES"; when the day (three digits) has an archive and none of its
+// files (DDD*.* but archives) is in the six directories of the "del" lines,
+// "pkunzip -d <archive> <mainPath><id>/", which restores them so that the
+// engine appends to the whole daily tables; the engine lines; with `zip` the
+// archiving lines (WriteZipCommands); unless `lastDay`, the two marker lines.
+std::vector<std::string> DayBatch(const ShellSettings& entries, const std::string& mainPath,
+                                  const std::vector<std::string>& scanNames, bool zip, bool lastDay,
+                                  std::string& previousZipDay);
 
 // The applied-shift file of a scan that the engine writes with the result
 // codes `resultCodes`: <mainPath><id>/<shiftSubdirectory><scan><c>.<id>, c the

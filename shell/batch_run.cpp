@@ -84,15 +84,10 @@ class RunLock {
 // with the next day.
 bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     const bool lastDay = last + 1 == run.Count();
-    std::vector<std::string> batch = {kDeleteMarkerLine};
-    for (int k = first; k <= last; ++k) batch.push_back(EngineLine(run.entries, run.Scan(k)));
-    if (run.zip) {
-        int day = 0;
-        DayNumber(DayOf(run.Scan(first)), day);  // checked before the run began
-        WriteZipCommands(batch, run.mainPath, run.entries.InstrumentId, day, run.previousZipDay);
-    }
-    if (!lastDay) batch.insert(batch.end(), {kDeleteMarkerLine, kCopyMarkerLine});
-    WriteBatchFile(batch);
+    std::vector<std::string> scans;
+    for (int k = first; k <= last; ++k) scans.push_back(run.Scan(k));
+    WriteBatchFile(
+        DayBatch(run.entries, run.mainPath, scans, run.zip, lastDay, run.previousZipDay));
 
     window.StartDay();
     const BatchRunResult result = RunBatchAndPlot(run.form, window, run.items,

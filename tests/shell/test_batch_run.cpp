@@ -217,16 +217,19 @@ class BatchRunTest : public QObject {
         QVERIFY(m_dialogs.Messages().isEmpty());
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
 
-        // The archive of day 185 exists before the run: the day is cleaned in
-        // its own batch, after its pkzip line.
+        // The archive of day 185 exists before the run: the day just analysed
+        // stays, and is restored first while none of its files is on disk.
         QFile::remove(Path("data/0070900.TES"));
         Write(Path("data/1850900.TES"), "290 1\n");
-        Write(Path("main/TES/TES185.zip"), "old");
-        Press(true);
-        QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
-                                           "bin/engine 1850900 TES long.dfa S I W\n"
-                                           "pkzip main/TES/TES185 main/TES/185*.* -rp\n") +
-                                   kCleanDay185);
+        Write(Path("main/TES/TES185.zip"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+        for (const bool zip : {true, false}) {
+            if (!zip) Write(Path("main/TES/trans/1850800T.TES"), "t\n");
+            Press(zip);
+            QCOMPARE(Batch("185"), std::string("del CHECK.RES\n") +
+                                       (zip ? "pkunzip -d main/TES/TES185.zip main/TES/\n" : "") +
+                                       "bin/engine 1850900 TES long.dfa S I W\n" +
+                                       (zip ? "pkzip main/TES/TES185 main/TES/185*.* -rp\n" : ""));
+        }
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 
@@ -445,22 +448,20 @@ class BatchRunTest : public QObject {
 
     void failedArchiveDeletesNothing() {
         MakeExampleDays(1);
-        // The archive of day 173 exists, so the first batch would clean day
-        // 173 after its pkzip line; a broken link stops the batch before.
-        const std::string emptyZip = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-        Write("uvanalys/exa/exa173.zip", emptyZip);
+        // Day 174's batch would clean day 173 after its pkzip line; a broken
+        // link stops the batch before.
         QVERIFY(QDir().mkpath("uvanalys/exa/shift"));
-        QVERIFY(QFile::link("nowhere", "uvanalys/exa/shift/173link.exa"));
+        QVERIFY(QFile::link("nowhere", "uvanalys/exa/shift/174link.exa"));
         PressExample(false);
         QCOMPARE(m_dialogs.Errors(),
-                 QStringList{"batch stopped: pkzip: cannot read uvanalys/exa/shift/173link.exa: "
+                 QStringList{"batch stopped: pkzip: cannot read uvanalys/exa/shift/174link.exa: "
                              "No such file or directory"});
         QCOMPARE(m_dialogs.Messages().size(), 1);
         QVERIFY(Read("tarn_bat.bat").find("del uvanalys/exa/trans/173*.*\n") != std::string::npos);
         QVERIFY(QFile::exists("uvanalys/exa/shift/1731130W.exa"));
         QVERIFY(QFile::exists("uvanalys/exa/1731130I.exa"));
-        QCOMPARE(Read("uvanalys/exa/exa173.zip"), emptyZip);
-        QVERIFY(!QFile::exists("uvanalys/exa/shift/1741130W.exa"));
+        QVERIFY(QFile::exists("uvanalys/exa/exa173.zip") &&
+                !QFile::exists("uvanalys/exa/exa174.zip"));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
     }
 };
