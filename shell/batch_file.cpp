@@ -158,6 +158,14 @@ std::string RunGoingOnText(const std::string& directory) {
     return "A run of TARN is going on in " + directory + " already; this one is not started";
 }
 
+std::string NoDataFilesText(const std::string& mask) {
+    std::string directory, pattern;
+    SplitMask(mask, directory, pattern);
+    if (directory.empty() || directory[0] != kPathSeparator)
+        directory = WorkingDirectory() + kPathSeparator + directory;
+    return "No data file matches " + pattern + " in " + directory;
+}
+
 void WriteBatchFile(const std::vector<std::string>& lines) {
     gui::SaveLinesAtomically(kRunBatchFile, lines);
 }

@@ -85,6 +85,10 @@ std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPa
 
 // The message when "Run TARN" finds another run going on in `directory`.
 std::string RunGoingOnText(const std::string& directory);
+// The message when the data-file mask `mask` ("dir/pattern", relative to the
+// working directory or absolute) matches no file: the pattern and the
+// directory searched, as an absolute path.
+std::string NoDataFilesText(const std::string& mask);
 
 // Writes "tarn_bat.bat" whole (replacing it) with `lines`.
 void WriteBatchFile(const std::vector<std::string>& lines);

@@ -102,8 +102,8 @@ bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     return verdict.goOn;
 }
 
-// The run over every day of the list in one progress window, between writing
-// and deleting "CHECK.OK".
+// The run over every day of the list (at least one scan) in one progress
+// window, between writing and deleting "CHECK.OK".
 void RunDays(DayRun& run) {
     int days = 0;
     for (int first = 0; first < run.Count(); first = NextDay(run, first)) ++days;
@@ -113,7 +113,7 @@ void RunDays(DayRun& run) {
     WriteCheckOk();
     const CheckOkRemover remover;
     ShellState.FirstUnplottedIndex = 0;
-    if (run.Count() > 0) run.previousZipDay = DayOf(run.Scan(0));
+    run.previousZipDay = DayOf(run.Scan(0));
     for (int first = 0; first < run.Count();) {
         const int next = NextDay(run, first);
         if (!RunDay(run, window, first, next - 1)) break;
@@ -166,6 +166,11 @@ void TForm1::Button1Click() {
                    DataFilesWindow().Items(),
                    ChckBxZIP->isChecked(),
                    std::string()};
+        if (run.Count() == 0) {
+            gui::CurrentDialogs().Inform(
+                QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
+            return;
+        }
         std::vector<std::string> scans;
         for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
         const std::string refusal = BatchRefusal(run.entries, run.mainPath, scans, run.zip);
