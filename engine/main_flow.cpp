@@ -112,7 +112,7 @@ void ReadCommandLine(const std::vector<std::string>& args) {
 void ClaimMainPath() {
     LockRunDirectory(Paths.MainPath);
     std::string journal = Paths.MainPath + kJournalName;
-    int restored = RecoverInterruptedCommit(journal);
+    int restored = RecoverInterruptedCommit(journal, CommandLine.IdMet);
     if (restored > 0) LogLine("Result files of an interrupted run restored: " + IntText(restored));
     BeginFileTransaction(
         journal, {ResultDirectory(), Paths.ShiftRootPath + CommandLine.IdMet + kPathSeparator});

@@ -2,7 +2,8 @@
 // point where a line would run.  Its runner runs nothing: it takes the line's
 // kind; for a pkzip line it parses the arguments (a refusal stops the batch as
 // in the program), names the archive and lists the files of the mask; for a
-// del line it lists the files each mask matches.  Masks that would leave the
+// pkunzip line it parses the arguments and names the archive; for a del line
+// it lists the files each mask matches.  Masks that would leave the
 // work directory are not listed.  Nothing is deleted, copied, packed or
 // started.
 #include <filesystem>
@@ -10,7 +11,9 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/file_mask.h"
 #include "tarnbat/batch_run.h"
+#include "tarnbat/file_commands.h"
 #include "tarnbat/zip_archive.h"
+#include "tarnbat/zip_restore.h"
 
 namespace {
 
@@ -21,7 +24,7 @@ void ListInside(const std::string& mask) {
     if (mask.empty() || mask[0] == '/' || mask.find("..") != std::string::npos) return;
     std::string directory, pattern;
     SplitMask(mask, directory, pattern);
-    ListFilesByMask(directory, pattern);
+    ListFilesByMask(directory, pattern, kBatchNameCase);
 }
 
 std::string ReadOnlyLine(const std::vector<std::string>& args) {
@@ -36,6 +39,14 @@ std::string ReadOnlyLine(const std::vector<std::string>& args) {
             if (!reason.empty()) return "pkzip: " + reason;
             ArchiveFileName(request.archive);
             ListInside(request.files);
+            break;
+        }
+        case BatchLineKind::Unpack: {
+            UnpackRequest request;
+            const std::string reason = ParseUnpackArguments(
+                std::vector<std::string>(args.begin() + 1, args.end()), request);
+            if (!reason.empty()) return "pkunzip: " + reason;
+            ArchiveFileName(request.archive);
             break;
         }
         case BatchLineKind::Copy:

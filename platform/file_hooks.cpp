@@ -1,6 +1,7 @@
 #include "platform/file_hooks.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -87,6 +88,15 @@ int HookedRename(const std::string& from, const std::string& to) {
 int HookedUnlink(const std::string& path) {
     Count();
     return unlink(path.c_str());
+}
+
+int HookedMakeDirectory(const std::string& path, mode_t mode) {
+    Count();
+    if (g_space == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return mkdir(path.c_str(), mode);
 }
 
 int HookedSyncData(int fd) {

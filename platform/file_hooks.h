@@ -2,9 +2,10 @@
 // simulate a full disk and a killed process.
 //
 // Every open for writing, write, close of a written file, truncation,
-// renaming, removal and synchronisation that the file layer makes goes through
-// these wrappers, which behave as the POSIX calls they wrap.  The program never
-// sets a hook: they stay off unless a test calls the setters.
+// renaming, removal, directory creation and synchronisation that the file
+// layer makes goes through these wrappers, which behave as the POSIX calls
+// they wrap.  The program never sets a hook: they stay off unless a test
+// calls the setters.
 #pragma once
 
 #include <sys/types.h>
@@ -35,6 +36,8 @@ int HookedClose(int fd);
 int HookedTruncate(const std::string& path, off_t size);
 int HookedRename(const std::string& from, const std::string& to);
 int HookedUnlink(const std::string& path);
+// mkdir; a full disk (no byte left) refuses it with ENOSPC.
+int HookedMakeDirectory(const std::string& path, mode_t mode);
 // Makes the data of the open file durable, or the entries of the open
 // directory (fdatasync).
 int HookedSyncData(int fd);

@@ -17,15 +17,17 @@ char Lower(char c) {
 }
 
 // Iterative wildcard match with one back-track point (the last "*").
-bool Match(const std::string& name, const std::string& pattern) {
+bool Match(const std::string& name, const std::string& pattern, NameCase letters) {
+    auto same = [letters](char a, char b) {
+        return letters == NameCase::Exact ? a == b : Lower(a) == Lower(b);
+    };
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < name.size()) {
         // A "*" in the pattern is always the wildcard, also against a "*" in the name.
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
             ++n;
             ++p;
         } else if (starP != std::string::npos) {
@@ -51,13 +53,13 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-bool MatchesMask(const std::string& name, const std::string& pattern) {
+bool MatchesMask(const std::string& name, const std::string& pattern, NameCase letters) {
     // "*.*" is every name; a pattern ending in ".*" also matches the name without a dot.
     if (pattern == "*.*") return true;
-    if (Match(name, pattern)) return true;
+    if (Match(name, pattern, letters)) return true;
     if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 &&
         name.find('.') == std::string::npos)
-        return Match(name, pattern.substr(0, pattern.size() - 2));
+        return Match(name, pattern.substr(0, pattern.size() - 2), letters);
     return false;
 }
 
@@ -72,7 +74,8 @@ void SplitMask(const std::string& mask, std::string& directory, std::string& pat
     }
 }
 
-std::vector<std::string> ListFilesByMask(const std::string& directory, const std::string& pattern) {
+std::vector<std::string> ListFilesByMask(const std::string& directory, const std::string& pattern,
+                                         NameCase letters) {
     std::vector<std::string> names;
     std::string dir = directory.empty() ? "." : ResolveCase(directory);
     DIR* handle = opendir(dir.c_str());
@@ -81,7 +84,7 @@ std::vector<std::string> ListFilesByMask(const std::string& directory, const std
     if (prefix.size() == 1 && prefix[0] != kPathSeparator) prefix += kPathSeparator;
     while (struct dirent* entry = readdir(handle)) {
         std::string name = entry->d_name;
-        if (name == "." || name == ".." || !MatchesMask(name, pattern)) continue;
+        if (name == "." || name == ".." || !MatchesMask(name, pattern, letters)) continue;
         struct stat info;
         if (stat((prefix + name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
             names.push_back(name);

@@ -24,12 +24,14 @@ namespace {
 // Journal: a head line, one line per file, and an end line with the number of
 // files and a check sum of everything before it.  A journal without a valid
 // end line was cut while it was written, before the commit wrote any file.
+// Paths are relative to the journal's directory, so that a run naming that
+// directory in another way (relative or absolute) finds the same files.
 //   A <size> <path>   appended to; undo: cut back to <size> bytes
 //   N <path>          new; undo: remove
 //   R <path>          replaced; the new text is written to <path>.tarnnew and
 //                     renamed over <path> once everything is durable; undo:
 //                     remove <path>.tarnnew
-constexpr const char* kJournalHead = "tarnpelo journal 1";
+constexpr const char* kJournalHead = "tarnpelo journal 2";
 constexpr const char* kReplacementSuffix = ".tarnnew";
 
 struct StagedFile {
@@ -53,6 +55,13 @@ Transaction g_tx;
 
 std::string ReplacementName(const std::string& path) {
     return path + kReplacementSuffix;
+}
+
+// The journal's directory with its separator ("" for the working directory):
+// the start of every path the journal names.
+std::string JournalBase(const std::string& journal) {
+    size_t slash = journal.rfind(kPathSeparator);
+    return slash == std::string::npos ? std::string() : journal.substr(0, slash + 1);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -115,13 +124,15 @@ std::string Hex(uint64_t value) {
 
 std::string JournalText() {
     std::string body = std::string(kJournalHead) + "\n";
+    const size_t base = JournalBase(g_tx.Journal).size();  // every root lies below it
     for (const StagedFile& f : g_tx.Files) {
+        std::string path = f.Path.substr(base);
         if (!f.Existed) {
-            body += "N " + f.Path + "\n";
+            body += "N " + path + "\n";
         } else if (f.Replaced) {
-            body += "R " + f.Path + "\n";
+            body += "R " + path + "\n";
         } else {
-            body += "A " + IntText(f.OriginalSize) + " " + f.Path + "\n";
+            body += "A " + IntText(f.OriginalSize) + " " + path + "\n";
         }
     }
     return body + "E " + IntText(static_cast<long long>(g_tx.Files.size())) + " " +
@@ -296,9 +307,14 @@ void TakeOriginalSizes() {
 // read is the run-time error: the run must not go on over an unknown undo.
 bool ReadJournal(const std::string& path, std::string& text) {
     errno = 0;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0 && errno == ENOENT) return false;
     if (fd < 0) Fail("open for reading", path);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        throw RunTimeError("open for reading", path, 0, "not a file");
+    }
     char buffer[65536];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) != 0) {
@@ -313,11 +329,22 @@ bool ReadJournal(const std::string& path, std::string& text) {
     return true;
 }
 
+// True when `path` (relative to the journal's directory) is a plain path in
+// the result tree `tree` there.
+bool InResultTree(const std::string& path, const std::string& tree) {
+    size_t slash = path.find(kPathSeparator);
+    return slash != std::string::npos && SameIgnoringCase(path.substr(0, slash), tree) &&
+           IsPlainRelativePath(path);
+}
+
 // The files of a whole journal; false when it was cut (no valid end line).
-bool ParseJournal(const std::string& text, std::vector<StagedFile>& files) {
+// A whole journal of another form, or one naming a file that the commit of a
+// run with the result tree `tree` could not have written, is refused with the
+// run-time error naming `journal`: nothing is touched, and it stays.
+bool ParseJournal(const std::string& journal, const std::string& text, const std::string& tree,
+                  std::vector<StagedFile>& files) {
     size_t end = text.rfind("\nE ");
-    if (text.rfind(std::string(kJournalHead) + "\n", 0) != 0 || end == std::string::npos)
-        return false;
+    if (end == std::string::npos) return false;
     std::string body = text.substr(0, end + 1);
     std::vector<std::string> lines;
     for (size_t start = 0; start < body.size();) {
@@ -328,6 +355,8 @@ bool ParseJournal(const std::string& text, std::vector<StagedFile>& files) {
     std::string trailer =
         "E " + IntText(static_cast<long long>(lines.size()) - 1) + " " + Hex(CheckSum(body)) + "\n";
     if (text.substr(end + 1) != trailer) return false;
+    if (lines[0] != kJournalHead)
+        throw RunTimeError("restore", journal, 0, "not a journal of this version; left as it is");
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         StagedFile f;
@@ -350,6 +379,15 @@ bool ParseJournal(const std::string& text, std::vector<StagedFile>& files) {
         } else {
             return false;
         }
+        if (!InResultTree(f.Path, tree)) {
+            std::string shown = f.Path;
+            for (char& c : shown)
+                if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
+            throw RunTimeError("restore", journal, 0,
+                               "names " + shown + ", outside the result tree " + tree +
+                                   kPathSeparatorText + "; left as it is");
+        }
+        f.Path = JournalBase(journal) + f.Path;
         files.push_back(std::move(f));
     }
     return true;
@@ -401,12 +439,12 @@ void CommitFileTransaction() {
     Clear();
 }
 
-int RecoverInterruptedCommit(const std::string& journal) {
+int RecoverInterruptedCommit(const std::string& journal, const std::string& tree) {
     std::string text;
     if (!ReadJournal(journal, text)) return 0;
     std::vector<StagedFile> files;
     int restored = 0;
-    if (ParseJournal(text, files)) {
+    if (ParseJournal(journal, text, tree, files)) {
         for (StagedFile& f : files) {
             f.Touched = true;
             if (!Undo({f})) Fail("restore", f.Path);
@@ -437,7 +475,7 @@ int StageCreate(const std::string& path) {
         f.Path = resolved;
     } else {
         if (stat(DirectoryOf(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-            throw RunTimeError("create", path, 0, std::strerror(ENOENT));
+            throw RunTimeError("create", path, 0, MissingDirectoryText(path));
         f.Path = path;
     }
     return Add(path, std::move(f));

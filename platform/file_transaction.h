@@ -22,8 +22,9 @@
 namespace tarn {
 
 // Opens a transaction over the files whose names begin with one of `roots`;
-// `journal` is the journal's path, in a directory the run holds locked.  A
-// transaction still open is dropped first.
+// `journal` is the journal's path, in a directory the run holds locked, and
+// every root lies in that directory.  A transaction still open is dropped
+// first.
 void BeginFileTransaction(const std::string& journal, const std::vector<std::string>& roots);
 
 // Writes every held file as above and closes the transaction; nothing when no
@@ -36,9 +37,13 @@ void AbandonFileTransaction();
 
 // Undoes the changes listed in the journal that an interrupted commit left at
 // `journal` and removes it.  Returns the number of files restored (0 when
-// there is no journal, or when its commit had not begun to write).  A change
-// that cannot be undone raises the run-time error and keeps the journal.
-int RecoverInterruptedCommit(const std::string& journal);
+// there is no journal, or when its commit had not begun to write).  The
+// journal may name only files in the result tree `tree`, a directory beside
+// it (the instrument id): one that names anything else, or one of another
+// version, touches nothing and raises the run-time error naming the journal,
+// which stays for the operator to look at.  A change that cannot be undone
+// raises the run-time error and keeps the journal.
+int RecoverInterruptedCommit(const std::string& journal, const std::string& tree);
 
 // For the file layer.  The held file that TextOut writes `path` into (emptied
 // first for a create); -1 when the open transaction does not cover `path`.

@@ -4,12 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <map>
 #include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
 #endif
+
+#include "platform/file_hooks.h"
 
 namespace tarn {
 
@@ -27,15 +33,15 @@ std::string WorkingDirectory() {
     return std::string(buffer.data());
 }
 
-void MakeDirectory(const std::string& path) {
-#ifdef _WIN32
-    (void)_mkdir(path.c_str());
-#else
-    (void)mkdir(path.c_str(), 0777);
-#endif
-}
-
 namespace {
+
+// Errors of the failed directory creations, by the name given.
+std::map<std::string, int> g_failedDirectories;
+
+std::string ParentOf(const std::string& path) {
+    size_t slash = path.rfind(kPathSeparator);
+    return slash == std::string::npos || slash == 0 ? std::string() : path.substr(0, slash);
+}
 
 bool Exists(const std::string& path) {
     struct stat info;
@@ -58,6 +64,29 @@ std::string FindInDirectory(const std::string& dir, const std::string& name) {
 }
 
 }  // namespace
+
+void MakeDirectory(const std::string& path) {
+    errno = 0;
+#ifdef _WIN32
+    int made = _mkdir(path.c_str());
+#else
+    int made = HookedMakeDirectory(path, 0777);
+#endif
+    if (made == 0 || errno == EEXIST) {
+        g_failedDirectories.erase(path);
+        return;
+    }
+    int error = errno;
+    // A parent that could not be made is the reason for its children too.
+    auto parent = g_failedDirectories.find(ParentOf(path));
+    if (error == ENOENT && parent != g_failedDirectories.end()) error = parent->second;
+    g_failedDirectories[path] = error;
+}
+
+std::string MissingDirectoryText(const std::string& path) {
+    auto failed = g_failedDirectories.find(ParentOf(path));
+    return std::strerror(failed == g_failedDirectories.end() ? ENOENT : failed->second);
+}
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -106,6 +135,18 @@ std::string ResolveCase(const std::string& path) {
         start = end + 1;
     }
     return resolved;
+}
+
+bool IsPlainRelativePath(const std::string& path) {
+    for (unsigned char c : path)
+        if (c < ' ' || c == 127 || c == '\\') return false;
+    for (size_t start = 0; start <= path.size();) {
+        size_t stop = std::min(path.find(kPathSeparator, start), path.size());
+        std::string part = path.substr(start, stop - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = stop + 1;
+    }
+    return true;
 }
 
 bool IsReadableFile(const std::string& path) {

@@ -352,6 +352,8 @@ void TextOut::Create(const std::string& path) {
     // the name is looked up without regard to case and the file created.
     int fd = HookedOpen(path, O_WRONLY | O_TRUNC);
     if (fd < 0) fd = HookedOpen(ResolveCase(path), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0 && errno == ENOENT)
+        throw RunTimeError("create", path, 0, MissingDirectoryText(path));
     if (fd < 0) Fail("create");
     Opened(fd);
 }

@@ -10,6 +10,7 @@
 #include "tarnbat/file_commands.h"
 #include "tarnbat/process_start.h"
 #include "tarnbat/zip_archive.h"
+#include "tarnbat/zip_restore.h"
 
 namespace tarn {
 
@@ -52,16 +53,34 @@ std::string RunPack(const std::vector<std::string>& args) {
     return std::string();
 }
 
-void RunProgram(std::vector<std::string> args) {
+// Returns "" or the reason for stopping the batch.
+std::string RunUnpack(const std::vector<std::string>& args) {
+    UnpackRequest request;
+    std::string reason =
+        ParseUnpackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
+    if (reason.empty()) {
+        UnpackResult result = RestoreFiles(request);
+        if (result.error.empty()) {
+            Report("< restored " + std::to_string(result.restored) + " files from " +
+                   result.archive);
+            return std::string();
+        }
+        reason = result.error;
+    }
+    return "pkunzip: " + reason;
+}
+
+// Returns "" or the reason for stopping the batch (a program that cannot start).
+std::string RunProgram(std::vector<std::string> args) {
     // A name with a separator is a path, found without regard to case.
     if (args[0].find(kPathSeparator) != std::string::npos) args[0] = ResolveCase(args[0]);
     ChildEnd end = RunChild(args);
-    if (!end.started)
-        Report("< cannot start " + args[0] + ": " + end.error);
-    else if (end.signalled)
+    if (!end.started) return "cannot start " + args[0] + ": " + end.error;
+    if (end.signalled)
         Report("< ended by signal " + std::to_string(end.code));
     else
         Report("< exit status " + std::to_string(end.code));
+    return std::string();
 }
 
 }  // namespace
@@ -91,6 +110,7 @@ BatchLineKind KindOfBatchLine(const std::vector<std::string>& args) {
     if (SameIgnoringCase(args[0], "del")) return BatchLineKind::Delete;
     if (SameIgnoringCase(args[0], "copy")) return BatchLineKind::Copy;
     if (SameIgnoringCase(args[0], "pkzip")) return BatchLineKind::Pack;
+    if (SameIgnoringCase(args[0], "pkunzip")) return BatchLineKind::Unpack;
     return BatchLineKind::Program;
 }
 
@@ -104,9 +124,10 @@ std::string RunBatchLine(const std::vector<std::string>& args) {
             break;
         case BatchLineKind::Pack:
             return RunPack(args);
+        case BatchLineKind::Unpack:
+            return RunUnpack(args);
         case BatchLineKind::Program:
-            RunProgram(args);
-            break;
+            return RunProgram(args);
     }
     return std::string();
 }
@@ -114,9 +135,18 @@ std::string RunBatchLine(const std::vector<std::string>& args) {
 BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
     TextIn batch;
     batch.OpenOrThrow(path);
+    // Every line is read before the first runs: a NUL byte would cut an
+    // argument short, so a file holding one runs nothing.
+    std::vector<std::string> lines;
+    while (!batch.Eof()) {
+        int number = batch.LineNumber();
+        lines.push_back(batch.ReadLine());
+        if (lines.back().find('\0') != std::string::npos)
+            throw RunTimeError("read", batch.Name(), number, "a NUL byte in the line");
+    }
     BatchOutcome outcome;
-    while (!batch.Eof() && outcome.stopReason.empty()) {
-        std::string line = batch.ReadLine();
+    for (size_t i = 0; i < lines.size() && outcome.stopReason.empty(); ++i) {
+        const std::string& line = lines[i];
         std::vector<std::string> args = SplitBatchLine(line);
         if (BreakRequested()) break;
         if (args.empty()) continue;

@@ -7,14 +7,18 @@
 //   del PATTERN...          deletes the regular files that match
 //   copy SOURCE TARGET      copies one file
 //   pkzip ARCHIVE FILES -rp packs files into a zip archive (zip_archive.h)
+//   pkunzip -d ARCHIVE DIR  restores the files of an archive that are missing
+//                           under DIR (zip_restore.h)
 //   anything else           a program, started with the other arguments and
-//                           waited for
+//                           waited for; it ends when tarnbat ends
+// The file-name part of a del or pkzip mask matches letter for letter where
+// the file system tells case apart (directories are found without regard to
+// case), and a mask with "*" or "?" never matches a ".zip" archive.
 //
 // Console texts on standard output, one line each, flushed at once:
 //   "> " LINE                             before a line runs (as read)
 //   "< exit status " N                    a program ended with status N
 //   "< ended by signal " N                a program was ended by signal N
-//   "< cannot start " NAME ": " REASON    a program could not be started
 //   "< cannot delete " PATH ": " REASON   a file of a del line stays
 //   "< cannot copy " SOURCE " to " TARGET ": " REASON
 //   "< del needs a file name"             a del line without an argument
@@ -22,15 +26,21 @@
 //   "< packed " N " files into " ARCHIVE  a pkzip line wrote and checked its archive
 //   "< nothing to pack: " FILES           a pkzip line matched no file; the
 //                                         archive is left as it was
+//   "< restored " N " files from " ARCHIVE  a pkunzip line wrote and checked
+//                                         N files (N may be 0)
 // These lines report and the batch goes on.  A batch that stops before its
 // end writes one line on standard error (and runs no further line):
-//   "batch stopped: break"                SIGINT, SIGTERM or SIGHUP arrived
+//   "batch stopped: break"                SIGINT, SIGTERM or SIGHUP arrived,
+//                                         or the parent process ended
+//   "batch stopped: cannot start " NAME ": " REASON
+//                                         a program could not be started
 //   "batch stopped: pkzip: " REASON       a pkzip line failed (zip_archive.h
 //                                         lists the reasons; bad arguments too)
+//   "batch stopped: pkunzip: " REASON     a pkunzip line failed (zip_restore.h)
 // Exit codes: 0 the batch ran to its end (whatever its programs returned),
 // 1 the batch stopped, 2 the run-time error report (one line on standard
-// error, e.g. the batch file cannot be read) or a wrong command line
-// ("usage: tarnbat BATCHFILE").
+// error: the batch file cannot be read, or a line of it holds a NUL byte;
+// then no line runs) or a wrong command line ("usage: tarnbat BATCHFILE").
 #pragma once
 
 #include <string>
@@ -42,13 +52,15 @@ namespace tarn {
 constexpr const char kBatchEchoPrefix[] = "> ";               // a line about to run
 constexpr const char kBatchStopPrefix[] = "batch stopped: ";  // the stop line
 constexpr const char kBatchPackStopPrefix[] = "batch stopped: pkzip: ";
+constexpr const char kBatchUnpackStopPrefix[] = "batch stopped: pkunzip: ";
+constexpr const char kBatchStartStopPrefix[] = "batch stopped: cannot start ";
 
 // Arguments of one batch line.
 std::vector<std::string> SplitBatchLine(const std::string& line);
 
 // What a line does, by its first argument (at least one) compared without
 // regard to case.
-enum class BatchLineKind { Delete, Copy, Pack, Program };
+enum class BatchLineKind { Delete, Copy, Pack, Unpack, Program };
 BatchLineKind KindOfBatchLine(const std::vector<std::string>& args);
 
 // Runs one line already split into `args` (at least one).  Returns "" when the
@@ -67,8 +79,8 @@ struct BatchOutcome {
 
 // Runs the batch file `path` (found without regard to case) line by line
 // through `runLine`, echoing each line on the console, until its end, a break
-// or a line that stops the batch (a failed pkzip line).  Raises RunTimeError
-// when the file cannot be read.
+// or a line that stops the batch.  Raises RunTimeError, before any line runs,
+// when the file cannot be read or a line holds a NUL byte.
 BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine = RunBatchLine);
 
 // The program: `args` is the command line without the program name (one

@@ -1,16 +1,28 @@
-// The file lines of a batch ("del" and "copy") and the copy helper that the
+// The file lines of a batch ("del" and "copy") and the helpers that the
 // archiver shares with them (a file is replaced whole through
-// platform/file_replace.h).  Names are found without regard to case.
+// platform/file_replace.h).  Directories, and the files of copy lines, are
+// found without regard to case.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/file_mask.h"
 #include "platform/file_replace.h"
+#include "platform/paths.h"
 
 namespace tarn {
 
-// Deletes the regular files that match `pattern` (a path whose last component
+// How the file-name part of a del or pkzip mask compares letters: letter for
+// letter where the file system tells case apart.
+constexpr NameCase kBatchNameCase = kNamesTellCaseApart ? NameCase::Exact : NameCase::Ignore;
+
+// True when the del or pkzip pattern `pattern` takes the file `name`: it
+// matches with kBatchNameCase, and a pattern with "*" or "?" never takes a
+// ".zip" archive (only a line naming an archive exactly touches it).
+bool BatchMaskTakes(const std::string& name, const std::string& pattern);
+
+// Deletes the regular files that `pattern` takes (a path whose last component
 // may hold "*" and "?"; "*.*" matches every name).  Directories are never
 // removed; nothing matched is no error.  Returns one text per file that could
 // not be deleted: "PATH: REASON".

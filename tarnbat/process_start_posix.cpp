@@ -1,14 +1,14 @@
 // Process start and break handling with POSIX calls.
+#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "tarnbat/process_start.h"
-
-extern char** environ;
 
 namespace tarn {
 
@@ -28,6 +28,24 @@ void OnBreak(int) {
     errno = saved;
 }
 
+// Has the calling process sent `sig` when the process `parent` ends (also
+// when it ended already).
+void EndWithParent(pid_t parent, int sig) {
+    (void)prctl(PR_SET_PDEATHSIG, sig);
+    if (getppid() != parent) raise(sig);
+}
+
+// In the child after fork: ends with its parent, then runs the program.
+// Reports a failed exec's errno through `report` (closed by a successful exec).
+[[noreturn]] void ExecChild(pid_t parent, char** argv, int report) {
+    EndWithParent(parent, SIGKILL);
+    execvp(argv[0], argv);
+    int error = errno;
+    ssize_t ignored = write(report, &error, sizeof error);
+    (void)ignored;
+    _exit(127);
+}
+
 }  // namespace
 
 void InstallBreakHandlers() {
@@ -39,6 +57,8 @@ void InstallBreakHandlers() {
     const int breaks[] = {SIGINT, SIGTERM, SIGHUP};
     for (int sig : breaks) sigaddset(&action.sa_mask, sig);
     for (int sig : breaks) sigaction(sig, &action, nullptr);
+    // The end of the parent (the shell) is a break.
+    EndWithParent(getppid(), SIGHUP);
 }
 
 bool BreakRequested() {
@@ -52,10 +72,29 @@ ChildEnd RunChild(const std::vector<std::string>& argv) {
     for (std::string& arg : copy) pointers.push_back(arg.data());
     pointers.push_back(nullptr);
 
-    pid_t pid = 0;
-    int failed = posix_spawnp(&pid, pointers[0], nullptr, nullptr, pointers.data(), environ);
-    if (failed != 0) {
-        end.error = std::strerror(failed);
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        end.error = std::strerror(errno);
+        return end;
+    }
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid == 0) ExecChild(parent, pointers.data(), report[1]);
+    int forkError = errno;
+    close(report[1]);
+    int execError = 0;
+    ssize_t got = 0;
+    if (pid > 0) {
+        while ((got = read(report[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
+        }
+    }
+    close(report[0]);
+    if (pid < 0 || got > 0) {
+        if (pid > 0) {
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+        end.error = std::strerror(pid < 0 ? forkError : execError);
         return end;
     }
     end.started = true;

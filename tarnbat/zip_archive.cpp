@@ -10,8 +10,7 @@
 #include <cctype>
 #include <cerrno>
 
-#include "platform/file_mask.h"
-#include "platform/paths.h"
+#include "platform/file_hooks.h"
 #include "tarnbat/file_commands.h"
 
 namespace tarn {
@@ -33,6 +32,7 @@ struct TreeWalk {
     bool skipArchive = false;  // the archive exists: never pack it into itself
     struct stat archive;
     std::vector<SourceFile> files;
+    std::vector<std::pair<dev_t, ino_t>> walked;  // directories, each walked once
     std::string error;
 };
 
@@ -78,17 +78,24 @@ bool CannotRead(TreeWalk& walk, const std::string& path) {
     return false;
 }
 
-// Adds the matching files of `directory` (archive names prefixed with
-// `relative`) to the walk, then walks its subdirectories when asked.
-// Symbolic links to directories are not followed.
+// Adds the files of `directory` that the pattern takes (archive names
+// prefixed with `relative`) to the walk, then walks its subdirectories when
+// asked.  Links are followed, as a del line follows them; a directory met
+// again (a link cycle) is walked once.
 bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::string& relative) {
+    struct stat self;
+    if (stat(directory.empty() ? "." : directory.c_str(), &self) == 0) {
+        std::pair<dev_t, ino_t> id(self.st_dev, self.st_ino);
+        if (std::find(walk.walked.begin(), walk.walked.end(), id) != walk.walked.end()) return true;
+        walk.walked.push_back(id);
+    }
     std::vector<std::string> names, subdirectories;
     if (!ReadDirectory(directory, names, walk.error)) return false;
     for (const std::string& name : names) {
         std::string path = JoinPath(directory, name);
-        bool matches = MatchesMask(name, walk.pattern);
+        bool matches = BatchMaskTakes(name, walk.pattern);
         struct stat info;
-        if (lstat(path.c_str(), &info) != 0) {
+        if (stat(path.c_str(), &info) != 0) {
             if (!matches) continue;
             return CannotRead(walk, path);
         }
@@ -96,9 +103,7 @@ bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::stri
             if (walk.recurse) subdirectories.push_back(name);
             continue;
         }
-        if (!matches) continue;
-        if (S_ISLNK(info.st_mode) && stat(path.c_str(), &info) != 0) return CannotRead(walk, path);
-        if (!S_ISREG(info.st_mode)) continue;
+        if (!matches || !S_ISREG(info.st_mode)) continue;
         if (walk.skipArchive && info.st_dev == walk.archive.st_dev &&
             info.st_ino == walk.archive.st_ino)
             continue;
@@ -129,7 +134,8 @@ std::string SharedEntryName(const std::vector<SourceFile>& files) {
 std::string WriteArchive(const std::string& path, bool existing, const std::string& shown,
                          const std::vector<SourceFile>& files) {
     int code = 0;
-    zip_t* archive = zip_open(path.c_str(), existing ? ZIP_CHECKCONS : ZIP_TRUNCATE, &code);
+    zip_t* archive =
+        zip_open(path.c_str(), existing ? ZIP_CHECKCONS : ZIP_CREATE | ZIP_EXCL, &code);
     if (archive == nullptr) return "cannot open archive " + shown + ": " + ZipErrorText(code);
     for (const SourceFile& file : files) {
         zip_source_t* source = zip_source_file(archive, file.path.c_str(), 0, -1);
@@ -195,25 +201,33 @@ std::string CheckArchive(const std::string& path, const std::string& shown,
     return reason;
 }
 
-// Builds the new archive in a temporary file beside `archive`, checks it and
-// renames it over `archive`.  Returns "" or the reason.
+// Builds the new archive in a locked temporary directory beside `archive`
+// (libzip makes its own temporaries there), checks it and renames it over
+// `archive`.  Returns "" or the reason.
 std::string ReplaceArchive(const std::string& archive, bool existing,
                            const std::vector<SourceFile>& files) {
-    std::string tempPath;
-    int fd = CreateTempBeside(archive, tempPath);
-    if (fd < 0) return "cannot write archive " + archive + ": " + SystemError();
-    std::string reason = existing ? CopyInto(archive, fd) : std::string();
-    if (!reason.empty()) reason = "cannot open archive " + archive + ": " + reason;
-    if (close(fd) != 0 && reason.empty())
-        reason = "cannot write archive " + archive + ": " + SystemError();
+    std::string tempDirectory;
+    int lock = CreateTempDirectoryBeside(archive, tempDirectory);
+    if (lock < 0) return "cannot write archive " + archive + ": " + SystemError();
+    std::string tempPath = JoinPath(tempDirectory, "new.zip");
+    std::string reason;
+    if (existing) {
+        int fd = HookedOpen(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        reason = fd < 0 ? SystemError() : CopyInto(archive, fd);
+        if (!reason.empty()) reason = "cannot open archive " + archive + ": " + reason;
+        if (fd >= 0 && close(fd) != 0 && reason.empty())
+            reason = "cannot write archive " + archive + ": " + SystemError();
+    }
     if (reason.empty()) reason = WriteArchive(tempPath, existing, archive, files);
     if (reason.empty()) reason = CheckArchive(tempPath, archive, files);
-    if (!reason.empty()) {
-        unlink(tempPath.c_str());
-        return reason;
+    if (reason.empty()) {
+        reason = ReplaceWithTemp(tempPath, archive);
+        if (!reason.empty()) reason = "cannot write archive " + archive + ": " + reason;
     }
-    reason = ReplaceWithTemp(tempPath, archive);
-    return reason.empty() ? reason : "cannot write archive " + archive + ": " + reason;
+    (void)unlink(tempPath.c_str());
+    (void)rmdir(tempDirectory.c_str());
+    close(lock);
+    return reason;
 }
 
 }  // namespace
@@ -256,6 +270,8 @@ PackResult PackFiles(const PackRequest& request) {
     walk.recurse = request.recurse;
     walk.keepPaths = request.keepPaths;
     walk.skipArchive = stat(result.archive.c_str(), &walk.archive) == 0;
+    // What a killed pkzip of this archive left is neither packed nor kept.
+    RemoveStaleTemporaries(result.archive);
     if (!WalkDirectory(walk, directory.empty() ? directory : ResolveCase(directory), "")) {
         result.error = walk.error;
         return result;

@@ -1,15 +1,17 @@
 // The archiver behind "pkzip ARCHIVE FILES -rp" lines, on libzip.
 //
 // FILES is a directory and a file pattern ("uvanalys/exa/173*.*"); -r walks its
-// subdirectories too, matching the pattern against the file names in each;
+// subdirectories too (links followed, each directory once), matching the
+// pattern against the file names in each as a del line does (file_commands.h);
 // -p stores each file under its path relative to that directory
 // ("shift/1730500W.exa"), else under its name alone.  ARCHIVE gets ".zip" when
 // its name has no extension.  An existing archive keeps its other entries and
-// gets the files added or replaced.  The new archive is built in a temporary
-// file beside the archive, closed, reopened with libzip's consistency check,
-// compared with the files packed (names and sizes, every entry read back) and
-// only then renamed over the archive: the archive is whole and checked, or as
-// it was.
+// gets the files added or replaced.  The new archive is built in a locked
+// temporary directory beside the archive ("ARCHIVE.XXXXXX"), closed, reopened
+// with libzip's consistency check, compared with the files packed (names and
+// sizes, every entry read back) and only then renamed over the archive: the
+// archive is whole and checked, or as it was.  The temporaries that a killed
+// pkzip of the archive left are removed first.
 #pragma once
 
 #include <cstddef>

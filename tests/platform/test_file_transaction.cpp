@@ -135,7 +135,7 @@ TEST_F(FileTransactionTest, KillAtEveryOperationOfTheCommitIsUndoneByTheNextRun)
         int status = 0;
         waitpid(pid, &status, 0);
         ASSERT_EQ(WEXITSTATUS(status), kKilled) << op;
-        if (RecoverInterruptedCommit(Journal()) > 0) ++undone;
+        if (RecoverInterruptedCommit(Journal(), "res") > 0) ++undone;
         std::string scan = ReadFile(Path("res/sub/scan.txt"));
         EXPECT_TRUE(scan == "old scan\n" || scan == "new scan\n") << op << ": " << scan;
         WriteFile(Path("res/sub/scan.txt"), "old scan\n");
@@ -149,11 +149,57 @@ TEST_F(FileTransactionTest, KillAtEveryOperationOfTheCommitIsUndoneByTheNextRun)
 TEST_F(FileTransactionTest, CutJournalIsRemovedWithoutUndoingAnything) {
     std::string path = Path("res/day.txt");
     WriteFile(Journal(), "tarnpelo journal 1\nA 3 " + path + "\nE 1 0000000000000000\n");
-    EXPECT_EQ(RecoverInterruptedCommit(Journal()), 0);
+    EXPECT_EQ(RecoverInterruptedCommit(Journal(), "res"), 0);
     WriteFile(Journal(), "tarnpelo journal 1\nA 3 " + path);
-    EXPECT_EQ(RecoverInterruptedCommit(Journal()), 0);
+    EXPECT_EQ(RecoverInterruptedCommit(Journal(), "res"), 0);
     EXPECT_TRUE(AsBefore());
-    EXPECT_EQ(RecoverInterruptedCommit(Journal()), 0);  // none there
+    EXPECT_EQ(RecoverInterruptedCommit(Journal(), "res"), 0);  // none there
+}
+
+// A journal written with a relative name of its directory is undone by a run
+// that names the directory absolutely.  A journal naming a file outside the
+// result tree of the recovering run is refused with the report naming it:
+// nothing is touched and it stays.
+TEST_F(FileTransactionTest, JournalNamesItsFilesInItsResultTreeOnly) {
+    auto stage = [](const std::string& res) {  // a run with a relative main path
+        BeginFileTransaction("tarnpelo.jnl", {res});
+        AppendLines(res + "day.txt", {"row 2"});
+        CreateWithLines(res + "sub/scan.txt", {"new scan"});
+    };
+    stage("res/");
+    ResetFileHooks();
+    CommitFileTransaction();
+    const long beforeRename = FileOperations() - 2;  // the replacement's renaming
+    test::MakeDirs(Path("sub"));
+    const char* const cases[][3] = {
+        // root of the killed run, tree of the recovering run, refusal
+        {"res/", "RES", ""},
+        {"res/", "other", "names res/day.txt, outside the result tree other/; left as it is"},
+        {"sub/../res/", "sub",
+         "names sub/../res/day.txt, outside the result tree sub/; left as it is"},
+    };
+    for (const auto& c : cases) {
+        Restore();
+        pid_t pid = fork();
+        if (pid == 0) {
+            stage(c[0]);
+            SetKillPoint(beforeRename, kKilled);
+            CommitFileTransaction();
+            _exit(0);
+        }
+        waitpid(pid, nullptr, 0);
+        std::string journal = ReadFile(Journal()), report;
+        try {
+            EXPECT_EQ(RecoverInterruptedCommit(Journal(), c[1]), 2);
+        } catch (const RunTimeError& e) {
+            report = e.Report();
+        }
+        bool refused = *c[2] != '\0';
+        EXPECT_EQ(report, refused ? "run-time error: restore '" + Journal() + "': " + c[2] : "");
+        EXPECT_EQ(ReadFile(Journal()), refused ? journal : "");
+        EXPECT_EQ(ReadFile(Path("res/day.txt")),
+                  refused ? "! head\nrow 1\nrow 2\n" : "! head\nrow 1\n");
+    }
 }
 
 class RunLockTest : public test::TempDirTest {};

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "platform/file_hooks.h"
+#include "platform/file_transaction.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -15,6 +19,25 @@ TEST(Paths, TrailingSeparator) {
     EXPECT_EQ(WithTrailingSeparator(sep), sep);
     EXPECT_EQ(WithTrailingSeparator("x"), "x");
     EXPECT_EQ(WithTrailingSeparator(""), "");
+}
+
+// A file in a directory that a full disk kept from being made (or whose
+// parent it kept) names the creation's error, held for the run or not.
+TEST_F(PathsTest, MissingDirectoryNamesWhyItCouldNotBeMade) {
+    SetDiskSpace(0);
+    MakeDirectory(Path("a"));
+    MakeDirectory(Path("a/b"));
+    ResetFileHooks();
+    BeginFileTransaction(Path("j"), {Path("a/b/")});
+    for (const char* file : {"a/x.txt", "a/b/x.txt"}) {
+        try {
+            CreateWithLines(Path(file), {"x"});
+            ADD_FAILURE() << file;
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Reason(), "No space left on device");
+        }
+    }
+    AbandonFileTransaction();
 }
 
 TEST_F(PathsTest, ResolveCaseFindsFilesAndDirectories) {

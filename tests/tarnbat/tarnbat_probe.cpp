@@ -3,7 +3,9 @@
 //   tarnbat_probe exit N            ends with status N
 //   tarnbat_probe sleep FILE        writes its pid to FILE, then sleeps (60 s at most)
 //   tarnbat_probe signal N          ends by signal N
+//   tarnbat_probe pdeathsig FILE    writes the signal it gets when its parent ends
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -24,5 +26,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "signal" && argc > 2) raise(std::atoi(argv[2]));
+    int sig = 0;
+    if (mode == "pdeathsig" && argc > 2 && prctl(PR_GET_PDEATHSIG, &sig) == 0)
+        std::ofstream(argv[2]) << sig << '\n';
     return 99;
 }

@@ -1,9 +1,14 @@
-// pkzip lines: the archive's tree, adding and replacing, the check and the stop.
+// pkzip and pkunzip lines: the archive's tree, adding and replacing, the
+// check and the stop; restoring, refused archives, a full disk and kills.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "platform/file_hooks.h"
 #include "tarnbat/zip_archive.h"
 #include "tests/tarnbat/batch_test.h"
 
@@ -58,13 +63,23 @@ TEST(ArchiveName, ZipAddedWithoutExtension) {
     EXPECT_EQ(ArchiveFileName("res/exa173.ZIP"), "res/exa173.ZIP");
 }
 
+// A linked subdirectory is packed (as del sees it), a link cycle walked once,
+// and no archive is taken by the mask.
 TEST_F(ArchiveTest, PacksTheRelativeTreeThatZipToolsAccept) {
+    test::MakeDirs(Path("elsewhere"));
+    WriteFile(Path("elsewhere/173L.exa"), "linked");
+    ASSERT_EQ(symlink("../elsewhere", Path("res/link").c_str()), 0);
+    ASSERT_EQ(symlink("..", Path("res/qaqc/up").c_str()), 0);
+    WriteFile(Path("res/173old.zip"), "an archive");
     BatchOutcome outcome = RunBatch("pkzip res/exa173 res/173*.* -rp\n");
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(ConsoleText(),
-              "> pkzip res/exa173 res/173*.* -rp\n< packed 4 files into res/exa173.zip\n");
+              "> pkzip res/exa173 res/173*.* -rp\n< packed 5 files into res/exa173.zip\n");
     EXPECT_EQ(PythonListing("res/exa173.zip"),
-              "173a.exa 8\nqaqc/173q.EXA 13\nqaqc/struc/173s.exa 19\nshift/1730500W.exa 18\n");
+              "173a.exa 8\nlink/173L.exa 6\nqaqc/173q.EXA 13\nqaqc/struc/173s.exa 19\n"
+              "shift/1730500W.exa 18\n");
+    std::remove(Path("res/173old.zip").c_str());
+    std::remove(Path("res/link").c_str());
     EXPECT_EQ(Entries("res"),
               (std::vector<std::string>{"173a.exa", "174a.exa", "exa173.zip", "qaqc", "shift"}));
     if (system("unzip -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "unzip is not installed";
@@ -113,6 +128,104 @@ TEST_F(ArchiveTest, FailedArchiveStopsTheBatchAndKeepsTheOldArchive) {
               "pkzip: cannot open directory none/: No such file or directory");
     EXPECT_EQ(RunBatchLine({"pkzip", "res/x", "res/9*.*"}), "");  // nothing to pack: no archive
     EXPECT_FALSE(FileExists(Path("res/x.zip")));
+}
+
+// Kills of a pkzip before each of its file operations: the next pkzip removes
+// the temporaries the killed ones left, never one a live pkzip holds.
+TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").exitCode, 0);
+    int live = open(Path("res/exa173.zip.LiveXX").c_str(), O_CREAT | O_RDWR, 0600);
+    ASSERT_EQ(flock(live, LOCK_EX), 0);
+    for (long op : {1, 2}) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            SetKillPoint(op, 99);
+            _exit(RunBatchLine({"pkzip", "res/exa173", "res/173*.*", "-rp"}).empty());
+        }
+        waitpid(pid, nullptr, 0);
+        EXPECT_EQ(Entries("res").size(), 7u) << op;  // this kill's temporary only
+    }
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").exitCode, 0);
+    EXPECT_EQ(Entries("res"), (std::vector<std::string>{"173a.exa", "174a.exa", "exa173.zip",
+                                                        "exa173.zip.LiveXX", "qaqc", "shift"}));
+    close(live);
+}
+
+// Names and sizes of the files under `dir`, packed for the listing.
+std::string TreeListing(const std::string& dir) {
+    std::remove("check.zip");
+    EXPECT_EQ(RunBatchLine({"pkzip", "check", dir + "/*.*", "-rp"}), "");
+    return FileExists("check.zip") ? PythonListing("check.zip") : "";
+}
+
+const char* const kRestored =
+    "173a.exa 8\nqaqc/173q.EXA 13\nqaqc/struc/173s.exa 19\nshift/1730500W.exa 18\n";
+
+// The missing files come back whole (names found without regard to case,
+// existing files kept); without -d under their names alone.
+TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
+    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).ok);
+    std::remove(Path("res/173a.exa").c_str());
+    ASSERT_EQ(rename(Path("res/shift").c_str(), Path("res/SHIFT").c_str()), 0);
+    WriteFile(Path("res/SHIFT/1730500W.exa"), "changed");
+    RunBatch("pkunzip -d RES/EXA173 res\npkunzip -D res/exa173.zip out\npkunzip res/exa173 flat\n");
+    EXPECT_EQ(ConsoleText(),
+              "> pkunzip -d RES/EXA173 res\n< restored 1 files from res/exa173.zip\n"
+              "> pkunzip -D res/exa173.zip out\n< restored 4 files from res/exa173.zip\n"
+              "> pkunzip res/exa173 flat\n< restored 4 files from res/exa173.zip\n");
+    EXPECT_EQ(ReadFile(Path("res/173a.exa")), "173a.exa");
+    EXPECT_EQ(ReadFile(Path("res/SHIFT/1730500W.exa")), "changed");
+    EXPECT_EQ(TreeListing("out"), kRestored);
+    EXPECT_EQ(Entries("flat"),
+              (std::vector<std::string>{"1730500W.exa", "173a.exa", "173q.EXA", "173s.exa"}));
+}
+
+// A missing archive and an entry that is no plain relative path stop the
+// batch before anything is written.
+TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
+    EXPECT_EQ(RunBatch("pkunzip -d res/none out\n" + Probe() + " args after.txt\n").stopReason,
+              "pkunzip: cannot open archive res/none.zip: No such file");
+    const char* names[] = {"../evil", "/abs", "a//b", "a\\b"};
+    ASSERT_EQ(system("python3 -c 'import zipfile,sys\nfor i,n in enumerate(sys.argv[1:]): "
+                     "zipfile.ZipFile(\"bad%d.zip\" % i,\"w\").writestr(n,\"x\")' "
+                     "../evil /abs a//b \"a\\\\b\""),
+              0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(RunBatchLine({"pkunzip", "-d", "bad" + std::to_string(i), "out"}),
+                  "pkunzip: entry 1 of bad" + std::to_string(i) +
+                      ".zip is no plain relative path: " + names[i]);
+    EXPECT_FALSE(FileExists(Path("out")));
+}
+
+// A full disk (at a directory or in a file) and kills before each file
+// operation: every file is whole or missing; the next pkunzip restores the
+// rest and leaves no temporary.
+TEST_F(ArchiveTest, UnzipUnderAFullDiskAndKillsLeavesWholeFilesOnly) {
+    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).ok);
+    const std::vector<std::string> unzip = {"pkunzip", "-d", "res/exa173", "out"};
+    const char* const full[][2] = {
+        {"0", "make directory out"}, {"4", "write out/173a.exa"}, {"8", "make directory out/qaqc"}};
+    for (const auto& row : full) {
+        SetDiskSpace(std::atoll(row[0]));
+        EXPECT_EQ(RunBatchLine(unzip),
+                  std::string("pkunzip: cannot ") + row[1] + ": No space left on device");
+        SetDiskSpace(-1);
+        EXPECT_EQ(FileExists(Path("out")) ? TreeListing("out") : "",
+                  row[0][0] == '8' ? "173a.exa 8\n" : "");
+    }
+    for (long op = 1; op <= 8; ++op) {
+        std::system(("rm -rf " + Path("out")).c_str());
+        pid_t pid = fork();
+        if (pid == 0) {
+            SetKillPoint(op, 99);
+            _exit(RunBatchLine(unzip).empty());
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status), 99) << op;
+        EXPECT_EQ(RunBatchLine(unzip), "");
+        EXPECT_EQ(TreeListing("out"), kRestored) << op;
+    }
 }
 
 }  // namespace

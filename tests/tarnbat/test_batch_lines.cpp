@@ -23,8 +23,7 @@ TEST(BatchSplit, BlanksSeparateAndQuotesGroup) {
 TEST_F(BatchTest, ProgramsGetTheirArgumentsWholeAndTheBatchGoesOn) {
     std::string probe = Probe();
     std::string lines = probe + " args out.txt \"x; touch injected\" plain \"\" $(touch sub)\n" +
-                        probe + " exit 3\n\n" +
-                        "no-such-program-tarnbat arg\r\n" +  // also a CR LF line end
+                        probe + " exit 3\r\n\n" +  // also a CR LF line end
                         probe + " signal 9\n";
     BatchOutcome outcome = RunBatch(lines);
     EXPECT_EQ(outcome.exitCode, 0);
@@ -34,25 +33,27 @@ TEST_F(BatchTest, ProgramsGetTheirArgumentsWholeAndTheBatchGoesOn) {
     EXPECT_FALSE(FileExists(Path("sub")));
     EXPECT_EQ(ConsoleText(),
               "> " + probe + " args out.txt \"x; touch injected\" plain \"\" $(touch sub)\n" +
-                  "< exit status 0\n" + "> " + probe + " exit 3\n" + "< exit status 3\n" +
-                  "> no-such-program-tarnbat arg\n" +
-                  "< cannot start no-such-program-tarnbat: No such file or directory\n" + "> " +
+                  "< exit status 0\n" + "> " + probe + " exit 3\n" + "< exit status 3\n" + "> " +
                   probe + " signal 9\n" + "< ended by signal 9\n");
 }
 
+// The name part of a mask matches letter for letter; a mask with a wildcard
+// never takes an archive, a line naming one exactly does.
 TEST_F(BatchTest, DelRemovesMatchingFilesOnly) {
     test::MakeDirs(Path("d/173dir"));
     test::MakeDirs(Path("d/sub"));
-    for (const char* name : {"1730500.exa", "1731100.EXA", "173", "1740500.exa", "readme",
-                             "sub/1730600.exa", "173dir/1730700.exa"})
+    for (const char* name : {"1730500.exa", "1731100.EXA", "173", "1740500.exa", "readme", "Readme",
+                             "sub/1730600.exa", "173dir/1730700.exa", "173185.zip", "173186.ZIP"})
         WriteFile(Path(std::string("d/") + name), "x");
-    RunBatch("DEL d/173*.*\ndel D/README\ndel d/none*.xyz missing/*.*\ndel\n");
+    RunBatch(
+        "DEL d/173*.*\ndel D/readme\ndel d/none*.xyz missing/*.* d/17318?.ZIP d/173185.zip\ndel\n");
     EXPECT_EQ(ConsoleText(),
-              "> DEL d/173*.*\n> del D/README\n> del d/none*.xyz missing/*.*\n> del\n"
-              "< del needs a file name\n");
-    for (const char* gone : {"1730500.exa", "1731100.EXA", "173", "readme"})
+              "> DEL d/173*.*\n> del D/readme\n> del d/none*.xyz missing/*.* d/17318?.ZIP "
+              "d/173185.zip\n> del\n< del needs a file name\n");
+    for (const char* gone : {"1730500.exa", "1731100.EXA", "173", "readme", "173185.zip"})
         EXPECT_FALSE(FileExists(Path(std::string("d/") + gone))) << gone;
-    for (const char* kept : {"1740500.exa", "sub/1730600.exa", "173dir/1730700.exa"})
+    for (const char* kept :
+         {"1740500.exa", "sub/1730600.exa", "173dir/1730700.exa", "Readme", "173186.ZIP"})
         EXPECT_TRUE(FileExists(Path(std::string("d/") + kept))) << kept;
 }
 

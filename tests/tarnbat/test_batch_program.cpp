@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,6 +69,24 @@ TEST_F(ProgramTest, BreakEndsTheChildAndStopsTheBatch) {
     EXPECT_EQ(ReadFile(Path("err.txt")), "batch stopped: break\n");
 }
 
+// tarnbat's programs end with it; tarnbat stops as on a break when its parent
+// (the shell) ends.  This process adopts the orphaned tarnbat.
+TEST_F(ProgramTest, ProgramsEndWithTarnbatAndTarnbatWithItsParent) {
+    test::WriteFile(Path("tarn_bat.bat"),
+                    Probe() + " pdeathsig sig.txt\n" + Probe() + " sleep child.pid\n");
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    pid_t parent = fork();
+    if (parent == 0) _exit(Wait(Start({"tarn_bat.bat"})));
+    for (int i = 0; i < 400 && ReadFile(Path("child.pid")).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(parent, SIGKILL);
+    EXPECT_EQ(Wait(parent), -1);
+    EXPECT_EQ(Wait(-1), 1);  // tarnbat
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_EQ(ReadFile(Path("sig.txt")), "9\n");
+    EXPECT_EQ(ReadFile(Path("err.txt")), "batch stopped: break\n");
+}
+
 TEST_F(ProgramTest, ExitCodesAndStandardError) {
     test::WriteFile(Path("ok.bat"), Probe() + " exit 5\n");
     EXPECT_EQ(Wait(Start({"OK.BAT"})), 0);
@@ -80,6 +99,15 @@ TEST_F(ProgramTest, ExitCodesAndStandardError) {
     EXPECT_EQ(Wait(Start({})), 2);
     EXPECT_EQ(ReadFile(Path("err.txt")), "usage: tarnbat BATCHFILE\n");
 
+    // A program that cannot start, or a NUL byte anywhere (nothing runs).
+    test::WriteFile(Path("start.bat"), "no-such-program-tarnbat\n" + Probe() + " args after.txt\n");
+    EXPECT_EQ(Wait(Start({"start.bat"})), 1);
+    EXPECT_EQ(ReadFile(Path("err.txt")),
+              "batch stopped: cannot start no-such-program-tarnbat: No such file or directory\n");
+    test::WriteFile(Path("nul.bat"), Probe() + " args after.txt\n" + std::string("del a\0b\n", 8));
+    EXPECT_EQ(Wait(Start({"nul.bat"})), 2);
+    EXPECT_EQ(ReadFile(Path("err.txt")),
+              "run-time error: read 'nul.bat' line 2: a NUL byte in the line\n");
     test::WriteFile(Path("stop.bat"), "pkzip only-one\n" + Probe() + " args after.txt ran\n");
     EXPECT_EQ(Wait(Start({"stop.bat"})), 1);
     EXPECT_EQ(ReadFile(Path("err.txt")),
