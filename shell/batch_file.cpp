@@ -11,6 +11,7 @@
 #include "shell/grafiek01.h"
 #include "shell/shell_settings.h"
 #include "tarnbat/batch_run.h"
+#include "tarnbat/file_commands.h"
 
 namespace tarn::tarncall {
 
@@ -38,18 +39,13 @@ bool Unpassable(const std::string& text) {
     return text.find_first_of("\"\r\n") != std::string::npos;
 }
 
-bool IsArchive(const std::string& name) {
-    constexpr size_t kEnding = 4;
-    return name.size() >= kEnding && SameIgnoringCase(name.substr(name.size() - kEnding), ".zip");
-}
-
-// True when a file of day `day` other than an archive lies in a directory
-// that the deletion lines name, below `resultDirectory`.
+// True when a deletion line of day `day` would take a file (never an archive)
+// in its directory below `resultDirectory`.
 bool DayOnDisk(const std::string& resultDirectory, const std::string& day) {
+    const std::string pattern = day + kAnyFileOfDay;
     for (const std::string& directory : DeletionDirectories())
-        for (const std::string& name :
-             ListFilesByMask(resultDirectory + directory, day + kAnyFileOfDay))
-            if (!IsArchive(name)) return true;
+        for (const std::string& name : ListFilesByMask(resultDirectory + directory, pattern))
+            if (BatchMaskTakes(name, pattern)) return true;
     return false;
 }
 
