@@ -323,6 +323,15 @@ class BatchRunTest : public QObject {
         QVERIFY2(m_dialogs.Errors().value(0).startsWith("Cannot start " + Path("fakebin/tarnbat")),
                  qPrintable(m_dialogs.Messages().value(0)));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("args.txt"));
+
+        // A wrong program call: tarnbat's stop line, the second day not run.
+        SetProgramDirectory(TARN_PROGRAM_DIR_PATH);
+        m_dialogs.Clear();
+        QFile::remove(Path("bin/engine"));
+        Press(false);
+        QCOMPARE(m_dialogs.Errors(),
+                 QStringList{"batch stopped: cannot start bin/engine: No such file or directory"});
+        QVERIFY(Read("tarn_bat.bat").find("1860900") == std::string::npos);
     }
 
     void failedArchiveOfTheLastDayIsReported() {
@@ -423,6 +432,16 @@ class BatchRunTest : public QObject {
         std::sort(rows.begin(), rows.end());
         std::sort(plotted.begin(), plotted.end());
         QCOMPARE(plotted, rows);
+
+        // One scan of the archived day 173 again: the day is restored first, so
+        // its tables keep the other scan's rows, and stays on disk.
+        Type(form->edtDayTime, "1731230");
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QVERIFY2(m_dialogs.Messages().isEmpty(), qPrintable(m_dialogs.Messages().join('|')));
+        const std::string table = Read("uvanalys/exa/qaqc/173QC.exa");
+        QVERIFY(table.find("\n1731130 ") != std::string::npos);
+        QVERIFY(table.find("\n1731230 ") != table.rfind("\n1731230 "));
+        QCOMPARE(ZipEntries("uvanalys/exa/exa173.zip").at("qaqc/173QC.exa"), table);
     }
 
     void breakInTheFirstDayStopsTheRun() {
