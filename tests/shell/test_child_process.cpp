@@ -84,7 +84,6 @@ class ChildProcessTest : public QObject {
         QWidget main;
         main.show();
         TfrmBatchProgress window;
-        window.StartRun(1, 2);
         const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
         QVERIFY(run.started);
         QCOMPARE(run.exitCode, 0);
@@ -181,7 +180,6 @@ class ChildProcessTest : public QObject {
         QWidget main;
         main.show();
         TfrmBatchProgress window;
-        window.StartRun(1, 1);
         const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
         QVERIFY(!run.started);
         QCOMPARE(run.exitCode, -1);
