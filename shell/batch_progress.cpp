@@ -51,25 +51,25 @@ void TfrmBatchProgress::StartRun(int days, int scans) {
     m_scans = scans;
     m_day = m_scan = 0;
     barScans->setRange(0, scans);
-    ShowCounts(QString());
+    ShowCounts(QString(), 0);
 }
 
 void TfrmBatchProgress::StartDay() {
     ++m_day;
-    ShowCounts(QString());
+    ShowCounts(QString(), m_scan);
 }
 
 void TfrmBatchProgress::StartScan(const QString& scan) {
     ++m_scan;
-    ShowCounts(scan);
+    ShowCounts(scan, m_scan - 1);
 }
 
-void TfrmBatchProgress::ShowCounts(const QString& scan) {
+void TfrmBatchProgress::ShowCounts(const QString& scan, int done) {
     lblDay->setText(QStringLiteral("Day %1 of %2").arg(m_day).arg(m_days));
     QString text = QStringLiteral("Scan %1 of %2").arg(m_scan).arg(m_scans);
     if (!scan.isEmpty()) text += QStringLiteral(": ") + scan;
     lblScan->setText(text);
-    barScans->setValue(m_scan);
+    barScans->setValue(done);
 }
 
 void TfrmBatchProgress::closeEvent(QCloseEvent* event) {

@@ -26,10 +26,10 @@ class TfrmBatchProgress : public QWidget {
     // Starts a run of `days` days and `scans` scans in all: "Day 0 of <days>",
     // "Scan 0 of <scans>", the bar empty.
     void StartRun(int days, int scans);
-    // The next day begins: "Day <n> of <days>".
+    // The next day begins: "Day <n> of <days>"; the scans begun are done.
     void StartDay();
     // The next scan of the run begins: "Scan <m> of <scans>", and ": <scan>"
-    // when a name is given; the bar at m.
+    // when a name is given; the bar at the m - 1 scans done.
     void StartScan(const QString& scan);
     // Lets the window close (once the run has ended).
     void SetFinished() { m_finished = true; }
@@ -48,7 +48,7 @@ class TfrmBatchProgress : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void ShowCounts(const QString& scan);
+    void ShowCounts(const QString& scan, int done);
 
     bool m_finished = false;
     int m_days = 0, m_day = 0, m_scans = 0, m_scan = 0;

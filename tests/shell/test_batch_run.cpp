@@ -386,7 +386,7 @@ class BatchRunTest : public QObject {
         m_poll.start(5);
         std::unique_ptr<TForm1> form = PressExample(true);
         QCOMPARE(windows, 1);
-        QCOMPARE(thirdScan, QString("Day 2 of 2 75%"));
+        QCOMPARE(thirdScan, QString("Day 2 of 2 50%"));
         QVERIFY2(m_dialogs.Messages().isEmpty(), qPrintable(m_dialogs.Messages().join('|')));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
         const std::string engine = form->edtProg->text().toStdString();
