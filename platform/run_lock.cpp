@@ -76,11 +76,35 @@ void ReleaseRunDirectories() {
     g_saidWaiting = false;
 }
 
+bool TryLockFile(const std::string& path, int& handle) {
+    handle = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (handle < 0) return true;
+    int status;
+    while ((status = flock(handle, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (status == 0) return true;
+    const bool held = errno == EWOULDBLOCK;
+    UnlockFile(handle);
+    return !held;
+}
+
+void UnlockFile(int& handle) {
+    if (handle >= 0) close(handle);
+    handle = -1;
+}
+
 #else
 
 // Not built for Windows yet: runs there are not serialised.
 void LockRunDirectory(const std::string&) {}
 void ReleaseRunDirectories() {}
+bool TryLockFile(const std::string&, int& handle) {
+    handle = -1;
+    return true;
+}
+void UnlockFile(int& handle) {
+    handle = -1;
+}
 
 #endif
 

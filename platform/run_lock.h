@@ -3,7 +3,9 @@
 //
 // A run takes the working directory's lock before it touches its logs and the
 // main path's lock as soon as it knows the main path (always in this order);
-// the system drops the locks when the process ends, however it ends.
+// the system drops the locks when the process ends, however it ends.  The
+// shell, whose runs start engines in its working directory, locks a file of
+// its own there instead (TryLockFile).
 #pragma once
 
 #include <string>
@@ -18,5 +20,19 @@ void LockRunDirectory(const std::string& directory);
 
 // Gives back every lock taken by LockRunDirectory.
 void ReleaseRunDirectories();
+
+// Takes the exclusive advisory lock of the file `path` without waiting (for
+// the windowed programs, which must not take the directory lock the engine
+// waits for).  The file is made empty when missing and left in place, so
+// that every holder locks the same file.  False when another open of the
+// file holds it; `handle` then is -1.  A file that cannot be made, or a file
+// system without locks, is passed over (true, `handle` -1).  The lock holds
+// until UnlockFile(handle) or the end of the process; programs started
+// meanwhile do not inherit it.
+bool TryLockFile(const std::string& path, int& handle);
+
+// Gives back a lock of TryLockFile (a handle of -1 is nothing) and sets
+// `handle` to -1.
+void UnlockFile(int& handle);
 
 }  // namespace tarn

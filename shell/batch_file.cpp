@@ -4,12 +4,14 @@
 
 #include "engine/result_names.h"
 #include "gui-common/line_list.h"
+#include "platform/file_mask.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/grafiek01.h"
 #include "shell/shell_settings.h"
 #include "tarnbat/batch_run.h"
+#include "tarnbat/file_commands.h"
 
 namespace tarn::tarncall {
 
@@ -35,6 +37,16 @@ std::vector<std::string> DeletionDirectories() {
 // A text that no batch argument can carry whole.
 bool Unpassable(const std::string& text) {
     return text.find_first_of("\"\r\n") != std::string::npos;
+}
+
+// True when a deletion line of day `day` would take a file (never an archive)
+// in its directory below `resultDirectory`.
+bool DayOnDisk(const std::string& resultDirectory, const std::string& day) {
+    const std::string pattern = day + kAnyFileOfDay;
+    for (const std::string& directory : DeletionDirectories())
+        for (const std::string& name : ListFilesByMask(resultDirectory + directory, pattern))
+            if (BatchMaskTakes(name, pattern)) return true;
+    return false;
 }
 
 }  // namespace
@@ -85,12 +97,30 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
     const std::string dayText = DayText(day);
     batch.push_back("pkzip " + BatchArgument(resultDirectory + id + dayText) + " " +
                     BatchArgument(resultDirectory + dayText + kAnyFileOfDay) + " -rp");
-    if (FileExists(ArchiveFile(mainPath, id, previousZipDay))) {
+    if (previousZipDay != dayText && FileExists(ArchiveFile(mainPath, id, previousZipDay))) {
         for (const std::string& directory : DeletionDirectories())
             batch.push_back("del " + BatchArgument(resultDirectory + directory + previousZipDay +
                                                    kAnyFileOfDay));
     }
     previousZipDay = dayText;
+}
+
+std::vector<std::string> DayBatch(const ShellSettings& entries, const std::string& mainPath,
+                                  const std::vector<std::string>& scanNames, bool zip, bool lastDay,
+                                  std::string& previousZipDay) {
+    std::vector<std::string> batch = {kDeleteMarkerLine};
+    const std::string& id = entries.InstrumentId;
+    const std::string resultDirectory = ResultDirectoryName(mainPath, id);
+    int day = 0;  // a three-digit day with "ZIP" (BatchRefusal)
+    const bool numbered = DayNumber(DayOf(scanNames.front()), day);
+    const std::string archive = ArchiveFile(mainPath, id, DayText(day));
+    if (numbered && FileExists(archive) && !DayOnDisk(resultDirectory, DayText(day)))
+        batch.push_back("pkunzip -d " + BatchArgument(archive) + " " +
+                        BatchArgument(resultDirectory));
+    for (const std::string& scan : scanNames) batch.push_back(EngineLine(entries, scan));
+    if (zip) WriteZipCommands(batch, mainPath, id, day, previousZipDay);
+    if (!lastDay) batch.insert(batch.end(), {kDeleteMarkerLine, kCopyMarkerLine});
+    return batch;
 }
 
 bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdirectory,
@@ -120,6 +150,18 @@ std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPa
     return std::string();
 }
 
+std::string RunGoingOnText(const std::string& directory) {
+    return "A run of TARN is going on in " + directory + " already; this one is not started";
+}
+
+std::string NoDataFilesText(const std::string& mask) {
+    std::string directory, pattern;
+    SplitMask(mask, directory, pattern);
+    if (directory.empty() || directory[0] != kPathSeparator)
+        directory = WorkingDirectory() + kPathSeparator + directory;
+    return "No data file matches " + pattern + " in " + directory;
+}
+
 void WriteBatchFile(const std::vector<std::string>& lines) {
     gui::SaveLinesAtomically(kRunBatchFile, lines);
 }
@@ -141,7 +183,9 @@ DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
     if (!end.started) return verdict;
     verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
     if (verdict.goOn) return verdict;
-    if (StartsWith(end.stopLine, kBatchPackStopPrefix))
+    const std::string breakLine = std::string(kBatchStopPrefix) + "break";
+    if (!end.breakPressed && StartsWith(end.stopLine, kBatchStopPrefix) &&
+        end.stopLine != breakLine)
         verdict.message = end.stopLine;
     else if (end.exitCode == kExitRunTimeError && !end.breakPressed && !end.lastErrorLine.empty())
         verdict.message = end.lastErrorLine;

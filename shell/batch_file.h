@@ -18,6 +18,9 @@ namespace tarn::tarncall {
 struct ShellSettings;
 
 constexpr const char kRunBatchFile[] = "tarn_bat.bat";
+// Locked by a run from before "CHECK.OK" is written until after it is deleted:
+// one run at a time in a working directory.
+constexpr const char kRunLockFile[] = "TARNcall.lck";
 constexpr const char kCheckOkFile[] = "CHECK.OK";
 constexpr const char kCheckResFile[] = "CHECK.RES";
 // First line of every day's batch, and the two lines that end every day's
@@ -49,11 +52,21 @@ std::string ArchiveFile(const std::string& mainPath, const std::string& id, cons
 
 // Appends the archiving lines of day number `day` to `batch`: the pkzip line
 // packing <mainPath><id>/<DDD>*.* with relative paths into the archive of DDD;
-// then, only when the archive of `previousZipDay` exists now, the six "del"
-// lines of that day's result files (result directory, efuv, shift, qaqc,
-// qaqc/struc, trans).  Sets `previousZipDay` to DDD.
+// then, only when `previousZipDay` is another day whose archive exists now,
+// the six "del" lines of that day's result files (result directory, efuv,
+// shift, qaqc, qaqc/struc, trans).  Sets `previousZipDay` to DDD.
 void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPath,
                       const std::string& id, int day, std::string& previousZipDay);
+
+// The batch of one day, whose scans are `scanNames` (one day's, at least one):
+// "del CHECK.RES"; when the day (three digits) has an archive and none of its
+// files (DDD*.* but archives) is in the six directories of the "del" lines,
+// "pkunzip -d <archive> <mainPath><id>/", which restores them so that the
+// engine appends to the whole daily tables; the engine lines; with `zip` the
+// archiving lines (WriteZipCommands); unless `lastDay`, the two marker lines.
+std::vector<std::string> DayBatch(const ShellSettings& entries, const std::string& mainPath,
+                                  const std::vector<std::string>& scanNames, bool zip, bool lastDay,
+                                  std::string& previousZipDay);
 
 // The applied-shift file of a scan that the engine writes with the result
 // codes `resultCodes`: <mainPath><id>/<shiftSubdirectory><scan><c>.<id>, c the
@@ -69,6 +82,13 @@ bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdi
 // three-digit number.
 std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
                          const std::vector<std::string>& scanNames, bool zip);
+
+// The message when "Run TARN" finds another run going on in `directory`.
+std::string RunGoingOnText(const std::string& directory);
+// The message when the data-file mask `mask` ("dir/pattern", relative to the
+// working directory or absolute) matches no file: the pattern and the
+// directory searched, as an absolute path.
+std::string NoDataFilesText(const std::string& mask);
 
 // Writes "tarn_bat.bat" whole (replacing it) with `lines`.
 void WriteBatchFile(const std::vector<std::string>& lines);
@@ -96,10 +116,11 @@ struct DayVerdict {
 
 // Judges a day's batch: it ran to its end when the interpreter ended with 0,
 // no break was asked and, for every day but the last, "CHECK.RES" was found
-// (`markerFound`).  Otherwise the run stops with the interpreter's stop line
-// for a failed pkzip line, its error report for a batch it could not run, or
-// "USER induced break"; without a message when the interpreter did not start
-// (the start already reported that).
+// (`markerFound`).  Otherwise the run stops with "USER induced break" for a
+// break, the interpreter's stop line for any other stop (a failed pkzip line,
+// a program that cannot start), its error report for a batch it could not
+// run, and else "USER induced break"; without a message when the interpreter
+// did not start (the start already reported that).
 DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound);
 
 }  // namespace tarn::tarncall

@@ -1,6 +1,8 @@
-// The progress window of a batch run: the batch's output lines as they come,
-// which scan of how many runs, and a "Break" button that asks the batch to
-// stop.  Closing the window while the batch runs asks the same.
+// The progress window of a "Run TARN" run, one for all its days' batches:
+// the batches' output lines as they come, which day of how many and which
+// scan of the run's scans runs (with a bar), and a "Break" button that asks
+// the running batch to stop.  Closing the window before the run has ended
+// asks the same.
 #pragma once
 
 #include <QWidget>
@@ -8,6 +10,7 @@
 class QCloseEvent;
 class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace tarn::tarncall {
@@ -20,12 +23,20 @@ class TfrmBatchProgress : public QWidget {
 
     // Appends one output line of the batch.
     void AddLine(const QString& line);
-    // Shows "Scan <number> of <total>", and ": <scan>" when a scan name is given.
-    void ShowScan(int number, int total, const QString& scan);
-    // Lets the window close (once the batch has ended).
+    // Starts a run of `days` days and `scans` scans in all: "Day 0 of <days>",
+    // "Scan 0 of <scans>", the bar empty.
+    void StartRun(int days, int scans);
+    // The next day begins: "Day <n> of <days>"; the scans begun are done.
+    void StartDay();
+    // The next scan of the run begins: "Scan <m> of <scans>", and ": <scan>"
+    // when a name is given; the bar at the m - 1 scans done.
+    void StartScan(const QString& scan);
+    // Lets the window close (once the run has ended).
     void SetFinished() { m_finished = true; }
 
+    QLabel* lblDay;
     QLabel* lblScan;
+    QProgressBar* barScans;
     QPlainTextEdit* memOutput;
     QPushButton* btnBreak;
 
@@ -37,7 +48,10 @@ class TfrmBatchProgress : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void ShowCounts(const QString& scan, int done);
+
     bool m_finished = false;
+    int m_days = 0, m_day = 0, m_scans = 0, m_scan = 0;
 };
 
 }  // namespace tarn::tarncall

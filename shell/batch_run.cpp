@@ -1,4 +1,5 @@
-// "Run TARN": the engine over the selected scans, day by day.
+// "Run TARN": the engine over the selected scans, day by day, one run at a
+// time in the working directory.
 #include "shell/batch_run.h"
 
 #include <QCheckBox>
@@ -7,7 +8,10 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
+#include "platform/paths.h"
+#include "platform/run_lock.h"
 #include "shell/batch_file.h"
+#include "shell/batch_progress.h"
 #include "shell/grafiek01.h"
 #include "shell/shell_state.h"
 #include "shell/tarncall.h"
@@ -56,22 +60,34 @@ int NextDay(const DayRun& run, int first) {
     return next;
 }
 
-// Writes the batch of list items first..last (one day), runs it, plots it
-// and judges its end; true when the run goes on with the next day.
-bool RunDay(DayRun& run, int first, int last) {
-    const bool lastDay = last + 1 == run.Count();
-    std::vector<std::string> batch = {kDeleteMarkerLine};
-    for (int k = first; k <= last; ++k) batch.push_back(EngineLine(run.entries, run.Scan(k)));
-    if (run.zip) {
-        int day = 0;
-        DayNumber(DayOf(run.Scan(first)), day);  // checked before the run began
-        WriteZipCommands(batch, run.mainPath, run.entries.InstrumentId, day, run.previousZipDay);
-    }
-    if (!lastDay) batch.insert(batch.end(), {kDeleteMarkerLine, kCopyMarkerLine});
-    WriteBatchFile(batch);
+// Holds the shell's lock of its working directory while it lives.
+class RunLock {
+  public:
+    RunLock() { m_taken = TryLockFile(kRunLockFile, m_handle); }
+    ~RunLock() { UnlockFile(m_handle); }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    // False when another run holds the lock.
+    bool Taken() const { return m_taken; }
 
-    const BatchRunResult result =
-        RunBatchAndPlot(run.form, run.items, QString::fromLatin1(kRunBatchFile), first, last);
+  private:
+    int m_handle = -1;
+    bool m_taken = false;
+};
+
+// Writes the batch of list items first..last (one day), runs it in the run's
+// progress window, plots it and judges its end; true when the run goes on
+// with the next day.
+bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
+    const bool lastDay = last + 1 == run.Count();
+    std::vector<std::string> scans;
+    for (int k = first; k <= last; ++k) scans.push_back(run.Scan(k));
+    WriteBatchFile(
+        DayBatch(run.entries, run.mainPath, scans, run.zip, lastDay, run.previousZipDay));
+
+    window.StartDay();
+    const BatchRunResult result = RunBatchAndPlot(run.form, window, run.items,
+                                                  QString::fromLatin1(kRunBatchFile), first, last);
     ShellState.FirstUnplottedIndex = last + 1;
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
     const QString message = QString::fromStdString(verdict.message);
@@ -82,25 +98,32 @@ bool RunDay(DayRun& run, int first, int last) {
     return verdict.goOn;
 }
 
-// The run over every day of the list, between writing and deleting "CHECK.OK".
+// The run over every day of the list (at least one scan) in one progress
+// window, between writing and deleting "CHECK.OK".
 void RunDays(DayRun& run) {
+    int days = 0;
+    for (int first = 0; first < run.Count(); first = NextDay(run, first)) ++days;
+    TfrmBatchProgress window;
+    window.StartRun(days, run.Count());
+    window.show();
     WriteCheckOk();
     const CheckOkRemover remover;
     ShellState.FirstUnplottedIndex = 0;
-    if (run.Count() > 0) run.previousZipDay = DayOf(run.Scan(0));
+    run.previousZipDay = DayOf(run.Scan(0));
     for (int first = 0; first < run.Count();) {
         const int next = NextDay(run, first);
-        if (!RunDay(run, first, next - 1)) break;
+        if (!RunDay(run, window, first, next - 1)) break;
         first = next;
     }
+    window.SetFinished();
 }
 
 }  // namespace
 
-BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& items,
-                               const QString& batchFile, int first, int last) {
-    const BatchRunResult result =
-        RunBatchWithProgress(batchFile, last - first + 1, form.edtProg->text());
+BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
+                               const std::vector<std::string>& items, const QString& batchFile,
+                               int first, int last) {
+    const BatchRunResult result = RunBatchWithProgress(window, batchFile, form.edtProg->text());
     if (!result.started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
     const std::string codes = form.edtResCode->text().toStdString();
@@ -121,6 +144,13 @@ BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& ite
 
 void TForm1::Button1Click() {
     gui::RunGuarded([this] {
+        // Held until "CHECK.OK" is deleted: a second shell here must not
+        // share the marker files, the batch file or the days being archived.
+        const RunLock lock;
+        if (!lock.Taken()) {
+            gui::CurrentDialogs().Error(QString::fromStdString(RunGoingOnText(WorkingDirectory())));
+            return;
+        }
         MergeDefaultsWithTemplate();
         SelectDataFiles();
         if (ShellState.DefaultsMissing) return;
@@ -130,6 +160,11 @@ void TForm1::Button1Click() {
                    DataFilesWindow().Items(),
                    ChckBxZIP->isChecked(),
                    std::string()};
+        if (run.Count() == 0) {
+            gui::CurrentDialogs().Inform(
+                QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
+            return;
+        }
         std::vector<std::string> scans;
         for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
         const std::string refusal = BatchRefusal(run.entries, run.mainPath, scans, run.zip);

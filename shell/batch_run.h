@@ -1,6 +1,7 @@
 // "Run TARN": the engine over the scans of the DataFiles window, day by day,
-// each day's batch file run by the batch interpreter in the progress window,
-// optionally archived, and the applied shifts plotted in one shift graph.
+// each day's batch file run by the batch interpreter in the run's one progress
+// window, optionally archived, and the applied shifts plotted in one shift
+// graph.  One run at a time in a working directory.
 #pragma once
 
 #include <QString>
@@ -12,15 +13,17 @@
 namespace tarn::tarncall {
 
 class TForm1;
+class TfrmBatchProgress;
 
-// Runs the batch file `batchFile` through the interpreter in the progress
-// window (engine lines: items first..last) and waits for its end.  Then, when
-// the batch started and "Plot" is ticked, plots the applied-shift file of each
-// scan of `items` first..last: item 0 of the run opens a new shift-graph
-// window, the others are added to it.  Result codes shorter than 5 characters
-// name no applied-shift file: nothing is plotted, and the first day's call
-// (first = 0) says so once.
-BatchRunResult RunBatchAndPlot(TForm1& form, const std::vector<std::string>& items,
-                               const QString& batchFile, int first, int last);
+// Runs the batch file `batchFile` through the interpreter in the run's
+// progress window `window` (engine lines: items first..last) and waits for
+// its end.  Then, when the batch started and "Plot" is ticked, plots the
+// applied-shift file of each scan of `items` first..last: item 0 of the run
+// opens a new shift-graph window, the others are added to it.  Result codes shorter than 5
+// characters name no applied-shift file: nothing is plotted, and the first day's call (first = 0)
+// says so once.
+BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
+                               const std::vector<std::string>& items, const QString& batchFile,
+                               int first, int last);
 
 }  // namespace tarn::tarncall

@@ -199,12 +199,10 @@ ChildResult RunProgramAndWait(const QString& program, const QStringList& argumen
     return result;
 }
 
-BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCount,
+BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& batchFile,
                                     const QString& engineProgram) {
     BatchRunResult run;
-    TfrmBatchProgress window;
     window.setWindowTitle(QStringLiteral("TARN batch run: ") + batchFile);
-    window.ShowScan(0, engineLineCount, QString());
     QProcess process;
     const std::string engine = engineProgram.toStdString();
 
@@ -222,8 +220,7 @@ BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCoun
                 SplitBatchLine(line.mid(kEchoPrefix.size()).toStdString());
             if (args.empty() || args[0] != engine) continue;
             ++run.scansStarted;
-            window.ShowScan(run.scansStarted, engineLineCount,
-                            args.size() > 1 ? QString::fromStdString(args[1]) : QString());
+            window.StartScan(args.size() > 1 ? QString::fromStdString(args[1]) : QString());
         }
     };
     LineSplitter output, errors;
@@ -234,17 +231,18 @@ BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCoun
     auto stop = [&] {
         if (process.state() != QProcess::NotRunning) process.terminate();
     };
-    QObject::connect(&window, &TfrmBatchProgress::BreakRequested, &window, [&] {
-        run.breakPressed = true;
-        stop();
-    });
+    // The window outlives this batch: its break must not reach this one's locals.
+    const QMetaObject::Connection breakConnection =
+        QObject::connect(&window, &TfrmBatchProgress::BreakRequested, &window, [&] {
+            run.breakPressed = true;
+            stop();
+        });
 
     window.show();
     const ChildResult child = StartAndWait(process, kBatchProgram, {batchFile}, &window, stop);
     take(output.Add(process.readAllStandardOutput()) + output.Finish(), false);
     take(errors.Add(process.readAllStandardError()) + errors.Finish(), true);
-    window.SetFinished();
-    window.close();
+    QObject::disconnect(breakConnection);
 
     run.started = child.started;
     run.crashed = child.crashed;

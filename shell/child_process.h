@@ -54,12 +54,15 @@ struct BatchRunResult {
     bool breakPressed = false;  // the operator asked for a break
 };
 
-// Runs `tarnbat batchFile` and shows a progress window until it ends: its
-// output lines, and "Scan n of engineLineCount", advanced by each echo of a
-// batch line whose program is `engineProgram` (the program text of the
-// engine lines, unquoted).  "Break" (or closing the window) sends tarnbat
-// SIGTERM: it ends the running engine and stops before its next line.
-BatchRunResult RunBatchWithProgress(const QString& batchFile, int engineLineCount,
+class TfrmBatchProgress;
+
+// Runs `tarnbat batchFile` and shows it in the progress window `window` (shown
+// when hidden) until it ends: its output lines, and the next scan of the
+// window's run at each echo of a batch line whose program is `engineProgram`
+// (the program text of the engine lines, unquoted).  "Break" (or closing the
+// window) sends tarnbat SIGTERM: it ends the running engine and stops before
+// its next line.
+BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& batchFile,
                                     const QString& engineProgram);
 
 }  // namespace tarn::tarncall

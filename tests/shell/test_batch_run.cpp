@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -215,16 +217,19 @@ class BatchRunTest : public QObject {
         QVERIFY(m_dialogs.Messages().isEmpty());
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
 
-        // The archive of day 185 exists before the run: the day is cleaned in
-        // its own batch, after its pkzip line.
+        // The archive of day 185 exists before the run: the day just analysed
+        // stays, and is restored first while none of its files is on disk.
         QFile::remove(Path("data/0070900.TES"));
         Write(Path("data/1850900.TES"), "290 1\n");
-        Write(Path("main/TES/TES185.zip"), "old");
-        Press(true);
-        QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
-                                           "bin/engine 1850900 TES long.dfa S I W\n"
-                                           "pkzip main/TES/TES185 main/TES/185*.* -rp\n") +
-                                   kCleanDay185);
+        Write(Path("main/TES/TES185.zip"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+        for (const bool zip : {true, false}) {
+            if (!zip) Write(Path("main/TES/trans/1850800T.TES"), "t\n");
+            Press(zip);
+            QCOMPARE(Batch("185"), std::string("del CHECK.RES\n") +
+                                       (zip ? "pkunzip -d main/TES/TES185.zip main/TES/\n" : "") +
+                                       "bin/engine 1850900 TES long.dfa S I W\n" +
+                                       (zip ? "pkzip main/TES/TES185 main/TES/185*.* -rp\n" : ""));
+        }
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 
@@ -234,7 +239,31 @@ class BatchRunTest : public QObject {
         QVERIFY(!QFile::exists("tarn_bat.bat") && !QFile::exists("args.txt"));
         QVERIFY(!QFile::exists("CHECK.OK"));
         QVERIFY(CurrentShiftGraph() == nullptr);
-        QVERIFY(m_dialogs.Messages().isEmpty());
+        QCOMPARE(m_dialogs.Messages(),
+                 QStringList{"No data file matches *.TES in " + Path("data/")});
+    }
+
+    // Started by twoShellsInOneDirectory as a second process, in its directory.
+    void secondShellIsRefused() {
+        const QString dir = qEnvironmentVariable("TARN_FIRST_SHELL_DIR");
+        if (dir.isEmpty()) QSKIP("only as the second shell of twoShellsInOneDirectory");
+        QVERIFY(QDir::setCurrent(dir));
+        Press(true);
+        QVERIFY(m_dialogs.Errors().value(0).startsWith("A run of TARN is going on in " + dir));
+    }
+
+    void twoShellsInOneDirectory() {
+        MakeWorkDirectory({"1850900", "1860900"});
+        Write(Path("bin/engine"),
+              "#!/bin/sh\n[ -e second.txt ] || { : >second.txt; "
+              "TARN_FIRST_SHELL_DIR=\"$PWD\" '" +
+                  QCoreApplication::applicationFilePath().toStdString() +
+                  "' secondShellIsRefused >/dev/null 2>&1; echo $? >second.txt; }"
+                  "\nprintf '%s\\n' \"$1\" >>args.txt\n");
+        Press(true);
+        QCOMPARE(Read("second.txt"), std::string("0\n"));
+        QCOMPARE(Read("args.txt"), std::string("1850900\n1860900\n"));
+        QVERIFY(m_dialogs.Messages().isEmpty() && !QFile::exists("CHECK.OK"));
     }
 
     void textsWithBlanksReachTheEngineWhole() {
@@ -292,6 +321,14 @@ class BatchRunTest : public QObject {
         QVERIFY2(m_dialogs.Errors().value(0).startsWith("Cannot start " + Path("fakebin/tarnbat")),
                  qPrintable(m_dialogs.Messages().value(0)));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("args.txt"));
+        // A wrong program call: tarnbat's stop line, the second day not run.
+        SetProgramDirectory(TARN_PROGRAM_DIR_PATH);
+        m_dialogs.Clear();
+        QFile::remove(Path("bin/engine"));
+        Press(false);
+        QCOMPARE(m_dialogs.Errors(),
+                 QStringList{"batch stopped: cannot start bin/engine: No such file or directory"});
+        QVERIFY(Read("tarn_bat.bat").find("1860900") == std::string::npos);
     }
 
     void failedArchiveOfTheLastDayIsReported() {
@@ -336,7 +373,20 @@ class BatchRunTest : public QObject {
     // "Plot" and "ZIP" ticked.
     void exampleDaysArchivedAndPlotted() {
         MakeExampleDays(2);
+        QPointer<TfrmBatchProgress> window;  // one progress window for the whole run
+        int windows = 0;
+        QString thirdScan;
+        connect(&m_poll, &QTimer::timeout, this, [&] {
+            TfrmBatchProgress* progress = ProgressWindow();
+            if (progress == nullptr) return;
+            if (progress != window) window = progress, ++windows;
+            if (progress->lblScan->text().startsWith("Scan 3 of 4"))
+                thirdScan = progress->lblDay->text() + ' ' + progress->barScans->text();
+        });
+        m_poll.start(5);
         std::unique_ptr<TForm1> form = PressExample(true);
+        QCOMPARE(windows, 1);
+        QCOMPARE(thirdScan, QString("Day 2 of 2 50%"));
         QVERIFY2(m_dialogs.Messages().isEmpty(), qPrintable(m_dialogs.Messages().join('|')));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
         const std::string engine = form->edtProg->text().toStdString();
@@ -377,6 +427,16 @@ class BatchRunTest : public QObject {
         std::sort(rows.begin(), rows.end());
         std::sort(plotted.begin(), plotted.end());
         QCOMPARE(plotted, rows);
+        // One scan of the archived day 173 again, without "ZIP": the day is
+        // restored first, so the new row follows the archived table.
+        Type(form->edtDayTime, "1731230");
+        tarn::test::Toggle(form->ChckBxZIP);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QVERIFY2(m_dialogs.Messages().isEmpty(), qPrintable(m_dialogs.Messages().join('|')));
+        const std::string table = Read("uvanalys/exa/qaqc/173QC.exa"),
+                          &old = zip173["qaqc/173QC.exa"];
+        QCOMPARE(table.substr(0, old.size()), old);
+        QVERIFY(table.find("\n1731230 ", old.size() - 1) != std::string::npos);
     }
 
     void breakInTheFirstDayStopsTheRun() {
@@ -384,14 +444,14 @@ class BatchRunTest : public QObject {
         QString scan;
         connect(&m_poll, &QTimer::timeout, this, [&] {
             TfrmBatchProgress* progress = ProgressWindow();
-            if (progress == nullptr || !progress->lblScan->text().startsWith("Scan 1 of 2")) return;
+            if (progress == nullptr || !progress->lblScan->text().startsWith("Scan 1 of 4")) return;
             scan = progress->lblScan->text();
             QTest::mouseClick(progress->btnBreak, Qt::LeftButton);
             m_poll.stop();
         });
         m_poll.start(10);
         PressExample(false);
-        QCOMPARE(scan, QString("Scan 1 of 2: 1731130"));
+        QCOMPARE(scan, QString("Scan 1 of 4: 1731130"));
         QCOMPARE(m_dialogs.Messages(), QStringList{"USER induced break"});
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
         QVERIFY(Read("tarn_bat.bat").find("1741130") == std::string::npos);  // no second day
@@ -403,22 +463,19 @@ class BatchRunTest : public QObject {
 
     void failedArchiveDeletesNothing() {
         MakeExampleDays(1);
-        // The archive of day 173 exists, so the first batch would clean day
+        // The batch of day 174 would clean day
         // 173 after its pkzip line; a broken link stops the batch before.
-        const std::string emptyZip = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-        Write("uvanalys/exa/exa173.zip", emptyZip);
         QVERIFY(QDir().mkpath("uvanalys/exa/shift"));
-        QVERIFY(QFile::link("nowhere", "uvanalys/exa/shift/173link.exa"));
+        QVERIFY(QFile::link("nowhere", "uvanalys/exa/shift/174link.exa"));
         PressExample(false);
         QCOMPARE(m_dialogs.Errors(),
-                 QStringList{"batch stopped: pkzip: cannot read uvanalys/exa/shift/173link.exa: "
+                 QStringList{"batch stopped: pkzip: cannot read uvanalys/exa/shift/174link.exa: "
                              "No such file or directory"});
         QCOMPARE(m_dialogs.Messages().size(), 1);
         QVERIFY(Read("tarn_bat.bat").find("del uvanalys/exa/trans/173*.*\n") != std::string::npos);
         QVERIFY(QFile::exists("uvanalys/exa/shift/1731130W.exa"));
         QVERIFY(QFile::exists("uvanalys/exa/1731130I.exa"));
-        QCOMPARE(Read("uvanalys/exa/exa173.zip"), emptyZip);
-        QVERIFY(!QFile::exists("uvanalys/exa/shift/1741130W.exa"));
+        QVERIFY(!QFile::exists("uvanalys/exa/exa174.zip"));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
     }
 };

@@ -83,7 +83,8 @@ class ChildProcessTest : public QObject {
                     probe + " args two.txt 1850915 TES", "copy two.txt CHECK.RES"});
         QWidget main;
         main.show();
-        const BatchRunResult run = RunBatchWithProgress("tarn_bat.bat", 2, kProbe);
+        TfrmBatchProgress window;
+        const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
         QVERIFY(run.started);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.stopLine, QString());
@@ -113,7 +114,9 @@ class ChildProcessTest : public QObject {
             QTest::mouseClick(progress->btnBreak, Qt::LeftButton);
             return true;
         });
-        const BatchRunResult run = RunBatchWithProgress("tarn_bat.bat", 2, kProbe);
+        TfrmBatchProgress window;
+        window.StartRun(1, 2);
+        const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
         QVERIFY(!mainEnabled);
         QVERIFY(main.isEnabled());
         QCOMPARE(scan, QString("Scan 1 of 2: sleep"));
@@ -176,7 +179,8 @@ class ChildProcessTest : public QObject {
         m_dialogs.Clear();
         QWidget main;
         main.show();
-        const BatchRunResult run = RunBatchWithProgress("tarn_bat.bat", 1, kProbe);
+        TfrmBatchProgress window;
+        const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
         QVERIFY(!run.started);
         QCOMPARE(run.exitCode, -1);
         QCOMPARE(m_dialogs.Errors().size(), 1);
