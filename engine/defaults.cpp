@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"
 #include "platform/console.h"

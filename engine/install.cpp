@@ -7,9 +7,9 @@
 
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
-#include "engine/instrument_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/settings_text.h"
 #include "engine/program_state.h"
-#include "engine/settings_text.h"
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"

@@ -4,12 +4,12 @@
 #include <initializer_list>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
-#include "engine/instrument_layout.h"
+#include "engine/formats/analysis_settings_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/result_names.h"
+#include "engine/formats/settings_text.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
-#include "engine/settings_text.h"
 #include "engine/wavelength_shift.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

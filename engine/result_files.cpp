@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
 #include "engine/structure_check.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

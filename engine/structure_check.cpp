@@ -6,9 +6,9 @@
 #include <string>
 
 #include "engine/engine_state.h"
+#include "engine/formats/quality_table_layout.h"
+#include "engine/formats/result_names.h"
 #include "engine/program_state.h"
-#include "engine/quality_table_layout.h"
-#include "engine/result_names.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"

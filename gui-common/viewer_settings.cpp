@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/defaults_layout.h"
-#include "engine/result_names.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
 

@@ -2,13 +2,12 @@
 
 #include <cstdio>
 
-#include "engine/result_names.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/line_list.h"
 #include "platform/file_mask.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
-#include "shell/grafiek01.h"
 #include "shell/shell_settings.h"
 #include "tarnbat/batch_run.h"
 #include "tarnbat/file_commands.h"

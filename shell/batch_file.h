@@ -7,7 +7,7 @@
 // that the batch interpreter passes each one whole; the result-code text is
 // written as typed, its blanks separating the one-letter codes.  Main paths
 // handed to these functions end in the path separator; subdirectory names are
-// the built-in ones of engine/result_names.h.
+// the built-in ones of engine/formats/result_names.h.
 #pragma once
 
 #include <string>

@@ -6,11 +6,11 @@
 #include <QString>
 #include <stdexcept>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
-#include "engine/instrument_layout.h"
-#include "engine/result_names.h"
-#include "engine/settings_text.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/result_names.h"
+#include "engine/formats/settings_text.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"

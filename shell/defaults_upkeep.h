@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 
 namespace tarn::tarncall {
 

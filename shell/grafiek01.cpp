@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "engine/result_names.h"
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
 #include "gui-common/dialogs.h"
@@ -19,18 +18,6 @@ namespace tarn::tarncall {
 
 std::string ShiftGraphTitleFor(const std::string& id, const std::string& dayTime) {
     return "Wavelength shifts for: " + id + " " + dayTime;
-}
-
-std::string AppliedShiftDirectoryOf(const std::string& mainPath,
-                                    const std::string& shiftSubdirectory, const std::string& id) {
-    return ResultDirectoryName(mainPath, id) + shiftSubdirectory;
-}
-
-bool AppliedShiftCode(const std::string& resultCodes, std::string& code) {
-    constexpr size_t kIndex = 4;  // the fifth character of "S I W"
-    if (resultCodes.size() <= kIndex) return false;
-    code = resultCodes.substr(kIndex, 1);
-    return true;
 }
 
 std::string NoShiftCodeText(const std::string& resultCodes) {

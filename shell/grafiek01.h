@@ -32,14 +32,6 @@ extern std::string ShiftGraphTitle;
 // a blank and the day-and-time text.
 std::string ShiftGraphTitleFor(const std::string& id, const std::string& dayTime);
 
-// The directory of the applied-shift files: <mainPath><id>/<shiftSubdirectory>
-// (the shift subdirectory with its separator, as the long defaults file names it).
-std::string AppliedShiftDirectoryOf(const std::string& mainPath,
-                                    const std::string& shiftSubdirectory, const std::string& id);
-
-// The applied-shift code of a result-code text ("W" of "S I W": its fifth
-// character); false when the text is shorter.
-bool AppliedShiftCode(const std::string& resultCodes, std::string& code);
 // The message for a result-code text without the applied-shift code: no
 // applied shift is plotted.
 std::string NoShiftCodeText(const std::string& resultCodes);

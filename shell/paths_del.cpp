@@ -1,6 +1,6 @@
 #include "shell/paths_del.h"
 
-#include "engine/settings_text.h"
+#include "engine/formats/settings_text.h"
 
 namespace tarn::tarncall {
 

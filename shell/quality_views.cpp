@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "engine/quality_table_layout.h"
-#include "engine/result_names.h"
+#include "engine/formats/quality_table_layout.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/engine_state.h"
+#include "engine/formats/output_spec_layout.h"
 #include "shell/settings_files.h"
 
 class QCheckBox;

@@ -4,10 +4,10 @@
 #include <map>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
-#include "engine/instrument_layout.h"
-#include "engine/output_spec.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/output_spec_layout.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"

@@ -20,7 +20,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/engine_state.h"
+#include "engine/formats/output_spec_layout.h"
 #include "gui-common/edit_text.h"
 
 namespace tarn::tarncall {

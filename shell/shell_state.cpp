@@ -1,6 +1,6 @@
 #include "shell/shell_state.h"
 
-#include "engine/constants.h"
+#include "engine/formats/constants.h"
 
 namespace tarn::tarncall {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/field_split.h"
+#include "engine/formats/field_split.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/field_split.h"
+#include "engine/formats/field_split.h"
 
 namespace tarn {
 namespace {

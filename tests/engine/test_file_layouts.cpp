@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/defaults_layout.h"
-#include "engine/quality_table_layout.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/quality_table_layout.h"
 #include "platform/text_format.h"
 
 namespace tarn {

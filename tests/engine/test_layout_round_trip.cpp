@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
+#include "engine/formats/output_spec_layout.h"
 #include "engine/output_spec.h"
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"

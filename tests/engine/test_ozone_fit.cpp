@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
 #include "engine/ozone_fit.h"
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"

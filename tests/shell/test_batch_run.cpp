@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/recording_dialogs.h"

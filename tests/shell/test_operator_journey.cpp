@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/result_names.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/chart.h"
 #include "gui-common/chart_series.h"
 #include "gui-common/data_files_window.h"

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/defaults.h"
-#include "engine/defaults_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/defaults_layout.h"
 #include "engine/instrument_file.h"
 #include "engine/output_spec.h"
 #include "engine/program_state.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"

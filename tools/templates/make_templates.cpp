@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/viewer_settings.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"

@@ -43,6 +43,14 @@ std::string ScanShiftTableName(const std::string& scan, const std::string& idShi
 // shift sub-directory.
 std::string AppliedShiftName(const std::string& scan, const std::string& idShifAppl,
                              const std::string& id);
+// The directory of the applied-shift files, <mainPath><id>/<shiftSubdirectory>
+// (the shift subdirectory with its separator, as the long defaults file
+// names it).
+std::string AppliedShiftDirectoryOf(const std::string& mainPath,
+                                    const std::string& shiftSubdirectory, const std::string& id);
+// The applied-shift code of a result-code text ("W" of "S I W": its fifth
+// character); false when the text is shorter.
+bool AppliedShiftCode(const std::string& resultCodes, std::string& code);
 // Result spectrum <scan><id_specout>.<id>, in the result directory.
 std::string ResultSpectrumName(const std::string& scan, const std::string& idSpecout,
                                const std::string& id);

@@ -1,4 +1,4 @@
-#include "engine/settings_text.h"
+#include "engine/formats/settings_text.h"
 
 #include "platform/paths.h"
 #include "platform/text_file.h"

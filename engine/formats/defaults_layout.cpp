@@ -1,14 +1,14 @@
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 
 #include <algorithm>
 #include <climits>
 #include <initializer_list>
 
-#include "engine/constants.h"
-#include "engine/field_split.h"
-#include "engine/quality_table_layout.h"
-#include "engine/result_names.h"
-#include "engine/settings_text.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/field_split.h"
+#include "engine/formats/quality_table_layout.h"
+#include "engine/formats/result_names.h"
+#include "engine/formats/settings_text.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"

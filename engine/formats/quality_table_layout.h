@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "engine/program_state.h"
+#include "engine/formats/settings_records.h"
 
 namespace tarn {
 

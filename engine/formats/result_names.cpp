@@ -1,4 +1,4 @@
-#include "engine/result_names.h"
+#include "engine/formats/result_names.h"
 
 #include "platform/paths.h"
 
@@ -34,6 +34,18 @@ std::string ScanShiftTableName(const std::string& scan, const std::string& idShi
 std::string AppliedShiftName(const std::string& scan, const std::string& idShifAppl,
                              const std::string& id) {
     return Joined(scan, idShifAppl, id);
+}
+
+std::string AppliedShiftDirectoryOf(const std::string& mainPath,
+                                    const std::string& shiftSubdirectory, const std::string& id) {
+    return ResultDirectoryName(mainPath, id) + shiftSubdirectory;
+}
+
+bool AppliedShiftCode(const std::string& resultCodes, std::string& code) {
+    constexpr size_t kIndex = 4;  // the fifth character of "S I W"
+    if (resultCodes.size() <= kIndex) return false;
+    code = resultCodes.substr(kIndex, 1);
+    return true;
 }
 
 std::string ResultSpectrumName(const std::string& scan, const std::string& idSpecout,

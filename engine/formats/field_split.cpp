@@ -1,4 +1,4 @@
-#include "engine/field_split.h"
+#include "engine/formats/field_split.h"
 
 #include <algorithm>
 

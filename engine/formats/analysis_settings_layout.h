@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/program_state.h"
+#include "engine/formats/settings_records.h"
 
 namespace tarn {
 

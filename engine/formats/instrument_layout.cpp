@@ -1,4 +1,4 @@
-#include "engine/instrument_layout.h"
+#include "engine/formats/instrument_layout.h"
 
 #include "platform/text_format.h"
 

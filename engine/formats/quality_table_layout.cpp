@@ -1,4 +1,4 @@
-#include "engine/quality_table_layout.h"
+#include "engine/formats/quality_table_layout.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "engine/analysis_settings_layout.h"
+#include "engine/formats/analysis_settings_layout.h"
 
 #include <algorithm>
 #include <initializer_list>
 
-#include "engine/settings_text.h"
+#include "engine/formats/settings_text.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
