@@ -9,8 +9,7 @@
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/shell_settings.h"
-#include "tarnbat/batch_run.h"
-#include "tarnbat/file_commands.h"
+#include "tarnbat/batch_protocol.h"
 
 namespace tarn::tarncall {
 
@@ -182,7 +181,7 @@ DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
     if (!end.started) return verdict;
     verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
     if (verdict.goOn) return verdict;
-    const std::string breakLine = std::string(kBatchStopPrefix) + "break";
+    const std::string breakLine = std::string(kBatchStopPrefix) + kBatchBreakReason;
     if (!end.breakPressed && StartsWith(end.stopLine, kBatchStopPrefix) &&
         end.stopLine != breakLine)
         verdict.message = end.stopLine;

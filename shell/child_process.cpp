@@ -14,7 +14,7 @@
 
 #include "gui-common/dialogs.h"
 #include "shell/batch_progress.h"
-#include "tarnbat/batch_run.h"
+#include "tarnbat/batch_protocol.h"
 
 namespace tarn::tarncall {
 

@@ -85,27 +85,6 @@ std::string RunProgram(std::vector<std::string> args) {
 
 }  // namespace
 
-std::vector<std::string> SplitBatchLine(const std::string& line) {
-    std::vector<std::string> args;
-    std::string arg;
-    bool inArg = false, quoted = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inArg = true;
-        } else if (!quoted && (c == ' ' || c == '\t')) {
-            if (inArg) args.push_back(arg);
-            arg.clear();
-            inArg = false;
-        } else {
-            arg += c;
-            inArg = true;
-        }
-    }
-    if (inArg) args.push_back(arg);
-    return args;
-}
-
 BatchLineKind KindOfBatchLine(const std::vector<std::string>& args) {
     if (SameIgnoringCase(args[0], "del")) return BatchLineKind::Delete;
     if (SameIgnoringCase(args[0], "copy")) return BatchLineKind::Copy;
@@ -154,7 +133,7 @@ BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
         outcome.stopReason = runLine(args);
     }
     // A break during the last line stops the batch too.
-    if (outcome.stopReason.empty() && BreakRequested()) outcome.stopReason = "break";
+    if (outcome.stopReason.empty() && BreakRequested()) outcome.stopReason = kBatchBreakReason;
     if (!outcome.stopReason.empty()) outcome.exitCode = kExitHalt;
     return outcome;
 }

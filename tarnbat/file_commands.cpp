@@ -18,17 +18,7 @@ bool IsDirectory(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// True when a pattern with a wildcard meets a ".zip" archive.
-bool ShieldedArchive(const std::string& name, const std::string& pattern) {
-    return pattern.find_first_of("*?") != std::string::npos && name.size() >= 4 &&
-           SameIgnoringCase(name.substr(name.size() - 4), ".zip");
-}
-
 }  // namespace
-
-bool BatchMaskTakes(const std::string& name, const std::string& pattern) {
-    return MatchesMask(name, pattern, kBatchNameCase) && !ShieldedArchive(name, pattern);
-}
 
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
@@ -43,7 +33,7 @@ std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     SplitMask(pattern, directory, mask);
     std::string prefix = directory.empty() ? "" : WithTrailingSeparator(ResolveCase(directory));
     for (const std::string& name : ListFilesByMask(directory, mask, kBatchNameCase)) {
-        if (ShieldedArchive(name, mask)) continue;
+        if (!BatchMaskTakes(name, mask)) continue;
         std::string path = prefix + name;
         if (unlink(path.c_str()) != 0) failures.push_back(path + ": " + SystemError());
     }
