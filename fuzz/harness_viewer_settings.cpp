@@ -18,7 +18,7 @@
 #include "shell/quality_views.h"
 #include "viewer/column_graphs.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 #include "viewer/view_spec.h"
 
 namespace {

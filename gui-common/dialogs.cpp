@@ -1,25 +1,12 @@
 #include "gui-common/dialogs.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
+#include "gui-common/box_dialogs.h"
 
 namespace tarn::gui {
 
 namespace {
 
 Dialogs* g_dialogs = nullptr;
-
-// Characters of a message box's text, beyond which its middle is cut.
-constexpr int kBoxTextLength = 2000;
-constexpr int kBoxTextEnd = 500;
-
-QString BoxText(const QString& text) {
-    if (text.size() <= kBoxTextLength) return text;
-    return text.left(kBoxTextLength - kBoxTextEnd) + QStringLiteral(" ... ") +
-           text.right(kBoxTextEnd);
-}
 
 // `pos` moved by `step` (-1 or +1) off UTF-8 continuation bytes, so that no
 // character is cut in two there.
@@ -36,21 +23,6 @@ std::string MessagePart(const std::string& text) {
     const size_t head = AtCharacter(text, kMessagePartLength * 2 / 3, -1);
     const size_t tail = AtCharacter(text, text.size() - kMessagePartLength / 3, 1);
     return text.substr(0, head) + " ... " + text.substr(tail);
-}
-
-void BoxDialogs::Inform(const QString& text) {
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(),
-                             BoxText(text));
-}
-
-void BoxDialogs::Error(const QString& text) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
-                          BoxText(text));
-}
-
-bool BoxDialogs::SetUpPrinter(QPrinter& printer) {
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    return dialog.exec() == QDialog::Accepted;
 }
 
 Dialogs& CurrentDialogs() {

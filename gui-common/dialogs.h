@@ -1,7 +1,7 @@
 // Every modal wait of the windowed programs goes through Dialogs: message
-// boxes and the print dialog.  The programs use BoxDialogs (real modal boxes);
-// tests install RecordingDialogs, which records the texts and answers the print
-// dialog itself, because a modal box would block an offscreen test.
+// boxes and the print dialog.  The programs use BoxDialogs (real modal boxes,
+// gui-common/box_dialogs.h); a program without a screen, or a test, installs
+// dialogs of its own, because a modal box would block it.
 #pragma once
 
 #include <QString>
@@ -21,15 +21,6 @@ class Dialogs {
     virtual void Error(const QString& text) = 0;
     // Lets the operator choose and set up the printer; false when cancelled.
     virtual bool SetUpPrinter(QPrinter& printer) = 0;
-};
-
-// Modal message boxes and the platform print dialog, over the active window.
-// A message longer than a screen's worth is shown with its middle cut.
-class BoxDialogs : public Dialogs {
-  public:
-    void Inform(const QString& text) override;
-    void Error(const QString& text) override;
-    bool SetUpPrinter(QPrinter& printer) override;
 };
 
 // `text` (a path, a line of a file) as a message quotes it: a text longer

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "gui-common/dialogs.h"
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 #include "tarnbat/batch_protocol.h"
 
 namespace tarn::tarncall {

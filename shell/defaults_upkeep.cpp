@@ -14,9 +14,9 @@
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"
+#include "gui-common/list_edit.h"
 #include "platform/paths.h"
 #include "shell/child_process.h"
-#include "shell/paths_del.h"
 #include "shell/shell_settings.h"
 #include "shell/shell_state.h"
 
@@ -157,8 +157,8 @@ void ReadMainDefaults(const std::string& path) {
 std::string MeasurementDirectoryOf(const std::string& headerCountLine,
                                    const std::string& directoryLine, const std::string& id) {
     std::string directory = directoryLine;
-    if (!HasNoIdMet(headerCountLine)) directory = NormalizeDirectory(directory) + id;
-    return NormalizeDirectory(directory);
+    if (!HasNoIdMet(headerCountLine)) directory = DirectoryLine(directory) + id;
+    return DirectoryLine(directory);
 }
 
 void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
@@ -212,8 +212,8 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     for (int line = lines.Count(); line < templateLines.Count(); ++line)
         lines.Append(templateLines.Line(line));
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
-    const std::string efuvTarget = NormalizeDirectory(mainPath) +
-                                   ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
+    const std::string efuvTarget =
+        DirectoryLine(mainPath) + ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
     if (lines.Text() != before) lines.Save(defaultsFile);
     if (FileExists(efuvTarget)) return;
     LineList efuv;

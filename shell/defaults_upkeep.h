@@ -99,7 +99,7 @@ std::string DataSelectionMask(const ShellSettings& entries);
 // working directory (the template's lines beyond the file's last one are
 // appended; a longer file keeps all its lines) and saves it when that changed
 // it.  Then, when the effective-UV defaults file that the file names does
-// not exist in the main path (NormalizeDirectory), copies "efuv.dfa" of the
+// not exist in the main path (DirectoryLine), copies "efuv.dfa" of the
 // working directory there.  A missing template, or a file too short to hold
 // the main path (reported with the index of that line), raises before
 // anything is written; so does an empty name (kNoDefaultsFileText).

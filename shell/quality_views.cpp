@@ -12,9 +12,9 @@
 #include "gui-common/line_list.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
 

@@ -8,13 +8,14 @@
 #include "engine/formats/defaults_layout.h"
 #include "engine/formats/instrument_layout.h"
 #include "engine/formats/output_spec_layout.h"
+#include "engine/formats/settings_text.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/line_list.h"
+#include "gui-common/list_edit.h"
 #include "platform/paths.h"
 #include "platform/text_format.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/field_values.h"
-#include "shell/paths_del.h"
 
 namespace tarn::tarncall {
 
@@ -216,7 +217,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
 }
 
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id) {
-    return InstrumentDefaultsPath(NormalizeDirectory(mainPath), id);
+    return InstrumentDefaultsPath(DirectoryLine(mainPath), id);
 }
 
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
@@ -405,7 +406,7 @@ void WriteOutputSpecification(const std::string& defaultsFile, const std::string
                               const OutputSwitches& switches) {
     LineList defaults;
     defaults.Load(defaultsFile);
-    const std::string mainPath = NormalizeDirectory(LongLines(defaults).Line(V::MainPath));
+    const std::string mainPath = DirectoryLine(LongLines(defaults).Line(V::MainPath));
     const std::string spec = mainPath + name;
     // The switches first: a redirection never names a file that is not there.
     gui::SaveLinesAtomically(spec, OutputSpecLines(spec, switches));

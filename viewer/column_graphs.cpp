@@ -5,7 +5,7 @@
 #include "platform/text_file.h"
 #include "viewer/column_reading.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace tarn::resplot {
 

@@ -10,7 +10,7 @@
 #include "gui-common/widget_png.h"
 #include "viewer/column_graphs.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace tarn::resplot {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 #include "shell/shell_state.h"
 
 namespace tarn::test {

@@ -15,7 +15,7 @@
 #include <functional>
 
 #include "gui-common/recording_dialogs.h"
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
 #include "tests/shell/shell_test_support.h"
 

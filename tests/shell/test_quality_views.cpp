@@ -22,10 +22,10 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/quality_views.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;

@@ -25,9 +25,9 @@
 #include "gui-common/recording_dialogs.h"
 #include "platform/text_file.h"
 #include "shell/field_values.h"
-#include "shell/settings3.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
 #include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;

@@ -14,7 +14,7 @@
 #include "gui-common/chart.h"
 #include "gui-common/recording_dialogs.h"
 #include "platform/text_format.h"
-#include "shell/grafiek01.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;

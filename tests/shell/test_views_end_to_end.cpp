@@ -22,9 +22,9 @@
 #include "gui-common/recording_dialogs.h"
 #include "platform/text_file.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 
 using namespace tarn::tarncall;

@@ -20,7 +20,7 @@
 #include "viewer/column_graphs.h"
 #include "viewer/column_reading.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 using tarn::gui::ChartSeries;
 using tarn::gui::ViewerSettings;

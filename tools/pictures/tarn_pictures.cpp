@@ -29,10 +29,10 @@
 #include "gui-common/recording_dialogs.h"
 #include "gui-common/widget_png.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
-#include "shell/settings3.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_program.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 
 namespace {
 

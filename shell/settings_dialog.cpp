@@ -1,4 +1,4 @@
-#include "shell/settings3.h"
+#include "shell/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QFont>
@@ -15,8 +15,8 @@
 #include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
 #include "shell/defaults_upkeep.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
 
 namespace tarn::tarncall {
 

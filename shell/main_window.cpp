@@ -1,4 +1,4 @@
-#include "shell/tarncall.h"
+#include "shell/main_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,7 +17,10 @@
 #include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
 #include "shell/defaults_upkeep.h"
+#include "shell/quality_views.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_state.h"
+#include "shell/tarn_run.h"
 
 namespace tarn::tarncall {
 
@@ -65,6 +68,28 @@ QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, c
 
 QCheckBox* AddCheck(QWidget* parent, const char* name, const char* caption, const QRect& box) {
     return Named(new QCheckBox(QString::fromLatin1(caption), parent), name, box);
+}
+
+// The view of the ticked radio button and the entries it uses.
+ViewRequest RequestOf(const TForm1& form) {
+    const std::pair<QRadioButton*, QualityView> radios[] = {
+        {form.rdbtn_shftspec, QualityView::SpectralShift},
+        {form.rdbtn_spkspec, QualityView::SpectralSpikes},
+        {form.rdbtn_spectrans, QualityView::SpectralTransmission},
+        {form.rdbtn_diurnaltrans, QualityView::DiurnalTransmission2},
+        {form.rdbtn_shftdiur, QualityView::DiurnalShift1},
+        {form.rdbtn_shft2diur, QualityView::DiurnalShift2},
+        {form.rdbtn_shape, QualityView::DiurnalShape},
+    };
+    ViewRequest request;
+    for (const auto& radio : radios)
+        if (radio.first->isChecked()) request.View = radio.second;
+    request.BySza = form.chckbx_viewSZA->isChecked();
+    request.DayTime = gui::BytesOf(form.edtDayTime);
+    request.InstrumentId = gui::BytesOf(form.edtInstrument);
+    request.ResultCodes = gui::BytesOf(form.edtResCode);
+    request.DefaultsFile = gui::BytesOf(form.edtDFA);
+    return request;
 }
 
 }  // namespace
@@ -299,6 +324,21 @@ void TForm1::btnDataselectClick() {
         raise();
         activateWindow();
     });
+}
+
+void TForm1::Button1Click() {
+    gui::RunGuarded([this] { RunTarn(*this); });
+}
+
+void TForm1::btnSettingsClick() {
+    TfrmSettings& dialog = frmSettings();
+    dialog.show();
+    dialog.raise();
+    dialog.FormShow();
+}
+
+void TForm1::btn_ViewClick() {
+    gui::RunGuarded([this] { ShowQualityView(RequestOf(*this)); });
 }
 
 TForm1* Form1() {

@@ -1,4 +1,4 @@
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

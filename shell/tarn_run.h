@@ -15,6 +15,14 @@ namespace tarn::tarncall {
 class TForm1;
 class TfrmBatchProgress;
 
+// "Run TARN" over the scans the entries of `form` select: one run at a time in
+// the working directory ("TARNcall.lck"); the long defaults file completed
+// from its template, the data files selected, refused with one message when
+// none is selected or a batch line could not carry an entry, then the days
+// run one by one in one progress window between writing and deleting
+// "CHECK.OK".
+void RunTarn(TForm1& form);
+
 // Runs the batch file `batchFile` through the interpreter in the run's
 // progress window `window` (engine lines: items first..last) and waits for
 // its end.  Then, when the batch started and "Plot" is ticked, plots the

@@ -1,4 +1,4 @@
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "shell/grafiek01.h"
+#include "shell/shift_graph_window.h"
 
 #include <QHBoxLayout>
 #include <QPointer>

@@ -1,20 +1,19 @@
 // "Run TARN": the engine over the selected scans, day by day, one run at a
 // time in the working directory.
-#include "shell/batch_run.h"
+#include "shell/tarn_run.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
-#include "gui-common/handler_guard.h"
 #include "platform/paths.h"
 #include "platform/run_lock.h"
 #include "shell/batch_file.h"
-#include "shell/batch_progress.h"
-#include "shell/grafiek01.h"
+#include "shell/batch_progress_window.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
 
@@ -142,38 +141,36 @@ BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
     return result;
 }
 
-void TForm1::Button1Click() {
-    gui::RunGuarded([this] {
-        // Held until "CHECK.OK" is deleted: a second shell here must not
-        // share the marker files, the batch file or the days being archived.
-        const RunLock lock;
-        if (!lock.Taken()) {
-            gui::CurrentDialogs().Error(QString::fromStdString(RunGoingOnText(WorkingDirectory())));
-            return;
-        }
-        MergeDefaultsWithTemplate();
-        SelectDataFiles();
-        if (ShellState.DefaultsMissing) return;
-        DayRun run{*this,
-                   Entries(),
-                   ShellState.MainAnalysisPath,
-                   DataFilesWindow().Items(),
-                   ChckBxZIP->isChecked(),
-                   std::string()};
-        if (run.Count() == 0) {
-            gui::CurrentDialogs().Inform(
-                QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
-            return;
-        }
-        std::vector<std::string> scans;
-        for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
-        const std::string refusal = BatchRefusal(run.entries, run.mainPath, scans, run.zip);
-        if (!refusal.empty()) {
-            gui::CurrentDialogs().Error(QString::fromStdString(refusal));
-            return;
-        }
-        RunDays(run);
-    });
+void RunTarn(TForm1& form) {
+    // Held until "CHECK.OK" is deleted: a second shell here must not share
+    // the marker files, the batch file or the days being archived.
+    const RunLock lock;
+    if (!lock.Taken()) {
+        gui::CurrentDialogs().Error(QString::fromStdString(RunGoingOnText(WorkingDirectory())));
+        return;
+    }
+    form.MergeDefaultsWithTemplate();
+    form.SelectDataFiles();
+    if (ShellState.DefaultsMissing) return;
+    DayRun run{form,
+               form.Entries(),
+               ShellState.MainAnalysisPath,
+               DataFilesWindow().Items(),
+               form.ChckBxZIP->isChecked(),
+               std::string()};
+    if (run.Count() == 0) {
+        gui::CurrentDialogs().Inform(
+            QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
+        return;
+    }
+    std::vector<std::string> scans;
+    for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
+    const std::string refusal = BatchRefusal(run.entries, run.mainPath, scans, run.zip);
+    if (!refusal.empty()) {
+        gui::CurrentDialogs().Error(QString::fromStdString(refusal));
+        return;
+    }
+    RunDays(run);
 }
 
 }  // namespace tarn::tarncall

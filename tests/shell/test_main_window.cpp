@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/formats/defaults_layout.h"
+#include "engine/formats/settings_text.h"
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
@@ -27,11 +28,10 @@
 #include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
-#include "shell/grafiek01.h"
-#include "shell/paths_del.h"
-#include "shell/settings3.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 
 using namespace tarn::tarncall;
@@ -234,9 +234,9 @@ class TarncallTest : public QObject {
         QCOMPARE(ShellState.DataPath, std::string("Scans/Data/TES/"));
         QCOMPARE(ShellState.DataExtension, std::string(".Tes"));
         QVERIFY(!ShellState.DefaultsMissing);
-        QCOMPARE(NormalizeDirectory(""), std::string(""));
-        QCOMPARE(NormalizeDirectory("a"), std::string("a/"));
-        QCOMPARE(NormalizeDirectory("Up/"), std::string("Up/"));
+        QCOMPARE(tarn::DirectoryLine(""), std::string(""));
+        QCOMPARE(tarn::DirectoryLine("a"), std::string("a/"));
+        QCOMPARE(tarn::DirectoryLine("Up/"), std::string("Up/"));
     }
 
     void templateMergeAndEfuvCopy() {
@@ -422,4 +422,4 @@ class TarncallTest : public QObject {
 };
 
 QTEST_MAIN(TarncallTest)
-#include "test_tarncall.moc"
+#include "test_main_window.moc"
