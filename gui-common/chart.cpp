@@ -10,10 +10,10 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "gui-common/dialogs.h"
 #include "gui-common/widget_png.h"
+#include "platform/run_error.h"
 
 namespace tarn::gui {
 
@@ -391,7 +391,7 @@ bool Chart::Print(Dialogs& dialogs) const {
     if (!printed) {
         const QString target =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        throw std::runtime_error("Cannot print the chart on " + target.toStdString());
+        throw RunTimeError::Refusal("Cannot print the chart on " + target.toStdString());
     }
     return true;
 }

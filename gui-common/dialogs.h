@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QString>
-#include <string>
 
 class QPrinter;
 class QWidget;
@@ -22,13 +21,6 @@ class Dialogs {
     // Lets the operator choose and set up the printer; false when cancelled.
     virtual bool SetUpPrinter(QPrinter& printer) = 0;
 };
-
-// `text` (a path, a line of a file) as a message quotes it: a text longer
-// than kMessagePartLength bytes keeps its beginning and its end around
-// " ... ", so that a message stays readable and quick to lay out whatever
-// the length of what it names.
-constexpr size_t kMessagePartLength = 200;
-std::string MessagePart(const std::string& text);
 
 // The dialogs every handler uses: a BoxDialogs until SetDialogs installs others.
 Dialogs& CurrentDialogs();

@@ -12,7 +12,7 @@ ListEdit::~ListEdit() {
     if (m_saved) return;
     try {
         m_list.Save(m_savePath);
-    } catch (const LineListError&) {
+    } catch (const RunTimeError&) {
         // The error that ended the edit early is the one the guard reports.
     }
 }

@@ -14,7 +14,7 @@ namespace tarn::gui {
 // reported, and the atomic save has left the file as it was.
 class ListEdit {
   public:
-    // Loads `path` (raises LineListError when it cannot: nothing is then
+    // Loads `path` (raises RunTimeError when it cannot: nothing is then
     // saved); the list is saved under `path`, or under `savePath` when one is
     // given (an empty one names no file: its save fails).
     explicit ListEdit(const std::string& path);
@@ -25,7 +25,7 @@ class ListEdit {
 
     LineList& List() { return m_list; }
     LineList* operator->() { return &m_list; }
-    // Saves now (raising LineListError on failure); the edit is then closed.
+    // Saves now (raising RunTimeError on failure); the edit is then closed.
     void Save();
     const std::string& SavePath() const { return m_savePath; }
 

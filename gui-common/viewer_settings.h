@@ -65,7 +65,7 @@ void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool k
 // Saves `settings` as the settings file of the working directory, lines
 // 0..12; with `keepLaterLines` the lines after line 12 of an existing file
 // stay, else the file holds exactly the thirteen lines.  Raises
-// LineListError when the file cannot be loaded or saved.
+// RunTimeError when the file cannot be loaded or saved.
 void SaveViewerSettingsFile(const ViewerSettings& settings, bool keepLaterLines);
 
 // A number in the file's shortest form: the fewest digits that read back as

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QString>
-#include <stdexcept>
 
 #include "engine/formats/constants.h"
 #include "engine/formats/defaults_layout.h"
@@ -16,6 +15,7 @@
 #include "gui-common/line_list.h"
 #include "gui-common/list_edit.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
 #include "shell/child_process.h"
 #include "shell/shell_settings.h"
 #include "shell/shell_state.h"
@@ -139,7 +139,7 @@ void ReadMainDefaults(const std::string& path) {
     if (path.empty()) {
         // No copy of the template can be made under no name.
         ShellState.DefaultsMissing = true;
-        throw std::runtime_error(kNoDefaultsFileText);
+        throw RunTimeError::Refusal(kNoDefaultsFileText);
     }
     if (EntryExists(path)) {
         LineList lines;
@@ -164,7 +164,7 @@ std::string MeasurementDirectoryOf(const std::string& headerCountLine,
 void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
     if (!EntryExists(path)) {
         gui::CurrentDialogs().Inform(QString::fromLatin1(kInstrumentMissingText) +
-                                     gui::DecodeBytes(gui::MessagePart(path)) +
+                                     gui::DecodeBytes(MessagePart(path)) +
                                      QString::fromLatin1(kInstrumentMissingTail));
         ShellState.DefaultsMissing = true;
         WriteDefaultInstrumentDefaults(path, id);
@@ -202,7 +202,7 @@ std::string DataSelectionMask(const ShellSettings& entries) {
 }
 
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath) {
-    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
+    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     LineList templateLines;
     templateLines.Load(kDefaultsTemplateName);
     LineList lines;
@@ -238,7 +238,7 @@ std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directory
     const std::string written = lines.Line(line);
     const std::string mainPath = MainPathInForce(written, directoryMissing);
     if (show) show(mainPath);
-    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
+    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     if (exists && mainPath == written) return mainPath;
     lines.Replace(line, mainPath);
     lines.Save(defaultsFile);

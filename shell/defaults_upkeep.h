@@ -9,7 +9,7 @@
 // is taken from, and written to, its own line whatever the file's counts of
 // structure criteria, selected windows and zenith rows.  Every file is
 // written whole or not at all, and only when a line changes; a line not
-// changed keeps its bytes.  Failures raise gui::LineListError (the caller's
+// changed keeps its bytes.  Failures raise RunTimeError (the caller's
 // guard reports them); the routines' own messages go through
 // gui::CurrentDialogs().  Paths are bytes, as the files hold them.
 #pragma once

@@ -16,6 +16,7 @@
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
+#include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/quality_views.h"
 #include "shell/settings_dialog.h"
@@ -266,7 +267,7 @@ void TForm1::ShowMainPath() {
         gui::ShowBytes(edt_MainAna, mainPath);
         if (missing) {
             gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         gui::DecodeBytes(gui::MessagePart(mainPath)));
+                                         gui::DecodeBytes(MessagePart(mainPath)));
         }
     });
 }

@@ -9,11 +9,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
-#include <stdexcept>
 
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
+#include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
 #include "shell/shell_state.h"
@@ -105,7 +105,7 @@ void Place(TfrmSettings& dialog, QWidget* page, const LabelPlace (&labels)[L],
 
 TForm1& MainForm() {
     TForm1* form = Form1();
-    if (form == nullptr) throw std::runtime_error("The main window is not open");
+    if (form == nullptr) throw RunTimeError::Refusal("The main window is not open");
     return *form;
 }
 
@@ -426,7 +426,7 @@ void TfrmSettings::FormShow() {
         // No instrument file is read or made in a main path that is no directory.
         if (missing) {
             gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         gui::DecodeBytes(gui::MessagePart(mainPath)));
+                                         gui::DecodeBytes(MessagePart(mainPath)));
             return;
         }
         main = MainTexts();

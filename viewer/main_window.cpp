@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <stdexcept>
 
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
@@ -16,6 +15,7 @@
 #include "gui-common/handler_guard.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
 #include "viewer/column_graphs.h"
 #include "viewer/view_spec.h"
 
@@ -125,7 +125,7 @@ void TForm1::btn_plotClick() {
     gui::RunGuarded([this] {
         const gui::ViewerSettings settings = FormSettings();
         const std::string problem = PlotProblem(settings);
-        if (!problem.empty()) throw std::runtime_error(problem);
+        if (!problem.empty()) throw RunTimeError::Refusal(problem);
         WriteViewerSettingsFromForm();
         m_oneGraphPerFile = !ChckBx_indiv->isChecked();
         const std::string mask = settings.path + settings.fileMask;

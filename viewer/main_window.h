@@ -40,7 +40,7 @@ class TForm1 : public QWidget {
     void FormCreate();
     // Rewrites the settings file with the thirteen edits as typed: exactly 13
     // lines, later lines dropped; a line not edited keeps its bytes.  Raises
-    // LineListError when it cannot be saved.
+    // RunTimeError when it cannot be saved.
     void WriteViewerSettingsFromForm();
     // "Plot": refuses settings a plot cannot use (PlotProblem: one message,
     // nothing written); saves the settings, lists path + file mask in the

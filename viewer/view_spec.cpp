@@ -6,6 +6,7 @@
 
 #include "gui-common/dialogs.h"
 #include "platform/file_mask.h"
+#include "platform/run_error.h"
 #include "platform/text_format.h"
 #include "viewer/column_reading.h"
 
@@ -54,7 +55,7 @@ double AxisIncrement(double minimum, double maximum, double steps) {
 
 std::string PlotProblem(const gui::ViewerSettings& s) {
     const auto refusal = [](const char* name, const char* what, const std::string& text) {
-        return std::string(name) + ": " + what + " expected, not '" + gui::MessagePart(text) +
+        return std::string(name) + ": " + what + " expected, not '" + MessagePart(text) +
                "'; nothing written";
     };
     const std::pair<const char*, const std::string*> columns[] = {{"X column", &s.xColumn},
@@ -78,8 +79,8 @@ std::string PlotProblem(const gui::ViewerSettings& s) {
 std::string NoFileText(const std::string& mask) {
     std::string directory, pattern;
     SplitMask(mask, directory, pattern);
-    return "Nothing plotted: no file matches " + gui::MessagePart(pattern) + " in " +
-           (directory.empty() ? std::string("the working directory") : gui::MessagePart(directory));
+    return "Nothing plotted: no file matches " + MessagePart(pattern) + " in " +
+           (directory.empty() ? std::string("the working directory") : MessagePart(directory));
 }
 
 std::string NoPointsText(size_t fileCount, const gui::ViewerSettings& settings) {

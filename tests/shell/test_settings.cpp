@@ -23,6 +23,7 @@
 #include "engine/program_state.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/recording_dialogs.h"
+#include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "shell/field_values.h"
 #include "shell/main_window.h"
@@ -325,6 +326,21 @@ class SettingsTest : public QObject {
         QCOMPARE(m_dialogs.Errors().size(), 5);
         QCOMPARE(Read("long.dfa"), Join(lines));
         QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
+    }
+
+    void unreadableModelGridNamesItsLineIndex() {
+        Lines lines = LongDefaults(4);
+        lines[14] = "289 x 0.1";  // the model grid
+        Write("long.dfa", Join(lines));
+        try {
+            ApplyAnalysis("long.dfa", AnalysisTexts{});
+            QFAIL("no error raised");
+        } catch (const tarn::RunTimeError& error) {
+            QCOMPARE(std::string(error.what()), std::string("Cannot read the model grid on line "
+                                                            "index 14 of 'long.dfa': '289 x 0.1' "
+                                                            "holds no 3 numbers"));
+        }
+        QCOMPARE(Read("long.dfa"), Join(lines));
     }
 
     void analysisApplyWidensTheModelGridOnly() {
