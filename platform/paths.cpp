@@ -15,7 +15,7 @@
 #include <direct.h>
 #endif
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 
 namespace tarn {
 
@@ -70,7 +70,7 @@ void MakeDirectory(const std::string& path) {
 #ifdef _WIN32
     int made = _mkdir(path.c_str());
 #else
-    int made = HookedMakeDirectory(path, 0777);
+    int made = FileMakeDirectory(path, 0777);
 #endif
     if (made == 0 || errno == EEXIST) {
         g_failedDirectories.erase(path);

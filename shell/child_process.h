@@ -22,8 +22,8 @@ void SetProgramDirectory(const QString& directory);
 QString FindProgram(const QString& name);
 
 // Arguments appended whenever the program `name` (a bare name, compared after
-// dropping ".exe") is started; an empty list removes them.  Lets a test run
-// the real viewer in its export mode.
+// dropping ".exe") is started; an empty list removes them.  Lets the picture
+// tool run the real viewer in its export mode.
 void SetExtraArguments(const QString& name, const QStringList& arguments);
 
 // How a child ended.

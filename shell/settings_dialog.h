@@ -141,7 +141,7 @@ class TfrmSettings : public QDialog {
 // The shell's settings dialog, made on first use (program start makes it
 // after the main window and the DataFiles window).
 TfrmSettings& frmSettings();
-// Deletes the settings dialog; for the end of the program and for tests.
+// Deletes the settings dialog; for the end of the program.
 void ReleaseSettingsDialog();
 
 }  // namespace tarn::tarncall

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 
 namespace tarn {
 

@@ -10,7 +10,7 @@
 #include <cctype>
 #include <cerrno>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 #include "tarnbat/file_commands.h"
 
 namespace tarn {
@@ -212,7 +212,7 @@ std::string ReplaceArchive(const std::string& archive, bool existing,
     std::string tempPath = JoinPath(tempDirectory, "new.zip");
     std::string reason;
     if (existing) {
-        int fd = HookedOpen(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        int fd = FileOpen(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0600);
         reason = fd < 0 ? SystemError() : CopyInto(archive, fd);
         if (!reason.empty()) reason = "cannot open archive " + archive + ": " + reason;
         if (fd >= 0 && close(fd) != 0 && reason.empty())

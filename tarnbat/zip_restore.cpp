@@ -5,7 +5,7 @@
 #include <zip.h>
 #include <zlib.h>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 #include "platform/paths.h"
 #include "tarnbat/file_commands.h"
 #include "tarnbat/zip_archive.h"

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "gui-common/chart.h"
-#include "gui-common/recording_dialogs.h"
+#include "tests/support/recording_dialogs.h"
 
 using tarn::gui::Chart;
 using tarn::gui::ChartAxis;

@@ -10,7 +10,7 @@
 #include "gui-common/handler_guard.h"
 #include "gui-common/line_list.h"
 #include "gui-common/list_edit.h"
-#include "gui-common/recording_dialogs.h"
+#include "tests/support/recording_dialogs.h"
 
 using tarn::RunTimeError;
 using tarn::gui::LineList;

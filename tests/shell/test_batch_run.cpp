@@ -27,7 +27,6 @@
 #include "engine/formats/defaults_layout.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
@@ -36,6 +35,7 @@
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::ColumnPairs;

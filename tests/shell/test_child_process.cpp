@@ -14,10 +14,10 @@
 #include <QtTest>
 #include <functional>
 
-#include "gui-common/recording_dialogs.h"
 #include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::ProgressWindow;

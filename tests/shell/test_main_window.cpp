@@ -25,7 +25,6 @@
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/handler_guard.h"
-#include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
@@ -33,6 +32,7 @@
 #include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::Read;

@@ -24,7 +24,6 @@
 #include "gui-common/chart.h"
 #include "gui-common/chart_series.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
@@ -33,6 +32,7 @@
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using namespace tarn::test;

@@ -20,13 +20,13 @@
 #include "engine/formats/defaults_layout.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
 #include "shell/quality_views.h"
 #include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::Join;

@@ -22,7 +22,6 @@
 #include "engine/output_spec.h"
 #include "engine/program_state.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "shell/field_values.h"
@@ -30,6 +29,7 @@
 #include "shell/settings_dialog.h"
 #include "shell/shell_state.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using Lines = std::vector<std::string>;

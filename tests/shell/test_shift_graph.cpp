@@ -12,10 +12,10 @@
 
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
-#include "gui-common/recording_dialogs.h"
 #include "platform/text_format.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::Type;

@@ -8,8 +8,8 @@
 
 #include <cstdio>
 
-#include "platform/file_hooks.h"
 #include "tarnbat/zip_archive.h"
+#include "tests/support/file_faults.h"
 #include "tests/tarnbat/batch_test.h"
 
 namespace tarn {

@@ -1,4 +1,4 @@
-#include "gui-common/recording_dialogs.h"
+#include "tests/support/recording_dialogs.h"
 
 #include <QPrinter>
 
