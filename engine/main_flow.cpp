@@ -155,7 +155,7 @@ void PrepareScanFiles() {
     ParseInt(CommandLine.ScanName.substr(0, 3), day);
     Scan.DayNumber = static_cast<unsigned>(std::clamp(day, 0L, 65535L));
     Scan.EarthSunFactor = EarthSunDistanceFactor(static_cast<uint16_t>(Scan.DayNumber));
-    if (Engine.Switches.corr_waveln) {
+    if (Engine.Switches.Corr_waveln) {
         CreateWithLines(
             ResultDirectory() + Paths.ShiftSubdir +
                 AppliedShiftName(CommandLine.ScanName, CommandLine.IdShifAppl, CommandLine.IdMet),
@@ -207,7 +207,7 @@ void RunFinalSimulations() {
     std::string resultFile =
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     if (s.Stand_slit) LogLine("Apply final_sim " + resultFile);
-    if (s.Stand_slit || s.transmission) {
+    if (s.Stand_slit || s.Transmission) {
         RunFinalSimulation(Paths.MainPath, kStandardSlitOutput, Paths.DeconOutputName,
                            Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
                            Analysis.GridStep, Analysis.StdFwhm, Analysis.StdSlitChar,
@@ -220,7 +220,7 @@ void RunFinalSimulations() {
                            Analysis.GridStep, Instrument.Fwhm, Instrument.SlitChar,
                            CommandLine.IdMet + ".sli");
     }
-    if (s.Instrument_slit || s.Stand_slit || s.transmission) {
+    if (s.Instrument_slit || s.Stand_slit || s.Transmission) {
         LogLine("Combine results: " + Paths.MainPath + " " + kStandardSlitOutput + " " +
                 kInstrumentSlitOutput + " " + Flow.ResultName);
         CombineResults(Paths.MainPath, kStandardSlitOutput, kInstrumentSlitOutput, Flow.ResultName);
@@ -365,7 +365,7 @@ int RunGuarded(Body body) {
         body();
         return kExitNormal;
     } catch (const EngineExit& end) {
-        return end.code;
+        return end.Code;
     } catch (const RunTimeError& error) {
         std::cerr << "tarnpelo: " << error.Report() << std::endl;
     } catch (const std::exception& error) {

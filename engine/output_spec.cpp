@@ -42,7 +42,7 @@ void Specify_output(const std::string& name) {
     // Optional groups, read while the file has more lines.
     auto ended = [&] { return in.Eof(); };
     if (ended()) {
-        s.transmission = true;
+        s.Transmission = true;
     } else {
         in.NextLine();
         ReadSwitches(in, kOutputSwitchGroups[kRequiredOutputGroups], s);

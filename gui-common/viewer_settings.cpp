@@ -16,11 +16,11 @@
 namespace tarn::gui {
 
 const std::array<std::string ViewerSettings::*, kViewerSettingsLineCount> kViewerSettingsLayout = {
-    &ViewerSettings::fileMask, &ViewerSettings::path,    &ViewerSettings::title,
-    &ViewerSettings::xColumn,  &ViewerSettings::xMax,    &ViewerSettings::xMin,
-    &ViewerSettings::xTitle,   &ViewerSettings::yColumn, &ViewerSettings::yMax,
-    &ViewerSettings::yMin,     &ViewerSettings::yTitle,  &ViewerSettings::xSteps,
-    &ViewerSettings::ySteps,
+    &ViewerSettings::FileMask, &ViewerSettings::Path,    &ViewerSettings::Title,
+    &ViewerSettings::XColumn,  &ViewerSettings::XMax,    &ViewerSettings::XMin,
+    &ViewerSettings::XTitle,   &ViewerSettings::YColumn, &ViewerSettings::YMax,
+    &ViewerSettings::YMin,     &ViewerSettings::YTitle,  &ViewerSettings::XSteps,
+    &ViewerSettings::YSteps,
 };
 
 ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLineCount>& lines) {

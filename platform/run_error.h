@@ -76,7 +76,7 @@ std::string MessagePart(const std::string& text);
 // Thrown to end the run at once with the given exit code; files written so far
 // are closed by their owners while the stack unwinds.
 struct EngineExit {
-    int code;
+    int Code;
 };
 
 }  // namespace tarn

@@ -178,17 +178,17 @@ bool RunCompleted() {
 
 DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
     DayVerdict verdict;
-    if (!end.started) return verdict;
-    verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
-    if (verdict.goOn) return verdict;
+    if (!end.Started) return verdict;
+    verdict.GoOn = end.ExitCode == kExitNormal && !end.BreakPressed && (lastDay || markerFound);
+    if (verdict.GoOn) return verdict;
     const std::string breakLine = std::string(kBatchStopPrefix) + kBatchBreakReason;
-    if (!end.breakPressed && StartsWith(end.stopLine, kBatchStopPrefix) &&
-        end.stopLine != breakLine)
-        verdict.message = end.stopLine;
-    else if (end.exitCode == kExitRunTimeError && !end.breakPressed && !end.lastErrorLine.empty())
-        verdict.message = end.lastErrorLine;
+    if (!end.BreakPressed && StartsWith(end.StopLine, kBatchStopPrefix) &&
+        end.StopLine != breakLine)
+        verdict.Message = end.StopLine;
+    else if (end.ExitCode == kExitRunTimeError && !end.BreakPressed && !end.LastErrorLine.empty())
+        verdict.Message = end.LastErrorLine;
     else
-        verdict.message = kUserBreakText;
+        verdict.Message = kUserBreakText;
     return verdict;
 }
 

@@ -139,10 +139,10 @@ void TForm1::BuildViewingGroup() {
     btn_View = AddButton(g, "btn_View", "View", QRect(8, 18, 72, 24));
     chckbx_viewSZA = AddCheck(g, "chckbx_viewSZA", "SZA", QRect(100, 19, 60, 22));
     struct Radio {
-        QRadioButton** button;
-        const char* name;
-        const char* caption;
-        const char* hint;
+        QRadioButton** Button;
+        const char* Name;
+        const char* Caption;
+        const char* Hint;
     };
     const Radio radios[] = {
         {&rdbtn_shftspec, "rdbtn_shftspec", "spectral shift", "spectral Wavelength shift"},
@@ -159,9 +159,9 @@ void TForm1::BuildViewingGroup() {
     };
     int top = kRadioTop;
     for (const Radio& r : radios) {
-        *r.button = Named(new QRadioButton(QString::fromLatin1(r.caption), g), r.name,
+        *r.Button = Named(new QRadioButton(QString::fromLatin1(r.Caption), g), r.Name,
                           QRect(8, top, 200, kRadioStep));
-        if (*r.hint != '\0') (*r.button)->setToolTip(QString::fromLatin1(r.hint));
+        if (*r.Hint != '\0') (*r.Button)->setToolTip(QString::fromLatin1(r.Hint));
         top += kRadioStep;
     }
     rdbtn_shftspec->setChecked(true);
@@ -169,11 +169,11 @@ void TForm1::BuildViewingGroup() {
 
 void TForm1::BuildPathEdits() {
     struct Row {
-        QLineEdit** edit;
-        const char* name;
-        const char* label;
-        std::string text;
-        const char* hint;
+        QLineEdit** Edit;
+        const char* Name;
+        const char* Label;
+        std::string Text;
+        const char* Hint;
     };
     const Row rows[] = {
         {&edtProg, "edtProg", "Program Call", DefaultProgramCall(),
@@ -188,8 +188,8 @@ void TForm1::BuildPathEdits() {
     };
     int top = kPathRowTop;
     for (const Row& r : rows) {
-        AddLabel(this, r.label, QRect(8, top + 2, kEditLeft - 12, 18));
-        *r.edit = AddEdit(this, r.name, r.text, r.hint, QRect(kEditLeft, top, kEditWidth, 22));
+        AddLabel(this, r.Label, QRect(8, top + 2, kEditLeft - 12, 18));
+        *r.Edit = AddEdit(this, r.Name, r.Text, r.Hint, QRect(kEditLeft, top, kEditWidth, 22));
         top += kPathRowStep;
     }
 }

@@ -385,17 +385,17 @@ std::vector<TfrmSettings::SwitchBox> TfrmSettings::SwitchBoxes() const {
             {ChckBx_Interval, &S::Interval_UV},
             {ChckBx_irr_stsli, &S::Stand_slit},
             {ChckBx_irr_insli, &S::Instrument_slit},
-            {ChckBx_shift, &S::detailed_shif},
-            {ChkBx_shift_appl, &S::corr_waveln},
-            {ChkBx_shis, &S::daily_shif},
+            {ChckBx_shift, &S::Detailed_shif},
+            {ChkBx_shift_appl, &S::Corr_waveln},
+            {ChkBx_shis, &S::Daily_shif},
             {ChkBx_flag, &S::Q_flag},
-            {chkbx_struc, &S::spec_struc},
-            {ChckBx_q, &S::trans_Q},
+            {chkbx_struc, &S::Spec_struc},
+            {ChckBx_q, &S::Trans_Q},
             {ChckBx_LogMain, &S::Log_main_tarn},
             {ChckBx_LogShif, &S::Log_shift},
             {ChckBx_SpikeCor, &S::Details_on_corrections},
             {ChckBx_MainSpike, &S::Main_spikes_only},
-            {ChckBx_Trans, &S::transmission}};
+            {ChckBx_Trans, &S::Transmission}};
 }
 
 OutputSwitches TfrmSettings::Switches() const {

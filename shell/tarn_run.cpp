@@ -22,15 +22,15 @@ namespace {
 // One press of "Run TARN": the entries and the data-file list as they stood
 // at the press, and the day whose archive the next deletion lines look for.
 struct DayRun {
-    TForm1& form;
-    ShellSettings entries;
-    std::string mainPath;
-    std::vector<std::string> items;
-    bool zip = false;
-    std::string previousZipDay;
+    TForm1& Form;
+    ShellSettings Entries;
+    std::string MainPath;
+    std::vector<std::string> Items;
+    bool Zip = false;
+    std::string PreviousZipDay;
 
-    std::string Scan(int index) const { return ScanNameOf(items[static_cast<size_t>(index)]); }
-    int Count() const { return static_cast<int>(items.size()); }
+    std::string Scan(int index) const { return ScanNameOf(Items[static_cast<size_t>(index)]); }
+    int Count() const { return static_cast<int>(Items.size()); }
 };
 
 // Deletes "CHECK.OK" when the run ends, however it ends.
@@ -43,11 +43,11 @@ struct CheckOkRemover {
 
 BatchEnd EndOf(const BatchRunResult& result) {
     BatchEnd end;
-    end.started = result.started;
-    end.exitCode = result.exitCode;
-    end.breakPressed = result.breakPressed;
-    end.stopLine = result.stopLine.toStdString();
-    if (!result.errorLines.isEmpty()) end.lastErrorLine = result.errorLines.last().toStdString();
+    end.Started = result.Started;
+    end.ExitCode = result.ExitCode;
+    end.BreakPressed = result.BreakPressed;
+    end.StopLine = result.StopLine.toStdString();
+    if (!result.ErrorLines.isEmpty()) end.LastErrorLine = result.ErrorLines.last().toStdString();
     return end;
 }
 
@@ -82,19 +82,19 @@ bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     std::vector<std::string> scans;
     for (int k = first; k <= last; ++k) scans.push_back(run.Scan(k));
     WriteBatchFile(
-        DayBatch(run.entries, run.mainPath, scans, run.zip, lastDay, run.previousZipDay));
+        DayBatch(run.Entries, run.MainPath, scans, run.Zip, lastDay, run.PreviousZipDay));
 
     window.StartDay();
-    const BatchRunResult result = RunBatchAndPlot(run.form, window, run.items,
+    const BatchRunResult result = RunBatchAndPlot(run.Form, window, run.Items,
                                                   QString::fromLatin1(kRunBatchFile), first, last);
     ShellState.FirstUnplottedIndex = last + 1;
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
-    const QString message = QString::fromStdString(verdict.message);
-    if (verdict.message == kUserBreakText)
+    const QString message = QString::fromStdString(verdict.Message);
+    if (verdict.Message == kUserBreakText)
         gui::CurrentDialogs().Inform(message);
     else if (!message.isEmpty())
         gui::CurrentDialogs().Error(message);
-    return verdict.goOn;
+    return verdict.GoOn;
 }
 
 // The run over every day of the list (at least one scan) in one progress
@@ -108,7 +108,7 @@ void RunDays(DayRun& run) {
     WriteCheckOk();
     const CheckOkRemover remover;
     ShellState.FirstUnplottedIndex = 0;
-    run.previousZipDay = DayOf(run.Scan(0));
+    run.PreviousZipDay = DayOf(run.Scan(0));
     for (int first = 0; first < run.Count();) {
         const int next = NextDay(run, first);
         if (!RunDay(run, window, first, next - 1)) break;
@@ -123,7 +123,7 @@ BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
                                const std::vector<std::string>& items, const QString& batchFile,
                                int first, int last) {
     const BatchRunResult result = RunBatchWithProgress(window, batchFile, form.edtProg->text());
-    if (!result.started || !form.chckbx_Plot->isChecked() || last < first) return result;
+    if (!result.Started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
     const std::string codes = form.edtResCode->text().toStdString();
     const std::string title = ShiftGraphTitleFor(id, form.edtDayTime->text().toStdString());
@@ -165,7 +165,7 @@ void RunTarn(TForm1& form) {
     }
     std::vector<std::string> scans;
     for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
-    const std::string refusal = BatchRefusal(run.entries, run.mainPath, scans, run.zip);
+    const std::string refusal = BatchRefusal(run.Entries, run.MainPath, scans, run.Zip);
     if (!refusal.empty()) {
         gui::CurrentDialogs().Error(QString::fromStdString(refusal));
         return;

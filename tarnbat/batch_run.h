@@ -40,8 +40,8 @@ std::string RunBatchLine(const std::vector<std::string>& args);
 using BatchLineRunner = std::string (*)(const std::vector<std::string>& args);
 
 struct BatchOutcome {
-    int exitCode = 0;
-    std::string stopReason;  // "" when the batch ran to its end
+    int ExitCode = 0;
+    std::string StopReason;  // "" when the batch ran to its end
 };
 
 // Runs the batch file `path` (found without regard to case) line by line

@@ -38,7 +38,7 @@ std::vector<ColumnPair> ReadColumnPairs(TextIn& file, long xColumn, long yColumn
     std::vector<ColumnPair> pairs;
     while (!file.Eof()) {
         ColumnPair pair{0.0, 0.0};
-        if (ColumnPairOfLine(file.ReadLine(), xColumn, yColumn, pair.x, pair.y))
+        if (ColumnPairOfLine(file.ReadLine(), xColumn, yColumn, pair.X, pair.Y))
             pairs.push_back(pair);
     }
     return pairs;

@@ -128,7 +128,7 @@ void TForm1::btn_plotClick() {
         if (!problem.empty()) throw RunTimeError::Refusal(problem);
         WriteViewerSettingsFromForm();
         m_oneGraphPerFile = !ChckBx_indiv->isChecked();
-        const std::string mask = settings.path + settings.fileMask;
+        const std::string mask = settings.Path + settings.FileMask;
         m_dataFiles->SetMask(mask);
         m_dataFiles->show();
         const std::vector<std::string>& names = m_dataFiles->Items();
@@ -136,7 +136,7 @@ void TForm1::btn_plotClick() {
             gui::CurrentDialogs().Inform(gui::DecodeBytes(NoFileText(mask)));
             return;
         }
-        const int points = m_graphs->PlotFiles(ColumnGraphSpecOf(settings), settings.path, names,
+        const int points = m_graphs->PlotFiles(ColumnGraphSpecOf(settings), settings.Path, names,
                                                m_oneGraphPerFile);
         if (points == 0)
             gui::CurrentDialogs().Inform(gui::DecodeBytes(NoPointsText(names.size(), settings)));

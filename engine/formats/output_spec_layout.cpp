@@ -15,13 +15,13 @@ const OutputSwitchGroup kOutputSwitchGroups[kRequiredOutputGroups + 1] = {
      {&S::Stand_slit, &S::Instrument_slit}},
     {"Wavelength_shifts: detailed_shif corr_waveln daily_shif",
      3,
-     {&S::detailed_shif, &S::corr_waveln, &S::daily_shif}},
-    {"Quality_checks: Q_flag spec_struc trans_Q", 3, {&S::Q_flag, &S::spec_struc, &S::trans_Q}},
+     {&S::Detailed_shif, &S::Corr_waveln, &S::Daily_shif}},
+    {"Quality_checks: Q_flag spec_struc trans_Q", 3, {&S::Q_flag, &S::Spec_struc, &S::Trans_Q}},
     {"Logging_TARN: Log_main_tarn Log_shift", 2, {&S::Log_main_tarn, &S::Log_shift}},
     {"Spike_detection: Details_on_corrections Main_spikes_only",
      2,
      {&S::Details_on_corrections, &S::Main_spikes_only}},
-    {"Transmission_compared_to_ET-spectrum: transmission", 1, {&S::transmission}}};
+    {"Transmission_compared_to_ET-spectrum: transmission", 1, {&S::Transmission}}};
 
 std::vector<std::string> OutputSpecLines(const std::string& firstLine,
                                          const OutputSwitches& switches) {

@@ -14,15 +14,15 @@ namespace tarn {
 struct OutputSwitches {
     bool Effective_UV;
     bool Interval_UV;
-    bool transmission;
+    bool Transmission;
     bool Stand_slit;
     bool Instrument_slit;
-    bool detailed_shif;
-    bool corr_waveln;
-    bool daily_shif;
+    bool Detailed_shif;
+    bool Corr_waveln;
+    bool Daily_shif;
     bool Q_flag;
-    bool spec_struc;
-    bool trans_Q;
+    bool Spec_struc;
+    bool Trans_Q;
     bool Details_on_corrections;
     bool Main_spikes_only;
     bool Log_main_tarn;

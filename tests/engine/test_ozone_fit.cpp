@@ -229,7 +229,7 @@ TEST_F(OzoneTest, MissingSettingsFileHaltsWithErrorO3InTheMainPathLog) {
         ReadOzoneDefaults();
         FAIL() << "no halt";
     } catch (const EngineExit& end) {
-        EXPECT_EQ(end.code, kExitHalt);
+        EXPECT_EQ(end.Code, kExitHalt);
     }
     std::string path = Path("m") + "/ozonshi.dfa";
     EXPECT_EQ(ConsoleText(), "Error in OzSimu routine\nUnable to find Default file:\n" + path +

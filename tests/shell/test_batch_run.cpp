@@ -364,8 +364,8 @@ class BatchRunTest : public QObject {
         };
         for (const Case& c : cases) {
             const DayVerdict verdict = JudgeDayBatch(c.end, c.lastDay, c.marker);
-            QCOMPARE(verdict.goOn, c.goOn);
-            QCOMPARE(verdict.message, c.message);
+            QCOMPARE(verdict.GoOn, c.goOn);
+            QCOMPARE(verdict.Message, c.message);
         }
     }
 
@@ -423,7 +423,7 @@ class BatchRunTest : public QObject {
         QVERIFY(graph != nullptr);
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 17*"));
         Points plotted;
-        for (const auto& point : graph->Series1->Points()) plotted.emplace_back(point.x, point.y);
+        for (const auto& point : graph->Series1->Points()) plotted.emplace_back(point.X, point.Y);
         std::sort(rows.begin(), rows.end());
         std::sort(plotted.begin(), plotted.end());
         QCOMPARE(plotted, rows);

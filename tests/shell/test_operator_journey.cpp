@@ -53,7 +53,7 @@ Points Sorted(Points points) {
 Points PointsOf(const tarn::gui::ChartSeries& series) {
     Points points;
     for (const tarn::gui::ChartPoint& point : series.Points())
-        points.emplace_back(point.x, point.y);
+        points.emplace_back(point.X, point.Y);
     return Sorted(points);
 }
 

@@ -253,8 +253,8 @@ class QualityViewsTest : public QObject {
         QVERIFY(graph != nullptr && graph->isVisible());
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: TES 185*"));
         QCOMPARE(graph->Series1->Count(), 3);
-        QCOMPARE(graph->Series1->Points()[2].x, 300.0);
-        QCOMPARE(graph->Series1->Points()[2].y, -0.01);
+        QCOMPARE(graph->Series1->Points()[2].X, 300.0);
+        QCOMPARE(graph->Series1->Points()[2].Y, -0.01);
         QVERIFY(m_dialogs.Messages().isEmpty());
 
         // A missing long defaults file: its message, the file made from the

@@ -469,14 +469,14 @@ class SettingsTest : public QObject {
         tarn::Engine.MainLogFile = "tarnpelo.log";
         tarn::Specify_output("main/output.dfa");
         const tarn::OutputSwitches& s = tarn::Engine.Switches;
-        QVERIFY(!s.Effective_UV && !s.daily_shif && !s.Log_shift);
-        QVERIFY(s.Interval_UV && s.transmission && s.corr_waveln && s.Main_spikes_only);
+        QVERIFY(!s.Effective_UV && !s.Daily_shif && !s.Log_shift);
+        QVERIFY(s.Interval_UV && s.Transmission && s.Corr_waveln && s.Main_spikes_only);
         // "Defaults" ticks every box; the next Apply turns every switch on.
         Click(d.BtBtn_OC_Defaults);
         QVERIFY(d.ChckBx_EfUv->isChecked() && d.ChkBx_shis->isChecked());
         Click(d.BtBtn_OC_OK);
         tarn::Specify_output("main/output.dfa");
-        QVERIFY(s.Effective_UV && s.daily_shif && s.Log_shift);
+        QVERIFY(s.Effective_UV && s.Daily_shif && s.Log_shift);
     }
 
     void etQaApplyOnFullAndShortFiles() {
