@@ -54,8 +54,9 @@ void InitSignificanceTable();
 // True when the file can be opened for reading as a text file (never for a directory).
 bool TextFileExists(const std::string& name);
 
-// Appends the separator to `path` when needed and prepares the main log and
-// the (emptied) shift log in that directory.
+// Appends the separator to `path` when it is longer than one character and
+// lacks one, and prepares the main log and the (emptied) shift log in that
+// directory.
 void PrepareLogFiles(std::string& path);
 
 // One group of main-log lines: opens the log for appending, writes, closes.

@@ -164,14 +164,14 @@ void PrintUsage() {
 // Standard mode: measurement directory and main path next to the "uvanalys"
 // directory that holds the working directory, or inside the working directory.
 void DeriveStandardPaths(InstallAnswers& a) {
-    std::string current = WithTrailingSeparator(WorkingDirectory());
+    std::string current = AsDirectory(WorkingDirectory());
     std::string base = current;
     size_t p = current.find("uvanalys");
     if (p != std::string::npos) base = current.substr(0, p);
     p = current.find("UVANALYS");
     if (p != std::string::npos) base = current.substr(0, p);
-    a.MeasurementDirectory = base + "uvdata" + kPathSeparator;
-    Paths.MainPath = base + "uvanalys" + kPathSeparator;
+    a.MeasurementDirectory = base + AsDirectory("uvdata");
+    Paths.MainPath = base + AsDirectory("uvanalys");
 }
 
 void AskPaths(InstallAnswers& a, AnswerReader& in) {
@@ -188,10 +188,10 @@ void AskPaths(InstallAnswers& a, AnswerReader& in) {
         Paths.MainPath = Cut(in.Line(), kMaxPathAnswer);
     }
     // An empty main path stands for the working directory.
-    Paths.MainPath = DirectoryLine(Paths.MainPath);
+    Paths.MainPath = AsDirectory(Paths.MainPath);
     Paths.SecondPath = Paths.MainPath;
     Paths.ShiftRootPath = Paths.MainPath;
-    Paths.RefDataPath = Paths.MainPath + "etoz" + kPathSeparator;
+    Paths.RefDataPath = Paths.MainPath + AsDirectory("etoz");
     Paths.RefDataPath2 = Paths.RefDataPath;
     Paths.ActionSpectrumDir = Paths.RefDataPath;
 }

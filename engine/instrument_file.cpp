@@ -45,8 +45,8 @@ void ReadHeaderCountLine(TextIn& in) {
 // Line 4: the scan directory with the separator at its end (an empty line is
 // the working directory), then the id's sub-directory unless no_id_met.
 std::string MeasurementDirectory(const std::string& text) {
-    std::string dir = DirectoryLine(text);
-    if (!Instrument.NoIdMet) dir += DirectoryText(CommandLine.IdMet);
+    std::string dir = AsDirectory(text);
+    if (!Instrument.NoIdMet) dir += AsDirectory(CommandLine.IdMet);
     return dir;
 }
 

@@ -115,7 +115,7 @@ void ClaimMainPath() {
     int restored = RecoverInterruptedCommit(journal, CommandLine.IdMet);
     if (restored > 0) LogLine("Result files of an interrupted run restored: " + IntText(restored));
     BeginFileTransaction(
-        journal, {ResultDirectory(), Paths.ShiftRootPath + CommandLine.IdMet + kPathSeparator});
+        journal, {ResultDirectory(), ResultDirectoryName(Paths.ShiftRootPath, CommandLine.IdMet)});
 }
 
 // Phase 3: effective defaults, output specification, instrument file.
@@ -146,7 +146,7 @@ void PrepareResultTree() {
     MakeResultDirectory(result + Paths.QaqcSubdir);
     MakeResultDirectory(result + Paths.QaqcSubdir + Paths.StrucSubdir);
     MakeResultDirectory(result + Paths.TransSubdir);
-    MakeResultDirectory(result + Paths.QaqcSubdir + DirectoryText(kFlagstatSubdirectory));
+    MakeResultDirectory(result + Paths.QaqcSubdir + AsDirectory(kFlagstatSubdirectory));
 }
 
 // Phase 6: files made before the scan is read.
@@ -268,7 +268,7 @@ void RunStages() {
                 " compared to clear sky");
 
     Flow.ResultName =
-        DirectoryText(CommandLine.IdMet) +
+        AsDirectory(CommandLine.IdMet) +
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     RunFinalSimulations();
 

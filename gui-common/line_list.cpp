@@ -39,8 +39,8 @@ std::string SaveTarget(const std::string& path) {
 
 // True when `path` names something that exists and is no regular file.
 bool IsOtherThanRegularFile(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    const EntryKind kind = KindOfEntry(path);
+    return kind != EntryKind::None && kind != EntryKind::File;
 }
 
 bool IsLineEnd(const std::string& end) {
@@ -78,7 +78,7 @@ void SaveTextAtomically(const std::string& path, const std::string& text) {
 }
 
 void LineList::Load(const std::string& path) {
-    if (IsOtherThanRegularFile(ResolveCase(path)))
+    if (IsOtherThanRegularFile(path))
         throw RunTimeError::ListError("load list", path, -1, "not a regular file");
     TextIn in;
     if (!in.Open(path))

@@ -32,7 +32,7 @@ ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLin
 ViewerSettings DefaultViewerSettings() {
     // The result files lie in the engine's built-in main path, in the
     // working directory; titles and step counts have no default.
-    const std::string path = BuiltInDefaults().Paths.MainPath + DirectoryText("ati");
+    const std::string path = BuiltInDefaults().Paths.MainPath + AsDirectory("ati");
     return ViewerSettingsOf(
         {"1851200i.ati", path, "", "1", "400", "300", "", "2", "1.3", "0", "", "", ""});
 }

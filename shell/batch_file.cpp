@@ -25,11 +25,11 @@ bool StartsWith(const std::string& text, const char* prefix) {
 // remove, below the instrument's result directory, in their order.
 std::vector<std::string> DeletionDirectories() {
     return {"",
-            DirectoryText(kEfuvSubdirectory),
-            DirectoryText(kShiftSubdirectory),
-            DirectoryText(kQaqcSubdirectory),
-            DirectoryText(kQaqcSubdirectory) + DirectoryText(kStructureSubdirectory),
-            DirectoryText(kTransmissionSubdirectory)};
+            AsDirectory(kEfuvSubdirectory),
+            AsDirectory(kShiftSubdirectory),
+            AsDirectory(kQaqcSubdirectory),
+            AsDirectory(kQaqcSubdirectory) + AsDirectory(kStructureSubdirectory),
+            AsDirectory(kTransmissionSubdirectory)};
 }
 
 // A text that no batch argument can carry whole.
@@ -156,7 +156,7 @@ std::string NoDataFilesText(const std::string& mask) {
     std::string directory, pattern;
     SplitMask(mask, directory, pattern);
     if (directory.empty() || directory[0] != kPathSeparator)
-        directory = WorkingDirectory() + kPathSeparator + directory;
+        directory = JoinPath(WorkingDirectory(), directory);
     return "No data file matches " + pattern + " in " + directory;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gui-common/dialogs.h"
+#include "platform/paths.h"
 #include "shell/batch_progress_window.h"
 #include "tarnbat/batch_protocol.h"
 
@@ -38,8 +39,8 @@ QString WithoutExeEnding(const QString& name) {
 #ifdef _WIN32
     return name;
 #else
-    static const QString exe = QStringLiteral(".exe");
-    return name.endsWith(exe, Qt::CaseInsensitive) ? name.chopped(exe.size()) : name;
+    constexpr char kExe[] = ".exe";
+    return EndsWithIgnoringCase(name.toStdString(), kExe) ? name.chopped(sizeof kExe - 1) : name;
 #endif
 }
 

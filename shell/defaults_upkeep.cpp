@@ -1,7 +1,5 @@
 #include "shell/defaults_upkeep.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QString>
 
@@ -53,11 +51,6 @@ std::string UnderHome(const QString& relative) {
     return QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/') + relative).toStdString();
 }
 
-// The stat of the existing entry `path` names (found without regard to case).
-bool Stat(const std::string& path, struct stat& info) {
-    return !path.empty() && stat(ResolveCase(path).c_str(), &info) == 0;
-}
-
 // The line that holds `value`; raises the list's report of the line where the
 // file would hold it when it ends before it.
 const std::string& ValueLine(const LineList& lines, V value) {
@@ -76,40 +69,25 @@ void TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
     // As the engine takes it: a separator added when the line lacks one, so the
     // shell's instrument file, result directories and archives are the engine's.
-    ShellState.MainAnalysisPath = DirectoryLine(ValueLine(lines, V::MainPath));
+    ShellState.MainAnalysisPath = AsDirectory(ValueLine(lines, V::MainPath));
     ShellState.QcSubdirectory =
-        ValueOr(lines, layout, V::QcSubdirectory, DirectoryText(kQaqcSubdirectory));
+        ValueOr(lines, layout, V::QcSubdirectory, AsDirectory(kQaqcSubdirectory));
     ShellState.StructureSubdirectory =
-        ValueOr(lines, layout, V::StructureSubdirectory, DirectoryText(kStructureSubdirectory));
+        ValueOr(lines, layout, V::StructureSubdirectory, AsDirectory(kStructureSubdirectory));
     ShellState.ShiftSubdirectory =
-        ValueOr(lines, layout, V::ShiftSubdirectory, DirectoryText(kShiftSubdirectory));
+        ValueOr(lines, layout, V::ShiftSubdirectory, AsDirectory(kShiftSubdirectory));
     ShellState.CriteriaCount = layout.CriteriaCount;
     ShellState.StartCriterion = layout.StartCriterion;
 }
 
 }  // namespace
 
-bool FileExists(const std::string& path) {
-    struct stat info;
-    return Stat(path, info) && S_ISREG(info.st_mode);
-}
-
-bool EntryExists(const std::string& path) {
-    struct stat info;
-    return Stat(path, info);
-}
-
-bool DirectoryExists(const std::string& path) {
-    struct stat info;
-    return Stat(path, info) && S_ISDIR(info.st_mode);
-}
-
 std::string DefaultMainAnalysisPath() {
     return BuiltInDefaults().Paths.MainPath;
 }
 
 std::string DefaultMeasurementDirectory() {
-    return DirectoryText(kMeasurementDirectoryName);
+    return AsDirectory(kMeasurementDirectoryName);
 }
 
 std::string DefaultDefaultsFile() {
@@ -157,8 +135,8 @@ void ReadMainDefaults(const std::string& path) {
 std::string MeasurementDirectoryOf(const std::string& headerCountLine,
                                    const std::string& directoryLine, const std::string& id) {
     std::string directory = directoryLine;
-    if (!HasNoIdMet(headerCountLine)) directory = DirectoryLine(directory) + id;
-    return DirectoryLine(directory);
+    if (!HasNoIdMet(headerCountLine)) directory = AsDirectory(directory) + id;
+    return AsDirectory(directory);
 }
 
 void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
@@ -213,7 +191,7 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
         lines.Append(templateLines.Line(line));
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
     const std::string efuvTarget =
-        DirectoryLine(mainPath) + ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
+        AsDirectory(mainPath) + ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
     if (lines.Text() != before) lines.Save(defaultsFile);
     if (FileExists(efuvTarget)) return;
     LineList efuv;

@@ -35,14 +35,6 @@ constexpr const char kSelectedCountText[] = " datafile(s) selected";
 // The failed save of a long defaults file whose name is empty.
 constexpr const char kNoDefaultsFileText[] = "No long defaults file is named";
 
-// True when `path` names an existing regular file (found without regard to case).
-bool FileExists(const std::string& path);
-// True when `path` names anything that exists: a file, a directory, a pipe.
-bool EntryExists(const std::string& path);
-// True when `path` names an existing directory (without regard to case); an
-// empty path names none.
-bool DirectoryExists(const std::string& path);
-
 // The fixed defaults: the main analysis path "uvanalys/" (the engine's
 // built-in one) and the measurement directory "uvdata/" of a default
 // instrument file, both in the working directory, where tarn-workdir makes
@@ -99,7 +91,7 @@ std::string DataSelectionMask(const ShellSettings& entries);
 // working directory (the template's lines beyond the file's last one are
 // appended; a longer file keeps all its lines) and saves it when that changed
 // it.  Then, when the effective-UV defaults file that the file names does
-// not exist in the main path (DirectoryLine), copies "efuv.dfa" of the
+// not exist in the main path (with its separator), copies "efuv.dfa" of the
 // working directory there.  A missing template, or a file too short to hold
 // the main path (reported with the index of that line), raises before
 // anything is written; so does an empty name (kNoDefaultsFileText).

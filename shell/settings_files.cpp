@@ -218,7 +218,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
 }
 
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id) {
-    return InstrumentDefaultsPath(DirectoryLine(mainPath), id);
+    return InstrumentDefaultsPath(AsDirectory(mainPath), id);
 }
 
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
@@ -405,7 +405,7 @@ void WriteOutputSpecification(const std::string& defaultsFile, const std::string
                               const OutputSwitches& switches) {
     LineList defaults;
     defaults.Load(defaultsFile);
-    const std::string mainPath = DirectoryLine(LongLines(defaults).Line(V::MainPath));
+    const std::string mainPath = AsDirectory(LongLines(defaults).Line(V::MainPath));
     const std::string spec = mainPath + name;
     // The switches first: a redirection never names a file that is not there.
     gui::SaveLinesAtomically(spec, OutputSpecLines(spec, switches));

@@ -25,9 +25,8 @@ std::vector<std::string> SplitBatchLine(const std::string& line) {
 
 bool BatchMaskTakes(const std::string& name, const std::string& pattern) {
     // A pattern with a wildcard never meets a ".zip" archive.
-    const bool shieldedArchive = pattern.find_first_of("*?") != std::string::npos &&
-                                 name.size() >= 4 &&
-                                 SameIgnoringCase(name.substr(name.size() - 4), ".zip");
+    const bool shieldedArchive =
+        pattern.find_first_of("*?") != std::string::npos && EndsWithIgnoringCase(name, ".zip");
     return MatchesMask(name, pattern, kBatchNameCase) && !shieldedArchive;
 }
 

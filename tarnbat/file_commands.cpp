@@ -11,19 +11,10 @@
 
 namespace tarn {
 
-namespace {
-
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-}  // namespace
-
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
     SplitMask(path, directory, name);
-    if (!directory.empty()) directory = WithTrailingSeparator(ResolveCase(directory));
+    if (!directory.empty()) directory = AsDirectory(ResolveCase(directory));
     return ResolveCase(directory + name);
 }
 
@@ -31,7 +22,7 @@ std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     std::vector<std::string> failures;
     std::string directory, mask;
     SplitMask(pattern, directory, mask);
-    std::string prefix = directory.empty() ? "" : WithTrailingSeparator(ResolveCase(directory));
+    std::string prefix = directory.empty() ? "" : AsDirectory(ResolveCase(directory));
     for (const std::string& name : ListFilesByMask(directory, mask, kBatchNameCase)) {
         if (!BatchMaskTakes(name, mask)) continue;
         std::string path = prefix + name;
@@ -66,11 +57,10 @@ std::string CopyOneFile(const std::string& source, const std::string& target) {
     if (!S_ISREG(info.st_mode)) return "not a file";
     if (access(from.c_str(), R_OK) != 0) return SystemError();
     std::string to = ResolveTarget(target);
-    if (IsDirectory(to)) {
+    if (DirectoryExists(to)) {
         std::string directory, name;
         SplitMask(from, directory, name);
-        if (to.back() != kPathSeparator) to += kPathSeparator;
-        to = ResolveTarget(to + name);
+        to = ResolveTarget(JoinPath(to, name));
     }
     std::string tempPath;
     int fd = CreateTempBeside(to, tempPath);

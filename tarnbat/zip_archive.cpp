@@ -7,7 +7,6 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 
 #include "platform/file_calls.h"
@@ -35,12 +34,6 @@ struct TreeWalk {
     std::vector<std::pair<dev_t, ino_t>> Walked;  // directories, each walked once
     std::string Error;
 };
-
-std::string JoinPath(const std::string& directory, const std::string& name) {
-    if (directory.empty()) return name;
-    if (directory.back() == kPathSeparator) return directory + name;
-    return directory + kPathSeparator + name;
-}
 
 std::string ZipErrorText(int code) {
     zip_error_t error;
@@ -240,7 +233,7 @@ std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest
             continue;
         }
         for (size_t i = 1; i < arg.size(); ++i) {
-            char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[i])));
+            const char letter = FoldedCase(arg[i]);
             if (letter == 'r')
                 request.Recurse = true;
             else if (letter == 'p')

@@ -14,21 +14,12 @@ namespace tarn {
 
 namespace {
 
-std::string JoinPath(const std::string& directory, const std::string& name) {
-    return WithTrailingSeparator(directory.empty() ? "." : directory) + name;
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // The directory `name` in `directory`, found without regard to case, made
 // when missing.  Returns "" or the reason.
 std::string EnterDirectory(std::string& directory, const std::string& name) {
     std::string path = ResolveCase(JoinPath(directory, name));
-    if (!IsDirectory(path)) MakeDirectory(path);
-    if (!IsDirectory(path))
+    if (!DirectoryExists(path)) MakeDirectory(path);
+    if (!DirectoryExists(path))
         return "cannot make directory " + path + ": " + MissingDirectoryText(JoinPath(path, "x"));
     directory = path;
     return std::string();
@@ -108,8 +99,8 @@ std::string RestoreEntries(zip_t* archive, const UnpackRequest& request, UnpackR
     std::string top = request.Directory;
     while (top.size() > 1 && top.back() == kPathSeparator) top.pop_back();
     top = ResolveCase(top);
-    if (!IsDirectory(top)) MakeDirectory(top);
-    if (!IsDirectory(top))
+    if (!DirectoryExists(top)) MakeDirectory(top);
+    if (!DirectoryExists(top))
         return "cannot make directory " + top + ": " + MissingDirectoryText(JoinPath(top, "x"));
     for (size_t i = 0; i < names.size(); ++i) {
         std::string directory = top, reason;

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -106,7 +105,7 @@ void TForm1::ShowSettings(const gui::ViewerSettings& settings) {
 void TForm1::FormCreate() {
     gui::RunGuarded([this] {
         const std::string path = gui::kViewerSettingsFileName;
-        if (!QFileInfo::exists(QString::fromStdString(ResolveCase(path)))) return;
+        if (!EntryExists(path)) return;
         gui::LineList lines;
         lines.Load(path);
         gui::ViewerSettings settings = FormSettings();

@@ -9,6 +9,7 @@
 #include "engine/formats/quality_table_layout.h"
 #include "engine/formats/result_names.h"
 #include "engine/formats/settings_text.h"
+#include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -59,10 +60,10 @@ const int kSelectedWindows[6] = {1, 5, 17, 33, 49, 64};
 const double kSteps[5] = {0, 0.2, 0.04, 0.02, 0.01};
 
 void SetBuiltInPaths(PathsAndNames& p) {
-    p.MainPath = DirectoryText("uvanalys");
+    p.MainPath = AsDirectory("uvanalys");
     p.SecondPath = p.MainPath;
     p.ShiftRootPath = p.MainPath;
-    p.RefDataPath = p.MainPath + DirectoryText("etoz");
+    p.RefDataPath = p.MainPath + AsDirectory("etoz");
     p.RefDataPath2 = p.RefDataPath;
     p.ActionSpectrumDir = p.RefDataPath;
     p.MeasurementCopyName = kMeasurementCopyName;
@@ -74,14 +75,14 @@ void SetBuiltInPaths(PathsAndNames& p) {
     p.O3CrossFileName = "o3cross.wgt";
     p.StdSlitFileName = "";
     p.EfuvDefaultsName = kEfuvDefaultsName;
-    p.EfuvSubdir = DirectoryText(kEfuvSubdirectory);
-    p.ShiftSubdir = DirectoryText(kShiftSubdirectory);
-    p.QaqcSubdir = DirectoryText(kQaqcSubdirectory);
+    p.EfuvSubdir = AsDirectory(kEfuvSubdirectory);
+    p.ShiftSubdir = AsDirectory(kShiftSubdirectory);
+    p.QaqcSubdir = AsDirectory(kQaqcSubdirectory);
     p.QflagName = "Qflag";
     p.SpikeCorrectionName = "SPQ";
     p.SpikeSummaryName = "SPD";
-    p.StrucSubdir = DirectoryText(kStructureSubdirectory);
-    p.TransSubdir = DirectoryText(kTransmissionSubdirectory);
+    p.StrucSubdir = AsDirectory(kStructureSubdirectory);
+    p.TransSubdir = AsDirectory(kTransmissionSubdirectory);
     p.TransName = "T";
     p.Et1nmFileName = "kp320a3L.1nm";
 }
@@ -248,7 +249,7 @@ class LayoutReader {
     }
     void Directory(V v, std::string& path) {
         Mark(v);
-        path = DirectoryLine(m_in.ReadLine());
+        path = AsDirectory(m_in.ReadLine());
     }
     void Switch(V v, bool& on) {
         Mark(v);

@@ -12,10 +12,6 @@ std::string Joined(const std::string& stem, const std::string& part, const std::
 
 }  // namespace
 
-std::string DirectoryText(const std::string& name) {
-    return name + kPathSeparator;
-}
-
 std::string ResultDirectoryName(const std::string& mainPath, const std::string& id) {
     return mainPath + id + kPathSeparator;
 }

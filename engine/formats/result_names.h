@@ -24,9 +24,6 @@ constexpr const char* kFlagstatSubdirectory = "flagstat";  // inside the qaqc on
 // Fixed name part of the daily quality table.
 constexpr const char* kDailyQualityPart = "QC";
 
-// `name` with the path separator appended ("shift" -> "shift/").
-std::string DirectoryText(const std::string& name);
-
 // The instrument's result directory <main path><id><separator>.
 std::string ResultDirectoryName(const std::string& mainPath, const std::string& id);
 

@@ -1,6 +1,5 @@
 #include "engine/formats/settings_text.h"
 
-#include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -24,11 +23,6 @@ std::string SwitchText(bool on) {
 
 bool IsSwitchOn(const std::string& line) {
     return line.find("true") != std::string::npos;
-}
-
-std::string DirectoryLine(const std::string& text) {
-    if (text.empty() || text.back() == kPathSeparator) return text;
-    return text + kPathSeparator;
 }
 
 void SkipToLine(TextIn& in, int line) {

@@ -1,6 +1,7 @@
 // Small forms shared by the readers and writers of the settings files: value
-// lines in the default real notation, switch lines, directory lines and
-// positioning on a line number.
+// lines in the default real notation, switch lines and positioning on a line
+// number.  A directory line gets the path separator by AsDirectory
+// (platform/paths.h).
 #pragma once
 
 #include <initializer_list>
@@ -21,10 +22,6 @@ std::string SwitchText(bool on);
 
 // A switch line is on when it contains "true" (case-sensitive).
 bool IsSwitchOn(const std::string& line);
-
-// A directory line: the path separator appended when the last character is
-// not one; an empty line stays empty (the working directory).
-std::string DirectoryLine(const std::string& text);
 
 // Moves `in` to the start of 1-based line `line` when it stands before it;
 // a reader already on or past that line stays where it is.

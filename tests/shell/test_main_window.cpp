@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "engine/formats/defaults_layout.h"
-#include "engine/formats/settings_text.h"
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/handler_guard.h"
+#include "platform/paths.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
@@ -234,9 +234,9 @@ class TarncallTest : public QObject {
         QCOMPARE(ShellState.DataPath, std::string("Scans/Data/TES/"));
         QCOMPARE(ShellState.DataExtension, std::string(".Tes"));
         QVERIFY(!ShellState.DefaultsMissing);
-        QCOMPARE(tarn::DirectoryLine(""), std::string(""));
-        QCOMPARE(tarn::DirectoryLine("a"), std::string("a/"));
-        QCOMPARE(tarn::DirectoryLine("Up/"), std::string("Up/"));
+        QCOMPARE(tarn::AsDirectory(""), std::string(""));
+        QCOMPARE(tarn::AsDirectory("a"), std::string("a/"));
+        QCOMPARE(tarn::AsDirectory("Up/"), std::string("Up/"));
     }
 
     void templateMergeAndEfuvCopy() {

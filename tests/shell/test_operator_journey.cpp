@@ -24,6 +24,7 @@
 #include "gui-common/chart.h"
 #include "gui-common/chart_series.h"
 #include "gui-common/data_files_window.h"
+#include "platform/paths.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
@@ -59,7 +60,7 @@ Points PointsOf(const tarn::gui::ChartSeries& series) {
 
 // Relative path of a file in the result tree: <subdirectory>/<name>.
 std::string InTree(const char* subdirectory, const std::string& name) {
-    return tarn::DirectoryText(subdirectory) + name;
+    return tarn::AsDirectory(subdirectory) + name;
 }
 
 // Every "Measurement Year: " line of `files` names `year`; returns how many

@@ -180,6 +180,14 @@ TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
               (std::vector<std::string>{"1730500W.exa", "173a.exa", "173q.EXA", "173s.exa"}));
 }
 
+// A directory of one letter receives the files (they went beside it, their
+// names run on from its letter).
+TEST_F(ArchiveTest, UnzipIntoADirectoryOfOneLetter) {
+    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
+    EXPECT_EQ(RunBatchLine({"pkunzip", "-d", "res/exa173", "o"}), "");
+    EXPECT_EQ(Entries("o"), (std::vector<std::string>{"173a.exa", "qaqc", "shift"}));
+}
+
 // A missing archive and an entry that is no plain relative path stop the
 // batch before anything is written.
 TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
