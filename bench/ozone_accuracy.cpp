@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
 #include "engine/main_flow.h"
 #include "engine/program_state.h"
 #include "engine/solar_position.h"

@@ -31,7 +31,7 @@
 #include "viewer/column_graphs.h"
 #include "viewer/export_mode.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace {
 

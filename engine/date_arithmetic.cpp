@@ -4,7 +4,12 @@
 
 namespace tarn {
 
+namespace {
+
+// Month lengths [1..12] for the year last given to SetMonthLengths.
 uint16_t MonthLengths[13];
+
+}  // namespace
 
 void SetMonthLengths(uint16_t year) {
     static const uint16_t kLengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -16,6 +21,10 @@ void SetMonthLengths(uint16_t year) {
     if (divides(4)) MonthLengths[2] = 29;
     if (divides(100)) MonthLengths[2] = 28;
     if (divides(400)) MonthLengths[2] = 29;
+}
+
+uint16_t MonthLength(int month) {
+    return MonthLengths[month];
 }
 
 void WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus, int32_t& carry) {
@@ -48,8 +57,8 @@ void AddTimeOffset(int32_t& year, int32_t& month, int32_t& day, int32_t& hour, i
     while (month > 12) month -= 12, ++year;
     while (month < 1) month += 12, --year;
     SetMonthLengths(static_cast<uint16_t>(year));
-    while (day > MonthLengths[month]) {
-        day -= MonthLengths[month];
+    while (day > MonthLength(month)) {
+        day -= MonthLength(month);
         ++month;
         if (month > 12) {
             month -= 12;
@@ -64,7 +73,7 @@ void AddTimeOffset(int32_t& year, int32_t& month, int32_t& day, int32_t& hour, i
             --year;
             SetMonthLengths(static_cast<uint16_t>(year));
         }
-        day += MonthLengths[month];
+        day += MonthLength(month);
     }
 }
 

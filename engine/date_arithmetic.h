@@ -6,10 +6,12 @@
 
 namespace tarn {
 
-// Month lengths [1..12] for the year last given to SetMonthLengths.
-extern uint16_t MonthLengths[13];
-
+// Fills the month-length table, the module's state, for `year`.
 void SetMonthLengths(uint16_t year);
+
+// The length in days of `month` (1..12) in the table, for the year last given
+// to SetMonthLengths.
+uint16_t MonthLength(int month);
 
 // counter += add, then brought into low..modulus-1; carry counts the wraps.
 void WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus, int32_t& carry);

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
 #include "engine/slit_simulation.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"

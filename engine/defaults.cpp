@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"
 #include "platform/console.h"
@@ -19,9 +19,9 @@ namespace {
 
 void SetBuiltInSwitches() {
     OutputSwitches& s = Engine.Switches;
-    s.Effective_UV = s.Interval_UV = s.transmission = s.Stand_slit = s.Instrument_slit = true;
-    s.detailed_shif = s.corr_waveln = s.daily_shif = s.Q_flag = s.spec_struc = true;
-    s.trans_Q = s.Details_on_corrections = s.Main_spikes_only = s.Log_main_tarn = true;
+    s.Effective_UV = s.Interval_UV = s.Transmission = s.Stand_slit = s.Instrument_slit = true;
+    s.Detailed_shif = s.Corr_waveln = s.Daily_shif = s.Q_flag = s.Spec_struc = true;
+    s.Trans_Q = s.Details_on_corrections = s.Main_spikes_only = s.Log_main_tarn = true;
     s.Log_shift = true;
 }
 

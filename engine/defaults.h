@@ -1,12 +1,12 @@
 // The engine's settings from the defaults files: the built-in set, the long
 // and the short defaults file, and the effective defaults file "tarn_e.dfa".
-// The layouts themselves are in engine/defaults_layout.h; these routines
+// The layouts themselves are in engine/formats/defaults_layout.h; these routines
 // apply them to the engine's records and write its messages.
 #pragma once
 
 #include <string>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 
 namespace tarn {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"

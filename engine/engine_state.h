@@ -7,7 +7,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "engine/constants.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/output_spec_layout.h"
 #include "platform/text_format.h"
 
 namespace tarn {
@@ -29,25 +30,6 @@ struct SpectraArrays {
     double SimulatedSpectrum[kSpectrumSize];  // element 0: the scan's fine-grid step
     double DeconCorrectionFactors[kSpectrumSize];
     double DeconSimulatedMeasurement[kSpectrumSize];
-};
-
-// The switches of the output specification file, in storage order.
-struct OutputSwitches {
-    bool Effective_UV;
-    bool Interval_UV;
-    bool transmission;
-    bool Stand_slit;
-    bool Instrument_slit;
-    bool detailed_shif;
-    bool corr_waveln;
-    bool daily_shif;
-    bool Q_flag;
-    bool spec_struc;
-    bool trans_Q;
-    bool Details_on_corrections;
-    bool Main_spikes_only;
-    bool Log_main_tarn;
-    bool Log_shift;
 };
 
 struct EngineState {
@@ -72,8 +54,9 @@ void InitSignificanceTable();
 // True when the file can be opened for reading as a text file (never for a directory).
 bool TextFileExists(const std::string& name);
 
-// Appends the separator to `path` when needed and prepares the main log and
-// the (emptied) shift log in that directory.
+// Appends the separator to `path` when it is longer than one character and
+// lacks one, and prepares the main log and the (emptied) shift log in that
+// directory.
 void PrepareLogFiles(std::string& path);
 
 // One group of main-log lines: opens the log for appending, writes, closes.

@@ -7,9 +7,9 @@
 
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
-#include "engine/instrument_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/settings_text.h"
 #include "engine/program_state.h"
-#include "engine/settings_text.h"
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
@@ -29,16 +29,16 @@ constexpr size_t kMaxPathAnswer = 255;   // characters kept of a path answer
 
 // Answers of the install dialogue.
 struct InstallAnswers {
-    bool standardMode;
-    std::string year;
-    double longitude, latitude;
-    std::string id;
-    std::string measurementDirectory;
-    double rangeStart, rangeEnd, rangeStep;
-    double fwhm;
-    char slitChar;
-    long halfWidthPoints;
-    long timeCorrection[4];
+    bool StandardMode;
+    std::string Year;
+    double Longitude, Latitude;
+    std::string Id;
+    std::string MeasurementDirectory;
+    double RangeStart, RangeEnd, RangeStep;
+    double Fwhm;
+    char SlitChar;
+    long HalfWidthPoints;
+    long TimeCorrection[4];
 };
 
 // Standard input read one answer line at a time; numbers are taken from the
@@ -48,9 +48,9 @@ struct InstallAnswers {
 // line without a number where one is wanted, ends the dialogue with the
 // run-time error report.
 struct AnswerReader {
-    int line = 0;
-    std::string pending;        // rest of the current answer line for number reads
-    bool lineHadToken = false;  // a token has been taken from that line
+    int LineNumber = 0;
+    std::string Pending;        // rest of the current answer line for number reads
+    bool LineHadToken = false;  // a token has been taken from that line
 
     std::string Line() {
         std::istream& input = ConsoleInput();
@@ -62,26 +62,26 @@ struct AnswerReader {
             if (c == '\n') break;
             text.push_back(static_cast<char>(c));
         }
-        ++line;
+        ++LineNumber;
         if (!read) {
-            throw RunTimeError("read from", kInputName, line,
+            throw RunTimeError("read from", kInputName, LineNumber,
                                "end of input before the install dialogue was answered");
         }
         if (!text.empty() && text.back() == '\r') text.pop_back();
         return text;
     }
 
-    // Takes the next token of `pending`; empty when it holds none.
+    // Takes the next token of `Pending`; empty when it holds none.
     std::string TakeToken() {
         size_t start = 0;
-        while (start < pending.size() && static_cast<unsigned char>(pending[start]) <= ' ') ++start;
+        while (start < Pending.size() && static_cast<unsigned char>(Pending[start]) <= ' ') ++start;
         size_t end = start;
-        while (end < pending.size() &&
-               end - start<kMaxNumberLength&& static_cast<unsigned char>(pending[end])> ' ')
+        while (end < Pending.size() &&
+               end - start<kMaxNumberLength&& static_cast<unsigned char>(Pending[end])> ' ')
             ++end;
-        std::string token = pending.substr(start, end - start);
-        pending.erase(0, end);
-        lineHadToken = lineHadToken || !token.empty();
+        std::string token = Pending.substr(start, end - start);
+        Pending.erase(0, end);
+        LineHadToken = LineHadToken || !token.empty();
         return token;
     }
 
@@ -89,13 +89,14 @@ struct AnswerReader {
         std::string token = TakeToken();
         if (!token.empty()) return token;
         // A line used up goes on on the next one; an empty line ends the answer.
-        if (lineHadToken) {
-            pending = Line();
-            lineHadToken = false;
+        if (LineHadToken) {
+            Pending = Line();
+            LineHadToken = false;
             token = TakeToken();
         }
         if (token.empty()) {
-            throw RunTimeError("read number from", kInputName, line, "no number in the answer");
+            throw RunTimeError("read number from", kInputName, LineNumber,
+                               "no number in the answer");
         }
         return token;
     }
@@ -117,13 +118,13 @@ struct AnswerReader {
     // Starts a number answer on a new line; the rest of that line is dropped
     // after its numbers have been taken.
     void StartNumbers() {
-        pending = Line();
-        lineHadToken = false;
+        Pending = Line();
+        LineHadToken = false;
     }
-    void EndNumbers() { pending.clear(); }
+    void EndNumbers() { Pending.clear(); }
 
     [[noreturn]] void Fail(const std::string& token) {
-        throw RunTimeError("read number from", kInputName, line,
+        throw RunTimeError("read number from", kInputName, LineNumber,
                            "invalid numeric format '" + token + "'");
     }
 };
@@ -163,23 +164,23 @@ void PrintUsage() {
 // Standard mode: measurement directory and main path next to the "uvanalys"
 // directory that holds the working directory, or inside the working directory.
 void DeriveStandardPaths(InstallAnswers& a) {
-    std::string current = WithTrailingSeparator(WorkingDirectory());
+    std::string current = AsDirectory(WorkingDirectory());
     std::string base = current;
     size_t p = current.find("uvanalys");
     if (p != std::string::npos) base = current.substr(0, p);
     p = current.find("UVANALYS");
     if (p != std::string::npos) base = current.substr(0, p);
-    a.measurementDirectory = base + "uvdata" + kPathSeparator;
-    Paths.MainPath = base + "uvanalys" + kPathSeparator;
+    a.MeasurementDirectory = base + AsDirectory("uvdata");
+    Paths.MainPath = base + AsDirectory("uvanalys");
 }
 
 void AskPaths(InstallAnswers& a, AnswerReader& in) {
-    if (a.standardMode) {
+    if (a.StandardMode) {
         DeriveStandardPaths(a);
     } else {
         ConsoleLine("Provide the full path where measurements in two column ASC-II");
         ConsoleLine("format will be located (wavelength irradiance (separated by spaces)");
-        a.measurementDirectory = Cut(in.Line(), kMaxPathAnswer);
+        a.MeasurementDirectory = Cut(in.Line(), kMaxPathAnswer);
         ConsoleLine("NOTE1: PLOVEN1997-format is allowed");
         ConsoleLine("NOTE2: KESTRIL-quadrel should be extracted with MERU-tool");
         ConsoleLine();
@@ -187,10 +188,10 @@ void AskPaths(InstallAnswers& a, AnswerReader& in) {
         Paths.MainPath = Cut(in.Line(), kMaxPathAnswer);
     }
     // An empty main path stands for the working directory.
-    Paths.MainPath = DirectoryLine(Paths.MainPath);
+    Paths.MainPath = AsDirectory(Paths.MainPath);
     Paths.SecondPath = Paths.MainPath;
     Paths.ShiftRootPath = Paths.MainPath;
-    Paths.RefDataPath = Paths.MainPath + "etoz" + kPathSeparator;
+    Paths.RefDataPath = Paths.MainPath + AsDirectory("etoz");
     Paths.RefDataPath2 = Paths.RefDataPath;
     Paths.ActionSpectrumDir = Paths.RefDataPath;
 }
@@ -259,12 +260,12 @@ void CopySlitFunction(const std::string& source, bool mirrored, const std::strin
 void AskSlit(InstallAnswers& a, AnswerReader& in) {
     ConsoleLine("Is the slit function available Y/N?");
     if (!IsYes(in.Line())) {
-        a.slitChar = '0';
-        ConsoleLine("Triangular slit function with FWHM: " + Fixed(a.fwhm, 5, 2) + " is used");
+        a.SlitChar = '0';
+        ConsoleLine("Triangular slit function with FWHM: " + Fixed(a.Fwhm, 5, 2) + " is used");
         ConsoleLine("NOTE: using measured slit function is preferable");
         return;
     }
-    a.slitChar = '1';
+    a.SlitChar = '1';
     ConsoleLine("Provide slit function filename (full path and filename)");
     std::string source = Cut(in.Line(), kMaxPathAnswer);
     ConsoleLine();
@@ -276,13 +277,13 @@ void AskSlit(InstallAnswers& a, AnswerReader& in) {
     ConsoleLine("Is the slit function mirrored in the nominal wavelength?");
     bool mirrored = IsYes(in.Line());
     if (TextFileExists(source)) {
-        CopySlitFunction(source, mirrored, Paths.MainPath + a.id + ".sli");
+        CopySlitFunction(source, mirrored, Paths.MainPath + a.Id + ".sli");
         return;
     }
     ConsoleLine("Slit function: " + source + " does not exist yet!");
     ConsoleLine("Slit function should be made available");
     ConsoleLine("Before using program; copy slit function in: " + Paths.MainPath);
-    ConsoleLine("slit name should be: " + a.id + ".sli");
+    ConsoleLine("slit name should be: " + a.Id + ".sli");
     ConsoleLine();
     ConsoleLine("NOTE: slit function should be mirrored !!!");
 }
@@ -290,7 +291,7 @@ void AskSlit(InstallAnswers& a, AnswerReader& in) {
 void AskTimeCorrection(InstallAnswers& a, AnswerReader& in) {
     ConsoleLine();
     ConsoleLine("Do times in data-files refer to Universal Time (UT)?  Y/N");
-    std::fill(a.timeCorrection, a.timeCorrection + 4, 0L);
+    std::fill(a.TimeCorrection, a.TimeCorrection + 4, 0L);
     if (IsYes(in.Line())) return;
     ConsoleLine();
     ConsoleLine("Provide the time correction necessary to obtain UT:");
@@ -298,7 +299,7 @@ void AskTimeCorrection(InstallAnswers& a, AnswerReader& in) {
     ConsoleLine("where time_correction  is given in:");
     ConsoleLine("hours minutes and seconds as integers separated by spaces");
     in.StartNumbers();
-    for (int i = 1; i <= 3; ++i) a.timeCorrection[i] = in.Int();
+    for (int i = 1; i <= 3; ++i) a.TimeCorrection[i] = in.Int();
     in.EndNumbers();
 }
 
@@ -318,41 +319,41 @@ void WriteInstrumentFile(const InstallAnswers& a, const std::string& path) {
     InstrumentDefaultsTexts texts;
     texts.SettingsFileName = kSettingsFileName;
     texts.HeaderCount = HeaderCountText(0, true);
-    texts.Extension = Cut("." + a.id, kMaxExtensionLength);
-    texts.Directory = a.measurementDirectory;
-    texts.Range = Reals({a.rangeStart, a.rangeEnd, a.rangeStep});
-    texts.HalfWidth = IntText(a.halfWidthPoints);
-    texts.SlitChar = std::string(1, a.slitChar);
-    texts.Fwhm = Sci(a.fwhm);
+    texts.Extension = Cut("." + a.Id, kMaxExtensionLength);
+    texts.Directory = a.MeasurementDirectory;
+    texts.Range = Reals({a.RangeStart, a.RangeEnd, a.RangeStep});
+    texts.HalfWidth = IntText(a.HalfWidthPoints);
+    texts.SlitChar = std::string(1, a.SlitChar);
+    texts.Fwhm = Sci(a.Fwhm);
     texts.LineStep = IntText(1);
     CreateWithLines(path, InstrumentDefaultsLines(texts));
 }
 
 // Keeps the dialogue's values in the engine's records.
 void ApplyAnswers(const InstallAnswers& a) {
-    Analysis.MeasurementYear = a.year;
-    Analysis.Longitude = a.longitude;
-    Analysis.Latitude = a.latitude;
-    Instrument.MeasurementExtension = Cut("." + a.id, kMaxExtensionLength);
+    Analysis.MeasurementYear = a.Year;
+    Analysis.Longitude = a.Longitude;
+    Analysis.Latitude = a.Latitude;
+    Instrument.MeasurementExtension = Cut("." + a.Id, kMaxExtensionLength);
     Instrument.HeaderLineCount = 0;
     Instrument.SettingsFileName = kSettingsFileName;
-    Instrument.MeasurementDirectory = a.measurementDirectory;
-    Instrument.RangeStart = a.rangeStart;
-    Instrument.RangeEnd = a.rangeEnd;
-    Instrument.RangeStep = a.rangeStep;
-    Instrument.Fwhm = a.fwhm;
-    Instrument.SlitChar = a.slitChar;
-    Instrument.HalfWidthPoints = a.halfWidthPoints;
+    Instrument.MeasurementDirectory = a.MeasurementDirectory;
+    Instrument.RangeStart = a.RangeStart;
+    Instrument.RangeEnd = a.RangeEnd;
+    Instrument.RangeStep = a.RangeStep;
+    Instrument.Fwhm = a.Fwhm;
+    Instrument.SlitChar = a.SlitChar;
+    Instrument.HalfWidthPoints = a.HalfWidthPoints;
     Instrument.LineStep = 1;
-    for (int i = 0; i < 4; ++i) Analysis.TimeCorrection[i] = a.timeCorrection[i];
+    for (int i = 0; i < 4; ++i) Analysis.TimeCorrection[i] = a.TimeCorrection[i];
 }
 
 void PrintExample(const InstallAnswers& a) {
     ConsoleLine();
-    ConsoleLine("TARNpelo has now been installed for: " + a.id);
+    ConsoleLine("TARNpelo has now been installed for: " + a.Id);
     ConsoleLine();
     ConsoleLine("EXAMPLE of program call:");
-    ConsoleLine("TARNpelo DDDhhmm " + a.id + " " + Paths.MainPath + kShortDefaultsName + " s i w");
+    ConsoleLine("TARNpelo DDDhhmm " + a.Id + " " + Paths.MainPath + kShortDefaultsName + " s i w");
     ConsoleLine();
     ConsoleLine("    where DDDhhmm - stands for day number in year (DDD) hour and minutes");
     ConsoleLine();
@@ -376,27 +377,27 @@ void Install_DFA() {
     InstallAnswers a{};
     AnswerReader in;
     const std::string& word = CommandLine.ScanName;
-    a.standardMode = Contains(word, "-s") || Contains(word, "-S");
+    a.StandardMode = Contains(word, "-s") || Contains(word, "-S");
     ConsoleLine("   Start Procedure Install_DFA");
     ConsoleLine();
     ConsoleLine("Program TARNpelo, version: ");
     ConsoleLine(kVersionBanner);
     ConsoleLine("This program has been developed at PELO within the context of the");
     ConsoleLine("KESTRIL and TAMOR project");
-    ConsoleLine(a.standardMode ? "Program was started with the -s = standard KESTRIL install option"
+    ConsoleLine(a.StandardMode ? "Program was started with the -s = standard KESTRIL install option"
                                : "Program was started with the -i = install option");
     ConsoleLine();
 
     ConsoleLine("Provide the year of the measurements (example: 1998)");
-    a.year = Cut(in.Line(), 4);
+    a.Year = Cut(in.Line(), 4);
     ConsoleLine("Provide the location of the measurements: longitude latitude");
     ConsoleLine("in degrees.decimal separated by space");
     in.StartNumbers();
-    a.longitude = in.Real();
-    a.latitude = in.Real();
+    a.Longitude = in.Real();
+    a.Latitude = in.Real();
     in.EndNumbers();
     ConsoleLine("Provide the three letter instrument_id (avoid: dfa or gle)");
-    a.id = Cut(in.Line(), 15);
+    a.Id = Cut(in.Line(), 15);
 
     AskPaths(a, in);
     // The files go to the main path: no run may work there meanwhile.
@@ -408,24 +409,24 @@ void Install_DFA() {
     ConsoleLine("Program can handle variability in wavelength steps and ranges");
     ConsoleLine("start wavelength    end wavelength   step in wavelength (nm)");
     in.StartNumbers();
-    a.rangeStart = in.Real();
-    a.rangeEnd = in.Real();
-    a.rangeStep = in.Real();
+    a.RangeStart = in.Real();
+    a.RangeEnd = in.Real();
+    a.RangeStep = in.Real();
     in.EndNumbers();
     ConsoleLine();
     ConsoleLine("Provide Full Width at Half Maximum of the slit function (nm)");
     in.StartNumbers();
-    a.fwhm = in.Real();
+    a.Fwhm = in.Real();
     in.EndNumbers();
     ConsoleLine();
 
     AskSlit(a, in);
     AskTimeCorrection(a, in);
     ConsoleLine();
-    a.halfWidthPoints = HalfWidthPoints(a.fwhm, a.rangeStep);
+    a.HalfWidthPoints = HalfWidthPoints(a.Fwhm, a.RangeStep);
     ApplyAnswers(a);
 
-    std::string instrumentFile = Paths.MainPath + a.id + ".dfa";
+    std::string instrumentFile = Paths.MainPath + a.Id + ".dfa";
     ConsoleLine("Instrument specific defaults written to:");
     ConsoleLine(instrumentFile);
     WriteInstrumentFile(a, instrumentFile);

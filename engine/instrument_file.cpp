@@ -4,12 +4,12 @@
 #include <initializer_list>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
-#include "engine/instrument_layout.h"
+#include "engine/formats/analysis_settings_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/result_names.h"
+#include "engine/formats/settings_text.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
-#include "engine/settings_text.h"
 #include "engine/wavelength_shift.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -45,8 +45,8 @@ void ReadHeaderCountLine(TextIn& in) {
 // Line 4: the scan directory with the separator at its end (an empty line is
 // the working directory), then the id's sub-directory unless no_id_met.
 std::string MeasurementDirectory(const std::string& text) {
-    std::string dir = DirectoryLine(text);
-    if (!Instrument.NoIdMet) dir += DirectoryText(CommandLine.IdMet);
+    std::string dir = AsDirectory(text);
+    if (!Instrument.NoIdMet) dir += AsDirectory(CommandLine.IdMet);
     return dir;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/defaults.h"
 #include "engine/effective_uv.h"
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/install.h"
 #include "engine/instrument_file.h"
 #include "engine/output_spec.h"
@@ -15,7 +16,6 @@
 #include "engine/program_state.h"
 #include "engine/qc_report.h"
 #include "engine/result_files.h"
-#include "engine/result_names.h"
 #include "engine/run_clock.h"
 #include "engine/scan_reading.h"
 #include "engine/shift_results.h"
@@ -115,7 +115,7 @@ void ClaimMainPath() {
     int restored = RecoverInterruptedCommit(journal, CommandLine.IdMet);
     if (restored > 0) LogLine("Result files of an interrupted run restored: " + IntText(restored));
     BeginFileTransaction(
-        journal, {ResultDirectory(), Paths.ShiftRootPath + CommandLine.IdMet + kPathSeparator});
+        journal, {ResultDirectory(), ResultDirectoryName(Paths.ShiftRootPath, CommandLine.IdMet)});
 }
 
 // Phase 3: effective defaults, output specification, instrument file.
@@ -146,7 +146,7 @@ void PrepareResultTree() {
     MakeResultDirectory(result + Paths.QaqcSubdir);
     MakeResultDirectory(result + Paths.QaqcSubdir + Paths.StrucSubdir);
     MakeResultDirectory(result + Paths.TransSubdir);
-    MakeResultDirectory(result + Paths.QaqcSubdir + DirectoryText(kFlagstatSubdirectory));
+    MakeResultDirectory(result + Paths.QaqcSubdir + AsDirectory(kFlagstatSubdirectory));
 }
 
 // Phase 6: files made before the scan is read.
@@ -155,7 +155,7 @@ void PrepareScanFiles() {
     ParseInt(CommandLine.ScanName.substr(0, 3), day);
     Scan.DayNumber = static_cast<unsigned>(std::clamp(day, 0L, 65535L));
     Scan.EarthSunFactor = EarthSunDistanceFactor(static_cast<uint16_t>(Scan.DayNumber));
-    if (Engine.Switches.corr_waveln) {
+    if (Engine.Switches.Corr_waveln) {
         CreateWithLines(
             ResultDirectory() + Paths.ShiftSubdir +
                 AppliedShiftName(CommandLine.ScanName, CommandLine.IdShifAppl, CommandLine.IdMet),
@@ -207,7 +207,7 @@ void RunFinalSimulations() {
     std::string resultFile =
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     if (s.Stand_slit) LogLine("Apply final_sim " + resultFile);
-    if (s.Stand_slit || s.transmission) {
+    if (s.Stand_slit || s.Transmission) {
         RunFinalSimulation(Paths.MainPath, kStandardSlitOutput, Paths.DeconOutputName,
                            Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
                            Analysis.GridStep, Analysis.StdFwhm, Analysis.StdSlitChar,
@@ -220,7 +220,7 @@ void RunFinalSimulations() {
                            Analysis.GridStep, Instrument.Fwhm, Instrument.SlitChar,
                            CommandLine.IdMet + ".sli");
     }
-    if (s.Instrument_slit || s.Stand_slit || s.transmission) {
+    if (s.Instrument_slit || s.Stand_slit || s.Transmission) {
         LogLine("Combine results: " + Paths.MainPath + " " + kStandardSlitOutput + " " +
                 kInstrumentSlitOutput + " " + Flow.ResultName);
         CombineResults(Paths.MainPath, kStandardSlitOutput, kInstrumentSlitOutput, Flow.ResultName);
@@ -268,7 +268,7 @@ void RunStages() {
                 " compared to clear sky");
 
     Flow.ResultName =
-        DirectoryText(CommandLine.IdMet) +
+        AsDirectory(CommandLine.IdMet) +
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     RunFinalSimulations();
 
@@ -365,7 +365,7 @@ int RunGuarded(Body body) {
         body();
         return kExitNormal;
     } catch (const EngineExit& end) {
-        return end.code;
+        return end.Code;
     } catch (const RunTimeError& error) {
         std::cerr << "tarnpelo: " << error.Report() << std::endl;
     } catch (const std::exception& error) {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/date_arithmetic.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
 #include "engine/slit_simulation.h"
 #include "engine/solar_position.h"
 #include "engine/wavelength_shift.h"

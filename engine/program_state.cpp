@@ -1,6 +1,6 @@
 #include "engine/program_state.h"
 
-#include "engine/result_names.h"
+#include "engine/formats/result_names.h"
 #include "platform/text_format.h"
 
 namespace tarn {

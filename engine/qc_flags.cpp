@@ -4,9 +4,10 @@
 #include <string>
 
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/qc_report.h"
 #include "engine/qc_report_state.h"
-#include "engine/result_names.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -359,7 +360,7 @@ std::string ListLineStart() {
 void WriteFlagClassLine() {
     int list = GradeOverall();
     if (!Qc.ClassFileSwitches[list]) return;
-    std::string path = QaqcPath(DirectoryText(kFlagstatSubdirectory) +
+    std::string path = QaqcPath(AsDirectory(kFlagstatSubdirectory) +
                                 FlagClassName(g_flags.OverallFlag, CommandLine.IdMet));
     if (!TextFileExists(path)) {
         CreateWithLines(path,
@@ -380,7 +381,7 @@ void WriteSpikeLine() {
     const QcResults& q = QcOut;
     int s = QcReport.StartCriterion;
     std::string path =
-        QaqcPath(DirectoryText(kFlagstatSubdirectory) + SpikeListName(CommandLine.IdMet));
+        QaqcPath(AsDirectory(kFlagstatSubdirectory) + SpikeListName(CommandLine.IdMet));
     if (!TextFileExists(path)) {
         CreateWithLines(
             path,

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "engine/engine_state.h"
+#include "engine/formats/quality_table_layout.h"
+#include "engine/formats/result_names.h"
 #include "engine/qc_report.h"
 #include "engine/qc_report_state.h"
-#include "engine/quality_table_layout.h"
-#include "engine/result_names.h"
 #include "platform/console.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"

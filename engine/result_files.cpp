@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
 #include "engine/structure_check.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -112,12 +112,12 @@ std::string TransmissionField(double standard, double et) {
 // Tracks over the output wavelengths (nm) the value at the row nearest the
 // start wavelength (the first of two equally near) and the largest value before it.
 struct StartTracking {
-    double startWavelength;
-    double bestDistance;
+    double StartWavelength;
+    double BestDistance;
     void Add(double wavelength, double value) {
-        double d = std::fabs(wavelength - startWavelength);
-        if (d < bestDistance) {
-            bestDistance = d;
+        double d = std::fabs(wavelength - StartWavelength);
+        if (d < BestDistance) {
+            BestDistance = d;
             QcOut.MaxIrradianceBelowStart =
                 std::max(QcOut.MaxIrradianceBelowStart, QcOut.StartIrradiance);
             QcOut.StartIrradiance = value;
@@ -137,22 +137,22 @@ void WriteHeaderFile(const std::string& fileName) {
 // Reads the simulated spectra <directory><standardName> (standardised slit)
 // and <directory><instrumentName> (instrument slit) as the output switches
 // ask; writes the result spectrum <directory><resultName> (Stand_slit,
-// Instrument_slit) and, with `transmission`, <directory><id>/<trans><DDDhhmm>T.<id>,
+// Instrument_slit) and, with `Transmission`, <directory><id>/<trans><DDDhhmm>T.<id>,
 // the standardised spectrum over the 1-nm ET spectrum x Earth-Sun factor.
 // Sets StartIrradiance and MaxIrradianceBelowStart (W m-2 nm-1) from the
 // standardised values, or from the instrument values when only those are read.
 void CombineResults(const std::string& directory, const std::string& standardName,
                     const std::string& instrumentName, const std::string& resultName) {
     const OutputSwitches& sw = Engine.Switches;
-    if (!sw.Stand_slit && !sw.Instrument_slit && !sw.transmission) return;
-    const bool readStandard = sw.Stand_slit || sw.transmission;
+    if (!sw.Stand_slit && !sw.Instrument_slit && !sw.Transmission) return;
+    const bool readStandard = sw.Stand_slit || sw.Transmission;
     const bool writeResult = sw.Stand_slit || sw.Instrument_slit;
     const double upperMeasured = Instrument.RangeEnd + kAboveTolerance;
 
     QcOut.StartIrradiance = 0.0;
     QcOut.MaxIrradianceBelowStart = 0.0;
     StartTracking tracking{StructureStartWavelength(), 0.0};
-    tracking.bestDistance = tracking.startWavelength;
+    tracking.BestDistance = tracking.StartWavelength;
     double etWavelength = 250.0, etValue = 0.0;
 
     TextIn standard, instrument, et;
@@ -160,7 +160,7 @@ void CombineResults(const std::string& directory, const std::string& standardNam
     if (sw.Instrument_slit) instrument.OpenOrThrow(directory + instrumentName);
 
     TextOut transmission, result;
-    if (sw.transmission) {
+    if (sw.Transmission) {
         std::string etPath = Paths.RefDataPath + Paths.Et1nmFileName;
         et.OpenOrThrow(etPath);
         SkipEtHeader(et, etWavelength, etValue);
@@ -184,7 +184,7 @@ void CombineResults(const std::string& directory, const std::string& standardNam
     for (;;) {
         if (sw.Instrument_slit) ReadPair(instrument, wavelength, valueInstrument);
         if (readStandard) ReadPair(standard, wavelength, valueStandard);
-        if (sw.transmission) {
+        if (sw.Transmission) {
             while (wavelength - kAboveTolerance > etWavelength && !et.Eof())
                 ReadPair(et, etWavelength, etValue);
         }
@@ -202,7 +202,7 @@ void CombineResults(const std::string& directory, const std::string& standardNam
             }
             result.WriteLine(row);
         }
-        if (sw.transmission && etWavelength > wavelength - kEtMatch &&
+        if (sw.Transmission && etWavelength > wavelength - kEtMatch &&
             etWavelength < wavelength + kEtMatch) {
             transmission.WriteLine(Fixed(etWavelength, 8, 3) + " " +
                                    TransmissionField(valueStandard, etValue) +

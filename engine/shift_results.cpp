@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -156,8 +156,8 @@ void ResetShiftResults() {
 void WriteShiftResults() {
     const std::string tablePath = ScanShiftTablePath();
     if (Engine.Switches.Log_main_tarn) LogLine(tablePath);
-    if (Engine.Switches.detailed_shif) WriteScanShiftTable(tablePath);
-    if (Engine.Switches.daily_shif) {
+    if (Engine.Switches.Detailed_shif) WriteScanShiftTable(tablePath);
+    if (Engine.Switches.Daily_shif) {
         const std::string dayPath = DailyShiftPath();
         if (!TextFileExists(dayPath)) WriteDailyShiftHeader(dayPath);
         AppendDailyShiftRow(dayPath);
@@ -204,7 +204,7 @@ double ShiftAtWavelength(double wavelength) {
                      (curShift - prevShift) * (wavelength - prevCentre) / (curCentre - prevCentre);
         }
     }
-    if (Engine.Switches.corr_waveln) {
+    if (Engine.Switches.Corr_waveln) {
         AppendLines(AppliedShiftPath(), {Fixed(wavelength, 6, 2) + " " + Fixed(result, 9, 4)});
     }
     return result;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/constants.h"
+#include "engine/formats/constants.h"
 #include "platform/text_format.h"
 
 namespace tarn {

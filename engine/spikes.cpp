@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "engine/engine_state.h"
+#include "engine/formats/result_names.h"
 #include "engine/median.h"
 #include "engine/program_state.h"
-#include "engine/result_names.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"

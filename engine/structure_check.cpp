@@ -6,9 +6,9 @@
 #include <string>
 
 #include "engine/engine_state.h"
+#include "engine/formats/quality_table_layout.h"
+#include "engine/formats/result_names.h"
 #include "engine/program_state.h"
-#include "engine/quality_table_layout.h"
-#include "engine/result_names.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -26,19 +26,19 @@ double g_modelAtPoint[kMaxMeasuredPoints + 1];
 
 // Sum, sum of squares and count of measured/model ratios of one QC interval.
 struct RatioSums {
-    double sum;
-    double squares;
-    long count;
+    double Sum;
+    double Squares;
+    long Count;
 };
 
 // Counts, ratio sums and the pair ratio that carries over from pair to pair
 // and from criterion to criterion.
 struct CheckState {
-    long pointCount;
-    int criteriaCount;
-    int startCriterion;
-    double ratio;
-    RatioSums interval[3];  // [1], [2]
+    long PointCount;
+    int CriteriaCount;
+    int StartCriterion;
+    double Ratio;
+    RatioSums Interval[3];  // [1], [2]
 };
 
 CheckState g_check;
@@ -113,7 +113,7 @@ void StartStructureFile(int j) {
 void WriteFlagRow(const std::string& file, long i, double m1, double m2) {
     const double* wl = Spectra.MeasuredWavelengths;
     AppendLines(file, {Fixed(wl[i], 7, 2) + " " + Fixed(wl[i + 1], 7, 2) + " " +
-                       Fixed(g_check.ratio, 10, 3) + "  " + Fixed(m1 / m2, 10, 3)});
+                       Fixed(g_check.Ratio, 10, 3) + "  " + Fixed(m1 / m2, 10, 3)});
 }
 
 // Measured/model ratio of point i (the pair's first point): the sums of the QC
@@ -125,13 +125,13 @@ void ModelRatioStep(long i, double m1, double m2, const std::string* ratioFile) 
     double modelled = 0.001 * m1 * Scan.EarthSunFactor;
     bool usable = m1 > 0 && modelled > 0;
     const double(*qi)[2] = Qc.QcIntervals;
-    if (usable && i >= QcOut.StartIndex[g_check.startCriterion] && w >= qi[1][0]) {
+    if (usable && i >= QcOut.StartIndex[g_check.StartCriterion] && w >= qi[1][0]) {
         int interval = w < qi[1][1] ? 1 : (w >= qi[2][0] && w < qi[2][1] ? 2 : 0);
         if (interval > 0) {
             double value = e1 / modelled;
-            g_check.interval[interval].sum += value;
-            g_check.interval[interval].squares += value * value;
-            ++g_check.interval[interval].count;
+            g_check.Interval[interval].Sum += value;
+            g_check.Interval[interval].Squares += value * value;
+            ++g_check.Interval[interval].Count;
         }
     }
     if (ratioFile == nullptr) return;
@@ -150,9 +150,9 @@ void ModelRatioStep(long i, double m1, double m2, const std::string* ratioFile) 
 // clean run, the meeting and exceeding pairs after it, the flag rows; for the
 // last criterion also the model-ratio step.
 void CheckCriterion(int j, const std::string* structureFile, const std::string* ratioFile) {
-    const long n = g_check.pointCount;
-    const int s = g_check.startCriterion;
-    const bool last = j == g_check.criteriaCount;
+    const long n = g_check.PointCount;
+    const int s = g_check.StartCriterion;
+    const bool last = j == g_check.CriteriaCount;
     const double c = Qc.CriterionDeviation[j];
     const long runLength = std::max(1, Qc.StartRunLength);
     const double upper = Instrument.RangeEnd - Engine.SlitRangeFactor * Instrument.Fwhm;
@@ -178,15 +178,15 @@ void CheckCriterion(int j, const std::string* structureFile, const std::string* 
 
         bool meets = false;
         if (e2 != 0 && m1 > 0 && m2 > 0) {
-            g_check.ratio = (e1 / e2) / (m1 / m2);
-            meets = g_check.ratio > 1 / (1 + c) && g_check.ratio < 1 + c;
+            g_check.Ratio = (e1 / e2) / (m1 / m2);
+            meets = g_check.Ratio > 1 / (1 + c) && g_check.Ratio < 1 + c;
             if (!meets && structureFile != nullptr) WriteFlagRow(*structureFile, i, m1, m2);
         } else if (e2 == 0 && e1 != 0 && m2 > 0) {
-            g_check.ratio = e1 < 0 ? -kRatioMissingDenominator : kRatioMissingDenominator;
+            g_check.Ratio = e1 < 0 ? -kRatioMissingDenominator : kRatioMissingDenominator;
             if (structureFile != nullptr) WriteFlagRow(*structureFile, i, m1, m2);
         }
 
-        double deviation = (g_check.ratio - 1) * (g_check.ratio - 1);
+        double deviation = (g_check.Ratio - 1) * (g_check.Ratio - 1);
         if (!started) {
             if (e1 >= 0 && meets) {
                 ++run;
@@ -215,26 +215,26 @@ void CheckCriterion(int j, const std::string* structureFile, const std::string* 
 // Mean and standard deviation of n values from their sum and sum of squares;
 // -999.999 where a value cannot be formed.  False when there is no value.
 bool RatioStatistics(const RatioSums& r, double& mean, double& sd) {
-    if (r.count > 1) {
-        mean = r.sum / r.count;
-        double spread = r.squares - mean * mean * r.count;
-        sd = spread <= 0 ? 0.0 : std::sqrt(spread / (r.count - 1));
-    } else if (r.count == 1) {
-        mean = r.sum;
+    if (r.Count > 1) {
+        mean = r.Sum / r.Count;
+        double spread = r.Squares - mean * mean * r.Count;
+        sd = spread <= 0 ? 0.0 : std::sqrt(spread / (r.Count - 1));
+    } else if (r.Count == 1) {
+        mean = r.Sum;
         sd = kNotDetermined;
     } else {
         mean = sd = kNotDetermined;
     }
-    return r.count > 0;
+    return r.Count > 0;
 }
 
 void FinishRatioStatistics() {
-    const RatioSums* r = g_check.interval;
+    const RatioSums* r = g_check.Interval;
     if (!RatioStatistics(r[1], QcOut.RatioMean1, QcOut.RatioSd1))
         QcOut.RangeStatus1 = "NOT_DETERMINED";
     if (!RatioStatistics(r[2], QcOut.RatioMean2, QcOut.RatioSd2))
         QcOut.RangeStatus2 = "NOT_DETERMINED";
-    RatioSums both{r[1].sum + r[2].sum, r[1].squares + r[2].squares, r[1].count + r[2].count};
+    RatioSums both{r[1].Sum + r[2].Sum, r[1].Squares + r[2].Squares, r[1].Count + r[2].Count};
     RatioStatistics(both, QcOut.RatioMeanAll, QcOut.RatioSdAll);
 }
 
@@ -252,21 +252,21 @@ void ResetStructureCheck() {
 void CheckStructure() {
     ClampCriterionSettings();
     g_check = CheckState{};
-    g_check.pointCount = std::clamp<long>(Scan.PointCount, 0, kMaxMeasuredPoints);
-    g_check.criteriaCount = Qc.CriteriaCount;
-    g_check.startCriterion = Qc.StartCriterion;
-    g_check.ratio = 1.23;
-    FillModelAtPoints(g_check.pointCount);
+    g_check.PointCount = std::clamp<long>(Scan.PointCount, 0, kMaxMeasuredPoints);
+    g_check.CriteriaCount = Qc.CriteriaCount;
+    g_check.StartCriterion = Qc.StartCriterion;
+    g_check.Ratio = 1.23;
+    FillModelAtPoints(g_check.PointCount);
 
     const OutputSwitches& sw = Engine.Switches;
     const std::string ratioFile = ModelRatioFileName();
-    for (int j = 1; j <= g_check.criteriaCount; ++j) {
-        bool last = j == g_check.criteriaCount;
-        if (j == 1 && sw.trans_Q) CreateModelRatioFile();
+    for (int j = 1; j <= g_check.CriteriaCount; ++j) {
+        bool last = j == g_check.CriteriaCount;
+        if (j == 1 && sw.Trans_Q) CreateModelRatioFile();
         const std::string structureFile = StructureFileName(j);
-        if (sw.spec_struc) StartStructureFile(j);
-        CheckCriterion(j, sw.spec_struc ? &structureFile : nullptr,
-                       last && sw.trans_Q ? &ratioFile : nullptr);
+        if (sw.Spec_struc) StartStructureFile(j);
+        CheckCriterion(j, sw.Spec_struc ? &structureFile : nullptr,
+                       last && sw.Trans_Q ? &ratioFile : nullptr);
     }
     FinishRatioStatistics();
 }

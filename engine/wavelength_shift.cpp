@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
 #include "engine/program_state.h"
 #include "engine/run_clock.h"
 #include "platform/run_error.h"

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "gui-common/chart.h"
-#include "gui-common/recording_dialogs.h"
+#include "tests/support/recording_dialogs.h"
 
 #ifndef TARN_EXAMPLE_DIR
 #error "TARN_EXAMPLE_DIR must name examples/day"

@@ -4,11 +4,11 @@
 // an image.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/run_error.h"
 
 namespace tarn::gui {
 class Chart;
@@ -63,16 +63,15 @@ void CheckHeadAndKeptLines(std::vector<std::string> head, const std::vector<std:
 // Draws `chart` into a 320 x 200 image, as a window or an export draws it.
 void RenderChart(const gui::Chart& chart);
 
-// Runs `action`; a std::runtime_error (the windowed programs' line-list,
-// input and run-time errors, which their guard reports in one line) is the
-// system's own end.  Anything else reaches the fuzzer.  True when `action`
-// ran to its end.
+// Runs `action`; a RunTimeError (the windowed programs' file, line-list and
+// input errors, which their guard reports in one line) is the system's own
+// end.  Anything else reaches the fuzzer.  True when `action` ran to its end.
 template <class Action>
 bool RunGuiReader(Action action) {
     try {
         action();
         return true;
-    } catch (const std::runtime_error&) {
+    } catch (const RunTimeError&) {
         return false;
     }
 }

@@ -37,8 +37,8 @@ std::string ReadOnlyLine(const std::vector<std::string>& args) {
             const std::string reason =
                 ParsePackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
             if (!reason.empty()) return "pkzip: " + reason;
-            ArchiveFileName(request.archive);
-            ListInside(request.files);
+            ArchiveFileName(request.Archive);
+            ListInside(request.Files);
             break;
         }
         case BatchLineKind::Unpack: {
@@ -46,7 +46,7 @@ std::string ReadOnlyLine(const std::vector<std::string>& args) {
             const std::string reason = ParseUnpackArguments(
                 std::vector<std::string>(args.begin() + 1, args.end()), request);
             if (!reason.empty()) return "pkunzip: " + reason;
-            ArchiveFileName(request.archive);
+            ArchiveFileName(request.Archive);
             break;
         }
         case BatchLineKind::Copy:

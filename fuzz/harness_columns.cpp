@@ -64,35 +64,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = fuzz::InputText(data, size);
     size_t start = 0;
     gui::ViewerSettings settings = gui::DefaultViewerSettings();
-    settings.xColumn = TakeLine(text, start);
-    settings.yColumn = TakeLine(text, start);
+    settings.XColumn = TakeLine(text, start);
+    settings.YColumn = TakeLine(text, start);
     const ColumnGraphSpec spec = ColumnGraphSpecOf(settings);
     const std::string file = text.substr(start);
 
     TextIn in;
     in.OpenText("1731230I.exa", file);
-    const std::vector<ColumnPair> pairs = ReadColumnPairs(in, spec.xColumn, spec.yColumn);
+    const std::vector<ColumnPair> pairs = ReadColumnPairs(in, spec.XColumn, spec.YColumn);
     in.OpenText("1731230I.exa", file);
     size_t matched = 0;
     while (!in.Eof()) {
         const std::string line = in.ReadLine();
         ReadAtLimits(line);
         double x = 0.0, y = 0.0;
-        if (!ColumnPairOfLine(line, spec.xColumn, spec.yColumn, x, y)) continue;
-        if (matched >= pairs.size() || pairs[matched].x != x || pairs[matched].y != y)
+        if (!ColumnPairOfLine(line, spec.XColumn, spec.YColumn, x, y)) continue;
+        if (matched >= pairs.size() || pairs[matched].X != x || pairs[matched].Y != y)
             std::abort();  // the file reading and the line reading disagree
         ++matched;
     }
     if (matched != pairs.size()) std::abort();
-    if (!pairs.empty() && (!IsValidColumn(spec.xColumn) || !IsValidColumn(spec.yColumn)))
+    if (!pairs.empty() && (!IsValidColumn(spec.XColumn) || !IsValidColumn(spec.YColumn)))
         std::abort();
     for (const ColumnPair& pair : pairs)
-        if (!std::isfinite(pair.x) || !std::isfinite(pair.y)) std::abort();
+        if (!std::isfinite(pair.X) || !std::isfinite(pair.Y)) std::abort();
 
     TGrafiek1& graph = Graph();
     graph.Button1Click();
     in.OpenText("1731230I.exa", file);
-    PlotColumnPairs(in, graph, spec.xColumn, spec.yColumn);
+    PlotColumnPairs(in, graph, spec.XColumn, spec.YColumn);
     if (graph.Series1->Count() != static_cast<int>(pairs.size())) std::abort();
     fuzz::RenderChart(*graph.Chart1);
     fuzz::CheckReports();

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "engine/defaults.h"
+#include "engine/formats/quality_table_layout.h"
 #include "engine/program_state.h"
-#include "engine/quality_table_layout.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -99,7 +99,7 @@ bool DialogRound() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::StartGuiInput(size)) return 0;
-    ResetShellState();
+    ShellState = ShellStateRecord{};
     const std::string input = fuzz::ConfinedInput(data, size);
     std::string longFile = input;
     std::string instrument = fuzz::ExampleText("uvanalys/exa.dfa");

@@ -10,8 +10,8 @@
 
 #include "fuzz/fuzz_gui_support.h"
 #include "gui-common/line_list.h"
+#include "shell/main_window.h"
 #include "shell/shell_settings.h"
-#include "shell/tarncall.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "fuzz/fuzz_gui_support.h"
 #include "gui-common/chart.h"
 #include "platform/text_file.h"
-#include "shell/grafiek01.h"
+#include "shell/shift_graph_window.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tarn;

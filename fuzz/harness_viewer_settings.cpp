@@ -18,7 +18,7 @@
 #include "shell/quality_views.h"
 #include "viewer/column_graphs.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 #include "viewer/view_spec.h"
 
 namespace {
@@ -40,8 +40,8 @@ void ReadPlain() {
     gui::ReadViewerSettings(lines, settings);
     const resplot::ColumnGraphSpec spec = resplot::ColumnGraphSpecOf(settings);
     resplot::PlotProblem(settings);
-    resplot::AxisIncrement(spec.xMin, spec.xMax, spec.xSteps);
-    resplot::AxisIncrement(spec.yMin, spec.yMax, spec.ySteps);
+    resplot::AxisIncrement(spec.XMin, spec.XMax, spec.XSteps);
+    resplot::AxisIncrement(spec.YMin, spec.YMax, spec.YSteps);
 }
 
 // The viewer's start and "Plot"; the file saved must be the edits' 13 lines,
@@ -70,7 +70,7 @@ void ShellWrites(const std::string& text) {
     gui::LineList before;
     if (!fuzz::RunGuiReader([&] { before.Load(gui::kViewerSettingsFileName); })) return;
     gui::ViewerSettings preset = gui::DefaultViewerSettings();
-    preset.title = "Spikes for: 1731230 exa";
+    preset.Title = "Spikes for: 1731230 exa";
     if (!fuzz::RunGuiReader([&] { tarncall::WriteViewerSettings(preset); })) return;
     gui::LineList after;
     after.Load(gui::kViewerSettingsFileName);

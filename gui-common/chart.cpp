@@ -10,10 +10,10 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "gui-common/dialogs.h"
 #include "gui-common/widget_png.h"
+#include "platform/run_error.h"
 
 namespace tarn::gui {
 
@@ -27,17 +27,17 @@ constexpr int kTitlePixels = 13;
 
 // An axis as drawn: its range and the pixel span it maps to.
 struct AxisMap {
-    double minimum;
-    double maximum;
-    double from;  // pixel of the minimum
-    double to;    // pixel of the maximum
+    double Minimum;
+    double Maximum;
+    double From;  // pixel of the minimum
+    double To;    // pixel of the maximum
 
     double operator()(double v) const {
-        double span = maximum - minimum;
-        if (!(span > 0.0)) return (from + to) / 2.0;
-        return from + (v - minimum) / span * (to - from);
+        double span = Maximum - Minimum;
+        if (!(span > 0.0)) return (From + To) / 2.0;
+        return From + (v - Minimum) / span * (To - From);
     }
-    bool Contains(double v) const { return v >= minimum && v <= maximum; }
+    bool Contains(double v) const { return v >= Minimum && v <= Maximum; }
 };
 
 // Cuts the segment a-b (data units) to the rectangle of the two ranges
@@ -47,8 +47,8 @@ bool ClipSegment(const AxisMap& xs, const AxisMap& ys, QPointF& a, QPointF& b, b
     double t0 = 0.0, t1 = 1.0;
     const double dx = b.x() - a.x(), dy = b.y() - a.y();
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - xs.minimum, xs.maximum - a.x(), a.y() - ys.minimum,
-                         ys.maximum - a.y()};
+    const double q[4] = {a.x() - xs.Minimum, xs.Maximum - a.x(), a.y() - ys.Minimum,
+                         ys.Maximum - a.y()};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0) return false;
@@ -70,7 +70,7 @@ bool ClipSegment(const AxisMap& xs, const AxisMap& ys, QPointF& a, QPointF& b, b
 }
 
 bool Finite(const ChartPoint& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
+    return std::isfinite(p.X) && std::isfinite(p.Y);
 }
 
 QPen SolidPen(const QColor& colour, double width = 1.0) {
@@ -94,7 +94,7 @@ void DrawLine(QPainter& painter, const ChartSeries& series, const AxisMap& xs, c
             flush();
             continue;
         }
-        QPointF a(points[i - 1].x, points[i - 1].y), b(points[i].x, points[i].y);
+        QPointF a(points[i - 1].X, points[i - 1].Y), b(points[i].X, points[i].Y);
         bool cutStart = false, cutEnd = false;
         if (!ClipSegment(xs, ys, a, b, cutStart, cutEnd)) {
             flush();
@@ -117,9 +117,9 @@ void DrawPointers(QPainter& painter, const ChartSeries& series, const AxisMap& x
     const bool dot = series.Style() == PointerStyle::SmallDot;
     painter.setPen(series.OutlineVisible() && !dot ? SolidPen(series.Colour()) : QPen(Qt::NoPen));
     for (const ChartPoint& p : series.Points()) {
-        if (!Finite(p) || !xs.Contains(p.x) || !ys.Contains(p.y)) continue;
-        const QRectF box(xs(p.x) - w / 2.0, ys(p.y) - h / 2.0, w, h);
-        const QColor colour = series.ColourEachPoint() && p.colour.isValid() ? p.colour : fill;
+        if (!Finite(p) || !xs.Contains(p.X) || !ys.Contains(p.Y)) continue;
+        const QRectF box(xs(p.X) - w / 2.0, ys(p.Y) - h / 2.0, w, h);
+        const QColor colour = series.ColourEachPoint() && p.Colour.isValid() ? p.Colour : fill;
         if (dot) {
             painter.fillRect(box, colour);
             continue;
@@ -134,20 +134,20 @@ void DrawPointers(QPainter& painter, const ChartSeries& series, const AxisMap& x
 
 // Tick marks, grid lines and labels of one axis; `vertical` for the left one.
 struct AxisLayout {
-    double step = 0.0;
-    std::vector<double> ticks;
-    QStringList labels;
-    double widest = 0.0;
+    double Step = 0.0;
+    std::vector<double> Ticks;
+    QStringList Labels;
+    double Widest = 0.0;
 };
 
 AxisLayout LayOutAxis(const ChartAxis& axis, double pixels, double spacing,
                       const QFontMetricsF& metrics) {
     AxisLayout layout;
-    layout.step = axis.TickStep(pixels, spacing);
-    layout.ticks = axis.TickValues(layout.step);
-    for (double v : layout.ticks) {
-        layout.labels << ChartAxis::LabelText(v, layout.step);
-        layout.widest = std::max(layout.widest, metrics.horizontalAdvance(layout.labels.back()));
+    layout.Step = axis.TickStep(pixels, spacing);
+    layout.Ticks = axis.TickValues(layout.Step);
+    for (double v : layout.Ticks) {
+        layout.Labels << ChartAxis::LabelText(v, layout.Step);
+        layout.Widest = std::max(layout.Widest, metrics.horizontalAdvance(layout.Labels.back()));
     }
     return layout;
 }
@@ -156,12 +156,12 @@ AxisLayout LayOutAxis(const ChartAxis& axis, double pixels, double spacing,
 std::vector<double> MinorTicks(const ChartAxis& axis, const AxisLayout& layout) {
     std::vector<double> minors;
     const int count = axis.MinorTickCount();
-    if (count <= 0 || layout.ticks.empty()) return minors;
-    const double first = layout.ticks.front() - layout.step;
-    for (size_t i = 0; i <= layout.ticks.size(); ++i) {
-        const double base = first + static_cast<double>(i) * layout.step;
+    if (count <= 0 || layout.Ticks.empty()) return minors;
+    const double first = layout.Ticks.front() - layout.Step;
+    for (size_t i = 0; i <= layout.Ticks.size(); ++i) {
+        const double base = first + static_cast<double>(i) * layout.Step;
         for (int k = 1; k <= count; ++k) {
-            const double v = base + layout.step * k / (count + 1);
+            const double v = base + layout.Step * k / (count + 1);
             if (v >= axis.Minimum() && v <= axis.Maximum()) minors.push_back(v);
         }
     }
@@ -174,9 +174,9 @@ void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left, cons
     QPen grid = SolidPen(QColor(200, 200, 200));
     grid.setStyle(Qt::DotLine);
     painter.setPen(grid);
-    for (double v : leftLayout.ticks)
+    for (double v : leftLayout.Ticks)
         painter.drawLine(QPointF(plot.left(), ys(v)), QPointF(plot.right(), ys(v)));
-    for (double v : bottomLayout.ticks)
+    for (double v : bottomLayout.Ticks)
         painter.drawLine(QPointF(xs(v), plot.top()), QPointF(xs(v), plot.bottom()));
 
     painter.setPen(SolidPen(Qt::black));
@@ -187,19 +187,19 @@ void DrawAxes(QPainter& painter, const QRectF& plot, const ChartAxis& left, cons
     for (double v : MinorTicks(bottom, bottomLayout))
         painter.drawLine(QPointF(xs(v), plot.bottom()), QPointF(xs(v), plot.bottom() + kMinorTick));
     const double h = metrics.height();
-    for (size_t i = 0; i < leftLayout.ticks.size(); ++i) {
-        const double y = ys(leftLayout.ticks[i]);
+    for (size_t i = 0; i < leftLayout.Ticks.size(); ++i) {
+        const double y = ys(leftLayout.Ticks[i]);
         painter.drawLine(QPointF(plot.left() - kMajorTick, y), QPointF(plot.left(), y));
-        const QRectF box(plot.left() - kMajorTick - 2.0 - leftLayout.widest, y - h / 2.0,
-                         leftLayout.widest, h);
-        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, leftLayout.labels[int(i)]);
+        const QRectF box(plot.left() - kMajorTick - 2.0 - leftLayout.Widest, y - h / 2.0,
+                         leftLayout.Widest, h);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, leftLayout.Labels[int(i)]);
     }
-    for (size_t i = 0; i < bottomLayout.ticks.size(); ++i) {
-        const double x = xs(bottomLayout.ticks[i]);
+    for (size_t i = 0; i < bottomLayout.Ticks.size(); ++i) {
+        const double x = xs(bottomLayout.Ticks[i]);
         painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kMajorTick));
-        const QRectF box(x - bottomLayout.widest, plot.bottom() + kMajorTick + 2.0,
-                         2.0 * bottomLayout.widest, h);
-        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, bottomLayout.labels[int(i)]);
+        const QRectF box(x - bottomLayout.Widest, plot.bottom() + kMajorTick + 2.0,
+                         2.0 * bottomLayout.Widest, h);
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, bottomLayout.Labels[int(i)]);
     }
 }
 
@@ -283,14 +283,14 @@ void Chart::Render(QPainter& painter, const QRectF& target, double scale) const 
     const double plotHeight = area.height() - top - bottom;
     const AxisLayout leftLayout = LayOutAxis(m_left, plotHeight, 2.0 * h, metrics);
     const double left =
-        kPad + (m_left.Title().isEmpty() ? 0.0 : h + kPad) + leftLayout.widest + kMajorTick + 2.0;
+        kPad + (m_left.Title().isEmpty() ? 0.0 : h + kPad) + leftLayout.Widest + kMajorTick + 2.0;
     const double right = kPad + 3.0 * metrics.averageCharWidth();
     const double plotWidth = area.width() - left - right;
     // Labels at least their own width apart, plus two characters.
     AxisLayout bottomLayout =
         LayOutAxis(m_bottom, plotWidth, 8.0 * metrics.averageCharWidth(), metrics);
     bottomLayout = LayOutAxis(m_bottom, plotWidth,
-                              bottomLayout.widest + 2.0 * metrics.averageCharWidth(), metrics);
+                              bottomLayout.Widest + 2.0 * metrics.averageCharWidth(), metrics);
 
     if (!m_title.isEmpty()) {
         painter.setFont(titleFont);
@@ -391,7 +391,7 @@ bool Chart::Print(Dialogs& dialogs) const {
     if (!printed) {
         const QString target =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        throw std::runtime_error("Cannot print the chart on " + target.toStdString());
+        throw RunTimeError::Refusal("Cannot print the chart on " + target.toStdString());
     }
     return true;
 }

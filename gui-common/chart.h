@@ -56,7 +56,7 @@ class Chart : public QWidget {
     bool ExportPdf(const QString& path) const;
     // Asks `dialogs` for a printer (the print dialog, which offers a print to
     // PrintFileName(title)) and prints the chart on one landscape page; false
-    // when cancelled.  Raises std::runtime_error naming the printer (or the
+    // when cancelled.  Raises RunTimeError naming the printer (or the
     // output file) when printing fails.
     bool Print(Dialogs& dialogs) const;
 

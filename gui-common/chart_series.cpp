@@ -52,7 +52,7 @@ void ChartSeries::SetXOrdered(bool on) {
     m_xOrdered = on;
     if (on) {
         std::stable_sort(m_points.begin(), m_points.end(),
-                         [](const ChartPoint& a, const ChartPoint& b) { return a.x < b.x; });
+                         [](const ChartPoint& a, const ChartPoint& b) { return a.X < b.X; });
     }
     Changed();
 }
@@ -62,7 +62,7 @@ void ChartSeries::AddXY(double x, double y, const QColor& colour) {
     ChartPoint point{x, y, colour};
     if (m_xOrdered) {
         auto at = std::upper_bound(m_points.begin(), m_points.end(), x,
-                                   [](double v, const ChartPoint& p) { return v < p.x; });
+                                   [](double v, const ChartPoint& p) { return v < p.X; });
         m_points.insert(at, point);
     } else {
         m_points.push_back(point);
@@ -111,10 +111,10 @@ void ChartSeries::Recompute() const {
     m_points.clear();
     if (!source.empty()) {
         double sum = 0.0;
-        for (const ChartPoint& p : source) sum += p.y;
+        for (const ChartPoint& p : source) sum += p.Y;
         const double mean = sum / static_cast<double>(source.size());
-        m_points.push_back({source.front().x, mean, QColor()});
-        m_points.push_back({source.back().x, mean, QColor()});
+        m_points.push_back({source.front().X, mean, QColor()});
+        m_points.push_back({source.back().X, mean, QColor()});
     }
     m_sourceRevision = m_source->m_revision;
     ++m_revision;

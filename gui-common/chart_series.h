@@ -16,9 +16,9 @@ enum class SeriesKind { Point, Line };
 enum class PointerStyle { Circle, Rectangle, SmallDot };
 
 struct ChartPoint {
-    double x;
-    double y;
-    QColor colour;  // invalid: the series colour
+    double X;
+    double Y;
+    QColor Colour;  // invalid: the series colour
 };
 
 class ChartSeries {

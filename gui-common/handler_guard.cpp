@@ -5,6 +5,7 @@
 
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
+#include "platform/run_error.h"
 
 namespace tarn::gui {
 
@@ -13,7 +14,10 @@ bool RunGuarded(const std::function<void()>& action) {
     try {
         action();
         return true;
+    } catch (const RunTimeError& error) {
+        report = DecodeBytes(error.Report());
     } catch (const std::exception& error) {
+        // A fault of the program itself (an index out of range, a bad conversion).
         report = DecodeBytes(error.what());
     } catch (...) {
         report = QStringLiteral("The action ended with an unknown error");

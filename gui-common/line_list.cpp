@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui-common/dialogs.h"
 #include "platform/file_replace.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
@@ -22,15 +21,8 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kByteOrderMarkLength = 3;
 
-std::string Compose(const std::string& operation, const std::string& file, int index,
-                    const std::string& reason) {
-    std::string text = "Cannot " + operation;
-    if (index >= 0) text += " index " + std::to_string(index) + " of";
-    return text + " '" + MessagePart(file) + "': " + reason;
-}
-
 [[noreturn]] void FailSave(const std::string& path, const std::string& reason) {
-    throw LineListError("save list", path, -1, reason);
+    throw RunTimeError::ListError("save list", path, -1, reason);
 }
 
 // The file that a save of `path` replaces: an existing file of the name in
@@ -47,8 +39,8 @@ std::string SaveTarget(const std::string& path) {
 
 // True when `path` names something that exists and is no regular file.
 bool IsOtherThanRegularFile(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    const EntryKind kind = KindOfEntry(path);
+    return kind != EntryKind::None && kind != EntryKind::File;
 }
 
 bool IsLineEnd(const std::string& end) {
@@ -56,13 +48,6 @@ bool IsLineEnd(const std::string& end) {
 }
 
 }  // namespace
-
-LineListError::LineListError(std::string operation, std::string file, int index, std::string reason)
-    : std::runtime_error(Compose(operation, file, index, reason)),
-      m_operation(std::move(operation)),
-      m_file(std::move(file)),
-      m_index(index),
-      m_reason(std::move(reason)) {}
 
 void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
@@ -93,13 +78,14 @@ void SaveTextAtomically(const std::string& path, const std::string& text) {
 }
 
 void LineList::Load(const std::string& path) {
-    if (IsOtherThanRegularFile(ResolveCase(path)))
-        throw LineListError("load list", path, -1, "not a regular file");
+    if (IsOtherThanRegularFile(path))
+        throw RunTimeError::ListError("load list", path, -1, "not a regular file");
     TextIn in;
-    if (!in.Open(path)) throw LineListError("load list", path, -1, "file not found or unreadable");
+    if (!in.Open(path))
+        throw RunTimeError::ListError("load list", path, -1, "file not found or unreadable");
     const std::string& text = in.Text();
     if (text.find('\0') != std::string::npos)
-        throw LineListError("load list", path, -1, "not a text file");
+        throw RunTimeError::ListError("load list", path, -1, "not a text file");
     std::vector<std::string> lines, ends;
     const bool mark = text.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0;
     size_t pos = mark ? kByteOrderMarkLength : 0;
@@ -141,8 +127,8 @@ void LineList::Save(const std::string& path) const {
 
 void LineList::CheckIndex(const char* operation, int index) const {
     if (index >= 0 && index < Count()) return;
-    throw LineListError(operation, m_fileName, index,
-                        "the list holds " + std::to_string(Count()) + " lines");
+    throw RunTimeError::ListError(operation, m_fileName, index,
+                                  "the list holds " + std::to_string(Count()) + " lines");
 }
 
 const std::string& LineList::Line(int index) const {
@@ -182,26 +168,6 @@ void LineList::Erase(int index, int count) {
 void LineList::Clear() {
     m_lines.clear();
     m_ends.clear();
-}
-
-ListEdit::ListEdit(const std::string& path) : ListEdit(path, path) {}
-
-ListEdit::ListEdit(const std::string& path, const std::string& savePath) : m_savePath(savePath) {
-    m_list.Load(path);
-}
-
-ListEdit::~ListEdit() {
-    if (m_saved) return;
-    try {
-        m_list.Save(m_savePath);
-    } catch (const LineListError&) {
-        // The error that ended the edit early is the one the guard reports.
-    }
-}
-
-void ListEdit::Save() {
-    m_saved = true;
-    m_list.Save(m_savePath);
 }
 
 }  // namespace tarn::gui

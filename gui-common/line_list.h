@@ -1,8 +1,8 @@
 // Line-list files: a text file loaded whole as a list of lines, lines read and
 // replaced by their 0-based index, lines appended, inserted and erased, and
 // the whole list saved back.  Every failure (a file that cannot be loaded or
-// saved, an index beyond the list) raises LineListError, which names the
-// operation, the file and the line index.  A list keeps the bytes of the
+// saved, an index beyond the list) raises RunTimeError::ListError, which
+// names the operation, the file and the line index.  A list keeps the bytes of the
 // file: each line's own end ("\n", "\r\n"), a UTF-8 byte-order mark and a
 // missing end of the last line, so that a list saved unchanged is the file
 // byte for byte and a replaced line keeps the end of the line it replaces.
@@ -13,30 +13,12 @@
 // nor a file that holds a NUL byte.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/run_error.h"
+
 namespace tarn::gui {
-
-class LineListError : public std::runtime_error {
-  public:
-    // operation: "load list", "save list", "read line", "replace line";
-    // index: the 0-based line index, -1 when the operation has none.  The
-    // message shows a long file name cut to a readable length.
-    LineListError(std::string operation, std::string file, int index, std::string reason);
-
-    const std::string& Operation() const { return m_operation; }
-    const std::string& File() const { return m_file; }
-    int Index() const { return m_index; }
-    const std::string& Reason() const { return m_reason; }
-
-  private:
-    std::string m_operation;
-    std::string m_file;
-    int m_index;
-    std::string m_reason;
-};
 
 // Writes `lines` to `path` ("\n" after each) as SaveTextAtomically does.
 void SaveLinesAtomically(const std::string& path, const std::vector<std::string>& lines);
@@ -44,14 +26,14 @@ void SaveLinesAtomically(const std::string& path, const std::vector<std::string>
 // Writes `text` to `path` through a temporary file in the same directory that
 // is flushed to disk and then renamed over the target (an existing file of the
 // name in another case is the one replaced, and keeps its permissions).
-// Raises LineListError("save list", path, -1, reason) and removes the
+// Raises RunTimeError::ListError("save list", path, -1, reason) and removes the
 // temporary file when any step fails, or when `path` is empty or names
 // something other than a regular file.
 void SaveTextAtomically(const std::string& path, const std::string& text);
 
 class LineList {
   public:
-    // Replaces the list by the lines of `path`; raises LineListError ("load
+    // Replaces the list by the lines of `path`; raises RunTimeError::ListError ("load
     // list") when the file is missing, unreadable, no regular file or holds a
     // NUL byte (the list is then left as it was).
     void Load(const std::string& path);
@@ -61,11 +43,11 @@ class LineList {
     std::string Text() const;
 
     int Count() const { return static_cast<int>(m_lines.size()); }
-    // Line `index` (0-based) without its end; raises LineListError("read
+    // Line `index` (0-based) without its end; raises RunTimeError::ListError("read
     // line") beyond the list.
     const std::string& Line(int index) const;
     // Replaces the text of line `index`, which keeps its end; raises
-    // LineListError("replace line") beyond the list.
+    // RunTimeError::ListError("replace line") beyond the list.
     void Replace(int index, const std::string& text);
     // Adds a line at the end, or before line `index`, ended as the file's
     // lines are ("\n" in a new list).
@@ -86,34 +68,6 @@ class LineList {
     std::string m_lineEnd = "\n";     // the end of the file's first ended line
     bool m_byteOrderMark = false;
     std::string m_fileName;
-};
-
-// A list opened for an edit: loaded on construction, saved under its save name
-// when Save() is called or, when the edit ends without Save() (an error
-// interrupted it), by the destructor on the way out.  A save failure in the
-// destructor is dropped: the error that interrupted the edit is the one
-// reported, and the atomic save has left the file as it was.
-class ListEdit {
-  public:
-    // Loads `path` (raises LineListError when it cannot: nothing is then
-    // saved); the list is saved under `path`, or under `savePath` when one is
-    // given (an empty one names no file: its save fails).
-    explicit ListEdit(const std::string& path);
-    ListEdit(const std::string& path, const std::string& savePath);
-    ~ListEdit();
-    ListEdit(const ListEdit&) = delete;
-    ListEdit& operator=(const ListEdit&) = delete;
-
-    LineList& List() { return m_list; }
-    LineList* operator->() { return &m_list; }
-    // Saves now (raising LineListError on failure); the edit is then closed.
-    void Save();
-    const std::string& SavePath() const { return m_savePath; }
-
-  private:
-    LineList m_list;
-    std::string m_savePath;
-    bool m_saved = false;
 };
 
 }  // namespace tarn::gui

@@ -8,19 +8,19 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/defaults_layout.h"
-#include "engine/result_names.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
 
 namespace tarn::gui {
 
 const std::array<std::string ViewerSettings::*, kViewerSettingsLineCount> kViewerSettingsLayout = {
-    &ViewerSettings::fileMask, &ViewerSettings::path,    &ViewerSettings::title,
-    &ViewerSettings::xColumn,  &ViewerSettings::xMax,    &ViewerSettings::xMin,
-    &ViewerSettings::xTitle,   &ViewerSettings::yColumn, &ViewerSettings::yMax,
-    &ViewerSettings::yMin,     &ViewerSettings::yTitle,  &ViewerSettings::xSteps,
-    &ViewerSettings::ySteps,
+    &ViewerSettings::FileMask, &ViewerSettings::Path,    &ViewerSettings::Title,
+    &ViewerSettings::XColumn,  &ViewerSettings::XMax,    &ViewerSettings::XMin,
+    &ViewerSettings::XTitle,   &ViewerSettings::YColumn, &ViewerSettings::YMax,
+    &ViewerSettings::YMin,     &ViewerSettings::YTitle,  &ViewerSettings::XSteps,
+    &ViewerSettings::YSteps,
 };
 
 ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLineCount>& lines) {
@@ -32,7 +32,7 @@ ViewerSettings ViewerSettingsOf(const std::array<std::string, kViewerSettingsLin
 ViewerSettings DefaultViewerSettings() {
     // The result files lie in the engine's built-in main path, in the
     // working directory; titles and step counts have no default.
-    const std::string path = BuiltInDefaults().Paths.MainPath + DirectoryText("ati");
+    const std::string path = BuiltInDefaults().Paths.MainPath + AsDirectory("ati");
     return ViewerSettingsOf(
         {"1851200i.ati", path, "", "1", "400", "300", "", "2", "1.3", "0", "", "", ""});
 }

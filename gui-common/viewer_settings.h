@@ -20,19 +20,19 @@ constexpr int kViewerSettingsLineCount = 13;
 
 // One view, each value as the text of its line (numbers as typed or written).
 struct ViewerSettings {
-    std::string fileMask;  // 0: file name or pattern, without directory
-    std::string path;      // 1: directory of the result files, ending in a separator
-    std::string title;     // 2: chart title
-    std::string xColumn;   // 3: X column, 1 = first blank-separated field
-    std::string xMax;      // 4: X axis maximum
-    std::string xMin;      // 5: X axis minimum
-    std::string xTitle;    // 6: X axis title
-    std::string yColumn;   // 7: Y column
-    std::string yMax;      // 8: Y axis maximum
-    std::string yMin;      // 9: Y axis minimum
-    std::string yTitle;    // 10: Y axis title
-    std::string xSteps;    // 11: number of X axis steps (increment = range / steps)
-    std::string ySteps;    // 12: number of Y axis steps
+    std::string FileMask;  // 0: file name or pattern, without directory
+    std::string Path;      // 1: directory of the result files, ending in a separator
+    std::string Title;     // 2: chart title
+    std::string XColumn;   // 3: X column, 1 = first blank-separated field
+    std::string XMax;      // 4: X axis maximum
+    std::string XMin;      // 5: X axis minimum
+    std::string XTitle;    // 6: X axis title
+    std::string YColumn;   // 7: Y column
+    std::string YMax;      // 8: Y axis maximum
+    std::string YMin;      // 9: Y axis minimum
+    std::string YTitle;    // 10: Y axis title
+    std::string XSteps;    // 11: number of X axis steps (increment = range / steps)
+    std::string YSteps;    // 12: number of Y axis steps
 };
 
 // The member of ViewerSettings held by each line, line 0 first.
@@ -65,7 +65,7 @@ void WriteViewerSettings(const ViewerSettings& settings, LineList& lines, bool k
 // Saves `settings` as the settings file of the working directory, lines
 // 0..12; with `keepLaterLines` the lines after line 12 of an existing file
 // stay, else the file holds exactly the thirteen lines.  Raises
-// LineListError when the file cannot be loaded or saved.
+// RunTimeError when the file cannot be loaded or saved.
 void SaveViewerSettingsFile(const ViewerSettings& settings, bool keepLaterLines);
 
 // A number in the file's shortest form: the fewest digits that read back as

@@ -1,5 +1,6 @@
 // The console of the engine: standard output for progress and error text,
-// standard input for the install dialogue.  Tests may redirect both.
+// standard input for the install dialogue.  A program that runs the engine
+// in its own process (a tool, a benchmark) may redirect both.
 #pragma once
 
 #include <iosfwd>

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/paths.h"
 
@@ -12,14 +11,10 @@ namespace tarn {
 
 namespace {
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 // Iterative wildcard match with one back-track point (the last "*").
 bool Match(const std::string& name, const std::string& pattern, NameCase letters) {
     auto same = [letters](char a, char b) {
-        return letters == NameCase::Exact ? a == b : Lower(a) == Lower(b);
+        return letters == NameCase::Exact ? a == b : FoldedCase(a) == FoldedCase(b);
     };
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < name.size()) {
@@ -44,7 +39,7 @@ bool Match(const std::string& name, const std::string& pattern, NameCase letters
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        char x = Lower(a[i]), y = Lower(b[i]);
+        char x = FoldedCase(a[i]), y = FoldedCase(b[i]);
         if (x != y) return x < y;
     }
     if (a.size() != b.size()) return a.size() < b.size();
@@ -80,8 +75,7 @@ std::vector<std::string> ListFilesByMask(const std::string& directory, const std
     std::string dir = directory.empty() ? "." : ResolveCase(directory);
     DIR* handle = opendir(dir.c_str());
     if (handle == nullptr) return names;
-    std::string prefix = WithTrailingSeparator(dir);
-    if (prefix.size() == 1 && prefix[0] != kPathSeparator) prefix += kPathSeparator;
+    const std::string prefix = AsDirectory(dir);
     while (struct dirent* entry = readdir(handle)) {
         std::string name = entry->d_name;
         if (name == "." || name == ".." || !MatchesMask(name, pattern, letters)) continue;

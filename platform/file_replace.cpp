@@ -119,8 +119,7 @@ void RemoveStaleTemporaries(const std::string& path) {
         }
         if (S_ISDIR(info.st_mode)) {
             for (const std::string& inner : DirectoryNames(temp))
-                if (inner != "." && inner != "..")
-                    (void)unlink((temp + kPathSeparator + inner).c_str());
+                if (inner != "." && inner != "..") (void)unlink(JoinPath(temp, inner).c_str());
             (void)rmdir(temp.c_str());
         } else {
             (void)unlink(temp.c_str());

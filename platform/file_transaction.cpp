@@ -11,7 +11,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
@@ -158,7 +158,7 @@ struct OpenFiles {
 void WriteFile(const std::string& path, int flags, const std::string& text, bool& opened,
                OpenFiles& files) {
     errno = 0;
-    int fd = HookedOpen(path, O_WRONLY | flags);
+    int fd = FileOpen(path, O_WRONLY | flags);
     bool append = (flags & O_APPEND) != 0;
     if (fd < 0) Fail(append ? "open for appending" : "create", path);
     opened = true;
@@ -172,7 +172,7 @@ void WriteFile(const std::string& path, int flags, const std::string& text, bool
 void SyncDirectories(const std::vector<std::string>& directories) {
     for (const std::string& dir : directories) {
         int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        bool ok = fd >= 0 && HookedSyncData(fd) == 0;
+        bool ok = fd >= 0 && FileSyncData(fd) == 0;
         if (fd >= 0) close(fd);
         if (!ok) Fail("synchronise", dir);
     }
@@ -190,12 +190,12 @@ void SyncAndClose(OpenFiles& files, const std::vector<std::string>& directories)
         if (fstat(files.Fds[i], &info) != 0) Fail("synchronise", files.Paths[i]);
         if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
         devices.push_back(info.st_dev);
-        if (HookedSyncFileSystem(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
+        if (FileSyncFileSystem(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
     }
 #else
     for (size_t i = 0; i < files.Fds.size(); ++i) {
         errno = 0;
-        if (HookedSyncData(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
+        if (FileSyncData(files.Fds[i]) != 0) Fail("synchronise", files.Paths[i]);
     }
     SyncDirectories(directories);
 #endif
@@ -204,7 +204,7 @@ void SyncAndClose(OpenFiles& files, const std::vector<std::string>& directories)
         int fd = files.Fds[i];
         files.Fds[i] = -1;
         errno = 0;
-        if (HookedClose(fd) != 0) Fail("close", files.Paths[i]);
+        if (FileClose(fd) != 0) Fail("close", files.Paths[i]);
     }
 }
 
@@ -216,13 +216,13 @@ bool Undo(const std::vector<StagedFile>& files) {
         ForgetCachedCopy(f->Path);
         errno = 0;
         if (!f->Existed) {
-            if (HookedUnlink(f->Path) != 0 && errno != ENOENT) return false;
+            if (FileUnlink(f->Path) != 0 && errno != ENOENT) return false;
         } else if (f->Replaced) {
-            if (HookedUnlink(ReplacementName(f->Path)) != 0 && errno != ENOENT) return false;
+            if (FileUnlink(ReplacementName(f->Path)) != 0 && errno != ENOENT) return false;
         } else {
             struct stat info;
             if (stat(f->Path.c_str(), &info) == 0 && info.st_size > f->OriginalSize &&
-                HookedTruncate(f->Path, static_cast<off_t>(f->OriginalSize)) != 0)
+                FileTruncate(f->Path, static_cast<off_t>(f->OriginalSize)) != 0)
                 return false;
         }
     }
@@ -232,29 +232,29 @@ bool Undo(const std::vector<StagedFile>& files) {
 // Makes an undo durable and removes the journal; false when it cannot.
 bool FinishUndo(const std::string& journal) {
     int dir = open(DirectoryOf(journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    bool ok = dir >= 0 && HookedSyncFileSystem(dir) == 0;
+    bool ok = dir >= 0 && FileSyncFileSystem(dir) == 0;
     if (dir >= 0) close(dir);
-    return ok && (HookedUnlink(journal) == 0 || errno == ENOENT);
+    return ok && (FileUnlink(journal) == 0 || errno == ENOENT);
 }
 
 void WriteJournal(int journalDir) {
     std::string text = JournalText();
     errno = 0;
-    int fd = HookedOpen(g_tx.Journal, O_WRONLY | O_CREAT | O_TRUNC);
+    int fd = FileOpen(g_tx.Journal, O_WRONLY | O_CREAT | O_TRUNC);
     if (fd < 0) Fail("create", g_tx.Journal);
-    bool ok = WriteAll(fd, text.data(), text.size()) && HookedSyncData(fd) == 0;
+    bool ok = WriteAll(fd, text.data(), text.size()) && FileSyncData(fd) == 0;
     int saved = errno;
-    if (HookedClose(fd) != 0 && ok) {
+    if (FileClose(fd) != 0 && ok) {
         ok = false;
         saved = errno;
     }
     // The journal's name must be durable too before any file changes.
-    if (ok && HookedSyncData(journalDir) != 0) {
+    if (ok && FileSyncData(journalDir) != 0) {
         ok = false;
         saved = errno;
     }
     if (!ok) {
-        (void)HookedUnlink(g_tx.Journal);
+        (void)FileUnlink(g_tx.Journal);
         errno = saved;
         Fail("write to", g_tx.Journal);
     }
@@ -286,7 +286,7 @@ void ApplyAndPlace() {
     for (const StagedFile& f : g_tx.Files) {
         if (!(f.Existed && f.Replaced)) continue;
         errno = 0;
-        if (HookedRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
+        if (FileRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
         ForgetCachedCopy(f.Path);  // a copy read before holds the old content
     }
     SyncDirectories(replaced);
@@ -427,7 +427,7 @@ void CommitFileTransaction() {
         journalWritten = true;
         ApplyAndPlace();
         errno = 0;
-        if (HookedUnlink(g_tx.Journal) != 0) Fail("remove", g_tx.Journal);
+        if (FileUnlink(g_tx.Journal) != 0) Fail("remove", g_tx.Journal);
     } catch (...) {
         // The journal stays for the next run when the undo cannot be completed.
         if (journalWritten && Undo(g_tx.Files)) (void)FinishUndo(g_tx.Journal);

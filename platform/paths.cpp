@@ -15,13 +15,21 @@
 #include <direct.h>
 #endif
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 
 namespace tarn {
 
+std::string AsDirectory(const std::string& path) {
+    if (path.empty() || path.back() == kPathSeparator) return path;
+    return path + kPathSeparator;
+}
+
 std::string WithTrailingSeparator(const std::string& path) {
-    if (path.size() > 1 && path.back() != kPathSeparator) return path + kPathSeparator;
-    return path;
+    return path.size() > 1 ? AsDirectory(path) : path;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    return AsDirectory(directory) + name;
 }
 
 std::string WorkingDirectory() {
@@ -70,7 +78,7 @@ void MakeDirectory(const std::string& path) {
 #ifdef _WIN32
     int made = _mkdir(path.c_str());
 #else
-    int made = HookedMakeDirectory(path, 0777);
+    int made = FileMakeDirectory(path, 0777);
 #endif
     if (made == 0 || errno == EEXIST) {
         g_failedDirectories.erase(path);
@@ -88,14 +96,20 @@ std::string MissingDirectoryText(const std::string& path) {
     return std::strerror(failed == g_failedDirectories.end() ? ENOENT : failed->second);
 }
 
+char FoldedCase(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldedCase(a[i]) != FoldedCase(b[i])) return false;
     return true;
+}
+
+bool EndsWithIgnoringCase(const std::string& text, const std::string& ending) {
+    return text.size() >= ending.size() &&
+           SameIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
 
 std::string ResolveCase(const std::string& path) {
@@ -149,18 +163,49 @@ bool IsPlainRelativePath(const std::string& path) {
     return true;
 }
 
-bool IsReadableFile(const std::string& path) {
-    // The exact name first (one stat); the lookup without regard to case only
-    // when it does not exist.  Readable: access() with the process's rights.
-    struct stat info;
-    std::string resolved;
-    const std::string* name = &path;
-    if (stat(path.c_str(), &info) != 0) {
-        resolved = ResolveCase(path);
-        if (resolved == path || stat(resolved.c_str(), &info) != 0) return false;
-        name = &resolved;
+namespace {
+
+// The stat of the entry `path` names, found without regard to case: the
+// exact name first (one stat), the lookup only when it does not exist.
+// `found` is the name it was found under.  False when nothing exists.
+bool StatEntry(const std::string& path, struct stat& info, std::string& found) {
+    if (path.empty()) return false;
+    if (stat(path.c_str(), &info) == 0) {
+        found = path;
+        return true;
     }
-    return S_ISREG(info.st_mode) && access(name->c_str(), R_OK) == 0;
+    found = ResolveCase(path);
+    return found != path && stat(found.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+EntryKind KindOfEntry(const std::string& path) {
+    struct stat info;
+    std::string found;
+    if (!StatEntry(path, info, found)) return EntryKind::None;
+    if (S_ISREG(info.st_mode)) return EntryKind::File;
+    return S_ISDIR(info.st_mode) ? EntryKind::Directory : EntryKind::Other;
+}
+
+bool EntryExists(const std::string& path) {
+    return KindOfEntry(path) != EntryKind::None;
+}
+
+bool FileExists(const std::string& path) {
+    return KindOfEntry(path) == EntryKind::File;
+}
+
+bool DirectoryExists(const std::string& path) {
+    return KindOfEntry(path) == EntryKind::Directory;
+}
+
+bool IsReadableFile(const std::string& path) {
+    // Readable: access() with the process's rights.
+    struct stat info;
+    std::string found;
+    return StatEntry(path, info, found) && S_ISREG(info.st_mode) &&
+           access(found.c_str(), R_OK) == 0;
 }
 
 }  // namespace tarn

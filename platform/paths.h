@@ -1,5 +1,7 @@
-// File-system helpers: the path separator, directory creation, the working
-// directory and case-insensitive lookup of existing files.
+// File-system helpers, each rule in one place: the path separator and how a
+// directory name gets it, directory creation, the working directory, what a
+// name names on disk, and names compared without regard to the case of their
+// letters (the lookup of existing files among them).
 #pragma once
 
 #include <string>
@@ -21,9 +23,18 @@ constexpr bool kNamesTellCaseApart = false;
 constexpr bool kNamesTellCaseApart = true;
 #endif
 
-// Appends the separator when the path is longer than one character and does
-// not end in it (a lone separator or a one-letter path is left as it is).
+// `path` as a directory name: with the separator appended when it does not
+// end in one; an empty path stays empty (the working directory).
+std::string AsDirectory(const std::string& path);
+
+// As AsDirectory, but a path of one character stands as it is: the rule for
+// the directory of the engine's logs.
 std::string WithTrailingSeparator(const std::string& path);
+
+// The name `name` in the directory `directory` (a separator put between
+// them when the directory lacks one; "" is the working directory: the name
+// alone).
+std::string JoinPath(const std::string& directory, const std::string& name);
 
 // The current working directory, without a trailing separator.
 std::string WorkingDirectory();
@@ -37,8 +48,15 @@ void MakeDirectory(const std::string& path);
 // was why), else the text of "No such file or directory".
 std::string MissingDirectoryText(const std::string& path);
 
+// A letter without regard to its case: the byte's lower-case form
+// (std::tolower).
+char FoldedCase(char c);
+
 // True when `a` and `b` are the same name without regard to the case of letters.
 bool SameIgnoringCase(const std::string& a, const std::string& b);
+
+// True when `text` ends in `ending` without regard to the case of letters.
+bool EndsWithIgnoringCase(const std::string& text, const std::string& ending);
 
 // Returns the name of an existing file that matches `path` without regard to
 // the case of its letters (exact match first, then each component from the
@@ -49,7 +67,19 @@ std::string ResolveCase(const std::string& path);
 // them empty, "." or "..", and no backslash or control character.
 bool IsPlainRelativePath(const std::string& path);
 
-// True when `path` names a regular file that can be opened for reading.
+// What a name names on disk, found without regard to the case of its letters
+// (the exact name first); "" names nothing.  A symbolic link is followed.
+enum class EntryKind { None, File, Directory, Other };
+EntryKind KindOfEntry(const std::string& path);
+
+// True when `path` names anything that exists (a file, a directory, a pipe),
+// a regular file, or a directory, as KindOfEntry finds it.
+bool EntryExists(const std::string& path);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// True when `path` names a regular file, as KindOfEntry finds it, that can be
+// opened for reading.
 bool IsReadableFile(const std::string& path);
 
 }  // namespace tarn

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 #include "platform/file_transaction.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
@@ -294,14 +294,14 @@ TextOut::~TextOut() {
     }
     if (m_fd < 0) return;
     (void)Flush();
-    HookedClose(m_fd);
+    FileClose(m_fd);
     if (m_inode != 0) InvalidateCached(m_device, m_inode);
 }
 
 void TextOut::Fail(const char* operation) {
     std::string reason = SystemError();
     if (m_fd >= 0) {
-        HookedClose(m_fd);
+        FileClose(m_fd);
         m_fd = -1;
     }
     m_buffer.clear();
@@ -350,8 +350,8 @@ void TextOut::Create(const std::string& path) {
     errno = 0;
     // An existing file of the exact name is emptied with one call; otherwise
     // the name is looked up without regard to case and the file created.
-    int fd = HookedOpen(path, O_WRONLY | O_TRUNC);
-    if (fd < 0) fd = HookedOpen(ResolveCase(path), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    int fd = FileOpen(path, O_WRONLY | O_TRUNC);
+    if (fd < 0) fd = FileOpen(ResolveCase(path), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0 && errno == ENOENT)
         throw RunTimeError("create", path, 0, MissingDirectoryText(path));
     if (fd < 0) Fail("create");
@@ -365,10 +365,10 @@ void TextOut::Append(const std::string& path) {
     if (m_staged >= 0) return;
     // The exact name first: one open, which fails for a missing file, and a
     // check that it is a regular file; otherwise the lookup without regard to case.
-    int fd = HookedOpen(path, O_WRONLY | O_APPEND | O_NONBLOCK);
+    int fd = FileOpen(path, O_WRONLY | O_APPEND | O_NONBLOCK);
     struct stat info;
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        HookedClose(fd);
+        FileClose(fd);
         fd = -1;
     }
     if (fd >= 0) {
@@ -380,7 +380,7 @@ void TextOut::Append(const std::string& path) {
         throw RunTimeError("open for appending", path, 0, "file not found");
     }
     errno = 0;
-    fd = HookedOpen(resolved, O_WRONLY | O_APPEND);
+    fd = FileOpen(resolved, O_WRONLY | O_APPEND);
     if (fd < 0) Fail("open for appending");
     Opened(fd);
 }
@@ -413,7 +413,7 @@ void TextOut::Close() {
     bool failed = !Flush();
     std::string reason = failed ? SystemError() : std::string();
     m_buffer.clear();
-    if (HookedClose(m_fd) != 0 && !failed) {
+    if (FileClose(m_fd) != 0 && !failed) {
         failed = true;
         reason = SystemError();
     }

@@ -31,7 +31,7 @@ class TextIn {
     bool Open(const std::string& path);
     // Opens `path` or raises the run-time error.
     void OpenOrThrow(const std::string& path);
-    // Loads text that did not come from a file (tests, fuzzing).
+    // Loads text that did not come from a file, under the name `name`.
     void OpenText(const std::string& name, const std::string& content);
     void Close();
     bool IsOpen() const { return m_open; }

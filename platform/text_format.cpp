@@ -386,6 +386,12 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Steps `first` over a leading "+" or "-"; true for a "-".
+bool TakeSign(const char*& first, const char* last) {
+    if (first == last || (*first != '+' && *first != '-')) return false;
+    return *first++ == '-';
+}
+
 // What ScanDecimal found in a number text without its sign.
 enum class DecimalText { NotANumber, Exact, General };
 
@@ -490,11 +496,7 @@ long DecimalMagnitude(const char* text, size_t length) {
 bool ParseReal(const char* token, size_t length, double& value) {
     const char* first = token;
     const char* last = token + length;
-    bool negative = false;
-    if (first < last && (*first == '+' || *first == '-')) {
-        negative = *first == '-';
-        ++first;
-    }
+    const bool negative = TakeSign(first, last);
     double fast = 0.0;
     switch (ScanDecimal(first, last, fast)) {
         case DecimalText::NotANumber:
@@ -554,11 +556,7 @@ bool ParseInt(const std::string& token, long& value) {
 bool ParseInt(const char* token, size_t length, long& value) {
     const char* first = token;
     const char* last = token + length;
-    bool negative = false;
-    if (first < last && (*first == '+' || *first == '-')) {
-        negative = *first == '-';
-        ++first;
-    }
+    const bool negative = TakeSign(first, last);
     // One sign at most: from_chars would take a second minus itself.
     if (first == last || !IsDigit(*first)) return false;
     long long v = 0;

@@ -2,16 +2,14 @@
 
 #include <cstdio>
 
-#include "engine/result_names.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/line_list.h"
 #include "platform/file_mask.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
-#include "shell/grafiek01.h"
 #include "shell/shell_settings.h"
-#include "tarnbat/batch_run.h"
-#include "tarnbat/file_commands.h"
+#include "tarnbat/batch_protocol.h"
 
 namespace tarn::tarncall {
 
@@ -27,11 +25,11 @@ bool StartsWith(const std::string& text, const char* prefix) {
 // remove, below the instrument's result directory, in their order.
 std::vector<std::string> DeletionDirectories() {
     return {"",
-            DirectoryText(kEfuvSubdirectory),
-            DirectoryText(kShiftSubdirectory),
-            DirectoryText(kQaqcSubdirectory),
-            DirectoryText(kQaqcSubdirectory) + DirectoryText(kStructureSubdirectory),
-            DirectoryText(kTransmissionSubdirectory)};
+            AsDirectory(kEfuvSubdirectory),
+            AsDirectory(kShiftSubdirectory),
+            AsDirectory(kQaqcSubdirectory),
+            AsDirectory(kQaqcSubdirectory) + AsDirectory(kStructureSubdirectory),
+            AsDirectory(kTransmissionSubdirectory)};
 }
 
 // A text that no batch argument can carry whole.
@@ -158,7 +156,7 @@ std::string NoDataFilesText(const std::string& mask) {
     std::string directory, pattern;
     SplitMask(mask, directory, pattern);
     if (directory.empty() || directory[0] != kPathSeparator)
-        directory = WorkingDirectory() + kPathSeparator + directory;
+        directory = JoinPath(WorkingDirectory(), directory);
     return "No data file matches " + pattern + " in " + directory;
 }
 
@@ -180,17 +178,17 @@ bool RunCompleted() {
 
 DayVerdict JudgeDayBatch(const BatchEnd& end, bool lastDay, bool markerFound) {
     DayVerdict verdict;
-    if (!end.started) return verdict;
-    verdict.goOn = end.exitCode == kExitNormal && !end.breakPressed && (lastDay || markerFound);
-    if (verdict.goOn) return verdict;
-    const std::string breakLine = std::string(kBatchStopPrefix) + "break";
-    if (!end.breakPressed && StartsWith(end.stopLine, kBatchStopPrefix) &&
-        end.stopLine != breakLine)
-        verdict.message = end.stopLine;
-    else if (end.exitCode == kExitRunTimeError && !end.breakPressed && !end.lastErrorLine.empty())
-        verdict.message = end.lastErrorLine;
+    if (!end.Started) return verdict;
+    verdict.GoOn = end.ExitCode == kExitNormal && !end.BreakPressed && (lastDay || markerFound);
+    if (verdict.GoOn) return verdict;
+    const std::string breakLine = std::string(kBatchStopPrefix) + kBatchBreakReason;
+    if (!end.BreakPressed && StartsWith(end.StopLine, kBatchStopPrefix) &&
+        end.StopLine != breakLine)
+        verdict.Message = end.StopLine;
+    else if (end.ExitCode == kExitRunTimeError && !end.BreakPressed && !end.LastErrorLine.empty())
+        verdict.Message = end.LastErrorLine;
     else
-        verdict.message = kUserBreakText;
+        verdict.Message = kUserBreakText;
     return verdict;
 }
 

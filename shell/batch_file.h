@@ -7,7 +7,7 @@
 // that the batch interpreter passes each one whole; the result-code text is
 // written as typed, its blanks separating the one-letter codes.  Main paths
 // handed to these functions end in the path separator; subdirectory names are
-// the built-in ones of engine/result_names.h.
+// the built-in ones of engine/formats/result_names.h.
 #pragma once
 
 #include <string>
@@ -101,17 +101,17 @@ bool RunCompleted();
 
 // How a day's batch ended, as the interpreter reported it.
 struct BatchEnd {
-    bool started = false;       // false: the interpreter could not be started
-    int exitCode = -1;          // 0 ran to its end, 1 stopped, 2 its error report
-    bool breakPressed = false;  // the operator pressed "Break"
-    std::string stopLine;       // its "batch stopped: ..." line, or ""
-    std::string lastErrorLine;  // its last line on standard error, or ""
+    bool Started = false;       // false: the interpreter could not be started
+    int ExitCode = -1;          // 0 ran to its end, 1 stopped, 2 its error report
+    bool BreakPressed = false;  // the operator pressed "Break"
+    std::string StopLine;       // its "batch stopped: ..." line, or ""
+    std::string LastErrorLine;  // its last line on standard error, or ""
 };
 
 // What the run does after a day's batch.
 struct DayVerdict {
-    bool goOn = false;
-    std::string message;  // shown to the operator; "" for none
+    bool GoOn = false;
+    std::string Message;  // shown to the operator; "" for none
 };
 
 // Judges a day's batch: it ran to its end when the interpreter ended with 0,

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "gui-common/dialogs.h"
-#include "shell/batch_progress.h"
-#include "tarnbat/batch_run.h"
+#include "platform/paths.h"
+#include "shell/batch_progress_window.h"
+#include "tarnbat/batch_protocol.h"
 
 namespace tarn::tarncall {
 
@@ -38,8 +39,8 @@ QString WithoutExeEnding(const QString& name) {
 #ifdef _WIN32
     return name;
 #else
-    static const QString exe = QStringLiteral(".exe");
-    return name.endsWith(exe, Qt::CaseInsensitive) ? name.chopped(exe.size()) : name;
+    constexpr char kExe[] = ".exe";
+    return EndsWithIgnoringCase(name.toStdString(), kExe) ? name.chopped(sizeof kExe - 1) : name;
 #endif
 }
 
@@ -115,7 +116,7 @@ ChildResult StartAndWait(QProcess& process, const QString& name, const QStringLi
     ChildResult result;
     const QString path = FindProgram(name);
     if (path.isEmpty()) {
-        result.error = QStringLiteral("program not found");
+        result.Error = QStringLiteral("program not found");
         return result;
     }
     process.setProgram(path);
@@ -146,12 +147,12 @@ ChildResult StartAndWait(QProcess& process, const QString& name, const QStringLi
         }
     }
     if (failed) {
-        result.error = process.errorString();
+        result.Error = process.errorString();
         return result;
     }
-    result.started = true;
-    result.crashed = process.exitStatus() == QProcess::CrashExit;
-    result.exitCode = result.crashed ? -1 : process.exitCode();
+    result.Started = true;
+    result.Crashed = process.exitStatus() == QProcess::CrashExit;
+    result.ExitCode = result.Crashed ? -1 : process.exitCode();
     return result;
 }
 
@@ -195,7 +196,7 @@ ChildResult RunProgramAndWait(const QString& program, const QStringList& argumen
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     ChildResult result = StartAndWait(process, program, arguments, nullptr, nullptr);
-    if (!result.started) ReportFailedStart(program, result.error);
+    if (!result.Started) ReportFailedStart(program, result.Error);
     return result;
 }
 
@@ -208,18 +209,18 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
 
     auto take = [&](const QStringList& lines, bool isError) {
         for (const QString& line : lines) {
-            run.outputLines << line;
+            run.OutputLines << line;
             window.AddLine(line);
             if (isError) {
-                run.errorLines << line;
-                if (line.startsWith(kStopPrefix)) run.stopLine = line;
+                run.ErrorLines << line;
+                if (line.startsWith(kStopPrefix)) run.StopLine = line;
                 continue;
             }
             if (!line.startsWith(kEchoPrefix)) continue;
             const std::vector<std::string> args =
                 SplitBatchLine(line.mid(kEchoPrefix.size()).toStdString());
             if (args.empty() || args[0] != engine) continue;
-            ++run.scansStarted;
+            ++run.ScansStarted;
             window.StartScan(args.size() > 1 ? QString::fromStdString(args[1]) : QString());
         }
     };
@@ -234,7 +235,7 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
     // The window outlives this batch: its break must not reach this one's locals.
     const QMetaObject::Connection breakConnection =
         QObject::connect(&window, &TfrmBatchProgress::BreakRequested, &window, [&] {
-            run.breakPressed = true;
+            run.BreakPressed = true;
             stop();
         });
 
@@ -244,10 +245,10 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
     take(errors.Add(process.readAllStandardError()) + errors.Finish(), true);
     QObject::disconnect(breakConnection);
 
-    run.started = child.started;
-    run.crashed = child.crashed;
-    run.exitCode = child.exitCode;
-    if (!child.started) ReportFailedStart(kBatchProgram, child.error);
+    run.Started = child.Started;
+    run.Crashed = child.Crashed;
+    run.ExitCode = child.ExitCode;
+    if (!child.Started) ReportFailedStart(kBatchProgram, child.Error);
     return run;
 }
 

@@ -22,16 +22,16 @@ void SetProgramDirectory(const QString& directory);
 QString FindProgram(const QString& name);
 
 // Arguments appended whenever the program `name` (a bare name, compared after
-// dropping ".exe") is started; an empty list removes them.  Lets a test run
-// the real viewer in its export mode.
+// dropping ".exe") is started; an empty list removes them.  Lets the picture
+// tool run the real viewer in its export mode.
 void SetExtraArguments(const QString& name, const QStringList& arguments);
 
 // How a child ended.
 struct ChildResult {
-    bool started = false;  // false: it could not be started (one message shown)
-    bool crashed = false;  // ended by a signal or a crash
-    int exitCode = -1;     // its exit code when it ended normally
-    QString error;         // why the start failed
+    bool Started = false;  // false: it could not be started (one message shown)
+    bool Crashed = false;  // ended by a signal or a crash
+    int ExitCode = -1;     // its exit code when it ended normally
+    QString Error;         // why the start failed
 };
 
 // Starts `program` (found by FindProgram) with `arguments` and the extra
@@ -41,17 +41,17 @@ ChildResult RunProgramAndWait(const QString& program, const QStringList& argumen
 
 // How a batch run ended.
 struct BatchRunResult {
-    bool started = false;  // false: tarnbat could not be started (one message shown)
-    bool crashed = false;
+    bool Started = false;  // false: tarnbat could not be started (one message shown)
+    bool Crashed = false;
     // tarnbat's exit code: 0 the batch ran to its end, 1 it stopped (a break
     // or a failed pkzip line), 2 its run-time error report; -1 when it did
     // not start or crashed.
-    int exitCode = -1;
-    QString stopLine;           // tarnbat's "batch stopped: ..." line, "" when none
-    QStringList errorLines;     // every line of its standard error
-    QStringList outputLines;    // every line shown, standard output and error
-    int scansStarted = 0;       // engine lines begun
-    bool breakPressed = false;  // the operator asked for a break
+    int ExitCode = -1;
+    QString StopLine;           // tarnbat's "batch stopped: ..." line, "" when none
+    QStringList ErrorLines;     // every line of its standard error
+    QStringList OutputLines;    // every line shown, standard output and error
+    int ScansStarted = 0;       // engine lines begun
+    bool BreakPressed = false;  // the operator asked for a break
 };
 
 class TfrmBatchProgress;

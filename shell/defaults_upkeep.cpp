@@ -1,22 +1,20 @@
 #include "shell/defaults_upkeep.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QString>
-#include <stdexcept>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
-#include "engine/instrument_layout.h"
-#include "engine/result_names.h"
-#include "engine/settings_text.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/result_names.h"
+#include "engine/formats/settings_text.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"
+#include "gui-common/list_edit.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
 #include "shell/child_process.h"
-#include "shell/paths_del.h"
 #include "shell/shell_settings.h"
 #include "shell/shell_state.h"
 
@@ -53,11 +51,6 @@ std::string UnderHome(const QString& relative) {
     return QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/') + relative).toStdString();
 }
 
-// The stat of the existing entry `path` names (found without regard to case).
-bool Stat(const std::string& path, struct stat& info) {
-    return !path.empty() && stat(ResolveCase(path).c_str(), &info) == 0;
-}
-
 // The line that holds `value`; raises the list's report of the line where the
 // file would hold it when it ends before it.
 const std::string& ValueLine(const LineList& lines, V value) {
@@ -76,40 +69,25 @@ void TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
     // As the engine takes it: a separator added when the line lacks one, so the
     // shell's instrument file, result directories and archives are the engine's.
-    ShellState.MainAnalysisPath = DirectoryLine(ValueLine(lines, V::MainPath));
+    ShellState.MainAnalysisPath = AsDirectory(ValueLine(lines, V::MainPath));
     ShellState.QcSubdirectory =
-        ValueOr(lines, layout, V::QcSubdirectory, DirectoryText(kQaqcSubdirectory));
+        ValueOr(lines, layout, V::QcSubdirectory, AsDirectory(kQaqcSubdirectory));
     ShellState.StructureSubdirectory =
-        ValueOr(lines, layout, V::StructureSubdirectory, DirectoryText(kStructureSubdirectory));
+        ValueOr(lines, layout, V::StructureSubdirectory, AsDirectory(kStructureSubdirectory));
     ShellState.ShiftSubdirectory =
-        ValueOr(lines, layout, V::ShiftSubdirectory, DirectoryText(kShiftSubdirectory));
+        ValueOr(lines, layout, V::ShiftSubdirectory, AsDirectory(kShiftSubdirectory));
     ShellState.CriteriaCount = layout.CriteriaCount;
     ShellState.StartCriterion = layout.StartCriterion;
 }
 
 }  // namespace
 
-bool FileExists(const std::string& path) {
-    struct stat info;
-    return Stat(path, info) && S_ISREG(info.st_mode);
-}
-
-bool EntryExists(const std::string& path) {
-    struct stat info;
-    return Stat(path, info);
-}
-
-bool DirectoryExists(const std::string& path) {
-    struct stat info;
-    return Stat(path, info) && S_ISDIR(info.st_mode);
-}
-
 std::string DefaultMainAnalysisPath() {
     return BuiltInDefaults().Paths.MainPath;
 }
 
 std::string DefaultMeasurementDirectory() {
-    return DirectoryText(kMeasurementDirectoryName);
+    return AsDirectory(kMeasurementDirectoryName);
 }
 
 std::string DefaultDefaultsFile() {
@@ -139,7 +117,7 @@ void ReadMainDefaults(const std::string& path) {
     if (path.empty()) {
         // No copy of the template can be made under no name.
         ShellState.DefaultsMissing = true;
-        throw std::runtime_error(kNoDefaultsFileText);
+        throw RunTimeError::Refusal(kNoDefaultsFileText);
     }
     if (EntryExists(path)) {
         LineList lines;
@@ -157,14 +135,14 @@ void ReadMainDefaults(const std::string& path) {
 std::string MeasurementDirectoryOf(const std::string& headerCountLine,
                                    const std::string& directoryLine, const std::string& id) {
     std::string directory = directoryLine;
-    if (!HasNoIdMet(headerCountLine)) directory = NormalizeDirectory(directory) + id;
-    return NormalizeDirectory(directory);
+    if (!HasNoIdMet(headerCountLine)) directory = AsDirectory(directory) + id;
+    return AsDirectory(directory);
 }
 
 void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
     if (!EntryExists(path)) {
         gui::CurrentDialogs().Inform(QString::fromLatin1(kInstrumentMissingText) +
-                                     gui::DecodeBytes(gui::MessagePart(path)) +
+                                     gui::DecodeBytes(MessagePart(path)) +
                                      QString::fromLatin1(kInstrumentMissingTail));
         ShellState.DefaultsMissing = true;
         WriteDefaultInstrumentDefaults(path, id);
@@ -202,7 +180,7 @@ std::string DataSelectionMask(const ShellSettings& entries) {
 }
 
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath) {
-    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
+    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     LineList templateLines;
     templateLines.Load(kDefaultsTemplateName);
     LineList lines;
@@ -212,8 +190,8 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     for (int line = lines.Count(); line < templateLines.Count(); ++line)
         lines.Append(templateLines.Line(line));
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
-    const std::string efuvTarget = NormalizeDirectory(mainPath) +
-                                   ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
+    const std::string efuvTarget =
+        AsDirectory(mainPath) + ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
     if (lines.Text() != before) lines.Save(defaultsFile);
     if (FileExists(efuvTarget)) return;
     LineList efuv;
@@ -238,7 +216,7 @@ std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directory
     const std::string written = lines.Line(line);
     const std::string mainPath = MainPathInForce(written, directoryMissing);
     if (show) show(mainPath);
-    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
+    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     if (exists && mainPath == written) return mainPath;
     lines.Replace(line, mainPath);
     lines.Save(defaultsFile);

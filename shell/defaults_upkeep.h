@@ -9,7 +9,7 @@
 // is taken from, and written to, its own line whatever the file's counts of
 // structure criteria, selected windows and zenith rows.  Every file is
 // written whole or not at all, and only when a line changes; a line not
-// changed keeps its bytes.  Failures raise gui::LineListError (the caller's
+// changed keeps its bytes.  Failures raise RunTimeError (the caller's
 // guard reports them); the routines' own messages go through
 // gui::CurrentDialogs().  Paths are bytes, as the files hold them.
 #pragma once
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 
 namespace tarn::tarncall {
 
@@ -34,14 +34,6 @@ constexpr const char kMainPathMissingText[] = "Main analysis datapath does not e
 constexpr const char kSelectedCountText[] = " datafile(s) selected";
 // The failed save of a long defaults file whose name is empty.
 constexpr const char kNoDefaultsFileText[] = "No long defaults file is named";
-
-// True when `path` names an existing regular file (found without regard to case).
-bool FileExists(const std::string& path);
-// True when `path` names anything that exists: a file, a directory, a pipe.
-bool EntryExists(const std::string& path);
-// True when `path` names an existing directory (without regard to case); an
-// empty path names none.
-bool DirectoryExists(const std::string& path);
 
 // The fixed defaults: the main analysis path "uvanalys/" (the engine's
 // built-in one) and the measurement directory "uvdata/" of a default
@@ -99,7 +91,7 @@ std::string DataSelectionMask(const ShellSettings& entries);
 // working directory (the template's lines beyond the file's last one are
 // appended; a longer file keeps all its lines) and saves it when that changed
 // it.  Then, when the effective-UV defaults file that the file names does
-// not exist in the main path (NormalizeDirectory), copies "efuv.dfa" of the
+// not exist in the main path (with its separator), copies "efuv.dfa" of the
 // working directory there.  A missing template, or a file too short to hold
 // the main path (reported with the index of that line), raises before
 // anything is written; so does an empty name (kNoDefaultsFileText).

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "engine/field_split.h"
+#include "engine/formats/field_split.h"
 #include "platform/text_format.h"
 
 namespace tarn::tarncall {

@@ -3,8 +3,8 @@
 // window is closed.
 #include <QApplication>
 
+#include "shell/main_window.h"
 #include "shell/shell_program.h"
-#include "shell/tarncall.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

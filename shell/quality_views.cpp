@@ -4,17 +4,17 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "engine/quality_table_layout.h"
-#include "engine/result_names.h"
+#include "engine/formats/quality_table_layout.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
 
@@ -31,13 +31,13 @@ constexpr size_t kDayLength = 3;
 // The Y axis of a view and its title; spectral views plot a model-ratio
 // column, diurnal views a column of the quality table.
 struct Preset {
-    QualityView view;
-    const char* title;  // followed by the mask, a blank and the id
-    int modelRatioColumn;
-    int DiurnalColumns::*tableColumn;
-    double yMax, yMin;
-    const char* yTitle;
-    int ySteps;
+    QualityView View;
+    const char* Title;  // followed by the mask, a blank and the id
+    int ModelRatioColumn;
+    int DiurnalColumns::*TableColumn;
+    double YMax, YMin;
+    const char* YTitle;
+    int YSteps;
 };
 
 const Preset kPresets[] = {
@@ -58,15 +58,15 @@ const Preset kPresets[] = {
 // The X axis: wavelength for the spectral views; zenith angle or hour of
 // the day for the diurnal ones.
 struct XAxis {
-    int column;
-    double max, min;
-    const char* title;
-    int steps;
+    int Column;
+    double Max, Min;
+    const char* Title;
+    int Steps;
 };
 
 const Preset& PresetOf(QualityView view) {
     for (const Preset& preset : kPresets)
-        if (preset.view == view) return preset;
+        if (preset.View == view) return preset;
     throw std::invalid_argument("the spectral-shift view has no viewer settings");
 }
 
@@ -104,7 +104,7 @@ gui::ViewerSettings ViewerPreset(const ViewRequest& request, const ViewSources& 
     const std::string& d = request.DayTime;
     const std::string& id = request.InstrumentId;
     const std::string results = ResultDirectoryName(sources.MainPath, id);
-    const bool spectral = preset.tableColumn == nullptr;
+    const bool spectral = preset.TableColumn == nullptr;
     XAxis x{kModelRatioWavelength, 400, 290, "Wavelength (nm)", 11};
     if (!spectral && request.BySza)
         x = XAxis{sources.Columns.ZenithAngle, 90, 0, "Solar Zenith Angle(Degrees)", 18};
@@ -113,24 +113,24 @@ gui::ViewerSettings ViewerPreset(const ViewRequest& request, const ViewSources& 
 
     gui::ViewerSettings settings;
     if (spectral) {
-        settings.fileMask = ModelRatioMask(d, id);
-        settings.path = results + sources.QcSubdirectory + sources.StructureSubdirectory;
-        settings.yColumn = std::to_string(preset.modelRatioColumn);
+        settings.FileMask = ModelRatioMask(d, id);
+        settings.Path = results + sources.QcSubdirectory + sources.StructureSubdirectory;
+        settings.YColumn = std::to_string(preset.ModelRatioColumn);
     } else {
-        settings.fileMask = DailyQualityName(d.substr(0, kDayLength), id);
-        settings.path = results + sources.QcSubdirectory;
-        settings.yColumn = std::to_string(sources.Columns.*preset.tableColumn);
+        settings.FileMask = DailyQualityName(d.substr(0, kDayLength), id);
+        settings.Path = results + sources.QcSubdirectory;
+        settings.YColumn = std::to_string(sources.Columns.*preset.TableColumn);
     }
-    settings.title = preset.title + d + " " + id;
-    settings.xColumn = std::to_string(x.column);
-    settings.xMax = Number(x.max);
-    settings.xMin = Number(x.min);
-    settings.xTitle = x.title;
-    settings.yMax = Number(preset.yMax);
-    settings.yMin = Number(preset.yMin);
-    settings.yTitle = preset.yTitle;
-    settings.xSteps = std::to_string(x.steps);
-    settings.ySteps = std::to_string(preset.ySteps);
+    settings.Title = preset.Title + d + " " + id;
+    settings.XColumn = std::to_string(x.Column);
+    settings.XMax = Number(x.Max);
+    settings.XMin = Number(x.Min);
+    settings.XTitle = x.Title;
+    settings.YMax = Number(preset.YMax);
+    settings.YMin = Number(preset.YMin);
+    settings.YTitle = preset.YTitle;
+    settings.XSteps = std::to_string(x.Steps);
+    settings.YSteps = std::to_string(preset.YSteps);
     return settings;
 }
 

@@ -69,7 +69,7 @@ struct ViewSources {
 // Reads the long defaults file `path` for a view: ReadMainDefaults (a missing
 // file shows its message, sets ShellState.DefaultsMissing and is made from
 // the template "tarn_e.dfa"), with the file's shift subdirectory and its
-// criteria counts.  Raises gui::LineListError when a file cannot be read.
+// criteria counts.  Raises RunTimeError when a file cannot be read.
 ViewSources ReadViewSources(const std::string& path);
 
 // The thirteen settings of a viewer view (any view but SpectralShift, which

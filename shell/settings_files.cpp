@@ -4,17 +4,19 @@
 #include <map>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
-#include "engine/instrument_layout.h"
-#include "engine/output_spec.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
+#include "engine/formats/instrument_layout.h"
+#include "engine/formats/output_spec_layout.h"
+#include "engine/formats/settings_text.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/line_list.h"
+#include "gui-common/list_edit.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
 #include "platform/text_format.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/field_values.h"
-#include "shell/paths_del.h"
 
 namespace tarn::tarncall {
 
@@ -131,8 +133,8 @@ std::vector<double> EditNumbers(const char* name, const std::string& text, size_
     const std::string what = count == 1 ? std::string(whole ? "a whole number" : "a number")
                                         : IntText(static_cast<long long>(count)) +
                                               (whole ? " whole numbers" : " numbers");
-    throw SettingsInputError(std::string(name) + ": " + what + " expected, not '" +
-                             gui::MessagePart(text) + "'; nothing written");
+    throw RunTimeError::Refusal(std::string(name) + ": " + what + " expected, not '" +
+                                MessagePart(text) + "'; nothing written");
 }
 
 // Checks an edited numeric edit (EditNumbers); an untouched one is not written.
@@ -149,9 +151,9 @@ void CheckYear(const std::string& year) {
     if (!fields.empty() && fields[0].size() <= kYearLength &&
         year.compare(0, fields[0].size(), fields[0]) == 0 && ParseInt(fields[0], value))
         return;
-    throw SettingsInputError(std::string(kYearName) +
-                             ": a year of at most 4 digits expected, not '" +
-                             gui::MessagePart(year) + "'; nothing written");
+    throw RunTimeError::Refusal(std::string(kYearName) +
+                                ": a year of at most 4 digits expected, not '" + MessagePart(year) +
+                                "'; nothing written");
 }
 
 // The first field of a value's line as a number; raises naming the value.
@@ -159,9 +161,9 @@ double FirstNumber(const LongLines& lines, V value, const std::string& file, con
     const std::vector<std::string> fields = lines.Fields(value);
     double number = 0.0;
     if (!fields.empty() && ParseReal(fields[0], number)) return number;
-    throw std::runtime_error("Cannot read " + std::string(what) + " on line index " +
-                             IntText(lines.Index(value)) + " of '" + gui::MessagePart(file) +
-                             "': '" + gui::MessagePart(lines.Line(value)) + "' holds no number");
+    throw RunTimeError::ListError("read " + std::string(what) + " on line", file,
+                                  lines.Index(value),
+                                  "'" + MessagePart(lines.Line(value)) + "' holds no number");
 }
 
 // The header count of an instrument file's line 1: the text before
@@ -189,7 +191,7 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
 std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
                              MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing) {
     // An empty name would save the template over itself.
-    if (defaultsFile.empty()) throw std::runtime_error(kNoDefaultsFileText);
+    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     std::string source = kEffectiveDefaultsName;
     if (EntryExists(defaultsFile)) {
         MergeDefaultsWithTemplate(defaultsFile, mainPathText);
@@ -216,7 +218,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
 }
 
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id) {
-    return InstrumentDefaultsPath(NormalizeDirectory(mainPath), id);
+    return InstrumentDefaultsPath(AsDirectory(mainPath), id);
 }
 
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
@@ -353,10 +355,9 @@ void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) 
     if (texts.Output.Edited) lines.Replace(V::FinalSimulation, texts.Output.Bytes);
     const FieldValues output = ParseAndFormatFieldValues(4, lines.Fields(V::FinalSimulation));
     if (!output.Complete) {
-        throw std::runtime_error(
-            "Cannot read the final simulation on line index " +
-            IntText(lines.Index(V::FinalSimulation)) + " of '" + gui::MessagePart(defaultsFile) +
-            "': '" + gui::MessagePart(lines.Line(V::FinalSimulation)) + "' holds no 4 numbers");
+        throw RunTimeError::ListError(
+            "read the final simulation on line", defaultsFile, lines.Index(V::FinalSimulation),
+            "'" + MessagePart(lines.Line(V::FinalSimulation)) + "' holds no 4 numbers");
     }
     const double m = FirstNumber(lines, V::MaximumShift, defaultsFile, "the maximum shift");
     const double f = FirstNumber(lines, V::SlitRangeFactor, defaultsFile, "the slit range factor");
@@ -366,10 +367,9 @@ void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) 
     const double hi = output.Values[1] + margin;
     FieldValues grid = ParseAndFormatFieldValues(3, lines.Fields(V::ModelGrid));
     if (!grid.Complete) {
-        throw std::runtime_error(
-            "Cannot read the model grid on line index " + IntText(lines.Index(V::ModelGrid)) +
-            " of '" + gui::MessagePart(defaultsFile) + "': '" +
-            gui::MessagePart(lines.Line(V::ModelGrid)) + "' holds no 3 numbers");
+        throw RunTimeError::ListError(
+            "read the model grid on line", defaultsFile, lines.Index(V::ModelGrid),
+            "'" + MessagePart(lines.Line(V::ModelGrid)) + "' holds no 3 numbers");
     }
     std::vector<double>& g = grid.Values;
     if (g[0] > lo || g[1] < hi) {
@@ -405,7 +405,7 @@ void WriteOutputSpecification(const std::string& defaultsFile, const std::string
                               const OutputSwitches& switches) {
     LineList defaults;
     defaults.Load(defaultsFile);
-    const std::string mainPath = NormalizeDirectory(LongLines(defaults).Line(V::MainPath));
+    const std::string mainPath = AsDirectory(LongLines(defaults).Line(V::MainPath));
     const std::string spec = mainPath + name;
     // The switches first: a redirection never names a file that is not there.
     gui::SaveLinesAtomically(spec, OutputSpecLines(spec, switches));

@@ -13,14 +13,13 @@
 // written as shown).  Before it touches a file, an Apply checks every edited
 // numeric edit of its tab as the engine reads its line (the numbers it needs
 // first, any text after them) and refuses one it could not read with
-// SettingsInputError, writing nothing.  File failures raise
-// gui::LineListError or std::runtime_error; the dialog's guard reports them.
+// RunTimeError::Refusal (one line naming the edit by its label), writing
+// nothing.  File failures raise RunTimeError; the dialog's guard reports them.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
-#include "engine/engine_state.h"
+#include "engine/formats/output_spec_layout.h"
 #include "gui-common/edit_text.h"
 
 namespace tarn::tarncall {
@@ -33,13 +32,6 @@ constexpr const char kNotAdjustableText[] = "NOT ADJUSTABLE";
 // irradiance factor.
 constexpr const char kNoTimeCorrectionText[] = "0  0  0  0";
 constexpr const char kNoIrradianceFactorText[] = "1.0";
-
-// A numeric edit holding no number, too few or too many: one line naming the
-// edit by its label.
-class SettingsInputError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 using gui::EditText;
 
@@ -123,7 +115,7 @@ void ReadAnalysisTexts(const std::string& defaultsFile, AnalysisTexts& texts);
 // The extension with "." put in front when it holds none ("TES" -> ".TES").
 std::string ExtensionWithPoint(const std::string& text);
 
-// Raises SettingsInputError for the first edited numeric edit of `main` that
+// Raises RunTimeError::Refusal for the first edited numeric edit of `main` that
 // the engine could not read: the year (a whole number of at most 4 digits at
 // the line's start, as the engine takes its first four characters), the
 // location (2 numbers), the time correction (4 whole numbers), the header

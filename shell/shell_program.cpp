@@ -4,9 +4,9 @@
 #include <QLocale>
 #include <clocale>
 
-#include "shell/grafiek01.h"
-#include "shell/settings3.h"
-#include "shell/tarncall.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
+#include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
 

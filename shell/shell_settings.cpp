@@ -1,6 +1,7 @@
 #include "shell/shell_settings.h"
 
 #include "gui-common/line_list.h"
+#include "platform/paths.h"
 #include "shell/defaults_upkeep.h"
 
 namespace tarn::tarncall {

@@ -37,13 +37,13 @@ extern const std::array<std::string ShellSettings::*, kShellEntryCount> kShellSe
 // Reads "TARNcall.dfa" when it exists: lines 0 to 4 into `settings`, and
 // line 5, when the file has one, into `outputSpecName`.  False (nothing
 // changed) when there is no such file.  A file of fewer than five lines
-// gives the values it holds, then raises LineListError for its first
+// gives the values it holds, then raises RunTimeError for its first
 // missing line.
 bool ReadShellSettingsFile(ShellSettings& settings, std::string& outputSpecName);
 
 // Puts the five entries into lines 0 to 4 of "TARNcall.dfa" and keeps every
 // later line as it was (the file is made when missing).  The file is
-// replaced whole or not at all; raises LineListError when it cannot be
+// replaced whole or not at all; raises RunTimeError when it cannot be
 // loaded or saved.
 void WriteShellSettingsFile(const ShellSettings& settings);
 

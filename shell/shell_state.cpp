@@ -1,23 +1,7 @@
 #include "shell/shell_state.h"
 
-#include "engine/constants.h"
-
 namespace tarn::tarncall {
 
-namespace {
-
-ShellStateRecord StartState() {
-    ShellStateRecord state;
-    state.OutputSpecName = kOutputSpecName;
-    return state;
-}
-
-}  // namespace
-
-ShellStateRecord ShellState = StartState();
-
-void ResetShellState() {
-    ShellState = StartState();
-}
+ShellStateRecord ShellState;
 
 }  // namespace tarn::tarncall

@@ -1,10 +1,13 @@
 // The shell's module-level values, alive while the program runs: what the
 // readers of the long and instrument defaults files found, the shell settings
 // file's name and the value of its optional sixth line, the batch run's
-// progress and the error flag that stops an action.
+// progress and the error flag that stops an action.  A ShellStateRecord{}
+// holds the values of the program start.
 #pragma once
 
 #include <string>
+
+#include "engine/formats/constants.h"
 
 namespace tarn::tarncall {
 
@@ -31,7 +34,7 @@ struct ShellStateRecord {
     std::string ShellSettingsName;
     // Name of the output specification file: the shell settings file's line
     // 5 when it has one, else "output.dfa"; the settings dialog takes it.
-    std::string OutputSpecName;
+    std::string OutputSpecName = kOutputSpecName;
     // First item of the data-file list whose batch has not run yet.
     int FirstUnplottedIndex = 0;
     // Set when the long or the instrument defaults file was missing: the
@@ -40,8 +43,5 @@ struct ShellStateRecord {
 };
 
 extern ShellStateRecord ShellState;
-
-// Puts every value back as at program start (for tests).
-void ResetShellState();
 
 }  // namespace tarn::tarncall

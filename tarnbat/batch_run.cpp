@@ -45,11 +45,11 @@ std::string RunPack(const std::vector<std::string>& args) {
         ParsePackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
     if (!reason.empty()) return "pkzip: " + reason;
     PackResult result = PackFiles(request);
-    if (!result.ok) return "pkzip: " + result.error;
-    if (result.packed == 0)
-        Report("< nothing to pack: " + request.files);
+    if (!result.Ok) return "pkzip: " + result.Error;
+    if (result.Packed == 0)
+        Report("< nothing to pack: " + request.Files);
     else
-        Report("< packed " + std::to_string(result.packed) + " files into " + result.archive);
+        Report("< packed " + std::to_string(result.Packed) + " files into " + result.Archive);
     return std::string();
 }
 
@@ -60,12 +60,12 @@ std::string RunUnpack(const std::vector<std::string>& args) {
         ParseUnpackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
     if (reason.empty()) {
         UnpackResult result = RestoreFiles(request);
-        if (result.error.empty()) {
-            Report("< restored " + std::to_string(result.restored) + " files from " +
-                   result.archive);
+        if (result.Error.empty()) {
+            Report("< restored " + std::to_string(result.Restored) + " files from " +
+                   result.Archive);
             return std::string();
         }
-        reason = result.error;
+        reason = result.Error;
     }
     return "pkunzip: " + reason;
 }
@@ -75,36 +75,15 @@ std::string RunProgram(std::vector<std::string> args) {
     // A name with a separator is a path, found without regard to case.
     if (args[0].find(kPathSeparator) != std::string::npos) args[0] = ResolveCase(args[0]);
     ChildEnd end = RunChild(args);
-    if (!end.started) return "cannot start " + args[0] + ": " + end.error;
-    if (end.signalled)
-        Report("< ended by signal " + std::to_string(end.code));
+    if (!end.Started) return "cannot start " + args[0] + ": " + end.Error;
+    if (end.Signalled)
+        Report("< ended by signal " + std::to_string(end.Code));
     else
-        Report("< exit status " + std::to_string(end.code));
+        Report("< exit status " + std::to_string(end.Code));
     return std::string();
 }
 
 }  // namespace
-
-std::vector<std::string> SplitBatchLine(const std::string& line) {
-    std::vector<std::string> args;
-    std::string arg;
-    bool inArg = false, quoted = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inArg = true;
-        } else if (!quoted && (c == ' ' || c == '\t')) {
-            if (inArg) args.push_back(arg);
-            arg.clear();
-            inArg = false;
-        } else {
-            arg += c;
-            inArg = true;
-        }
-    }
-    if (inArg) args.push_back(arg);
-    return args;
-}
 
 BatchLineKind KindOfBatchLine(const std::vector<std::string>& args) {
     if (SameIgnoringCase(args[0], "del")) return BatchLineKind::Delete;
@@ -145,17 +124,17 @@ BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
             throw RunTimeError("read", batch.Name(), number, "a NUL byte in the line");
     }
     BatchOutcome outcome;
-    for (size_t i = 0; i < lines.size() && outcome.stopReason.empty(); ++i) {
+    for (size_t i = 0; i < lines.size() && outcome.StopReason.empty(); ++i) {
         const std::string& line = lines[i];
         std::vector<std::string> args = SplitBatchLine(line);
         if (BreakRequested()) break;
         if (args.empty()) continue;
         Report(kBatchEchoPrefix + line);
-        outcome.stopReason = runLine(args);
+        outcome.StopReason = runLine(args);
     }
     // A break during the last line stops the batch too.
-    if (outcome.stopReason.empty() && BreakRequested()) outcome.stopReason = "break";
-    if (!outcome.stopReason.empty()) outcome.exitCode = kExitHalt;
+    if (outcome.StopReason.empty() && BreakRequested()) outcome.StopReason = kBatchBreakReason;
+    if (!outcome.StopReason.empty()) outcome.ExitCode = kExitHalt;
     return outcome;
 }
 
@@ -167,9 +146,9 @@ int RunTarnbat(const std::vector<std::string>& args) {
     InstallBreakHandlers();
     try {
         BatchOutcome outcome = RunBatchFile(args[0]);
-        if (!outcome.stopReason.empty())
-            std::cerr << kBatchStopPrefix << outcome.stopReason << std::endl;
-        return outcome.exitCode;
+        if (!outcome.StopReason.empty())
+            std::cerr << kBatchStopPrefix << outcome.StopReason << std::endl;
+        return outcome.ExitCode;
     } catch (const RunTimeError& error) {
         std::cerr << error.Report() << std::endl;
         return kExitRunTimeError;

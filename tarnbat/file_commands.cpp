@@ -7,33 +7,14 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 
 namespace tarn {
-
-namespace {
-
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// True when a pattern with a wildcard meets a ".zip" archive.
-bool ShieldedArchive(const std::string& name, const std::string& pattern) {
-    return pattern.find_first_of("*?") != std::string::npos && name.size() >= 4 &&
-           SameIgnoringCase(name.substr(name.size() - 4), ".zip");
-}
-
-}  // namespace
-
-bool BatchMaskTakes(const std::string& name, const std::string& pattern) {
-    return MatchesMask(name, pattern, kBatchNameCase) && !ShieldedArchive(name, pattern);
-}
 
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
     SplitMask(path, directory, name);
-    if (!directory.empty()) directory = WithTrailingSeparator(ResolveCase(directory));
+    if (!directory.empty()) directory = AsDirectory(ResolveCase(directory));
     return ResolveCase(directory + name);
 }
 
@@ -41,9 +22,9 @@ std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     std::vector<std::string> failures;
     std::string directory, mask;
     SplitMask(pattern, directory, mask);
-    std::string prefix = directory.empty() ? "" : WithTrailingSeparator(ResolveCase(directory));
+    std::string prefix = directory.empty() ? "" : AsDirectory(ResolveCase(directory));
     for (const std::string& name : ListFilesByMask(directory, mask, kBatchNameCase)) {
-        if (ShieldedArchive(name, mask)) continue;
+        if (!BatchMaskTakes(name, mask)) continue;
         std::string path = prefix + name;
         if (unlink(path.c_str()) != 0) failures.push_back(path + ": " + SystemError());
     }
@@ -76,11 +57,10 @@ std::string CopyOneFile(const std::string& source, const std::string& target) {
     if (!S_ISREG(info.st_mode)) return "not a file";
     if (access(from.c_str(), R_OK) != 0) return SystemError();
     std::string to = ResolveTarget(target);
-    if (IsDirectory(to)) {
+    if (DirectoryExists(to)) {
         std::string directory, name;
         SplitMask(from, directory, name);
-        if (to.back() != kPathSeparator) to += kPathSeparator;
-        to = ResolveTarget(to + name);
+        to = ResolveTarget(JoinPath(to, name));
     }
     std::string tempPath;
     int fd = CreateTempBeside(to, tempPath);

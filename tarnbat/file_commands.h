@@ -10,17 +10,9 @@
 #include "platform/file_mask.h"
 #include "platform/file_replace.h"
 #include "platform/paths.h"
+#include "tarnbat/batch_protocol.h"
 
 namespace tarn {
-
-// How the file-name part of a del or pkzip mask compares letters: letter for
-// letter where the file system tells case apart.
-constexpr NameCase kBatchNameCase = kNamesTellCaseApart ? NameCase::Exact : NameCase::Ignore;
-
-// True when the del or pkzip pattern `pattern` takes the file `name`: it
-// matches with kBatchNameCase, and a pattern with "*" or "?" never takes a
-// ".zip" archive (only a line naming an archive exactly touches it).
-bool BatchMaskTakes(const std::string& name, const std::string& pattern);
 
 // Deletes the regular files that `pattern` takes (a path whose last component
 // may hold "*" and "?"; "*.*" matches every name).  Directories are never

@@ -10,10 +10,10 @@ namespace tarn {
 
 // How a child ended.
 struct ChildEnd {
-    bool started = false;  // false: the program could not be started (see `error`)
-    bool signalled = false;
-    int code = 0;       // exit status, or the signal number when `signalled`
-    std::string error;  // why the start failed
+    bool Started = false;  // false: the program could not be started (see `error`)
+    bool Signalled = false;
+    int Code = 0;       // exit status, or the signal number when `Signalled`
+    std::string Error;  // why the start failed
 };
 
 // Installs the break handlers: a break sets the break flag and sends SIGTERM

@@ -76,7 +76,7 @@ ChildEnd RunChild(const std::vector<std::string>& argv) {
 
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0) {
-        end.error = std::strerror(errno);
+        end.Error = std::strerror(errno);
         return end;
     }
     // vfork, as posix_spawn does: a copy of this process's page tables would
@@ -98,10 +98,10 @@ ChildEnd RunChild(const std::vector<std::string>& argv) {
             while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
             }
         }
-        end.error = std::strerror(pid < 0 ? forkError : execError);
+        end.Error = std::strerror(pid < 0 ? forkError : execError);
         return end;
     }
-    end.started = true;
+    end.Started = true;
     g_child = pid;
     // A break that came while the child was being created has not reached it.
     if (g_breaks > 0) SignalChild(pid);
@@ -115,8 +115,8 @@ ChildEnd RunChild(const std::vector<std::string>& argv) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    end.signalled = WIFSIGNALED(status);
-    end.code = end.signalled ? WTERMSIG(status) : WEXITSTATUS(status);
+    end.Signalled = WIFSIGNALED(status);
+    end.Code = end.Signalled ? WTERMSIG(status) : WEXITSTATUS(status);
     return end;
 }
 

@@ -7,10 +7,9 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 #include "tarnbat/file_commands.h"
 
 namespace tarn {
@@ -19,28 +18,22 @@ namespace {
 
 // One file to pack: where it is, the name it gets in the archive, its size.
 struct SourceFile {
-    std::string path;
-    std::string entry;
-    zip_uint64_t size = 0;
+    std::string Path;
+    std::string Entry;
+    zip_uint64_t Size = 0;
 };
 
 // The state of a walk over the directory tree of a file mask.
 struct TreeWalk {
-    std::string pattern;
-    bool recurse = false;
-    bool keepPaths = false;
-    bool skipArchive = false;  // the archive exists: never pack it into itself
-    struct stat archive;
-    std::vector<SourceFile> files;
-    std::vector<std::pair<dev_t, ino_t>> walked;  // directories, each walked once
-    std::string error;
+    std::string Pattern;
+    bool Recurse = false;
+    bool KeepPaths = false;
+    bool SkipArchive = false;  // the archive exists: never pack it into itself
+    struct stat Archive;
+    std::vector<SourceFile> Files;
+    std::vector<std::pair<dev_t, ino_t>> Walked;  // directories, each walked once
+    std::string Error;
 };
-
-std::string JoinPath(const std::string& directory, const std::string& name) {
-    if (directory.empty()) return name;
-    if (directory.back() == kPathSeparator) return directory + name;
-    return directory + kPathSeparator + name;
-}
 
 std::string ZipErrorText(int code) {
     zip_error_t error;
@@ -74,7 +67,7 @@ bool ReadDirectory(const std::string& directory, std::vector<std::string>& names
 
 // Sets the walk's reason for a file that cannot be read; returns false.
 bool CannotRead(TreeWalk& walk, const std::string& path) {
-    walk.error = "cannot read " + path + ": " + SystemError();
+    walk.Error = "cannot read " + path + ": " + SystemError();
     return false;
 }
 
@@ -86,31 +79,31 @@ bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::stri
     struct stat self;
     if (stat(directory.empty() ? "." : directory.c_str(), &self) == 0) {
         std::pair<dev_t, ino_t> id(self.st_dev, self.st_ino);
-        if (std::find(walk.walked.begin(), walk.walked.end(), id) != walk.walked.end()) return true;
-        walk.walked.push_back(id);
+        if (std::find(walk.Walked.begin(), walk.Walked.end(), id) != walk.Walked.end()) return true;
+        walk.Walked.push_back(id);
     }
     std::vector<std::string> names, subdirectories;
-    if (!ReadDirectory(directory, names, walk.error)) return false;
+    if (!ReadDirectory(directory, names, walk.Error)) return false;
     for (const std::string& name : names) {
         std::string path = JoinPath(directory, name);
-        bool matches = BatchMaskTakes(name, walk.pattern);
+        bool matches = BatchMaskTakes(name, walk.Pattern);
         struct stat info;
         if (stat(path.c_str(), &info) != 0) {
             if (!matches) continue;
             return CannotRead(walk, path);
         }
         if (S_ISDIR(info.st_mode)) {
-            if (walk.recurse) subdirectories.push_back(name);
+            if (walk.Recurse) subdirectories.push_back(name);
             continue;
         }
         if (!matches || !S_ISREG(info.st_mode)) continue;
-        if (walk.skipArchive && info.st_dev == walk.archive.st_dev &&
-            info.st_ino == walk.archive.st_ino)
+        if (walk.SkipArchive && info.st_dev == walk.Archive.st_dev &&
+            info.st_ino == walk.Archive.st_ino)
             continue;
         int fd = open(path.c_str(), O_RDONLY);
         if (fd < 0) return CannotRead(walk, path);
         close(fd);
-        walk.files.push_back({path, walk.keepPaths ? relative + name : name,
+        walk.Files.push_back({path, walk.KeepPaths ? relative + name : name,
                               static_cast<zip_uint64_t>(info.st_size)});
     }
     for (const std::string& name : subdirectories) {
@@ -122,7 +115,7 @@ bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::stri
 // The first archive name that two files would share; "" when none does.
 std::string SharedEntryName(const std::vector<SourceFile>& files) {
     std::vector<std::string> entries;
-    for (const SourceFile& file : files) entries.push_back(file.entry);
+    for (const SourceFile& file : files) entries.push_back(file.Entry);
     std::sort(entries.begin(), entries.end());
     auto twin = std::adjacent_find(entries.begin(), entries.end());
     return twin == entries.end() ? std::string() : *twin;
@@ -138,10 +131,10 @@ std::string WriteArchive(const std::string& path, bool existing, const std::stri
         zip_open(path.c_str(), existing ? ZIP_CHECKCONS : ZIP_CREATE | ZIP_EXCL, &code);
     if (archive == nullptr) return "cannot open archive " + shown + ": " + ZipErrorText(code);
     for (const SourceFile& file : files) {
-        zip_source_t* source = zip_source_file(archive, file.path.c_str(), 0, -1);
+        zip_source_t* source = zip_source_file(archive, file.Path.c_str(), 0, -1);
         if (source == nullptr ||
-            zip_file_add(archive, file.entry.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
-            std::string reason = "cannot read " + file.path + ": " + zip_strerror(archive);
+            zip_file_add(archive, file.Entry.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+            std::string reason = "cannot read " + file.Path + ": " + zip_strerror(archive);
             if (source != nullptr) zip_source_free(source);
             zip_discard(archive);
             return reason;
@@ -181,12 +174,12 @@ std::string CheckArchive(const std::string& path, const std::string& shown,
     std::string reason;
     for (const SourceFile& file : files) {
         zip_stat_t info;
-        zip_int64_t index = zip_name_locate(archive, file.entry.c_str(), 0);
+        zip_int64_t index = zip_name_locate(archive, file.Entry.c_str(), 0);
         if (index < 0 || zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &info) != 0)
-            reason = failed + file.entry + " missing";
-        else if (info.size != file.size)
-            reason = failed + file.entry + " holds " + std::to_string(info.size) + " bytes, not " +
-                     std::to_string(file.size);
+            reason = failed + file.Entry + " missing";
+        else if (info.size != file.Size)
+            reason = failed + file.Entry + " holds " + std::to_string(info.size) + " bytes, not " +
+                     std::to_string(file.Size);
         if (!reason.empty()) break;
     }
     zip_int64_t count = zip_get_num_entries(archive, 0);
@@ -212,7 +205,7 @@ std::string ReplaceArchive(const std::string& archive, bool existing,
     std::string tempPath = JoinPath(tempDirectory, "new.zip");
     std::string reason;
     if (existing) {
-        int fd = HookedOpen(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        int fd = FileOpen(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0600);
         reason = fd < 0 ? SystemError() : CopyInto(archive, fd);
         if (!reason.empty()) reason = "cannot open archive " + archive + ": " + reason;
         if (fd >= 0 && close(fd) != 0 && reason.empty())
@@ -240,18 +233,18 @@ std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest
             continue;
         }
         for (size_t i = 1; i < arg.size(); ++i) {
-            char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[i])));
+            const char letter = FoldedCase(arg[i]);
             if (letter == 'r')
-                request.recurse = true;
+                request.Recurse = true;
             else if (letter == 'p')
-                request.keepPaths = true;
+                request.KeepPaths = true;
             else
                 return "unknown option " + arg;
         }
     }
     if (names.size() != 2) return "needs an archive and a file mask";
-    request.archive = names[0];
-    request.files = names[1];
+    request.Archive = names[0];
+    request.Files = names[1];
     return std::string();
 }
 
@@ -263,28 +256,28 @@ std::string ArchiveFileName(const std::string& archive) {
 
 PackResult PackFiles(const PackRequest& request) {
     PackResult result;
-    result.archive = ResolveTarget(ArchiveFileName(request.archive));
+    result.Archive = ResolveTarget(ArchiveFileName(request.Archive));
     TreeWalk walk;
     std::string directory;
-    SplitMask(request.files, directory, walk.pattern);
-    walk.recurse = request.recurse;
-    walk.keepPaths = request.keepPaths;
-    walk.skipArchive = stat(result.archive.c_str(), &walk.archive) == 0;
+    SplitMask(request.Files, directory, walk.Pattern);
+    walk.Recurse = request.Recurse;
+    walk.KeepPaths = request.KeepPaths;
+    walk.SkipArchive = stat(result.Archive.c_str(), &walk.Archive) == 0;
     // What a killed pkzip of this archive left is neither packed nor kept.
-    RemoveStaleTemporaries(result.archive);
+    RemoveStaleTemporaries(result.Archive);
     if (!WalkDirectory(walk, directory.empty() ? directory : ResolveCase(directory), "")) {
-        result.error = walk.error;
+        result.Error = walk.Error;
         return result;
     }
-    std::string twin = SharedEntryName(walk.files);
+    std::string twin = SharedEntryName(walk.Files);
     if (!twin.empty()) {
-        result.error = "two files would be stored as " + twin;
+        result.Error = "two files would be stored as " + twin;
         return result;
     }
-    result.packed = walk.files.size();
-    if (!walk.files.empty())
-        result.error = ReplaceArchive(result.archive, walk.skipArchive, walk.files);
-    result.ok = result.error.empty();
+    result.Packed = walk.Files.size();
+    if (!walk.Files.empty())
+        result.Error = ReplaceArchive(result.Archive, walk.SkipArchive, walk.Files);
+    result.Ok = result.Error.empty();
     return result;
 }
 

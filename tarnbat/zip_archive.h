@@ -21,17 +21,17 @@
 namespace tarn {
 
 struct PackRequest {
-    std::string archive;  // the archive's name as written in the line
-    std::string files;    // directory and pattern
-    bool recurse = false;
-    bool keepPaths = false;
+    std::string Archive;  // the archive's name as written in the line
+    std::string Files;    // directory and pattern
+    bool Recurse = false;
+    bool KeepPaths = false;
 };
 
 struct PackResult {
-    bool ok = false;
-    std::string archive;  // the archive's path, with ".zip" added where it had no extension
-    size_t packed = 0;    // number of files packed (0: nothing matched, archive left as it was)
-    std::string error;    // why the line failed
+    bool Ok = false;
+    std::string Archive;  // the archive's path, with ".zip" added where it had no extension
+    size_t Packed = 0;    // number of files packed (0: nothing matched, archive left as it was)
+    std::string Error;    // why the line failed
 };
 
 // Reads the arguments that follow "pkzip": options ("-r", "-p", "-rp"), the

@@ -5,7 +5,7 @@
 #include <zip.h>
 #include <zlib.h>
 
-#include "platform/file_hooks.h"
+#include "platform/file_calls.h"
 #include "platform/paths.h"
 #include "tarnbat/file_commands.h"
 #include "tarnbat/zip_archive.h"
@@ -14,21 +14,12 @@ namespace tarn {
 
 namespace {
 
-std::string JoinPath(const std::string& directory, const std::string& name) {
-    return WithTrailingSeparator(directory.empty() ? "." : directory) + name;
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // The directory `name` in `directory`, found without regard to case, made
 // when missing.  Returns "" or the reason.
 std::string EnterDirectory(std::string& directory, const std::string& name) {
     std::string path = ResolveCase(JoinPath(directory, name));
-    if (!IsDirectory(path)) MakeDirectory(path);
-    if (!IsDirectory(path))
+    if (!DirectoryExists(path)) MakeDirectory(path);
+    if (!DirectoryExists(path))
         return "cannot make directory " + path + ": " + MissingDirectoryText(JoinPath(path, "x"));
     directory = path;
     return std::string();
@@ -100,22 +91,22 @@ std::string RestoreEntries(zip_t* archive, const UnpackRequest& request, UnpackR
         if (!IsPlainRelativePath(text)) {
             for (char& c : text)
                 if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
-            return "entry " + std::to_string(i + 1) + " of " + result.archive +
+            return "entry " + std::to_string(i + 1) + " of " + result.Archive +
                    " is no plain relative path: " + text;
         }
         names.push_back(text);
     }
-    std::string top = request.directory;
+    std::string top = request.Directory;
     while (top.size() > 1 && top.back() == kPathSeparator) top.pop_back();
     top = ResolveCase(top);
-    if (!IsDirectory(top)) MakeDirectory(top);
-    if (!IsDirectory(top))
+    if (!DirectoryExists(top)) MakeDirectory(top);
+    if (!DirectoryExists(top))
         return "cannot make directory " + top + ": " + MissingDirectoryText(JoinPath(top, "x"));
     for (size_t i = 0; i < names.size(); ++i) {
         std::string directory = top, reason;
         size_t start = 0;
         for (size_t slash; (slash = names[i].find('/', start)) != std::string::npos;) {
-            if (request.keepPaths)
+            if (request.KeepPaths)
                 reason = EnterDirectory(directory, names[i].substr(start, slash - start));
             if (!reason.empty()) return reason;
             start = slash + 1;
@@ -123,9 +114,9 @@ std::string RestoreEntries(zip_t* archive, const UnpackRequest& request, UnpackR
         std::string target = ResolveCase(JoinPath(directory, names[i].substr(start)));
         struct stat existing;
         if (lstat(target.c_str(), &existing) == 0) continue;  // never replaced
-        reason = WriteEntry(archive, i, result.archive, target);
+        reason = WriteEntry(archive, i, result.Archive, target);
         if (!reason.empty()) return reason;
-        ++result.restored;
+        ++result.Restored;
     }
     return std::string();
 }
@@ -136,31 +127,31 @@ std::string ParseUnpackArguments(const std::vector<std::string>& args, UnpackReq
     std::vector<std::string> names;
     for (const std::string& arg : args) {
         if (SameIgnoringCase(arg, "-d"))
-            request.keepPaths = true;
+            request.KeepPaths = true;
         else if (arg.size() >= 2 && arg[0] == '-')
             return "unknown option " + arg;
         else
             names.push_back(arg);
     }
     if (names.size() != 2) return "needs an archive and a directory";
-    request.archive = names[0];
-    request.directory = names[1];
+    request.Archive = names[0];
+    request.Directory = names[1];
     return std::string();
 }
 
 UnpackResult RestoreFiles(const UnpackRequest& request) {
     UnpackResult result;
-    result.archive = ResolveTarget(ArchiveFileName(request.archive));
+    result.Archive = ResolveTarget(ArchiveFileName(request.Archive));
     int code = 0;
-    zip_t* archive = zip_open(result.archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    zip_t* archive = zip_open(result.Archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (archive == nullptr) {
         zip_error_t error;
         zip_error_init_with_code(&error, code);
-        result.error = "cannot open archive " + result.archive + ": " + zip_error_strerror(&error);
+        result.Error = "cannot open archive " + result.Archive + ": " + zip_error_strerror(&error);
         zip_error_fini(&error);
         return result;
     }
-    result.error = RestoreEntries(archive, request, result);
+    result.Error = RestoreEntries(archive, request, result);
     zip_discard(archive);
     return result;
 }

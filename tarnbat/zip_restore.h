@@ -21,15 +21,15 @@
 namespace tarn {
 
 struct UnpackRequest {
-    std::string archive;    // the archive's name as written in the line
-    std::string directory;  // where the files go
-    bool keepPaths = false;
+    std::string Archive;    // the archive's name as written in the line
+    std::string Directory;  // where the files go
+    bool KeepPaths = false;
 };
 
 struct UnpackResult {
-    std::string archive;  // the archive's path, as found
-    size_t restored = 0;  // files written
-    std::string error;    // "" or why the line failed
+    std::string Archive;  // the archive's path, as found
+    size_t Restored = 0;  // files written
+    std::string Error;    // "" or why the line failed
 };
 
 // Reads the arguments that follow "pkunzip": the option "-d", the archive and

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_action_spectra <uvanalys directory>\n");
         return 1;
     }
-    std::string dir = tarn::WithTrailingSeparator(argv[1]);
+    std::string dir = tarn::AsDirectory(argv[1]);
     std::string etoz = dir + "etoz" + tarn::kPathSeparator;
     tarn::MakeDirectory(dir.substr(0, dir.size() - 1));
     tarn::MakeDirectory(etoz.substr(0, etoz.size() - 1));

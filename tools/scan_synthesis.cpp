@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
 #include "engine/main_flow.h"
 #include "engine/ozone_fit.h"
 #include "engine/program_state.h"

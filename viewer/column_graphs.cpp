@@ -5,7 +5,7 @@
 #include "platform/text_file.h"
 #include "viewer/column_reading.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace tarn::resplot {
 
@@ -14,8 +14,8 @@ void PlotColumnPairs(TextIn& file, TGrafiek1& graph, long xColumn, long yColumn)
     graph.Series3->SetAverageOf(nullptr);
     graph.Series3->Clear();
     for (const ColumnPair& pair : ReadColumnPairs(file, xColumn, yColumn)) {
-        graph.Series1->AddXY(pair.x, pair.y, Qt::red);
-        graph.Series3->AddXY(pair.x, pair.y, Qt::blue);
+        graph.Series1->AddXY(pair.X, pair.Y, Qt::red);
+        graph.Series3->AddXY(pair.X, pair.Y, Qt::blue);
     }
 }
 
@@ -29,9 +29,9 @@ int ColumnGraphs::PlotFiles(const ColumnGraphSpec& spec, const std::string& dire
         const std::string& name = names[names.size() - 1 - i];
         const std::string file = directory + name;
         if (i == 0 || oneGraphPerFile) {
-            OpenColumnGraph(spec, oneGraphPerFile ? spec.title + " " + name : spec.title, file);
+            OpenColumnGraph(spec, oneGraphPerFile ? spec.Title + " " + name : spec.Title, file);
         } else {
-            ShowColumnGraph(file, spec.xColumn, false, spec.yColumn);
+            ShowColumnGraph(file, spec.XColumn, false, spec.YColumn);
         }
     }
     int points = 0;  // in the graphs this plot made
@@ -42,16 +42,16 @@ int ColumnGraphs::PlotFiles(const ColumnGraphSpec& spec, const std::string& dire
 
 void ColumnGraphs::OpenColumnGraph(const ColumnGraphSpec& spec, const std::string& title,
                                    const std::string& file) {
-    ShowColumnGraph(file, spec.xColumn, true, spec.yColumn);
+    ShowColumnGraph(file, spec.XColumn, true, spec.YColumn);
     gui::Chart& chart = *Current()->Chart1;
     chart.ClearTitle();
     chart.SetTitle(QString::fromStdString(title));
-    chart.LeftAxis().SetMinMax(spec.yMin, spec.yMax);
-    chart.BottomAxis().SetMinMax(spec.xMin, spec.xMax);
-    chart.LeftAxis().SetIncrement(AxisIncrement(spec.yMin, spec.yMax, spec.ySteps));
-    chart.BottomAxis().SetIncrement(AxisIncrement(spec.xMin, spec.xMax, spec.xSteps));
-    chart.BottomAxis().SetTitle(QString::fromStdString(spec.xTitle));
-    chart.LeftAxis().SetTitle(QString::fromStdString(spec.yTitle));
+    chart.LeftAxis().SetMinMax(spec.YMin, spec.YMax);
+    chart.BottomAxis().SetMinMax(spec.XMin, spec.XMax);
+    chart.LeftAxis().SetIncrement(AxisIncrement(spec.YMin, spec.YMax, spec.YSteps));
+    chart.BottomAxis().SetIncrement(AxisIncrement(spec.XMin, spec.XMax, spec.XSteps));
+    chart.BottomAxis().SetTitle(QString::fromStdString(spec.XTitle));
+    chart.LeftAxis().SetTitle(QString::fromStdString(spec.YTitle));
 }
 
 void ColumnGraphs::ShowColumnGraph(const std::string& file, long xColumn, bool create,

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/field_split.h"
+#include "engine/formats/field_split.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
 
@@ -38,7 +38,7 @@ std::vector<ColumnPair> ReadColumnPairs(TextIn& file, long xColumn, long yColumn
     std::vector<ColumnPair> pairs;
     while (!file.Eof()) {
         ColumnPair pair{0.0, 0.0};
-        if (ColumnPairOfLine(file.ReadLine(), xColumn, yColumn, pair.x, pair.y))
+        if (ColumnPairOfLine(file.ReadLine(), xColumn, yColumn, pair.X, pair.Y))
             pairs.push_back(pair);
     }
     return pairs;

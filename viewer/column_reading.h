@@ -17,8 +17,8 @@ namespace tarn::resplot {
 constexpr int kMaxColumns = 100;
 
 struct ColumnPair {
-    double x;
-    double y;
+    double X;
+    double Y;
 };
 
 // True when `column` is a field number 1..kMaxColumns.

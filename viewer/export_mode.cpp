@@ -10,7 +10,7 @@
 #include "gui-common/widget_png.h"
 #include "viewer/column_graphs.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace tarn::resplot {
 
@@ -68,7 +68,7 @@ int ExportGraphs(TForm1& form, const QString& directory) {
     const QString summary = QDir(directory).filePath(QStringLiteral("graphs.txt"));
     try {
         gui::SaveLinesAtomically(summary.toStdString(), lines);
-    } catch (const gui::LineListError& error) {
+    } catch (const RunTimeError& error) {
         return Refuse(QString::fromStdString(error.what()));
     }
     return 0;

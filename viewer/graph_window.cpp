@@ -9,7 +9,7 @@
 #include "gui-common/chart.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace tarn::resplot {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "viewer/export_mode.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 #include "gui-common/dialogs.h"
 #include "platform/file_mask.h"
+#include "platform/run_error.h"
 #include "platform/text_format.h"
 #include "viewer/column_reading.h"
 
@@ -32,17 +33,17 @@ double Steps(const std::string& text) {
 
 ColumnGraphSpec ColumnGraphSpecOf(const gui::ViewerSettings& settings) {
     ColumnGraphSpec spec;
-    spec.title = settings.title;
-    spec.xTitle = settings.xTitle;
-    spec.yTitle = settings.yTitle;
-    spec.xColumn = Column(settings.xColumn);
-    spec.yColumn = Column(settings.yColumn);
-    spec.xMin = Limit(settings.xMin);
-    spec.xMax = Limit(settings.xMax);
-    spec.yMin = Limit(settings.yMin);
-    spec.yMax = Limit(settings.yMax);
-    spec.xSteps = Steps(settings.xSteps);
-    spec.ySteps = Steps(settings.ySteps);
+    spec.Title = settings.Title;
+    spec.XTitle = settings.XTitle;
+    spec.YTitle = settings.YTitle;
+    spec.XColumn = Column(settings.XColumn);
+    spec.YColumn = Column(settings.YColumn);
+    spec.XMin = Limit(settings.XMin);
+    spec.XMax = Limit(settings.XMax);
+    spec.YMin = Limit(settings.YMin);
+    spec.YMax = Limit(settings.YMax);
+    spec.XSteps = Steps(settings.XSteps);
+    spec.YSteps = Steps(settings.YSteps);
     return spec;
 }
 
@@ -54,19 +55,19 @@ double AxisIncrement(double minimum, double maximum, double steps) {
 
 std::string PlotProblem(const gui::ViewerSettings& s) {
     const auto refusal = [](const char* name, const char* what, const std::string& text) {
-        return std::string(name) + ": " + what + " expected, not '" + gui::MessagePart(text) +
+        return std::string(name) + ": " + what + " expected, not '" + MessagePart(text) +
                "'; nothing written";
     };
-    const std::pair<const char*, const std::string*> columns[] = {{"X column", &s.xColumn},
-                                                                  {"Y column", &s.yColumn}};
+    const std::pair<const char*, const std::string*> columns[] = {{"X column", &s.XColumn},
+                                                                  {"Y column", &s.YColumn}};
     for (const auto& [name, text] : columns) {
         long column = 0;
         if (!ParseIntTrimmed(*text, column) || !IsValidColumn(column))
             return refusal(name, "a whole number from 1 to 100", *text);
     }
     const std::pair<const char*, const std::string*> numbers[] = {
-        {"X Max", &s.xMax},      {"X-axis Min", &s.xMin},     {"Y Max", &s.yMax},
-        {"Y-axis Min", &s.yMin}, {"X axis steps", &s.xSteps}, {"Y axis steps", &s.ySteps}};
+        {"X Max", &s.XMax},      {"X-axis Min", &s.XMin},     {"Y Max", &s.YMax},
+        {"Y-axis Min", &s.YMin}, {"X axis steps", &s.XSteps}, {"Y axis steps", &s.YSteps}};
     for (const auto& [name, text] : numbers) {
         double value = 0.0;
         if (!ParseRealTrimmed(*text, value) || !std::isfinite(value))
@@ -78,14 +79,14 @@ std::string PlotProblem(const gui::ViewerSettings& s) {
 std::string NoFileText(const std::string& mask) {
     std::string directory, pattern;
     SplitMask(mask, directory, pattern);
-    return "Nothing plotted: no file matches " + gui::MessagePart(pattern) + " in " +
-           (directory.empty() ? std::string("the working directory") : gui::MessagePart(directory));
+    return "Nothing plotted: no file matches " + MessagePart(pattern) + " in " +
+           (directory.empty() ? std::string("the working directory") : MessagePart(directory));
 }
 
 std::string NoPointsText(size_t fileCount, const gui::ViewerSettings& settings) {
     return "Nothing plotted: no line of the " +
            (fileCount == 1 ? std::string("file") : std::to_string(fileCount) + " files") +
-           " holds numbers in columns " + settings.xColumn + " and " + settings.yColumn;
+           " holds numbers in columns " + settings.XColumn + " and " + settings.YColumn;
 }
 
 }  // namespace tarn::resplot

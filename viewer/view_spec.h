@@ -9,17 +9,17 @@
 namespace tarn::resplot {
 
 struct ColumnGraphSpec {
-    std::string title;   // chart title before any file name
-    std::string xTitle;  // bottom axis title
-    std::string yTitle;  // left axis title
-    long xColumn = 0;    // 0 when the text is no whole number
-    long yColumn = 0;
-    double xMin = 0.0;  // a limit that is no number counts as 0
-    double xMax = 0.0;
-    double yMin = 0.0;
-    double yMax = 0.0;
-    double xSteps = 0.0;  // NaN when the text is no number
-    double ySteps = 0.0;
+    std::string Title;   // chart title before any file name
+    std::string XTitle;  // bottom axis title
+    std::string YTitle;  // left axis title
+    long XColumn = 0;    // 0 when the text is no whole number
+    long YColumn = 0;
+    double XMin = 0.0;  // a limit that is no number counts as 0
+    double XMax = 0.0;
+    double YMin = 0.0;
+    double YMax = 0.0;
+    double XSteps = 0.0;  // NaN when the text is no number
+    double YSteps = 0.0;
 };
 
 // Converts the texts of `settings` (blanks around a number allowed).

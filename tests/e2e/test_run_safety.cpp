@@ -12,8 +12,8 @@
 
 #include "engine/main_flow.h"
 #include "platform/console.h"
-#include "platform/file_hooks.h"
 #include "tests/e2e/day_run.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
 
 namespace tarn::test {

@@ -26,16 +26,16 @@ void ExpectDate(const DateTime& t, int32_t y, int32_t mo, int32_t d, int32_t h, 
 
 TEST(DateArithmetic, LeapYears) {
     SetMonthLengths(2000);
-    EXPECT_EQ(MonthLengths[2], 29);
+    EXPECT_EQ(MonthLength(2), 29);
     SetMonthLengths(2004);
-    EXPECT_EQ(MonthLengths[2], 29);
+    EXPECT_EQ(MonthLength(2), 29);
     SetMonthLengths(1900);
-    EXPECT_EQ(MonthLengths[2], 28);
+    EXPECT_EQ(MonthLength(2), 28);
     SetMonthLengths(2100);
-    EXPECT_EQ(MonthLengths[2], 28);
+    EXPECT_EQ(MonthLength(2), 28);
     SetMonthLengths(2003);
-    EXPECT_EQ(MonthLengths[2], 28);
-    EXPECT_EQ(MonthLengths[12], 31);
+    EXPECT_EQ(MonthLength(2), 28);
+    EXPECT_EQ(MonthLength(12), 31);
 }
 
 TEST(DateArithmetic, CarriesThroughTheCalendar) {

@@ -326,7 +326,7 @@ TEST_F(DeconTest, MissingSettingsFileHaltsWithD1) {
                          "meting.met", 9);
         ADD_FAILURE() << "no halt";
     } catch (const EngineExit& end) {
-        EXPECT_EQ(end.code, kExitHalt);
+        EXPECT_EQ(end.Code, kExitHalt);
     }
     EXPECT_EQ(Engine.MainLogFile, MainPath() + "other/" + kMainLogName);
     std::vector<std::string> other = block;

@@ -184,7 +184,7 @@ TEST_F(InstrumentTest, MissingFileHaltsWithErrorC1) {
         Inlezen_Instrument();
         FAIL() << "no halt";
     } catch (const EngineExit& end) {
-        EXPECT_EQ(end.code, 1);
+        EXPECT_EQ(end.Code, 1);
     }
     std::string path = MainPath() + "abc.dfa";
     EXPECT_EQ(ConsoleText(),

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/defaults.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
+#include "engine/formats/output_spec_layout.h"
 #include "engine/output_spec.h"
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"
@@ -191,8 +192,8 @@ TEST(AnalysisSettingsRoundTrip, EveryStageReadsWhatWasWritten) {
 // Output specification as the shell writes it, read by the engine.
 TEST_F(LayoutRoundTrip, OutputSpecification) {
     OutputSwitches written{};
-    bool* flags[] = {&written.Effective_UV,    &written.Stand_slit, &written.corr_waveln,
-                     &written.Q_flag,          &written.trans_Q,    &written.Log_shift,
+    bool* flags[] = {&written.Effective_UV,    &written.Stand_slit, &written.Corr_waveln,
+                     &written.Q_flag,          &written.Trans_Q,    &written.Log_shift,
                      &written.Main_spikes_only};
     for (bool* f : flags) *f = true;  // every other switch stays off
     const std::string name = MainPath() + "output.dfa";
@@ -203,10 +204,10 @@ TEST_F(LayoutRoundTrip, OutputSpecification) {
     Specify_output(name);
     const OutputSwitches& r = Engine.Switches;
     EXPECT_EQ(OutputSpecLines(name, r), lines);
-    EXPECT_TRUE(r.Effective_UV && r.Stand_slit && r.corr_waveln && r.Q_flag && r.trans_Q &&
+    EXPECT_TRUE(r.Effective_UV && r.Stand_slit && r.Corr_waveln && r.Q_flag && r.Trans_Q &&
                 r.Log_shift && r.Main_spikes_only);
-    EXPECT_FALSE(r.Interval_UV || r.transmission || r.Instrument_slit || r.detailed_shif ||
-                 r.daily_shif || r.spec_struc || r.Details_on_corrections || r.Log_main_tarn);
+    EXPECT_FALSE(r.Interval_UV || r.Transmission || r.Instrument_slit || r.Detailed_shif ||
+                 r.Daily_shif || r.Spec_struc || r.Details_on_corrections || r.Log_main_tarn);
 }
 
 }  // namespace

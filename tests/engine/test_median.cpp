@@ -54,7 +54,7 @@ TEST(Median, FewerThanThreeElementsHalts) {
         get_mediaan(a, 1, 2);
         FAIL() << "no halt";
     } catch (const EngineExit& e) {
-        EXPECT_EQ(e.code, kExitHalt);
+        EXPECT_EQ(e.Code, kExitHalt);
     }
     EXPECT_EQ(console.str(),
               "Procedure \"get_mediaan\" of unit sorteer recieved less than 3 elements\n"

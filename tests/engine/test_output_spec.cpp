@@ -62,12 +62,12 @@ std::vector<bool> FileOrderSwitches() {
             s.Interval_UV,
             s.Stand_slit,
             s.Instrument_slit,
-            s.detailed_shif,
-            s.corr_waveln,
-            s.daily_shif,
+            s.Detailed_shif,
+            s.Corr_waveln,
+            s.Daily_shif,
             s.Q_flag,
-            s.spec_struc,
-            s.trans_Q,
+            s.Spec_struc,
+            s.Trans_Q,
             s.Log_main_tarn,
             s.Log_shift,
             s.Details_on_corrections,
@@ -84,7 +84,7 @@ TEST_F(OutputSpecTest, ReadInPlaceWithItsTwoLogLines) {
     std::vector<bool> expected = {false, true, true,  false, true,  false, true,
                                   false, true, false, true,  false, true,  false};
     EXPECT_EQ(FileOrderSwitches(), expected);
-    EXPECT_FALSE(Engine.Switches.transmission);  // 23 lines: group 7 read
+    EXPECT_FALSE(Engine.Switches.Transmission);  // 23 lines: group 7 read
     for (bool s : Qc.ClassFileSwitches) EXPECT_TRUE(s);
     std::vector<std::string> log = Log();
     ASSERT_EQ(log.size(), logBefore + 2);
@@ -100,7 +100,7 @@ TEST_F(OutputSpecTest, RedirectedToTheFileThatLineZeroNames) {
     WriteFile(Path("other.dfa"), Join("true", Body(all)));
     Specify_output(Name());
     for (bool s : FileOrderSwitches()) EXPECT_FALSE(s);
-    EXPECT_FALSE(Engine.Switches.transmission);
+    EXPECT_FALSE(Engine.Switches.Transmission);
     std::vector<std::string> log = Log();
     EXPECT_EQ(log.back(),
               "Specify_output readin Spike_detection: Details_on_corrections "
@@ -121,22 +121,22 @@ TEST_F(OutputSpecTest, TwentyOneAndTwentyTwoLines) {
     std::vector<std::string> all(15, "true");
     std::vector<std::string> body = Body(all);
     body.resize(20);  // lines 0 to 20
-    Engine.Switches.transmission = false;
+    Engine.Switches.Transmission = false;
     WriteFile(Name(), Join(Name(), body));
     Specify_output(Name());
-    EXPECT_TRUE(Engine.Switches.transmission);
+    EXPECT_TRUE(Engine.Switches.Transmission);
     for (bool s : Qc.ClassFileSwitches) EXPECT_TRUE(s);
 
     body.push_back("Transmission_compared_to_ET-spectrum: transmission");  // 22 lines
     WriteFile(Name(), Join(Name(), body));
     Specify_output(Name());
-    EXPECT_FALSE(Engine.Switches.transmission);
+    EXPECT_FALSE(Engine.Switches.Transmission);
 
     // Empty lines after line 20 are lines of the file: group 7 reads them, off.
     body.pop_back();
     WriteFile(Name(), Join(Name(), body) + "\n\n");
     Specify_output(Name());
-    EXPECT_FALSE(Engine.Switches.transmission);
+    EXPECT_FALSE(Engine.Switches.Transmission);
 }
 
 TEST_F(OutputSpecTest, GroupEightSetsTheClassFileSwitches) {
@@ -147,7 +147,7 @@ TEST_F(OutputSpecTest, GroupEightSetsTheClassFileSwitches) {
     Specify_output(Name());
     const bool expected[5] = {false, true, false, true, false};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Qc.ClassFileSwitches[i], expected[i]) << i;
-    EXPECT_TRUE(Engine.Switches.transmission);
+    EXPECT_TRUE(Engine.Switches.Transmission);
 }
 
 TEST_F(OutputSpecTest, FileEndingEarlyReadsTheMissingSwitchesAsOff) {
@@ -155,10 +155,10 @@ TEST_F(OutputSpecTest, FileEndingEarlyReadsTheMissingSwitchesAsOff) {
     body.resize(10);  // ends after daily_shif: the quality switches on are missing
     WriteFile(Name(), Join(Name(), body));
     Specify_output(Name());
-    EXPECT_TRUE(Engine.Switches.daily_shif);
+    EXPECT_TRUE(Engine.Switches.Daily_shif);
     EXPECT_FALSE(Engine.Switches.Q_flag);
     EXPECT_FALSE(Engine.Switches.Main_spikes_only);
-    EXPECT_TRUE(Engine.Switches.transmission);
+    EXPECT_TRUE(Engine.Switches.Transmission);
 }
 
 TEST_F(OutputSpecTest, MissingRedirectionTargetIsARunTimeError) {

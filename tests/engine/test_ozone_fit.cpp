@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_settings_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/analysis_settings_layout.h"
 #include "engine/ozone_fit.h"
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"
@@ -229,7 +229,7 @@ TEST_F(OzoneTest, MissingSettingsFileHaltsWithErrorO3InTheMainPathLog) {
         ReadOzoneDefaults();
         FAIL() << "no halt";
     } catch (const EngineExit& end) {
-        EXPECT_EQ(end.code, kExitHalt);
+        EXPECT_EQ(end.Code, kExitHalt);
     }
     std::string path = Path("m") + "/ozonshi.dfa";
     EXPECT_EQ(ConsoleText(), "Error in OzSimu routine\nUnable to find Default file:\n" + path +

@@ -66,7 +66,7 @@ class ResultFilesTest : public test::EngineTest {
     void Switches(bool standard, bool instrument, bool transmission) {
         Engine.Switches.Stand_slit = standard;
         Engine.Switches.Instrument_slit = instrument;
-        Engine.Switches.transmission = transmission;
+        Engine.Switches.Transmission = transmission;
     }
 
     // A simulated spectrum file from `start` to `end` (nm) at `step`, in the

@@ -36,7 +36,7 @@ class ScanReadingTest : public test::EngineTest {
         try {
             ReadScan(scan, "dir/1731200.abc");
         } catch (const EngineExit& e) {
-            EXPECT_EQ(e.code, kExitNormal);
+            EXPECT_EQ(e.Code, kExitNormal);
             return false;
         }
         return true;

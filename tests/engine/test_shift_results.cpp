@@ -86,7 +86,7 @@ TEST_F(ShiftResultsTest, ScanShiftTableGoldenText) {
     Scan.HeaderLines[1] = "header one";
     Scan.HeaderLines[2] = "header two";
     FiveWindows();
-    Engine.Switches.daily_shif = false;
+    Engine.Switches.Daily_shif = false;
     WriteShiftResults();
     EXPECT_EQ(test::ReadFile(Path("exa/shift/1731030s.exa")),
               std::string("! Programm: ") + kVersionBanner +
@@ -128,7 +128,7 @@ TEST_F(ShiftResultsTest, DailyShiftFileIsCreatedThenAppended) {
     Qc.SelectedWindows[1] = 1;
     Qc.SelectedWindows[2] = 3;
     Qc.SelectedWindows[3] = 7;  // no such window: 9.999 in its fields
-    Engine.Switches.detailed_shif = false;
+    Engine.Switches.Detailed_shif = false;
     WriteShiftResults();
     CommandLine.ScanName = "1731215";
     Scan.SolarZenithAngle = 28.5;
@@ -152,7 +152,7 @@ TEST_F(ShiftResultsTest, DailyShiftFileWithoutSelectedWindowsAndOddScanName) {
     Qc.SelectedWindowCount = 0;
     CommandLine.ScanName = "173ab30";  // hour not a number: 0
     Scan.SolarZenithAngle = 60.0;
-    Engine.Switches.detailed_shif = false;
+    Engine.Switches.Detailed_shif = false;
     WriteShiftResults();
     EXPECT_EQ(test::ReadFile(Path("exa/shift/173shis.exa")),
               "!date hh.dec  sza shift: \n"
@@ -166,7 +166,7 @@ TEST_F(ShiftResultsTest, DailyShiftFileWithoutSelectedWindowsAndOddScanName) {
 TEST_F(ShiftResultsTest, DailyShiftFileOfAShortScanNameIsNotPadded) {
     FiveWindows();
     CommandLine.ScanName = "12";
-    Engine.Switches.detailed_shif = false;
+    Engine.Switches.Detailed_shif = false;
     WriteShiftResults();
     EXPECT_TRUE(test::FileExists(Path("exa/shift/12shis.exa")));
     EXPECT_FALSE(test::FileExists(Path("exa/shift/012shis.exa")));
@@ -180,7 +180,7 @@ TEST_F(ShiftResultsTest, MissingShiftDirectoryIsARunTimeError) {
 
 TEST_F(ShiftResultsTest, ShiftIsInterpolatedBetweenValidCentres) {
     FiveWindows();
-    Engine.Switches.corr_waveln = false;
+    Engine.Switches.Corr_waveln = false;
     EXPECT_DOUBLE_EQ(ShiftAtWavelength(290.0), 0.05);  // below the first valid centre
     EXPECT_DOUBLE_EQ(ShiftAtWavelength(308.0), 0.05);  // on it
     EXPECT_NEAR(ShiftAtWavelength(313.0), 0.10, 1e-12);
@@ -194,7 +194,7 @@ TEST_F(ShiftResultsTest, FirstValidWindowMayComeLate) {
     FiveWindows();
     Windows.Status[1] = kBad;
     Windows.Status[2] = kBad;
-    Engine.Switches.corr_waveln = false;
+    Engine.Switches.Corr_waveln = false;
     EXPECT_DOUBLE_EQ(ShiftAtWavelength(300.0), 0.25);
     EXPECT_DOUBLE_EQ(ShiftAtWavelength(360.0), 0.25);
 }
@@ -221,7 +221,7 @@ TEST_F(ShiftResultsTest, CorrectionRoundsToTheHundredthAndListsTheShifts) {
 
 TEST_F(ShiftResultsTest, CorrectedWavelengthsRoundTiesToEven) {
     SetWindow(1, 292.0, 0.125, 0.01, 0.01, kGood);
-    Engine.Switches.corr_waveln = false;  // no rows, correction applied all the same
+    Engine.Switches.Corr_waveln = false;  // no rows, correction applied all the same
     SetScan({300.0, 300.25});
     Shift_correction();
     EXPECT_DOUBLE_EQ(Spectra.MeasuredWavelengths[1], 300.12);  // 300.125

@@ -217,7 +217,7 @@ TEST_F(SlitTest, MissingSlitFileHaltsWithErrorS2) {
         RunSimulation(MainPath() + "other/", "x", "", 300, 301, 0.5, 0.01, 1.0, '1', "none.sli");
         FAIL() << "no halt";
     } catch (const EngineExit& end) {
-        EXPECT_EQ(end.code, kExitHalt);
+        EXPECT_EQ(end.Code, kExitHalt);
     }
     std::string path = MainPath() + "other/none.sli";
     EXPECT_EQ(ConsoleText(), "Error in Simulation routine\nUnable to find slitfunction file:\n" +

@@ -307,7 +307,7 @@ TEST_F(SpikeTest, WindowsOfFewerThanThreePointsHalt) {
             DetectSpikes();
             ADD_FAILURE() << "no halt for half window " << h;
         } catch (const EngineExit& end) {
-            EXPECT_EQ(end.code, kExitHalt);
+            EXPECT_EQ(end.Code, kExitHalt);
         }
         EXPECT_EQ(ConsoleText(), expected) << h;
     }

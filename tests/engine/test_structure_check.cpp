@@ -54,8 +54,8 @@ class StructureCheckTest : public test::EngineTest {
         Qc.QcIntervals[1][1] = 302.0;
         Qc.QcIntervals[2][0] = 302.0;
         Qc.QcIntervals[2][1] = 310.0;
-        Engine.Switches.spec_struc = false;
-        Engine.Switches.trans_Q = false;
+        Engine.Switches.Spec_struc = false;
+        Engine.Switches.Trans_Q = false;
         test::MakeDirs(MainPath() + "exa/qaqc/struc");
     }
 
@@ -142,7 +142,7 @@ TEST_F(StructureCheckTest, BoundsOfTheCriterionExceed) {
 }
 
 TEST_F(StructureCheckTest, ZeroSecondIrradianceMarksTheRatioAndAZeroPairCarriesTheLastOne) {
-    Engine.Switches.spec_struc = true;
+    Engine.Switches.Spec_struc = true;
     SetScan(kScanB);
     SingleCriterion(0.1);
     Qc.CriterionName[1] = "crt";
@@ -272,7 +272,7 @@ TEST_F(StructureCheckTest, ModelOffTheFineGridReadsZeroThroughTheCheckedAccessor
 }
 
 TEST_F(StructureCheckTest, ShortDayNameIsPaddedAndTransQOffWritesNoRatioFile) {
-    Engine.Switches.spec_struc = true;
+    Engine.Switches.Spec_struc = true;
     CommandLine.ScanName = "12";
     SetScan(kScanA);
     CheckStructure();
@@ -282,7 +282,7 @@ TEST_F(StructureCheckTest, ShortDayNameIsPaddedAndTransQOffWritesNoRatioFile) {
 }
 
 TEST_F(StructureCheckTest, StructureFileOverTwoScansOfADay) {
-    Engine.Switches.spec_struc = true;
+    Engine.Switches.Spec_struc = true;
     SetScan(kScanA);
     CheckStructure();
     SetScan(kScanB);
@@ -314,7 +314,7 @@ TEST_F(StructureCheckTest, StructureFileOverTwoScansOfADay) {
 }
 
 TEST_F(StructureCheckTest, ModelRatioFileOfAScan) {
-    Engine.Switches.trans_Q = true;
+    Engine.Switches.Trans_Q = true;
     CommandLine.ScanName = "1731400";
     SetScan(kScanB);
     CheckStructure();

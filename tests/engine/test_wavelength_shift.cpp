@@ -342,7 +342,7 @@ TEST_F(ShiftTest, MissingSettingsFileHaltsWithErrorS1) {
         Determine(300.0, 316.0, "nothere.dfa", Path("sub/"));
         FAIL() << "no halt";
     } catch (const EngineExit& end) {
-        EXPECT_EQ(end.code, kExitHalt);
+        EXPECT_EQ(end.Code, kExitHalt);
     }
     std::string path = Path("sub/nothere.dfa");
     EXPECT_EQ(ConsoleText(), "Error in shiftroutine\nUnable to find default file:\n" + path +

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "gui-common/chart.h"
-#include "gui-common/recording_dialogs.h"
+#include "tests/support/recording_dialogs.h"
 
 using tarn::gui::Chart;
 using tarn::gui::ChartAxis;
@@ -24,7 +24,7 @@ constexpr double kTolerance = 1e-12;
 
 QVector<double> Xs(const ChartSeries& series) {
     QVector<double> xs;
-    for (const auto& p : series.Points()) xs << p.x;
+    for (const auto& p : series.Points()) xs << p.X;
     return xs;
 }
 
@@ -89,9 +89,9 @@ class ChartTest : public QObject {
         series.AddXY(2.0, 20.0);
         series.AddXY(1.0, 11.0);  // after the earlier point of equal x
         QCOMPARE(Xs(series), (QVector<double>{1.0, 1.0, 2.0, 3.0}));
-        QCOMPARE(series.Points()[1].y, 11.0);
-        QCOMPARE(series.Points()[0].colour, QColor(Qt::red));
-        QVERIFY(!series.Points()[1].colour.isValid());
+        QCOMPARE(series.Points()[1].Y, 11.0);
+        QCOMPARE(series.Points()[0].Colour, QColor(Qt::red));
+        QVERIFY(!series.Points()[1].Colour.isValid());
 
         for (int left = 3; left >= 0; --left) {
             QVERIFY(series.Delete(0));
@@ -115,14 +115,14 @@ class ChartTest : public QObject {
         source.AddXY(350.0, 0.02);
         source.AddXY(400.0, 0.06);
         QCOMPARE(average.Count(), 2);
-        QCOMPARE(average.Points()[0].x, 290.0);
-        QCOMPARE(average.Points()[1].x, 400.0);
-        QVERIFY(std::fabs(average.Points()[0].y - 0.03) < kTolerance);
-        QVERIFY(std::fabs(average.Points()[1].y - 0.03) < kTolerance);
+        QCOMPARE(average.Points()[0].X, 290.0);
+        QCOMPARE(average.Points()[1].X, 400.0);
+        QVERIFY(std::fabs(average.Points()[0].Y - 0.03) < kTolerance);
+        QVERIFY(std::fabs(average.Points()[1].Y - 0.03) < kTolerance);
 
         source.Delete(0);  // recomputed: 350..400, mean 0.04
-        QCOMPARE(average.Points()[0].x, 350.0);
-        QVERIFY(std::fabs(average.Points()[1].y - 0.04) < kTolerance);
+        QCOMPARE(average.Points()[0].X, 350.0);
+        QVERIFY(std::fabs(average.Points()[1].Y - 0.04) < kTolerance);
         source.Delete(0);
         QCOMPARE(average.Count(), 2);  // one point: first and last x coincide
         source.Clear();

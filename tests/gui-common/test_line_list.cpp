@@ -9,10 +9,11 @@
 
 #include "gui-common/handler_guard.h"
 #include "gui-common/line_list.h"
-#include "gui-common/recording_dialogs.h"
+#include "gui-common/list_edit.h"
+#include "tests/support/recording_dialogs.h"
 
+using tarn::RunTimeError;
 using tarn::gui::LineList;
-using tarn::gui::LineListError;
 using tarn::gui::ListEdit;
 
 namespace {
@@ -32,16 +33,16 @@ std::string Read(const std::string& path) {
     return text.str();
 }
 
-// Runs `action` and returns the LineListError it raised (fails when none).
+// Runs `action` and returns the RunTimeError it raised (fails when none).
 template <typename Action>
-LineListError Raised(Action action) {
+RunTimeError Raised(Action action) {
     try {
         action();
-    } catch (const LineListError& error) {
+    } catch (const RunTimeError& error) {
         return error;
     }
-    QTest::qFail("no LineListError raised", __FILE__, __LINE__);
-    return LineListError("", "", -1, "");
+    QTest::qFail("no RunTimeError raised", __FILE__, __LINE__);
+    return RunTimeError::ListError("", "", -1, "");
 }
 
 }  // namespace
@@ -108,21 +109,21 @@ class LineListTest : public QObject {
         Write(m_path, "a\nb\nc\n");
         LineList list;
         list.Load(m_path);
-        LineListError read = Raised([&] { list.Line(3); });
+        RunTimeError read = Raised([&] { list.Line(3); });
         QCOMPARE(Q(read.what()),
                  Q("Cannot read line index 3 of '" + m_path + "': the list holds 3 lines"));
-        LineListError replace = Raised([&] { list.Replace(-1, "x"); });
+        RunTimeError replace = Raised([&] { list.Replace(-1, "x"); });
         QCOMPARE(Q(replace.Operation()), "replace line");
         QCOMPARE(replace.Index(), -1);
 
         const std::string missing = m_dir->path().toStdString() + "/missing.dfa";
-        LineListError load = Raised([&] { list.Load(missing); });
+        RunTimeError load = Raised([&] { list.Load(missing); });
         QCOMPARE(Q(load.what()),
                  Q("Cannot load list '" + missing + "': file not found or unreadable"));
         QCOMPARE(list.Count(), 3);  // a failed load leaves the list as it was
 
         const std::string noDir = m_dir->path().toStdString() + "/no/such/dir.dfa";
-        LineListError save = Raised([&] { list.Save(noDir); });
+        RunTimeError save = Raised([&] { list.Save(noDir); });
         QCOMPARE(Q(save.Operation()), "save list");
         QCOMPARE(Q(save.File()), Q(noDir));
         QCOMPARE(save.Index(), -1);

@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "platform/console.h"
-#include "platform/file_hooks.h"
 #include "platform/file_transaction.h"
 #include "platform/run_error.h"
 #include "platform/run_lock.h"
 #include "platform/text_file.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {

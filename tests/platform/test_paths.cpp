@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/file_hooks.h"
 #include "platform/file_transaction.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 #include "shell/shell_state.h"
 
 namespace tarn::test {
@@ -93,7 +93,7 @@ inline bool EnterFreshWorkDirectory(std::unique_ptr<QTemporaryDir>& dir) {
     dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid() || !QDir::setCurrent(dir->path()) || !QDir().mkpath("home")) return false;
     qputenv("HOME", dir->filePath("home").toLocal8Bit());
-    tarncall::ResetShellState();
+    tarncall::ShellState = tarncall::ShellStateRecord{};
     return true;
 }
 

@@ -24,18 +24,18 @@
 #include <utility>
 #include <vector>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "shell/batch_file.h"
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::ColumnPairs;
@@ -364,8 +364,8 @@ class BatchRunTest : public QObject {
         };
         for (const Case& c : cases) {
             const DayVerdict verdict = JudgeDayBatch(c.end, c.lastDay, c.marker);
-            QCOMPARE(verdict.goOn, c.goOn);
-            QCOMPARE(verdict.message, c.message);
+            QCOMPARE(verdict.GoOn, c.goOn);
+            QCOMPARE(verdict.Message, c.message);
         }
     }
 
@@ -423,7 +423,7 @@ class BatchRunTest : public QObject {
         QVERIFY(graph != nullptr);
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 17*"));
         Points plotted;
-        for (const auto& point : graph->Series1->Points()) plotted.emplace_back(point.x, point.y);
+        for (const auto& point : graph->Series1->Points()) plotted.emplace_back(point.X, point.Y);
         std::sort(rows.begin(), rows.end());
         std::sort(plotted.begin(), plotted.end());
         QCOMPARE(plotted, rows);

@@ -14,10 +14,10 @@
 #include <QtTest>
 #include <functional>
 
-#include "gui-common/recording_dialogs.h"
-#include "shell/batch_progress.h"
+#include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::ProgressWindow;
@@ -85,14 +85,14 @@ class ChildProcessTest : public QObject {
         main.show();
         TfrmBatchProgress window;
         const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
-        QVERIFY(run.started);
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.stopLine, QString());
-        QCOMPARE(run.scansStarted, 2);
+        QVERIFY(run.Started);
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(run.StopLine, QString());
+        QCOMPARE(run.ScansStarted, 2);
         const QStringList want = {"> del CHECK.RES", "> " + probe + " args one.txt 1850900 TES",
                                   "< exit status 0", "> " + probe + " args two.txt 1850915 TES",
                                   "< exit status 0", "> copy two.txt CHECK.RES"};
-        QCOMPARE(run.outputLines, want);
+        QCOMPARE(run.OutputLines, want);
         QCOMPARE(ReadAll("CHECK.RES"), QByteArray("1850915\nTES\n"));
         QVERIFY(main.isEnabled());
         QVERIFY(m_dialogs.Messages().isEmpty());
@@ -120,11 +120,11 @@ class ChildProcessTest : public QObject {
         QVERIFY(!mainEnabled);
         QVERIFY(main.isEnabled());
         QCOMPARE(scan, QString("Scan 1 of 2: sleep"));
-        QVERIFY(run.breakPressed);
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.stopLine, QString("batch stopped: break"));
-        QCOMPARE(run.scansStarted, 1);
-        QCOMPARE(run.outputLines.mid(1, 1), QStringList{"< ended by signal 15"});
+        QVERIFY(run.BreakPressed);
+        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.StopLine, QString("batch stopped: break"));
+        QCOMPARE(run.ScansStarted, 1);
+        QCOMPARE(run.OutputLines.mid(1, 1), QStringList{"< ended by signal 15"});
         QVERIFY(!QFile::exists("after.txt"));
         QVERIFY(pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0);  // the sleeper is gone
     }
@@ -133,11 +133,11 @@ class ChildProcessTest : public QObject {
         SetProgramDirectory(QFileInfo(kProbe).absolutePath());
         SetExtraArguments("tarnbat_probe.exe", {"extra 1", "x"});
         ChildResult result = RunProgramAndWait("tarnbat_probe.exe", {"args", "seen.txt"});
-        QVERIFY(result.started);
-        QCOMPARE(result.exitCode, 0);
+        QVERIFY(result.Started);
+        QCOMPARE(result.ExitCode, 0);
         QCOMPARE(ReadAll("seen.txt"), QByteArray("extra 1\nx\n"));
         SetExtraArguments("tarnbat_probe", {});
-        QCOMPARE(RunProgramAndWait("tarnbat_probe", {"exit", "3"}).exitCode, 3);
+        QCOMPARE(RunProgramAndWait("tarnbat_probe", {"exit", "3"}).ExitCode, 3);
 
         // The shell's windows take no input while it waits.
         QWidget main;
@@ -152,7 +152,7 @@ class ChildProcessTest : public QObject {
             return true;
         });
         result = RunProgramAndWait("tarnbat_probe", {"sleep", "pid.txt"});
-        QVERIFY(result.started && result.crashed);
+        QVERIFY(result.Started && result.Crashed);
         QVERIFY(!mainEnabled);
         QVERIFY(main.isEnabled());
         QVERIFY(m_dialogs.Messages().isEmpty());
@@ -163,7 +163,7 @@ class ChildProcessTest : public QObject {
 
     void programThatCannotStartIsReportedOnce() {
         ChildResult result = RunProgramAndWait("no-such-program-tarn.exe");
-        QVERIFY(!result.started);
+        QVERIFY(!result.Started);
         QCOMPARE(m_dialogs.Errors(),
                  QStringList{"Cannot start no-such-program-tarn: program not found"});
 
@@ -181,8 +181,8 @@ class ChildProcessTest : public QObject {
         main.show();
         TfrmBatchProgress window;
         const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
-        QVERIFY(!run.started);
-        QCOMPARE(run.exitCode, -1);
+        QVERIFY(!run.Started);
+        QCOMPARE(run.ExitCode, -1);
         QCOMPARE(m_dialogs.Errors().size(), 1);
         QVERIFY2(m_dialogs.Errors()[0].startsWith("Cannot start " + broken + ": "),
                  qPrintable(m_dialogs.Errors()[0]));

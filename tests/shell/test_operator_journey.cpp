@@ -20,19 +20,20 @@
 #include <string>
 #include <vector>
 
-#include "engine/result_names.h"
+#include "engine/formats/result_names.h"
 #include "gui-common/chart.h"
 #include "gui-common/chart_series.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
+#include "platform/paths.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
-#include "shell/settings3.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_program.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using namespace tarn::test;
@@ -53,13 +54,13 @@ Points Sorted(Points points) {
 Points PointsOf(const tarn::gui::ChartSeries& series) {
     Points points;
     for (const tarn::gui::ChartPoint& point : series.Points())
-        points.emplace_back(point.x, point.y);
+        points.emplace_back(point.X, point.Y);
     return Sorted(points);
 }
 
 // Relative path of a file in the result tree: <subdirectory>/<name>.
 std::string InTree(const char* subdirectory, const std::string& name) {
-    return tarn::DirectoryText(subdirectory) + name;
+    return tarn::AsDirectory(subdirectory) + name;
 }
 
 // Every "Measurement Year: " line of `files` names `year`; returns how many

@@ -17,16 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/quality_views.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::Join;
@@ -253,8 +253,8 @@ class QualityViewsTest : public QObject {
         QVERIFY(graph != nullptr && graph->isVisible());
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: TES 185*"));
         QCOMPARE(graph->Series1->Count(), 3);
-        QCOMPARE(graph->Series1->Points()[2].x, 300.0);
-        QCOMPARE(graph->Series1->Points()[2].y, -0.01);
+        QCOMPARE(graph->Series1->Points()[2].X, 300.0);
+        QCOMPARE(graph->Series1->Points()[2].Y, -0.01);
         QVERIFY(m_dialogs.Messages().isEmpty());
 
         // A missing long defaults file: its message, the file made from the

@@ -16,19 +16,20 @@
 #include <vector>
 
 #include "engine/defaults.h"
-#include "engine/defaults_layout.h"
 #include "engine/engine_state.h"
+#include "engine/formats/defaults_layout.h"
 #include "engine/instrument_file.h"
 #include "engine/output_spec.h"
 #include "engine/program_state.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
+#include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "shell/field_values.h"
-#include "shell/settings3.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using Lines = std::vector<std::string>;
@@ -327,6 +328,21 @@ class SettingsTest : public QObject {
         QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
     }
 
+    void unreadableModelGridNamesItsLineIndex() {
+        Lines lines = LongDefaults(4);
+        lines[14] = "289 x 0.1";  // the model grid
+        Write("long.dfa", Join(lines));
+        try {
+            ApplyAnalysis("long.dfa", AnalysisTexts{});
+            QFAIL("no error raised");
+        } catch (const tarn::RunTimeError& error) {
+            QCOMPARE(std::string(error.what()), std::string("Cannot read the model grid on line "
+                                                            "index 14 of 'long.dfa': '289 x 0.1' "
+                                                            "holds no 3 numbers"));
+        }
+        QCOMPARE(Read("long.dfa"), Join(lines));
+    }
+
     void analysisApplyWidensTheModelGridOnly() {
         Lines lines = LongDefaults(4);
         WriteWorkDirectory(lines);
@@ -453,14 +469,14 @@ class SettingsTest : public QObject {
         tarn::Engine.MainLogFile = "tarnpelo.log";
         tarn::Specify_output("main/output.dfa");
         const tarn::OutputSwitches& s = tarn::Engine.Switches;
-        QVERIFY(!s.Effective_UV && !s.daily_shif && !s.Log_shift);
-        QVERIFY(s.Interval_UV && s.transmission && s.corr_waveln && s.Main_spikes_only);
+        QVERIFY(!s.Effective_UV && !s.Daily_shif && !s.Log_shift);
+        QVERIFY(s.Interval_UV && s.Transmission && s.Corr_waveln && s.Main_spikes_only);
         // "Defaults" ticks every box; the next Apply turns every switch on.
         Click(d.BtBtn_OC_Defaults);
         QVERIFY(d.ChckBx_EfUv->isChecked() && d.ChkBx_shis->isChecked());
         Click(d.BtBtn_OC_OK);
         tarn::Specify_output("main/output.dfa");
-        QVERIFY(s.Effective_UV && s.daily_shif && s.Log_shift);
+        QVERIFY(s.Effective_UV && s.Daily_shif && s.Log_shift);
     }
 
     void etQaApplyOnFullAndShortFiles() {

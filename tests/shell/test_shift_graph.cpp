@@ -12,10 +12,10 @@
 
 #include "gui-common/axis_setting_dialog.h"
 #include "gui-common/chart.h"
-#include "gui-common/recording_dialogs.h"
 #include "platform/text_format.h"
-#include "shell/grafiek01.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::Type;
@@ -86,13 +86,13 @@ class ShiftGraphTest : public QObject {
         const auto& points = window->Series1->Points();
         QCOMPARE(points.size(), rows.size());
         for (size_t i = 0; i < rows.size(); ++i) {
-            QCOMPARE(points[i].x, rows[i].first);
-            QVERIFY(qAbs(points[i].y - rows[i].second) < kTolerance);
+            QCOMPARE(points[i].X, rows[i].first);
+            QVERIFY(qAbs(points[i].Y - rows[i].second) < kTolerance);
         }
         const auto& mean = window->Series3->Points();
         QCOMPARE(mean.size(), size_t(2));
-        QVERIFY(mean[0].x == 290.0 && mean[1].x == 400.0);
-        QVERIFY(qAbs(mean[0].y - MeanShift(rows)) < kTolerance && mean[1].y == mean[0].y);
+        QVERIFY(mean[0].X == 290.0 && mean[1].X == 400.0);
+        QVERIFY(qAbs(mean[0].Y - MeanShift(rows)) < kTolerance && mean[1].Y == mean[0].Y);
         CheckAxes(window, -0.3, 0.3, 300.0, 400.0);
         QCOMPARE(window->Chart1->LeftAxis().Increment(), 0.05);
         QCOMPARE(window->Chart1->Title(), QString(kTitle));
@@ -103,7 +103,7 @@ class ShiftGraphTest : public QObject {
         ShowShiftGraph("another title", Write("1850915W.TES", {{300.5, 0.1}}), false);
         QVERIFY(window->isVisible());
         QCOMPARE(window->Series1->Count(), 222);
-        QCOMPARE(window->Series1->Points()[22].x, 300.5);    // after the equal x of the first file
+        QCOMPARE(window->Series1->Points()[22].X, 300.5);    // after the equal x of the first file
         QCOMPARE(window->Chart1->Title(), QString(kTitle));  // an add keeps the title
     }
 
@@ -177,10 +177,10 @@ class ShiftGraphTest : public QObject {
         const auto& points = window->Series1->Points();
         QCOMPARE(points.size(), 2 * rows.size());
         for (size_t i = 0; i < rows.size(); ++i) {
-            QCOMPARE(points[2 * i].x, rows[i].first);
-            QCOMPARE(points[2 * i + 1].x, rows[i].first);
+            QCOMPARE(points[2 * i].X, rows[i].first);
+            QCOMPARE(points[2 * i + 1].X, rows[i].first);
         }
-        QVERIFY(qAbs(window->Series3->Points()[0].y - MeanShift(rows)) < kTolerance);
+        QVERIFY(qAbs(window->Series3->Points()[0].Y - MeanShift(rows)) < kTolerance);
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 

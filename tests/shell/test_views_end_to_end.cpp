@@ -16,16 +16,16 @@
 #include <cmath>
 #include <memory>
 
-#include "engine/defaults_layout.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "platform/text_file.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
+#include "shell/main_window.h"
 #include "shell/shell_state.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
+#include "tests/support/recording_dialogs.h"
 
 using namespace tarn::tarncall;
 using tarn::test::CountPairs;
@@ -168,7 +168,7 @@ class ViewsEndToEndTest : public QObject {
         SetProgramDirectory(kPrograms);
     }
     void init() {
-        ResetShellState();
+        ShellState = ShellStateRecord{};
         m_dialogs = std::make_unique<tarn::gui::RecordingDialogs>();
     }
     void cleanup() {

@@ -8,8 +8,8 @@
 
 #include <cstdio>
 
-#include "platform/file_hooks.h"
 #include "tarnbat/zip_archive.h"
+#include "tests/support/file_faults.h"
 #include "tests/tarnbat/batch_test.h"
 
 namespace tarn {
@@ -72,7 +72,7 @@ TEST_F(ArchiveTest, PacksTheRelativeTreeThatZipToolsAccept) {
     ASSERT_EQ(symlink("..", Path("res/qaqc/up").c_str()), 0);
     WriteFile(Path("res/173old.zip"), "an archive");
     BatchOutcome outcome = RunBatch("pkzip res/exa173 res/173*.* -rp\n");
-    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.ExitCode, 0);
     EXPECT_EQ(ConsoleText(),
               "> pkzip res/exa173 res/173*.* -rp\n< packed 5 files into res/exa173.zip\n");
     EXPECT_EQ(PythonListing("res/exa173.zip"),
@@ -88,28 +88,28 @@ TEST_F(ArchiveTest, PacksTheRelativeTreeThatZipToolsAccept) {
 
 TEST_F(ArchiveTest, ExistingArchiveGetsEntriesAddedAndReplaced) {
     // The archive's own name matches the mask: it is never packed into itself.
-    ASSERT_EQ(RunBatch("pkzip res/173all.zip res/173*.* -r -p\n").exitCode, 0);
+    ASSERT_EQ(RunBatch("pkzip res/173all.zip res/173*.* -r -p\n").ExitCode, 0);
     unlink(Path("res/qaqc/173q.EXA").c_str());
     WriteFile(Path("res/173a.exa"), "longer than before");
     WriteFile(Path("res/shift/173new.exa"), "new");
-    ASSERT_EQ(RunBatch("pkzip res/173all.zip res/173*.* -rp\n").exitCode, 0);
+    ASSERT_EQ(RunBatch("pkzip res/173all.zip res/173*.* -rp\n").ExitCode, 0);
     EXPECT_EQ(PythonListing("res/173all.zip"),
               "173a.exa 18\nqaqc/173q.EXA 13\nqaqc/struc/173s.exa 19\nshift/1730500W.exa 18\n"
               "shift/173new.exa 3\n");
     // Without -r only the directory itself; without -p names alone.
-    ASSERT_EQ(RunBatch("pkzip res/flat res/shift/*.* \n").exitCode, 0);
+    ASSERT_EQ(RunBatch("pkzip res/flat res/shift/*.* \n").ExitCode, 0);
     EXPECT_EQ(PythonListing("res/flat.zip"), "1730500W.exa 18\n173new.exa 3\n1740500W.exa 18\n");
 }
 
 TEST_F(ArchiveTest, FailedArchiveStopsTheBatchAndKeepsTheOldArchive) {
-    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").exitCode, 0);
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
     std::string before = ReadFile(Path("res/exa173.zip"));
     ASSERT_EQ(symlink("gone.exa", Path("res/shift/173bad.exa").c_str()), 0);
     WriteFile(Path("res/173b.exa"), "more");
     BatchOutcome outcome = RunBatch("pkzip res/exa173 res/173*.* -rp\ndel res/173*.*\n" + Probe() +
                                     " args after.txt ran\n");
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.stopReason,
+    EXPECT_EQ(outcome.ExitCode, 1);
+    EXPECT_EQ(outcome.StopReason,
               "pkzip: cannot read res/shift/173bad.exa: No such file or directory");
     EXPECT_EQ(ReadFile(Path("res/exa173.zip")), before);
     EXPECT_TRUE(FileExists(Path("res/173a.exa")));
@@ -133,7 +133,7 @@ TEST_F(ArchiveTest, FailedArchiveStopsTheBatchAndKeepsTheOldArchive) {
 // Kills of a pkzip before each of its file operations: the next pkzip removes
 // the temporaries the killed ones left, never one a live pkzip holds.
 TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
-    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").exitCode, 0);
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
     int live = open(Path("res/exa173.zip.LiveXX").c_str(), O_CREAT | O_RDWR, 0600);
     ASSERT_EQ(flock(live, LOCK_EX), 0);
     for (long op : {1, 2}) {
@@ -145,7 +145,7 @@ TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
         waitpid(pid, nullptr, 0);
         EXPECT_EQ(Entries("res").size(), 7u) << op;  // this kill's temporary only
     }
-    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").exitCode, 0);
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
     EXPECT_EQ(Entries("res"), (std::vector<std::string>{"173a.exa", "174a.exa", "exa173.zip",
                                                         "exa173.zip.LiveXX", "qaqc", "shift"}));
     close(live);
@@ -164,7 +164,7 @@ const char* const kRestored =
 // The missing files come back whole (names found without regard to case,
 // existing files kept); without -d under their names alone.
 TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
-    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).ok);
+    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
     std::remove(Path("res/173a.exa").c_str());
     ASSERT_EQ(rename(Path("res/shift").c_str(), Path("res/SHIFT").c_str()), 0);
     WriteFile(Path("res/SHIFT/1730500W.exa"), "changed");
@@ -180,10 +180,18 @@ TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
               (std::vector<std::string>{"1730500W.exa", "173a.exa", "173q.EXA", "173s.exa"}));
 }
 
+// A directory of one letter receives the files (they went beside it, their
+// names run on from its letter).
+TEST_F(ArchiveTest, UnzipIntoADirectoryOfOneLetter) {
+    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
+    EXPECT_EQ(RunBatchLine({"pkunzip", "-d", "res/exa173", "o"}), "");
+    EXPECT_EQ(Entries("o"), (std::vector<std::string>{"173a.exa", "qaqc", "shift"}));
+}
+
 // A missing archive and an entry that is no plain relative path stop the
 // batch before anything is written.
 TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
-    EXPECT_EQ(RunBatch("pkunzip -d res/none out\n" + Probe() + " args after.txt\n").stopReason,
+    EXPECT_EQ(RunBatch("pkunzip -d res/none out\n" + Probe() + " args after.txt\n").StopReason,
               "pkunzip: cannot open archive res/none.zip: No such file");
     const char* names[] = {"../evil", "/abs", "a//b", "a\\b"};
     ASSERT_EQ(system("python3 -c 'import zipfile,sys\nfor i,n in enumerate(sys.argv[1:]): "
@@ -201,7 +209,7 @@ TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
 // operation: every file is whole or missing; the next pkunzip restores the
 // rest and leaves no temporary.
 TEST_F(ArchiveTest, UnzipUnderAFullDiskAndKillsLeavesWholeFilesOnly) {
-    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).ok);
+    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
     const std::vector<std::string> unzip = {"pkunzip", "-d", "res/exa173", "out"};
     const char* const full[][2] = {
         {"0", "make directory out"}, {"4", "write out/173a.exa"}, {"8", "make directory out/qaqc"}};

@@ -26,8 +26,8 @@ TEST_F(BatchTest, ProgramsGetTheirArgumentsWholeAndTheBatchGoesOn) {
                         probe + " exit 3\r\n\n" +  // also a CR LF line end
                         probe + " signal 9\n";
     BatchOutcome outcome = RunBatch(lines);
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.stopReason, "");
+    EXPECT_EQ(outcome.ExitCode, 0);
+    EXPECT_EQ(outcome.StopReason, "");
     EXPECT_EQ(ReadFile(Path("out.txt")), "x; touch injected\nplain\n\n$(touch\nsub)\n");
     EXPECT_FALSE(FileExists(Path("injected")));
     EXPECT_FALSE(FileExists(Path("sub")));
@@ -64,7 +64,7 @@ TEST_F(BatchTest, CopyCopiesOneFileAndReportsFailures) {
     BatchOutcome outcome = RunBatch(
         "copy check.ok CHECK.RES\ncopy CHECK.OK into\ncopy missing.txt x\ncopy CHECK.OK\n"
         "copy into x\ncopy pipe x\n");
-    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.ExitCode, 0);
     EXPECT_EQ(ReadFile(Path("CHECK.RES")), "OK\n");
     EXPECT_EQ(ReadFile(Path("into/CHECK.OK")), "OK\n");
     EXPECT_FALSE(FileExists(Path("x")));

@@ -75,13 +75,13 @@ class ViewerSettingsTest : public QObject {
         // Reading a short list takes the lines it has; the rest keep their values.
         ViewerSettings read = SpikeView();
         QCOMPARE(tarn::gui::ReadViewerSettings(ListOf({"185*", "/p/", "T"}), read), 3);
-        QCOMPARE(read.title, std::string("T"));
-        QCOMPARE(read.xColumn, std::string("1"));
-        QCOMPARE(read.ySteps, std::string("10"));
+        QCOMPARE(read.Title, std::string("T"));
+        QCOMPARE(read.XColumn, std::string("1"));
+        QCOMPARE(read.YSteps, std::string("10"));
 
         // A line break typed into a value cannot shift the later lines.
         ViewerSettings broken = SpikeView();
-        broken.title = "two\nlines\r";
+        broken.Title = "two\nlines\r";
         LineList out;
         tarn::gui::WriteViewerSettings(broken, out, false);
         QCOMPARE(out.Count(), 13);

@@ -14,13 +14,13 @@
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/line_list.h"
-#include "gui-common/recording_dialogs.h"
 #include "gui-common/viewer_settings.h"
+#include "tests/support/recording_dialogs.h"
 #include "tests/viewer/viewer_test_files.h"
 #include "viewer/column_graphs.h"
 #include "viewer/column_reading.h"
 #include "viewer/graph_window.h"
-#include "viewer/main_form.h"
+#include "viewer/main_window.h"
 
 using tarn::gui::ChartSeries;
 using tarn::gui::ViewerSettings;
@@ -61,7 +61,7 @@ void Click(QAbstractButton* button) {
 // Points as (x, y) with their colour's name.
 QVector<QPair<QPointF, QString>> Points(const ChartSeries& series) {
     QVector<QPair<QPointF, QString>> points;
-    for (const auto& p : series.Points()) points.append({QPointF(p.x, p.y), p.colour.name()});
+    for (const auto& p : series.Points()) points.append({QPointF(p.X, p.Y), p.Colour.name()});
     return points;
 }
 
@@ -289,7 +289,7 @@ class ViewerWindowsTest : public QObject {
 
     void maskMatchingNoFileOpensNoGraph() {
         ViewerSettings view = TransmissionView();
-        view.fileMask = "186*Q.TES";
+        view.FileMask = "186*Q.TES";
         WriteSettings(view);
         auto form = ShownForm();
         Click(form->btn_plot);

@@ -26,13 +26,13 @@
 #include <memory>
 
 #include "gui-common/data_files_window.h"
-#include "gui-common/recording_dialogs.h"
 #include "gui-common/widget_png.h"
 #include "shell/child_process.h"
-#include "shell/grafiek01.h"
-#include "shell/settings3.h"
+#include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "shell/shell_program.h"
-#include "shell/tarncall.h"
+#include "shell/shift_graph_window.h"
+#include "tests/support/recording_dialogs.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/constants.h"
-#include "engine/defaults_layout.h"
+#include "engine/formats/constants.h"
+#include "engine/formats/defaults_layout.h"
 #include "gui-common/viewer_settings.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: make_templates <directory>" << std::endl;
         return tarn::kExitRunTimeError;
     }
-    const std::string directory = tarn::WithTrailingSeparator(argv[1]);
+    const std::string directory = tarn::AsDirectory(argv[1]);
     try {
         tarn::CreateWithLines(directory + tarn::kEffectiveDefaultsName,
                               tarn::LongDefaultsLines(tarn::BuiltInDefaults()));

@@ -1,0 +1,147 @@
+// The settings dialog "TARNpelo SETTINGS": four tabs over the engine's long
+// defaults file (named in the main window's edtDFA), the instrument defaults
+// file of the main window's instrument and the output specification.  Made
+// at program start and shown modeless by "Settings"; its buttons leave it
+// open.  Every handler runs guarded and works on the files as they are on
+// disk at that moment; the file work is in shell/settings_files.h.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/formats/output_spec_layout.h"
+#include "shell/settings_files.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace tarn::tarncall {
+
+class TfrmSettings : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Builds the four tabs with every control; edt_output takes
+    // ShellState.OutputSpecName.
+    explicit TfrmSettings(QWidget* parent = nullptr);
+
+    // What "Settings" does after showing the dialog: the long defaults file
+    // completed and its main path kept (OpenLongDefaults), the Analysis tab
+    // reloaded, the instrument file (the default first when missing) read
+    // into the Main Instrument tab.  A main path that is no directory gets
+    // its message, and no instrument file is read or made there.
+    void FormShow();
+
+    // Main Instrument: apply (long defaults and instrument file) / reload.
+    void BtBtn_OKClick();
+    void BtBtnCancelClick();
+    // Analysis: apply / reload / the shell's defaults into the edits.
+    void BtBtn_OKana_click();
+    void BtBtn_cancelana_click();
+    void BtBtn_defaultsana_click();
+    // Output control: write the output specification / tick every box.
+    void BtBtn_OC_OK_click();
+    void BtBtn_OC_Defaults_click();
+    // ET_QA-settings: apply.
+    void BtBtn_OKetqaClick();
+
+    // The edits as typed, and the texts as filled put into them (an edited
+    // text leaves its edit as the operator left it).
+    MainInstrumentTexts MainTexts() const;
+    void ShowMainTexts(const MainInstrumentTexts& texts);
+    AnalysisTexts AnalysisEditTexts() const;
+    void ShowAnalysisTexts(const AnalysisTexts& texts);
+    EtQaTexts EtQaEditTexts() const;
+    void ShowEtQaTexts(const EtQaTexts& texts);
+    // The output switches as the fifteen boxes stand.
+    OutputSwitches Switches() const;
+
+    QTabWidget* PageControl1;
+    QWidget* TbshtMain;
+    QWidget* TbshtAnalysis;
+    QWidget* Tbsht_output;
+    QWidget* TbSht_SetQA;
+
+    // Main Instrument.
+    QLineEdit* edtYEAR;
+    QLineEdit* edtLatLong;
+    QLineEdit* Edt_irrcor;
+    QLineEdit* Edt_timeshft;
+    QLineEdit* EdtData;
+    QLineEdit* edt_exten;
+    QLineEdit* Edt_Analys;
+    QLineEdit* edtRange;
+    QLineEdit* edt_stapnr;
+    QLineEdit* edtFWHM;
+    QCheckBox* chkbxSlit;
+    QLineEdit* edt_nrheader;
+    QPushButton* BitBtnOK;
+    QPushButton* BtBtnCancel;
+
+    // Analysis.
+    QLineEdit* Edt_OzFit;
+    QLineEdit* Edt_Shift;
+    QLineEdit* Edt_nrSh;
+    QLineEdit* Edt_Out;
+    QPushButton* BtBtn_OKana;
+    QPushButton* Btbtn_cancelana;
+    QPushButton* BtBtn_defaultsana;
+
+    // Output control.
+    QCheckBox* ChckBx_EfUv;
+    QCheckBox* ChckBx_Interval;
+    QCheckBox* ChckBx_irr_stsli;
+    QCheckBox* ChckBx_irr_insli;
+    QCheckBox* ChckBx_Trans;
+    QCheckBox* ChckBx_shift;
+    QCheckBox* ChkBx_shift_appl;
+    QCheckBox* ChkBx_shis;
+    QCheckBox* ChkBx_flag;
+    QCheckBox* chkbx_struc;
+    QCheckBox* ChckBx_q;
+    QCheckBox* ChckBx_LogMain;
+    QCheckBox* ChckBx_LogShif;
+    QCheckBox* ChckBx_SpikeCor;
+    QCheckBox* ChckBx_MainSpike;
+    QLineEdit* edt_output;
+    QPushButton* BtBtn_OC_OK;
+    QPushButton* BtBtn_OC_Defaults;
+
+    // ET_QA-settings.
+    QLineEdit* Edt_etpath;
+    QLineEdit* Edt_etspec;
+    QLineEdit* Edt_et1nm;
+    QLineEdit* Edt_Ox;
+    QLineEdit* Edt_shift1range;
+    QLineEdit* Edt_sh1_flag;
+    QLineEdit* Edt_shift2range;
+    QLineEdit* Edt_sh2_flag;
+    QPushButton* BtBtn_OKetqa;
+
+  private:
+    // The Main Instrument edits with their texts.
+    std::vector<std::pair<QLineEdit*, gui::EditText MainInstrumentTexts::*>> MainEdits() const;
+    void BuildMainTab();
+    void BuildAnalysisTab();
+    void BuildOutputTab();
+    void BuildEtQaTab();
+    void ConnectHandlers();
+    // Every output box with its switch.
+    struct SwitchBox {
+        QCheckBox* Box;
+        bool OutputSwitches::*Switch;
+    };
+    std::vector<SwitchBox> SwitchBoxes() const;
+};
+
+// The shell's settings dialog, made on first use (program start makes it
+// after the main window and the DataFiles window).
+TfrmSettings& frmSettings();
+// Deletes the settings dialog; for the end of the program.
+void ReleaseSettingsDialog();
+
+}  // namespace tarn::tarncall

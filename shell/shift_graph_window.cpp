@@ -1,0 +1,231 @@
+#include "shell/shift_graph_window.h"
+
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "gui-common/axis_setting_dialog.h"
+#include "gui-common/chart.h"
+#include "gui-common/dialogs.h"
+#include "gui-common/handler_guard.h"
+#include "platform/run_error.h"
+#include "platform/text_file.h"
+#include "platform/text_format.h"
+
+namespace tarn::tarncall {
+
+std::string ShiftGraphTitleFor(const std::string& id, const std::string& dayTime) {
+    return "Wavelength shifts for: " + id + " " + dayTime;
+}
+
+std::string NoShiftCodeText(const std::string& resultCodes) {
+    return "No applied-shift code (5th character) in the result codes \"" + resultCodes +
+           "\": nothing is plotted";
+}
+
+std::string ShiftGraphFile;
+std::string ShiftGraphTitle;
+
+namespace {
+
+constexpr double kShiftAxisLow = -0.3;  // nm
+constexpr double kShiftAxisHigh = 0.3;
+constexpr double kShiftIncrement = 0.05;
+constexpr double kWavelengthAxisLow = 300.0;  // nm
+constexpr double kWavelengthAxisHigh = 400.0;
+
+// Every window made, in order; the last one is the current window.  Never
+// destroyed, so that the windows stay reachable until ReleaseShiftGraphs.
+std::vector<QPointer<TGrafiek1>>& Windows() {
+    static auto* windows = new std::vector<QPointer<TGrafiek1>>();
+    return *windows;
+}
+
+QPointer<gui::TFrm_axissetting>& AxisDialog() {
+    static auto* dialog = new QPointer<gui::TFrm_axissetting>();
+    return *dialog;
+}
+
+enum class LineKind { Blank, Pair, Other };
+
+// Reads the first two blank-separated fields of `line` as numbers (x, y).
+// For a line that is not a pair, `bad` is the first field that is no number,
+// or "" when the line has fewer than two fields.
+LineKind ReadPairLine(const std::string& line, double& x, double& y, std::string& bad) {
+    std::string fields[2];
+    int count = 0;
+    size_t i = 0;
+    while (count < 2) {
+        while (i < line.size() && static_cast<unsigned char>(line[i]) <= ' ') ++i;
+        if (i == line.size()) break;
+        const size_t start = i;
+        while (i < line.size() && static_cast<unsigned char>(line[i]) > ' ') ++i;
+        fields[count++] = line.substr(start, i - start);
+    }
+    if (count == 0) return LineKind::Blank;
+    bad.clear();
+    if (!ParseReal(fields[0], x)) {
+        bad = fields[0];
+        return LineKind::Other;
+    }
+    if (count < 2) return LineKind::Other;
+    if (!ParseReal(fields[1], y)) {
+        bad = fields[1];
+        return LineKind::Other;
+    }
+    return LineKind::Pair;
+}
+
+}  // namespace
+
+TGrafiek1::TGrafiek1(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("TARNpelo wavelength shifts applied"));
+    resize(696, 480);
+    setMinimumSize(696, 480);
+
+    Chart1 = new gui::Chart(this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    gui::ChartAxis& bottom = Chart1->BottomAxis();
+    bottom.SetMinMax(kWavelengthAxisLow, kWavelengthAxisHigh);
+    bottom.SetTitle(QStringLiteral("Wavelength (nm)"));
+    gui::ChartAxis& left = Chart1->LeftAxis();
+    left.SetMinMax(kShiftAxisLow, kShiftAxisHigh);
+    left.SetIncrement(kShiftIncrement);
+    left.SetTitle(QStringLiteral("Wavelength shift (nm)"));
+
+    Series1 = &Chart1->AddSeries(gui::SeriesKind::Point);
+    Series1->SetColour(Qt::red);
+    Series1->SetPointerStyle(gui::PointerStyle::Circle);
+    Series1->SetPointerSize(1, 1);
+    Series1->SetBrushColour(Qt::blue);
+    Series1->SetOutlineVisible(false);
+    Series1->SetXOrdered(true);
+
+    Series2 = &Chart1->AddSeries(gui::SeriesKind::Point);
+    Series2->SetColour(Qt::blue);
+    Series2->SetPointerStyle(gui::PointerStyle::Rectangle);
+    Series2->SetActive(false);
+
+    Series3 = &Chart1->AddSeries(gui::SeriesKind::Line);
+    Series3->SetColour(Qt::green);
+    Series3->SetPointerStyle(gui::PointerStyle::Rectangle);
+    Series3->SetPointerSize(2, 2);
+    Series3->SetAverageOf(Series1);
+
+    auto* buttons = new QHBoxLayout();
+    BitBtn1 = AddButton(QStringLiteral("Show Result"), "BitBtn1", &TGrafiek1::BitBtn1Click);
+    Button1 = AddButton(QStringLiteral("Clear plot"), "Button1", &TGrafiek1::Button1Click);
+    Button2 = AddButton(QStringLiteral("Print results"), "Button2", &TGrafiek1::Button2Click);
+    btnAxis = AddButton(QStringLiteral("Rescale axis"), "btnAxis", &TGrafiek1::btnAxisClick);
+    for (QPushButton* button : {BitBtn1, Button1, Button2, btnAxis}) buttons->addWidget(button);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Chart1, 1);
+    layout->addLayout(buttons);
+
+    // The creation plots the stored file, as "Show Result" does.
+    gui::RunGuarded([this] { BitBtn1Click(); });
+}
+
+QPushButton* TGrafiek1::AddButton(const QString& caption, const char* name,
+                                  void (TGrafiek1::*handler)()) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    connect(button, &QPushButton::clicked, this,
+            [this, handler] { gui::RunGuarded([this, handler] { (this->*handler)(); }); });
+    return button;
+}
+
+void TGrafiek1::BitBtn1Click() {
+    TextIn file;
+    if (!file.Open(ShiftGraphFile)) {
+        gui::CurrentDialogs().Inform(QStringLiteral("No result file available: ") +
+                                     QString::fromStdString(ShiftGraphFile));
+    } else {
+        // A bad line ends the plotting with its report; the axes and the
+        // title are set all the same.
+        gui::RunGuarded([&] { PlotShiftFile(file, *Series1); });
+    }
+    Chart1->LeftAxis().SetMinMax(kShiftAxisLow, kShiftAxisHigh);
+    Chart1->BottomAxis().SetMinMax(kWavelengthAxisLow, kWavelengthAxisHigh);
+    Chart1->SetTitle(QString::fromStdString(ShiftGraphTitle));
+    Series1->SetColourEachPoint(true);
+}
+
+void TGrafiek1::Button1Click() {
+    // The same end as removing the points one at a time from the first, without
+    // moving the rest of the points at every step.
+    Series1->Clear();
+}
+
+void TGrafiek1::Button2Click() {
+    Chart1->Print(gui::CurrentDialogs());
+}
+
+void TGrafiek1::btnAxisClick() {
+    gui::TFrm_axissetting& dialog = Frm_axissetting();
+    dialog.show();
+    dialog.ApplyToChart(*Chart1);
+}
+
+void PlotShiftFile(TextIn& file, gui::ChartSeries& series) {
+    double x = 0.0, y = 0.0;
+    std::string bad;
+    bool header = true;
+    while (!file.Eof()) {
+        const int lineNumber = file.LineNumber();
+        const LineKind kind = ReadPairLine(file.ReadLine(), x, y, bad);
+        if (kind == LineKind::Pair) {
+            header = false;
+            series.AddXY(x, y, Qt::red);
+        } else if (kind == LineKind::Other && !header) {
+            throw RunTimeError(
+                "read number from", file.Name(), lineNumber,
+                bad.empty() ? "two numbers expected" : "invalid numeric format '" + bad + "'");
+        }
+    }
+}
+
+void ShowShiftGraph(const std::string& title, const std::string& file, bool create) {
+    ShiftGraphFile = file;
+    ShiftGraphTitle = title;
+    if (create) {
+        auto* window = new TGrafiek1();
+        Windows().push_back(window);
+        Frm_axissetting().SetCurrentChart(window->Chart1);
+    } else {
+        AddShiftFileToGraph();
+    }
+    if (TGrafiek1* window = CurrentShiftGraph()) window->show();
+}
+
+bool AddShiftFileToGraph() {
+    TGrafiek1* window = CurrentShiftGraph();
+    if (window == nullptr) return false;
+    TextIn file;
+    if (!file.Open(ShiftGraphFile)) return false;
+    return gui::RunGuarded([&] { PlotShiftFile(file, *window->Series1); });
+}
+
+TGrafiek1* CurrentShiftGraph() {
+    return Windows().empty() ? nullptr : Windows().back().data();
+}
+
+gui::TFrm_axissetting& Frm_axissetting() {
+    QPointer<gui::TFrm_axissetting>& dialog = AxisDialog();
+    if (dialog.isNull()) {
+        dialog = new gui::TFrm_axissetting();
+        if (TGrafiek1* window = CurrentShiftGraph()) dialog->SetCurrentChart(window->Chart1);
+    }
+    return *dialog;
+}
+
+void ReleaseShiftGraphs() {
+    for (QPointer<TGrafiek1>& window : Windows()) delete window.data();
+    Windows().clear();
+    delete AxisDialog().data();
+}
+
+}  // namespace tarn::tarncall

@@ -1,0 +1,176 @@
+// "Run TARN": the engine over the selected scans, day by day, one run at a
+// time in the working directory.
+#include "shell/tarn_run.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "gui-common/data_files_window.h"
+#include "gui-common/dialogs.h"
+#include "platform/paths.h"
+#include "platform/run_lock.h"
+#include "shell/batch_file.h"
+#include "shell/batch_progress_window.h"
+#include "shell/main_window.h"
+#include "shell/shell_state.h"
+#include "shell/shift_graph_window.h"
+
+namespace tarn::tarncall {
+
+namespace {
+
+// One press of "Run TARN": the entries and the data-file list as they stood
+// at the press, and the day whose archive the next deletion lines look for.
+struct DayRun {
+    TForm1& Form;
+    ShellSettings Entries;
+    std::string MainPath;
+    std::vector<std::string> Items;
+    bool Zip = false;
+    std::string PreviousZipDay;
+
+    std::string Scan(int index) const { return ScanNameOf(Items[static_cast<size_t>(index)]); }
+    int Count() const { return static_cast<int>(Items.size()); }
+};
+
+// Deletes "CHECK.OK" when the run ends, however it ends.
+struct CheckOkRemover {
+    CheckOkRemover() = default;
+    CheckOkRemover(const CheckOkRemover&) = delete;
+    CheckOkRemover& operator=(const CheckOkRemover&) = delete;
+    ~CheckOkRemover() { DeleteCheckOk(); }
+};
+
+BatchEnd EndOf(const BatchRunResult& result) {
+    BatchEnd end;
+    end.Started = result.Started;
+    end.ExitCode = result.ExitCode;
+    end.BreakPressed = result.BreakPressed;
+    end.StopLine = result.StopLine.toStdString();
+    if (!result.ErrorLines.isEmpty()) end.LastErrorLine = result.ErrorLines.last().toStdString();
+    return end;
+}
+
+// The list index after the last scan of the day whose first scan is `first`.
+int NextDay(const DayRun& run, int first) {
+    const std::string day = DayOf(run.Scan(first));
+    int next = first + 1;
+    while (next < run.Count() && DayOf(run.Scan(next)) == day) ++next;
+    return next;
+}
+
+// Holds the shell's lock of its working directory while it lives.
+class RunLock {
+  public:
+    RunLock() { m_taken = TryLockFile(kRunLockFile, m_handle); }
+    ~RunLock() { UnlockFile(m_handle); }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    // False when another run holds the lock.
+    bool Taken() const { return m_taken; }
+
+  private:
+    int m_handle = -1;
+    bool m_taken = false;
+};
+
+// Writes the batch of list items first..last (one day), runs it in the run's
+// progress window, plots it and judges its end; true when the run goes on
+// with the next day.
+bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
+    const bool lastDay = last + 1 == run.Count();
+    std::vector<std::string> scans;
+    for (int k = first; k <= last; ++k) scans.push_back(run.Scan(k));
+    WriteBatchFile(
+        DayBatch(run.Entries, run.MainPath, scans, run.Zip, lastDay, run.PreviousZipDay));
+
+    window.StartDay();
+    const BatchRunResult result = RunBatchAndPlot(run.Form, window, run.Items,
+                                                  QString::fromLatin1(kRunBatchFile), first, last);
+    ShellState.FirstUnplottedIndex = last + 1;
+    const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
+    const QString message = QString::fromStdString(verdict.Message);
+    if (verdict.Message == kUserBreakText)
+        gui::CurrentDialogs().Inform(message);
+    else if (!message.isEmpty())
+        gui::CurrentDialogs().Error(message);
+    return verdict.GoOn;
+}
+
+// The run over every day of the list (at least one scan) in one progress
+// window, between writing and deleting "CHECK.OK".
+void RunDays(DayRun& run) {
+    int days = 0;
+    for (int first = 0; first < run.Count(); first = NextDay(run, first)) ++days;
+    TfrmBatchProgress window;
+    window.StartRun(days, run.Count());
+    window.show();
+    WriteCheckOk();
+    const CheckOkRemover remover;
+    ShellState.FirstUnplottedIndex = 0;
+    run.PreviousZipDay = DayOf(run.Scan(0));
+    for (int first = 0; first < run.Count();) {
+        const int next = NextDay(run, first);
+        if (!RunDay(run, window, first, next - 1)) break;
+        first = next;
+    }
+    window.SetFinished();
+}
+
+}  // namespace
+
+BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
+                               const std::vector<std::string>& items, const QString& batchFile,
+                               int first, int last) {
+    const BatchRunResult result = RunBatchWithProgress(window, batchFile, form.edtProg->text());
+    if (!result.Started || !form.chckbx_Plot->isChecked() || last < first) return result;
+    const std::string id = form.edtInstrument->text().toStdString();
+    const std::string codes = form.edtResCode->text().toStdString();
+    const std::string title = ShiftGraphTitleFor(id, form.edtDayTime->text().toStdString());
+    for (int k = first; k <= last; ++k) {
+        const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
+        std::string file;
+        if (!AppliedShiftPath(ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan,
+                              codes, file)) {
+            if (first == 0)
+                gui::CurrentDialogs().Inform(QString::fromStdString(NoShiftCodeText(codes)));
+            break;
+        }
+        ShowShiftGraph(title, file, k == 0);
+    }
+    return result;
+}
+
+void RunTarn(TForm1& form) {
+    // Held until "CHECK.OK" is deleted: a second shell here must not share
+    // the marker files, the batch file or the days being archived.
+    const RunLock lock;
+    if (!lock.Taken()) {
+        gui::CurrentDialogs().Error(QString::fromStdString(RunGoingOnText(WorkingDirectory())));
+        return;
+    }
+    form.MergeDefaultsWithTemplate();
+    form.SelectDataFiles();
+    if (ShellState.DefaultsMissing) return;
+    DayRun run{form,
+               form.Entries(),
+               ShellState.MainAnalysisPath,
+               DataFilesWindow().Items(),
+               form.ChckBxZIP->isChecked(),
+               std::string()};
+    if (run.Count() == 0) {
+        gui::CurrentDialogs().Inform(
+            QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
+        return;
+    }
+    std::vector<std::string> scans;
+    for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
+    const std::string refusal = BatchRefusal(run.Entries, run.MainPath, scans, run.Zip);
+    if (!refusal.empty()) {
+        gui::CurrentDialogs().Error(QString::fromStdString(refusal));
+        return;
+    }
+    RunDays(run);
+}
+
+}  // namespace tarn::tarncall

@@ -1,0 +1,37 @@
+// "Run TARN": the engine over the scans of the DataFiles window, day by day,
+// each day's batch file run by the batch interpreter in the run's one progress
+// window, optionally archived, and the applied shifts plotted in one shift
+// graph.  One run at a time in a working directory.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "shell/child_process.h"
+
+namespace tarn::tarncall {
+
+class TForm1;
+class TfrmBatchProgress;
+
+// "Run TARN" over the scans the entries of `form` select: one run at a time in
+// the working directory ("TARNcall.lck"); the long defaults file completed
+// from its template, the data files selected, refused with one message when
+// none is selected or a batch line could not carry an entry, then the days
+// run one by one in one progress window between writing and deleting
+// "CHECK.OK".
+void RunTarn(TForm1& form);
+
+// Runs the batch file `batchFile` through the interpreter in the run's
+// progress window `window` (engine lines: items first..last) and waits for
+// its end.  Then, when the batch started and "Plot" is ticked, plots the
+// applied-shift file of each scan of `items` first..last: item 0 of the run
+// opens a new shift-graph window, the others are added to it.  Result codes shorter than 5
+// characters name no applied-shift file: nothing is plotted, and the first day's call (first = 0)
+// says so once.
+BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
+                               const std::vector<std::string>& items, const QString& batchFile,
+                               int first, int last);
+
+}  // namespace tarn::tarncall
