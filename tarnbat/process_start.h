@@ -10,10 +10,8 @@ namespace tarn {
 
 // How a child ended.
 struct ChildEnd {
-    bool Started = false;  // false: the program could not be started (see `error`)
     bool Signalled = false;
-    int Code = 0;       // exit status, or the signal number when `Signalled`
-    std::string Error;  // why the start failed
+    int Code = 0;  // exit status, or the signal number when `Signalled`
 };
 
 // Installs the break handlers: a break sets the break flag and sends SIGTERM
