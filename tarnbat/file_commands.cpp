@@ -15,15 +15,14 @@ namespace tarn {
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
     SplitMask(path, directory, name);
-    if (!directory.empty()) directory = AsDirectory(ResolveCase(directory));
-    return ResolveCase(directory + name);
+    return ResolveCase(AsDirectory(ResolveCase(directory)) + name);
 }
 
 std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     std::vector<std::string> failures;
     std::string directory, mask;
     SplitMask(pattern, directory, mask);
-    std::string prefix = directory.empty() ? "" : AsDirectory(ResolveCase(directory));
+    const std::string prefix = AsDirectory(ResolveCase(directory));
     for (const std::string& name : ListFilesByMask(directory, mask, kBatchNameCase)) {
         if (!BatchMaskTakes(name, mask)) continue;
         std::string path = prefix + name;

@@ -39,12 +39,11 @@ struct TreeWalk {
     throw RunTimeError::Refusal(std::move(reason));
 }
 
-// Names in `directory` ("" is the working directory), sorted by their bytes.
-// Raises RunTimeError "cannot open directory D: R".
+// Names in `directory` ("." for the working directory), sorted by their
+// bytes.  Raises RunTimeError "cannot open directory D: R".
 std::vector<std::string> ReadDirectory(const std::string& directory) {
-    const std::string shown = directory.empty() ? "." : directory;
-    const std::string failure = "cannot open directory " + shown + ": ";
-    DIR* handle = opendir(shown.c_str());
+    const std::string failure = "cannot open directory " + directory + ": ";
+    DIR* handle = opendir(directory.c_str());
     if (handle == nullptr) Refuse(failure + SystemError());
     std::vector<std::string> names;
     for (;;) {
@@ -72,14 +71,15 @@ std::vector<std::string> ReadDirectory(const std::string& directory) {
 // asked.  Links are followed, as a del line follows them; a directory met
 // again (a link cycle) is walked once.
 void WalkDirectory(TreeWalk& walk, const std::string& directory, const std::string& relative) {
+    const std::string opened = directory.empty() ? "." : directory;
     struct stat self;
-    if (stat(directory.empty() ? "." : directory.c_str(), &self) == 0) {
+    if (stat(opened.c_str(), &self) == 0) {
         std::pair<dev_t, ino_t> id(self.st_dev, self.st_ino);
         if (std::find(walk.Walked.begin(), walk.Walked.end(), id) != walk.Walked.end()) return;
         walk.Walked.push_back(id);
     }
     std::vector<std::string> subdirectories;
-    for (const std::string& name : ReadDirectory(directory)) {
+    for (const std::string& name : ReadDirectory(opened)) {
         std::string path = JoinPath(directory, name);
         bool matches = BatchMaskTakes(name, walk.Pattern);
         struct stat info;
@@ -256,9 +256,9 @@ PackRequest ParsePackArguments(const std::vector<std::string>& args) {
 }
 
 std::string ArchiveFileName(const std::string& archive) {
-    size_t slash = archive.rfind(kPathSeparator);
-    size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return archive.find('.', start) == std::string::npos ? archive + ".zip" : archive;
+    std::string directory, name;
+    SplitMask(archive, directory, name);
+    return name.find('.') == std::string::npos ? archive + ".zip" : archive;
 }
 
 PackResult PackFiles(const PackRequest& request) {
@@ -272,7 +272,7 @@ PackResult PackFiles(const PackRequest& request) {
     walk.SkipArchive = stat(result.Archive.c_str(), &walk.Archive) == 0;
     // What a killed pkzip of this archive left is neither packed nor kept.
     RemoveStaleTemporaries(result.Archive);
-    WalkDirectory(walk, directory.empty() ? directory : ResolveCase(directory), "");
+    WalkDirectory(walk, ResolveCase(directory), "");
     RefuseSharedEntryNames(walk.Files);
     if (!walk.Files.empty()) ReplaceArchive(result.Archive, walk.SkipArchive, walk.Files);
     result.Packed = walk.Files.size();
