@@ -130,6 +130,29 @@ TEST_F(ArchiveTest, FailedArchiveStopsTheBatchAndKeepsTheOldArchive) {
     EXPECT_FALSE(FileExists(Path("res/x.zip")));
 }
 
+// A full disk while a copy, or the copy of an existing archive, is written:
+// the copy is reported, pkzip stops the batch, and the targets stay as they
+// were with no temporary beside them.
+TEST_F(ArchiveTest, FullDiskLeavesCopyAndArchiveAsTheyWere) {
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
+    const std::string archive = ReadFile(Path("res/exa173.zip"));
+    SetDiskSpace(4);
+    EXPECT_EQ(RunBatch("copy res/173a.exa res/174a.exa\n").ExitCode, 0);
+    SetDiskSpace(4);
+    EXPECT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").StopReason,
+              "pkzip: cannot open archive res/exa173.zip: No space left on device");
+    SetDiskSpace(-1);
+    EXPECT_EQ(ConsoleText(),
+              "> pkzip res/exa173 res/173*.* -rp\n< packed 4 files into res/exa173.zip\n"
+              "> copy res/173a.exa res/174a.exa\n"
+              "< cannot copy res/173a.exa to res/174a.exa: No space left on device\n"
+              "> pkzip res/exa173 res/173*.* -rp\n");
+    EXPECT_EQ(ReadFile(Path("res/174a.exa")), "174a.exa");
+    EXPECT_EQ(ReadFile(Path("res/exa173.zip")), archive);
+    EXPECT_EQ(Entries("res"),
+              (std::vector<std::string>{"173a.exa", "174a.exa", "exa173.zip", "qaqc", "shift"}));
+}
+
 // Kills of a pkzip before each of its file operations: the next pkzip removes
 // the temporaries the killed ones left, never one a live pkzip holds.
 TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
