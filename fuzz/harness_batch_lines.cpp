@@ -63,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "CHECK.OK", "uvanalys/exa/a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q.r.s.t.u.v.w.x.y.z"})
         fuzz::WriteText(dir + name, "");
     fuzz::WriteText(dir + "tarn_bat.bat", fuzz::InputText(data, size));
-    fuzz::RunReader([] { RunBatchFile("tarn_bat.bat", ReadOnlyLine); });
+    fuzz::RunReader([] { (void)RunBatchFile("tarn_bat.bat", ReadOnlyLine); });
     return 0;
 }

@@ -50,7 +50,8 @@ struct BatchOutcome {
 // or a line that stops the batch (its RunTimeError's text is the stop
 // reason).  Raises RunTimeError, before any line runs, when the file cannot
 // be read or a line holds a NUL byte.
-BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine = RunBatchLine);
+[[nodiscard]] BatchOutcome RunBatchFile(const std::string& path,
+                                        BatchLineRunner runLine = RunBatchLine);
 
 // The program: `args` is the command line without the program name (one
 // batch file).  Installs the break handlers, runs the batch and writes the

@@ -18,7 +18,7 @@ namespace tarn {
 // may hold "*" and "?"; "*.*" matches every name).  Directories are never
 // removed; nothing matched is no error.  Returns one text per file that could
 // not be deleted: "PATH: REASON".
-std::vector<std::string> DeleteByPattern(const std::string& pattern);
+[[nodiscard]] std::vector<std::string> DeleteByPattern(const std::string& pattern);
 
 // Copies the file `source` to `target` (into it, under the source's name, when
 // `target` is a directory).  The copy is written beside the target and renamed

@@ -140,7 +140,9 @@ void RestoreEntries(zip_t* archive, const UnpackRequest& request, UnpackResult& 
         }
         std::string target = ResolveCase(JoinPath(directory, names[i].substr(start)));
         struct stat existing;
-        if (lstat(target.c_str(), &existing) == 0) continue;  // never replaced
+        // Never replaced; a link counts as it stands, even one that leads
+        // nowhere (EntryExists would follow it).
+        if (lstat(target.c_str(), &existing) == 0) continue;
         WriteEntry(archive, i, result.Archive, target);
         ++result.Restored;
     }
