@@ -35,6 +35,7 @@ struct TreeWalk {
     std::vector<std::pair<dev_t, ino_t>> Walked;  // directories, each walked once
 };
 
+// Ends the line with the failure whose whole text is `reason`.
 [[noreturn]] void Refuse(std::string reason) {
     throw RunTimeError::Refusal(std::move(reason));
 }
