@@ -34,53 +34,57 @@ void RunCopy(const std::vector<std::string>& args) {
         Report("< copy needs a source and a target");
         return;
     }
-    std::string reason = CopyOneFile(args[1], args[2]);
-    if (!reason.empty()) Report("< cannot copy " + args[1] + " to " + args[2] + ": " + reason);
+    try {
+        CopyOneFile(args[1], args[2]);
+    } catch (const RunTimeError& error) {
+        Report("< cannot copy " + args[1] + " to " + args[2] + ": " + error.Report());
+    }
 }
 
-// Returns "" or the reason for stopping the batch.
-std::string RunPack(const std::vector<std::string>& args) {
+// The failure of a pkzip or pkunzip line as the reason that stops the batch,
+// "LINE: REASON".
+[[noreturn]] void StopAs(const char* line, const RunTimeError& error) {
+    throw RunTimeError::Refusal(line + (": " + error.Report()));
+}
+
+std::vector<std::string> ArgumentsAfterFirst(const std::vector<std::string>& args) {
+    return std::vector<std::string>(args.begin() + 1, args.end());
+}
+
+void RunPack(const std::vector<std::string>& args) {
     PackRequest request;
-    std::string reason =
-        ParsePackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
-    if (!reason.empty()) return "pkzip: " + reason;
-    PackResult result = PackFiles(request);
-    if (!result.Ok) return "pkzip: " + result.Error;
+    PackResult result;
+    try {
+        request = ParsePackArguments(ArgumentsAfterFirst(args));
+        result = PackFiles(request);
+    } catch (const RunTimeError& error) {
+        StopAs("pkzip", error);
+    }
     if (result.Packed == 0)
         Report("< nothing to pack: " + request.Files);
     else
         Report("< packed " + std::to_string(result.Packed) + " files into " + result.Archive);
-    return std::string();
 }
 
-// Returns "" or the reason for stopping the batch.
-std::string RunUnpack(const std::vector<std::string>& args) {
-    UnpackRequest request;
-    std::string reason =
-        ParseUnpackArguments(std::vector<std::string>(args.begin() + 1, args.end()), request);
-    if (reason.empty()) {
-        UnpackResult result = RestoreFiles(request);
-        if (result.Error.empty()) {
-            Report("< restored " + std::to_string(result.Restored) + " files from " +
-                   result.Archive);
-            return std::string();
-        }
-        reason = result.Error;
+void RunUnpack(const std::vector<std::string>& args) {
+    UnpackResult result;
+    try {
+        result = RestoreFiles(ParseUnpackArguments(ArgumentsAfterFirst(args)));
+    } catch (const RunTimeError& error) {
+        StopAs("pkunzip", error);
     }
-    return "pkunzip: " + reason;
+    Report("< restored " + std::to_string(result.Restored) + " files from " + result.Archive);
 }
 
-// Returns "" or the reason for stopping the batch (a program that cannot start).
-std::string RunProgram(std::vector<std::string> args) {
+// A program that cannot start stops the batch (RunChild raises).
+void RunProgram(std::vector<std::string> args) {
     // A name with a separator is a path, found without regard to case.
     if (args[0].find(kPathSeparator) != std::string::npos) args[0] = ResolveCase(args[0]);
     ChildEnd end = RunChild(args);
-    if (!end.Started) return "cannot start " + args[0] + ": " + end.Error;
     if (end.Signalled)
         Report("< ended by signal " + std::to_string(end.Code));
     else
         Report("< exit status " + std::to_string(end.Code));
-    return std::string();
 }
 
 }  // namespace
@@ -93,14 +97,12 @@ BatchLineKind KindOfBatchLine(const std::vector<std::string>& args) {
     return BatchLineKind::Program;
 }
 
-std::string RunBatchLine(const std::vector<std::string>& args) {
+void RunBatchLine(const std::vector<std::string>& args) {
     switch (KindOfBatchLine(args)) {
         case BatchLineKind::Delete:
-            RunDelete(args);
-            break;
+            return RunDelete(args);
         case BatchLineKind::Copy:
-            RunCopy(args);
-            break;
+            return RunCopy(args);
         case BatchLineKind::Pack:
             return RunPack(args);
         case BatchLineKind::Unpack:
@@ -108,7 +110,6 @@ std::string RunBatchLine(const std::vector<std::string>& args) {
         case BatchLineKind::Program:
             return RunProgram(args);
     }
-    return std::string();
 }
 
 BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
@@ -123,19 +124,20 @@ BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
         if (lines.back().find('\0') != std::string::npos)
             throw RunTimeError("read", batch.Name(), number, "a NUL byte in the line");
     }
-    BatchOutcome outcome;
-    for (size_t i = 0; i < lines.size() && outcome.StopReason.empty(); ++i) {
-        const std::string& line = lines[i];
+    for (const std::string& line : lines) {
         std::vector<std::string> args = SplitBatchLine(line);
         if (BreakRequested()) break;
         if (args.empty()) continue;
         Report(kBatchEchoPrefix + line);
-        outcome.StopReason = runLine(args);
+        try {
+            runLine(args);
+        } catch (const RunTimeError& stop) {
+            return {kExitHalt, stop.Report()};
+        }
     }
     // A break during the last line stops the batch too.
-    if (outcome.StopReason.empty() && BreakRequested()) outcome.StopReason = kBatchBreakReason;
-    if (!outcome.StopReason.empty()) outcome.ExitCode = kExitHalt;
-    return outcome;
+    if (BreakRequested()) return {kExitHalt, kBatchBreakReason};
+    return {};
 }
 
 int RunTarnbat(const std::vector<std::string>& args) {

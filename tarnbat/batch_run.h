@@ -30,14 +30,15 @@ namespace tarn {
 enum class BatchLineKind { Delete, Copy, Pack, Unpack, Program };
 BatchLineKind KindOfBatchLine(const std::vector<std::string>& args);
 
-// Runs one line already split into `args` (at least one).  Returns "" when the
-// batch goes on, else the reason for stopping it.  Writes the line's reports
-// on the console (platform/console.h).
-std::string RunBatchLine(const std::vector<std::string>& args);
+// Runs one line already split into `args` (at least one), writing the line's
+// reports on the console (platform/console.h).  Raises RunTimeError, a refusal
+// whose text is the reason ("pkzip: ...", "cannot start ..."), when the line
+// stops the batch.
+void RunBatchLine(const std::vector<std::string>& args);
 
 // What runs each line of a batch file: RunBatchLine in the program; a
 // function of the same contract that runs nothing where lines are only read.
-using BatchLineRunner = std::string (*)(const std::vector<std::string>& args);
+using BatchLineRunner = void (*)(const std::vector<std::string>& args);
 
 struct BatchOutcome {
     int ExitCode = 0;
@@ -46,9 +47,11 @@ struct BatchOutcome {
 
 // Runs the batch file `path` (found without regard to case) line by line
 // through `runLine`, echoing each line on the console, until its end, a break
-// or a line that stops the batch.  Raises RunTimeError, before any line runs,
-// when the file cannot be read or a line holds a NUL byte.
-BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine = RunBatchLine);
+// or a line that stops the batch (its RunTimeError's text is the stop
+// reason).  Raises RunTimeError, before any line runs, when the file cannot
+// be read or a line holds a NUL byte.
+[[nodiscard]] BatchOutcome RunBatchFile(const std::string& path,
+                                        BatchLineRunner runLine = RunBatchLine);
 
 // The program: `args` is the command line without the program name (one
 // batch file).  Installs the break handlers, runs the batch and writes the

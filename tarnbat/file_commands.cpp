@@ -8,21 +8,21 @@
 #include <cstring>
 
 #include "platform/file_calls.h"
+#include "platform/run_error.h"
 
 namespace tarn {
 
 std::string ResolveTarget(const std::string& path) {
     std::string directory, name;
     SplitMask(path, directory, name);
-    if (!directory.empty()) directory = AsDirectory(ResolveCase(directory));
-    return ResolveCase(directory + name);
+    return ResolveCase(AsDirectory(ResolveCase(directory)) + name);
 }
 
 std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     std::vector<std::string> failures;
     std::string directory, mask;
     SplitMask(pattern, directory, mask);
-    std::string prefix = directory.empty() ? "" : AsDirectory(ResolveCase(directory));
+    const std::string prefix = AsDirectory(ResolveCase(directory));
     for (const std::string& name : ListFilesByMask(directory, mask, kBatchNameCase)) {
         if (!BatchMaskTakes(name, mask)) continue;
         std::string path = prefix + name;
@@ -31,31 +31,37 @@ std::vector<std::string> DeleteByPattern(const std::string& pattern) {
     return failures;
 }
 
-std::string CopyInto(const std::string& source, int fd) {
+bool CopyInto(const std::string& source, int fd) {
     int in = open(source.c_str(), O_RDONLY);
-    if (in < 0) return SystemError();
+    if (in < 0) return false;
     std::vector<char> buffer(1 << 16);
-    std::string error;
+    bool copied = true;
+    int error = 0;
     for (;;) {
         ssize_t got = read(in, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0 || (got > 0 && !WriteAll(fd, buffer.data(), static_cast<size_t>(got))))
-            error = SystemError();
-        if (got <= 0 || !error.empty()) break;
+        if (got < 0 || (got > 0 && !WriteAll(fd, buffer.data(), static_cast<size_t>(got)))) {
+            copied = false;
+            error = errno;
+        }
+        if (got <= 0 || !copied) break;
     }
     close(in);
-    return error;
+    if (!copied) errno = error;
+    return copied;
 }
 
-std::string CopyOneFile(const std::string& source, const std::string& target) {
+void CopyOneFile(const std::string& source, const std::string& target) {
     // Only a readable regular file is copied; a pipe or a device is never
-    // opened (opening a pipe without a writer would wait for ever).
+    // opened (opening a pipe without a writer would wait for ever).  The
+    // reasons come from the calls themselves, so stat and access are asked
+    // here rather than IsReadableFile.
     std::string from = ResolveCase(source);
     struct stat info;
     errno = 0;
-    if (stat(from.c_str(), &info) != 0) return SystemError();
-    if (!S_ISREG(info.st_mode)) return "not a file";
-    if (access(from.c_str(), R_OK) != 0) return SystemError();
+    if (stat(from.c_str(), &info) != 0) throw RunTimeError::Refusal(SystemError());
+    if (!S_ISREG(info.st_mode)) throw RunTimeError::Refusal("not a file");
+    if (access(from.c_str(), R_OK) != 0) throw RunTimeError::Refusal(SystemError());
     std::string to = ResolveTarget(target);
     if (DirectoryExists(to)) {
         std::string directory, name;
@@ -64,14 +70,15 @@ std::string CopyOneFile(const std::string& source, const std::string& target) {
     }
     std::string tempPath;
     int fd = CreateTempBeside(to, tempPath);
-    if (fd < 0) return SystemError();
-    std::string error = CopyInto(from, fd);
+    if (fd < 0) throw RunTimeError::Refusal(SystemError());
+    std::string error = CopyInto(from, fd) ? std::string() : SystemError();
     if (close(fd) != 0 && error.empty()) error = SystemError();
     if (!error.empty()) {
         unlink(tempPath.c_str());
-        return error;
+        throw RunTimeError::Refusal(error);
     }
-    return ReplaceWithTemp(tempPath, to);
+    error = ReplaceWithTemp(tempPath, to);
+    if (!error.empty()) throw RunTimeError::Refusal(error);
 }
 
 }  // namespace tarn

@@ -10,10 +10,8 @@ namespace tarn {
 
 // How a child ended.
 struct ChildEnd {
-    bool Started = false;  // false: the program could not be started (see `error`)
     bool Signalled = false;
-    int Code = 0;       // exit status, or the signal number when `Signalled`
-    std::string Error;  // why the start failed
+    int Code = 0;  // exit status, or the signal number when `Signalled`
 };
 
 // Installs the break handlers: a break sets the break flag and sends SIGTERM
@@ -27,6 +25,8 @@ bool BreakRequested();
 // separator is a path, a bare name is searched on PATH) and waits for its end.
 // The child inherits the working directory, environment, standard output and
 // error.  A break while it runs is forwarded to it, and the wait goes on.
-ChildEnd RunChild(const std::vector<std::string>& argv);
+// Raises RunTimeError, a refusal "cannot start NAME: REASON" (NAME is
+// argv[0]), when the program cannot be started.
+[[nodiscard]] ChildEnd RunChild(const std::vector<std::string>& argv);
 
 }  // namespace tarn

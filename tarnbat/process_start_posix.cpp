@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/run_error.h"
 #include "tarnbat/process_start.h"
 
 namespace tarn {
@@ -48,6 +49,10 @@ void EndWithParent(pid_t parent, int sig) {
     _exit(127);
 }
 
+[[noreturn]] void CannotStart(const std::string& name, int error) {
+    throw RunTimeError::Refusal("cannot start " + name + ": " + std::strerror(error));
+}
+
 }  // namespace
 
 void InstallBreakHandlers() {
@@ -68,17 +73,13 @@ bool BreakRequested() {
 }
 
 ChildEnd RunChild(const std::vector<std::string>& argv) {
-    ChildEnd end;
     std::vector<std::string> copy(argv);
     std::vector<char*> pointers;
     for (std::string& arg : copy) pointers.push_back(arg.data());
     pointers.push_back(nullptr);
 
     int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) {
-        end.Error = std::strerror(errno);
-        return end;
-    }
+    if (pipe2(report, O_CLOEXEC) != 0) CannotStart(argv[0], errno);
     // vfork, as posix_spawn does: a copy of this process's page tables would
     // cost more than a short program's whole run.
     pid_t parent = getpid();
@@ -98,10 +99,8 @@ ChildEnd RunChild(const std::vector<std::string>& argv) {
             while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
             }
         }
-        end.Error = std::strerror(pid < 0 ? forkError : execError);
-        return end;
+        CannotStart(argv[0], pid < 0 ? forkError : execError);
     }
-    end.Started = true;
     g_child = pid;
     // A break that came while the child was being created has not reached it.
     if (g_breaks > 0) SignalChild(pid);
@@ -115,6 +114,7 @@ ChildEnd RunChild(const std::vector<std::string>& argv) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    ChildEnd end;
     end.Signalled = WIFSIGNALED(status);
     end.Code = end.Signalled ? WTERMSIG(status) : WEXITSTATUS(status);
     return end;

@@ -4,13 +4,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
 
 #include "platform/file_calls.h"
+#include "platform/run_error.h"
 #include "tarnbat/file_commands.h"
+#include "tarnbat/zip_handle.h"
 
 namespace tarn {
 
@@ -32,26 +33,20 @@ struct TreeWalk {
     struct stat Archive;
     std::vector<SourceFile> Files;
     std::vector<std::pair<dev_t, ino_t>> Walked;  // directories, each walked once
-    std::string Error;
 };
 
-std::string ZipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
+// Ends the line with the failure whose whole text is `reason`.
+[[noreturn]] void Refuse(std::string reason) {
+    throw RunTimeError::Refusal(std::move(reason));
 }
 
-// Names in `directory` ("" is the working directory), sorted by their bytes.
-bool ReadDirectory(const std::string& directory, std::vector<std::string>& names,
-                   std::string& error) {
-    std::string shown = directory.empty() ? "." : directory;
-    DIR* handle = opendir(shown.c_str());
-    if (handle == nullptr) {
-        error = "cannot open directory " + shown + ": " + SystemError();
-        return false;
-    }
+// Names in `directory` ("." for the working directory), sorted by their
+// bytes.  Raises RunTimeError "cannot open directory D: R".
+std::vector<std::string> ReadDirectory(const std::string& directory) {
+    const std::string failure = "cannot open directory " + directory + ": ";
+    DIR* handle = opendir(directory.c_str());
+    if (handle == nullptr) Refuse(failure + SystemError());
+    std::vector<std::string> names;
     for (;;) {
         errno = 0;
         struct dirent* entry = readdir(handle);
@@ -59,38 +54,39 @@ bool ReadDirectory(const std::string& directory, std::vector<std::string>& names
         std::string name = entry->d_name;
         if (name != "." && name != "..") names.push_back(name);
     }
-    if (errno != 0) error = "cannot open directory " + shown + ": " + SystemError();
+    const int error = errno;
     closedir(handle);
+    errno = error;
+    if (error != 0) Refuse(failure + SystemError());
     std::sort(names.begin(), names.end());
-    return error.empty();
+    return names;
 }
 
-// Sets the walk's reason for a file that cannot be read; returns false.
-bool CannotRead(TreeWalk& walk, const std::string& path) {
-    walk.Error = "cannot read " + path + ": " + SystemError();
-    return false;
+// Raises RunTimeError for a file that cannot be read (errno tells why).
+[[noreturn]] void CannotRead(const std::string& path) {
+    Refuse("cannot read " + path + ": " + SystemError());
 }
 
 // Adds the files of `directory` that the pattern takes (archive names
 // prefixed with `relative`) to the walk, then walks its subdirectories when
 // asked.  Links are followed, as a del line follows them; a directory met
 // again (a link cycle) is walked once.
-bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::string& relative) {
+void WalkDirectory(TreeWalk& walk, const std::string& directory, const std::string& relative) {
+    const std::string opened = directory.empty() ? "." : directory;
     struct stat self;
-    if (stat(directory.empty() ? "." : directory.c_str(), &self) == 0) {
+    if (stat(opened.c_str(), &self) == 0) {
         std::pair<dev_t, ino_t> id(self.st_dev, self.st_ino);
-        if (std::find(walk.Walked.begin(), walk.Walked.end(), id) != walk.Walked.end()) return true;
+        if (std::find(walk.Walked.begin(), walk.Walked.end(), id) != walk.Walked.end()) return;
         walk.Walked.push_back(id);
     }
-    std::vector<std::string> names, subdirectories;
-    if (!ReadDirectory(directory, names, walk.Error)) return false;
-    for (const std::string& name : names) {
+    std::vector<std::string> subdirectories;
+    for (const std::string& name : ReadDirectory(opened)) {
         std::string path = JoinPath(directory, name);
         bool matches = BatchMaskTakes(name, walk.Pattern);
         struct stat info;
         if (stat(path.c_str(), &info) != 0) {
             if (!matches) continue;
-            return CannotRead(walk, path);
+            CannotRead(path);
         }
         if (S_ISDIR(info.st_mode)) {
             if (walk.Recurse) subdirectories.push_back(name);
@@ -101,131 +97,143 @@ bool WalkDirectory(TreeWalk& walk, const std::string& directory, const std::stri
             info.st_ino == walk.Archive.st_ino)
             continue;
         int fd = open(path.c_str(), O_RDONLY);
-        if (fd < 0) return CannotRead(walk, path);
+        if (fd < 0) CannotRead(path);
         close(fd);
         walk.Files.push_back({path, walk.KeepPaths ? relative + name : name,
                               static_cast<zip_uint64_t>(info.st_size)});
     }
-    for (const std::string& name : subdirectories) {
-        if (!WalkDirectory(walk, JoinPath(directory, name), relative + name + "/")) return false;
-    }
-    return true;
+    for (const std::string& name : subdirectories)
+        WalkDirectory(walk, JoinPath(directory, name), relative + name + "/");
 }
 
-// The first archive name that two files would share; "" when none does.
-std::string SharedEntryName(const std::vector<SourceFile>& files) {
+// Raises RunTimeError "two files would be stored as N" for the first archive
+// name that two files would share.
+void RefuseSharedEntryNames(const std::vector<SourceFile>& files) {
     std::vector<std::string> entries;
     for (const SourceFile& file : files) entries.push_back(file.Entry);
     std::sort(entries.begin(), entries.end());
     auto twin = std::adjacent_find(entries.begin(), entries.end());
-    return twin == entries.end() ? std::string() : *twin;
+    if (twin != entries.end()) Refuse("two files would be stored as " + *twin);
+}
+
+// The beginning of the reason for an archive that cannot be written.
+std::string CannotWriteArchive(const std::string& shown) {
+    return "cannot write archive " + shown + ": ";
 }
 
 // Adds the files to the archive file `path` (a copy of the existing archive
 // when `existing`, else empty) and closes it.  `shown` names the archive in
-// the reasons.  Returns "" or the reason.
-std::string WriteArchive(const std::string& path, bool existing, const std::string& shown,
-                         const std::vector<SourceFile>& files) {
-    int code = 0;
-    zip_t* archive =
-        zip_open(path.c_str(), existing ? ZIP_CHECKCONS : ZIP_CREATE | ZIP_EXCL, &code);
-    if (archive == nullptr) return "cannot open archive " + shown + ": " + ZipErrorText(code);
+// the reasons.
+void WriteArchive(const std::string& path, bool existing, const std::string& shown,
+                  const std::vector<SourceFile>& files) {
+    ZipArchive archive = OpenZip(path, existing ? ZIP_CHECKCONS : ZIP_CREATE | ZIP_EXCL,
+                                 "cannot open archive " + shown + ": ");
     for (const SourceFile& file : files) {
-        zip_source_t* source = zip_source_file(archive, file.Path.c_str(), 0, -1);
+        zip_source_t* source = zip_source_file(archive.get(), file.Path.c_str(), 0, -1);
         if (source == nullptr ||
-            zip_file_add(archive, file.Entry.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
-            std::string reason = "cannot read " + file.Path + ": " + zip_strerror(archive);
+            zip_file_add(archive.get(), file.Entry.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+            std::string reason = "cannot read " + file.Path + ": " + zip_strerror(archive.get());
             if (source != nullptr) zip_source_free(source);
-            zip_discard(archive);
-            return reason;
+            Refuse(std::move(reason));
         }
     }
-    if (zip_close(archive) != 0) {
-        std::string reason = "cannot write archive " + shown + ": " + zip_strerror(archive);
-        zip_discard(archive);
-        return reason;
-    }
-    return std::string();
+    if (zip_close(archive.get()) != 0)
+        Refuse(CannotWriteArchive(shown) + zip_strerror(archive.get()));
+    (void)archive.release();  // zip_close freed it
 }
 
-// Reads one entry to its end (libzip tests its checksum); "" or the reason.
-std::string ReadEntryBack(zip_t* archive, zip_uint64_t index, zip_uint64_t size) {
-    zip_file_t* entry = zip_fopen_index(archive, index, 0);
-    if (entry == nullptr) return zip_strerror(archive);
+// Reads one entry to its end (libzip tests its checksum).  Raises
+// RunTimeError, FAILURE and the reason, when it cannot or the size differs.
+void ReadEntryBack(zip_t* archive, zip_uint64_t index, zip_uint64_t size,
+                   const std::string& failure) {
+    ZipEntry entry(zip_fopen_index(archive, index, 0));
+    if (entry == nullptr) Refuse(failure + zip_strerror(archive));
     std::vector<char> buffer(1 << 16);
     zip_uint64_t total = 0;
     zip_int64_t got = 0;
-    while ((got = zip_fread(entry, buffer.data(), buffer.size())) > 0)
+    while ((got = zip_fread(entry.get(), buffer.data(), buffer.size())) > 0)
         total += static_cast<zip_uint64_t>(got);
-    std::string reason = got < 0 ? zip_file_strerror(entry) : std::string();
-    zip_fclose(entry);
-    if (reason.empty() && total != size) reason = "size differs";
-    return reason;
+    if (got < 0) Refuse(failure + zip_file_strerror(entry.get()));
+    if (total != size) Refuse(failure + "size differs");
 }
 
 // Reopens the archive file `path` with the consistency check, finds every
 // packed file in it under its name with its size and reads every entry back.
-std::string CheckArchive(const std::string& path, const std::string& shown,
-                         const std::vector<SourceFile>& files) {
+void CheckArchive(const std::string& path, const std::string& shown,
+                  const std::vector<SourceFile>& files) {
     const std::string failed = "check of archive " + shown + " failed: ";
-    int code = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CHECKCONS | ZIP_RDONLY, &code);
-    if (archive == nullptr) return failed + ZipErrorText(code);
-    std::string reason;
+    ZipArchive archive = OpenZip(path, ZIP_CHECKCONS | ZIP_RDONLY, failed);
     for (const SourceFile& file : files) {
         zip_stat_t info;
-        zip_int64_t index = zip_name_locate(archive, file.Entry.c_str(), 0);
-        if (index < 0 || zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &info) != 0)
-            reason = failed + file.Entry + " missing";
-        else if (info.size != file.Size)
-            reason = failed + file.Entry + " holds " + std::to_string(info.size) + " bytes, not " +
-                     std::to_string(file.Size);
-        if (!reason.empty()) break;
+        zip_int64_t index = zip_name_locate(archive.get(), file.Entry.c_str(), 0);
+        if (index < 0 ||
+            zip_stat_index(archive.get(), static_cast<zip_uint64_t>(index), 0, &info) != 0)
+            Refuse(failed + file.Entry + " missing");
+        if (info.size != file.Size)
+            Refuse(failed + file.Entry + " holds " + std::to_string(info.size) + " bytes, not " +
+                   std::to_string(file.Size));
     }
-    zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; reason.empty() && i < count; ++i) {
+    zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const std::string failure = failed + "entry " + std::to_string(i + 1) + ": ";
         zip_stat_t info;
-        std::string why = zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &info) != 0
-                              ? zip_strerror(archive)
-                              : ReadEntryBack(archive, static_cast<zip_uint64_t>(i), info.size);
-        if (!why.empty()) reason = failed + "entry " + std::to_string(i + 1) + ": " + why;
+        if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &info) != 0)
+            Refuse(failure + zip_strerror(archive.get()));
+        ReadEntryBack(archive.get(), static_cast<zip_uint64_t>(i), info.size, failure);
     }
-    zip_discard(archive);
-    return reason;
 }
+
+// The locked temporary directory beside an archive; what is left in it is
+// removed with it when it is let go.
+class TempDirectory {
+  public:
+    explicit TempDirectory(const std::string& archive) {
+        m_lock = CreateTempDirectoryBeside(archive, m_path);
+        if (m_lock < 0) Refuse(CannotWriteArchive(archive) + SystemError());
+        m_file = JoinPath(m_path, "new.zip");
+    }
+    ~TempDirectory() {
+        (void)unlink(m_file.c_str());
+        (void)rmdir(m_path.c_str());
+        close(m_lock);
+    }
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+    // The new archive's file in it.
+    const std::string& File() const { return m_file; }
+
+  private:
+    std::string m_path;
+    std::string m_file;
+    int m_lock = -1;
+};
 
 // Builds the new archive in a locked temporary directory beside `archive`
 // (libzip makes its own temporaries there), checks it and renames it over
-// `archive`.  Returns "" or the reason.
-std::string ReplaceArchive(const std::string& archive, bool existing,
-                           const std::vector<SourceFile>& files) {
-    std::string tempDirectory;
-    int lock = CreateTempDirectoryBeside(archive, tempDirectory);
-    if (lock < 0) return "cannot write archive " + archive + ": " + SystemError();
-    std::string tempPath = JoinPath(tempDirectory, "new.zip");
-    std::string reason;
+// `archive`.
+void ReplaceArchive(const std::string& archive, bool existing,
+                    const std::vector<SourceFile>& files) {
+    TempDirectory temp(archive);
     if (existing) {
-        int fd = FileOpen(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0600);
-        reason = fd < 0 ? SystemError() : CopyInto(archive, fd);
-        if (!reason.empty()) reason = "cannot open archive " + archive + ": " + reason;
-        if (fd >= 0 && close(fd) != 0 && reason.empty())
-            reason = "cannot write archive " + archive + ": " + SystemError();
+        int fd = FileOpen(temp.File(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0) Refuse("cannot open archive " + archive + ": " + SystemError());
+        if (!CopyInto(archive, fd)) {
+            std::string reason = "cannot open archive " + archive + ": " + SystemError();
+            close(fd);
+            Refuse(std::move(reason));
+        }
+        if (close(fd) != 0) Refuse(CannotWriteArchive(archive) + SystemError());
     }
-    if (reason.empty()) reason = WriteArchive(tempPath, existing, archive, files);
-    if (reason.empty()) reason = CheckArchive(tempPath, archive, files);
-    if (reason.empty()) {
-        reason = ReplaceWithTemp(tempPath, archive);
-        if (!reason.empty()) reason = "cannot write archive " + archive + ": " + reason;
-    }
-    (void)unlink(tempPath.c_str());
-    (void)rmdir(tempDirectory.c_str());
-    close(lock);
-    return reason;
+    WriteArchive(temp.File(), existing, archive, files);
+    CheckArchive(temp.File(), archive, files);
+    std::string reason = ReplaceWithTemp(temp.File(), archive);
+    if (!reason.empty()) Refuse(CannotWriteArchive(archive) + reason);
 }
 
 }  // namespace
 
-std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest& request) {
+PackRequest ParsePackArguments(const std::vector<std::string>& args) {
+    PackRequest request;
     std::vector<std::string> names;
     for (const std::string& arg : args) {
         if (arg.size() < 2 || arg[0] != '-') {
@@ -239,19 +247,19 @@ std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest
             else if (letter == 'p')
                 request.KeepPaths = true;
             else
-                return "unknown option " + arg;
+                Refuse("unknown option " + arg);
         }
     }
-    if (names.size() != 2) return "needs an archive and a file mask";
+    if (names.size() != 2) Refuse("needs an archive and a file mask");
     request.Archive = names[0];
     request.Files = names[1];
-    return std::string();
+    return request;
 }
 
 std::string ArchiveFileName(const std::string& archive) {
-    size_t slash = archive.rfind(kPathSeparator);
-    size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return archive.find('.', start) == std::string::npos ? archive + ".zip" : archive;
+    std::string directory, name;
+    SplitMask(archive, directory, name);
+    return name.find('.') == std::string::npos ? archive + ".zip" : archive;
 }
 
 PackResult PackFiles(const PackRequest& request) {
@@ -265,19 +273,10 @@ PackResult PackFiles(const PackRequest& request) {
     walk.SkipArchive = stat(result.Archive.c_str(), &walk.Archive) == 0;
     // What a killed pkzip of this archive left is neither packed nor kept.
     RemoveStaleTemporaries(result.Archive);
-    if (!WalkDirectory(walk, directory.empty() ? directory : ResolveCase(directory), "")) {
-        result.Error = walk.Error;
-        return result;
-    }
-    std::string twin = SharedEntryName(walk.Files);
-    if (!twin.empty()) {
-        result.Error = "two files would be stored as " + twin;
-        return result;
-    }
+    WalkDirectory(walk, ResolveCase(directory), "");
+    RefuseSharedEntryNames(walk.Files);
+    if (!walk.Files.empty()) ReplaceArchive(result.Archive, walk.SkipArchive, walk.Files);
     result.Packed = walk.Files.size();
-    if (!walk.Files.empty())
-        result.Error = ReplaceArchive(result.Archive, walk.SkipArchive, walk.Files);
-    result.Ok = result.Error.empty();
     return result;
 }
 

@@ -28,22 +28,22 @@ struct PackRequest {
 };
 
 struct PackResult {
-    bool Ok = false;
     std::string Archive;  // the archive's path, with ".zip" added where it had no extension
     size_t Packed = 0;    // number of files packed (0: nothing matched, archive left as it was)
-    std::string Error;    // why the line failed
 };
 
 // Reads the arguments that follow "pkzip": options ("-r", "-p", "-rp"), the
-// archive and the file mask, in any order.  Returns "" or the reason.
-std::string ParsePackArguments(const std::vector<std::string>& args, PackRequest& request);
+// archive and the file mask, in any order.  Raises RunTimeError, a refusal
+// "unknown option O" or "needs an archive and a file mask".
+[[nodiscard]] PackRequest ParsePackArguments(const std::vector<std::string>& args);
 
 // `archive` with ".zip" added when its last component has no extension.
 std::string ArchiveFileName(const std::string& archive);
 
-// Packs the files of `request` into its archive (see above).  Reasons of
-// failure: "cannot open directory D: R", "cannot read F: R", "two files would
-// be stored as N", "cannot open archive A: R", "cannot write archive A: R",
+// Packs the files of `request` into its archive (see above).  Raises
+// RunTimeError, a refusal whose text is the reason, when the line fails:
+// "cannot open directory D: R", "cannot read F: R", "two files would be
+// stored as N", "cannot open archive A: R", "cannot write archive A: R",
 // "check of archive A failed: R".
 PackResult PackFiles(const PackRequest& request);
 

@@ -29,18 +29,19 @@ struct UnpackRequest {
 struct UnpackResult {
     std::string Archive;  // the archive's path, as found
     size_t Restored = 0;  // files written
-    std::string Error;    // "" or why the line failed
 };
 
 // Reads the arguments that follow "pkunzip": the option "-d", the archive and
-// the directory, in any order.  Returns "" or the reason.
-std::string ParseUnpackArguments(const std::vector<std::string>& args, UnpackRequest& request);
+// the directory, in any order.  Raises RunTimeError, a refusal "unknown option
+// O" or "needs an archive and a directory".
+[[nodiscard]] UnpackRequest ParseUnpackArguments(const std::vector<std::string>& args);
 
 // Restores the missing files of `request` (see above); the files written
-// before a failure stay, each whole.  Reasons of failure: "cannot open archive
-// A: R", "entry N of A is no plain relative path: NAME", "cannot make
-// directory D: R", "cannot read entry NAME of A: R", "cannot write F: R",
-// "check of F failed: R".
+// before a failure stay, each whole.  Raises RunTimeError, a refusal whose
+// text is the reason, when the line fails: "cannot open archive A: R",
+// "entry N of A is no plain relative path: NAME", "cannot make directory D:
+// R", "cannot read entry NAME of A: R", "cannot write F: R", "check of F
+// failed: R".
 UnpackResult RestoreFiles(const UnpackRequest& request);
 
 }  // namespace tarn

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/run_error.h"
 #include "tarnbat/batch_run.h"
 #include "tests/support/test_support.h"
 
@@ -45,5 +46,15 @@ class BatchTest : public TempDirTest {
   private:
     std::ostringstream m_console;
 };
+
+// The reason that one line, run alone, stops the batch; "" when it goes on.
+inline std::string LineStop(const std::vector<std::string>& args) {
+    try {
+        RunBatchLine(args);
+    } catch (const RunTimeError& stop) {
+        return stop.Report();
+    }
+    return std::string();
+}
 
 }  // namespace tarn::test

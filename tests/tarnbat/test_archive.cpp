@@ -119,15 +119,38 @@ TEST_F(ArchiveTest, FailedArchiveStopsTheBatchAndKeepsTheOldArchive) {
 
     // A damaged archive, wrong arguments and a missing directory stop it too.
     WriteFile(Path("res/bad.zip"), "not an archive");
-    EXPECT_EQ(RunBatchLine({"pkzip", "res/bad", "res/173*.*"}),
+    EXPECT_EQ(test::LineStop({"pkzip", "res/bad", "res/173*.*"}),
               "pkzip: cannot open archive res/bad.zip: Not a zip archive");
     EXPECT_EQ(ReadFile(Path("res/bad.zip")), "not an archive");
-    EXPECT_EQ(RunBatchLine({"pkzip", "res/x"}), "pkzip: needs an archive and a file mask");
-    EXPECT_EQ(RunBatchLine({"pkzip", "res/x", "res/*.*", "-rx"}), "pkzip: unknown option -rx");
-    EXPECT_EQ(RunBatchLine({"PKZIP", "res/x", "none/*.*"}),
+    EXPECT_EQ(test::LineStop({"pkzip", "res/x"}), "pkzip: needs an archive and a file mask");
+    EXPECT_EQ(test::LineStop({"pkzip", "res/x", "res/*.*", "-rx"}), "pkzip: unknown option -rx");
+    EXPECT_EQ(test::LineStop({"PKZIP", "res/x", "none/*.*"}),
               "pkzip: cannot open directory none/: No such file or directory");
-    EXPECT_EQ(RunBatchLine({"pkzip", "res/x", "res/9*.*"}), "");  // nothing to pack: no archive
+    EXPECT_EQ(test::LineStop({"pkzip", "res/x", "res/9*.*"}), "");  // nothing to pack: no archive
     EXPECT_FALSE(FileExists(Path("res/x.zip")));
+}
+
+// A full disk while a copy, or the copy of an existing archive, is written:
+// the copy is reported, pkzip stops the batch, and the targets stay as they
+// were with no temporary beside them.
+TEST_F(ArchiveTest, FullDiskLeavesCopyAndArchiveAsTheyWere) {
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
+    const std::string archive = ReadFile(Path("res/exa173.zip"));
+    SetDiskSpace(4);
+    EXPECT_EQ(RunBatch("copy res/173a.exa res/174a.exa\n").ExitCode, 0);
+    SetDiskSpace(4);
+    EXPECT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").StopReason,
+              "pkzip: cannot open archive res/exa173.zip: No space left on device");
+    SetDiskSpace(-1);
+    EXPECT_EQ(ConsoleText(),
+              "> pkzip res/exa173 res/173*.* -rp\n< packed 4 files into res/exa173.zip\n"
+              "> copy res/173a.exa res/174a.exa\n"
+              "< cannot copy res/173a.exa to res/174a.exa: No space left on device\n"
+              "> pkzip res/exa173 res/173*.* -rp\n");
+    EXPECT_EQ(ReadFile(Path("res/174a.exa")), "174a.exa");
+    EXPECT_EQ(ReadFile(Path("res/exa173.zip")), archive);
+    EXPECT_EQ(Entries("res"),
+              (std::vector<std::string>{"173a.exa", "174a.exa", "exa173.zip", "qaqc", "shift"}));
 }
 
 // Kills of a pkzip before each of its file operations: the next pkzip removes
@@ -140,7 +163,7 @@ TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
         pid_t pid = fork();
         if (pid == 0) {
             SetKillPoint(op, 99);
-            _exit(RunBatchLine({"pkzip", "res/exa173", "res/173*.*", "-rp"}).empty());
+            _exit(test::LineStop({"pkzip", "res/exa173", "res/173*.*", "-rp"}).empty());
         }
         waitpid(pid, nullptr, 0);
         EXPECT_EQ(Entries("res").size(), 7u) << op;  // this kill's temporary only
@@ -154,7 +177,7 @@ TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
 // Names and sizes of the files under `dir`, packed for the listing.
 std::string TreeListing(const std::string& dir) {
     std::remove("check.zip");
-    EXPECT_EQ(RunBatchLine({"pkzip", "check", dir + "/*.*", "-rp"}), "");
+    EXPECT_EQ(test::LineStop({"pkzip", "check", dir + "/*.*", "-rp"}), "");
     return FileExists("check.zip") ? PythonListing("check.zip") : "";
 }
 
@@ -164,7 +187,7 @@ const char* const kRestored =
 // The missing files come back whole (names found without regard to case,
 // existing files kept); without -d under their names alone.
 TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
-    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
+    ASSERT_NO_THROW(PackFiles({"res/exa173", "res/173*.*", true, true}));
     std::remove(Path("res/173a.exa").c_str());
     ASSERT_EQ(rename(Path("res/shift").c_str(), Path("res/SHIFT").c_str()), 0);
     WriteFile(Path("res/SHIFT/1730500W.exa"), "changed");
@@ -183,8 +206,8 @@ TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
 // A directory of one letter receives the files (they went beside it, their
 // names run on from its letter).
 TEST_F(ArchiveTest, UnzipIntoADirectoryOfOneLetter) {
-    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
-    EXPECT_EQ(RunBatchLine({"pkunzip", "-d", "res/exa173", "o"}), "");
+    ASSERT_NO_THROW(PackFiles({"res/exa173", "res/173*.*", true, true}));
+    EXPECT_EQ(test::LineStop({"pkunzip", "-d", "res/exa173", "o"}), "");
     EXPECT_EQ(Entries("o"), (std::vector<std::string>{"173a.exa", "qaqc", "shift"}));
 }
 
@@ -199,7 +222,7 @@ TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
                      "../evil /abs a//b \"a\\\\b\""),
               0);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(RunBatchLine({"pkunzip", "-d", "bad" + std::to_string(i), "out"}),
+        EXPECT_EQ(test::LineStop({"pkunzip", "-d", "bad" + std::to_string(i), "out"}),
                   "pkunzip: entry 1 of bad" + std::to_string(i) +
                       ".zip is no plain relative path: " + names[i]);
     EXPECT_FALSE(FileExists(Path("out")));
@@ -209,13 +232,13 @@ TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
 // operation: every file is whole or missing; the next pkunzip restores the
 // rest and leaves no temporary.
 TEST_F(ArchiveTest, UnzipUnderAFullDiskAndKillsLeavesWholeFilesOnly) {
-    ASSERT_TRUE(PackFiles({"res/exa173", "res/173*.*", true, true}).Ok);
+    ASSERT_NO_THROW(PackFiles({"res/exa173", "res/173*.*", true, true}));
     const std::vector<std::string> unzip = {"pkunzip", "-d", "res/exa173", "out"};
     const char* const full[][2] = {
         {"0", "make directory out"}, {"4", "write out/173a.exa"}, {"8", "make directory out/qaqc"}};
     for (const auto& row : full) {
         SetDiskSpace(std::atoll(row[0]));
-        EXPECT_EQ(RunBatchLine(unzip),
+        EXPECT_EQ(test::LineStop(unzip),
                   std::string("pkunzip: cannot ") + row[1] + ": No space left on device");
         SetDiskSpace(-1);
         EXPECT_EQ(FileExists(Path("out")) ? TreeListing("out") : "",
@@ -226,12 +249,12 @@ TEST_F(ArchiveTest, UnzipUnderAFullDiskAndKillsLeavesWholeFilesOnly) {
         pid_t pid = fork();
         if (pid == 0) {
             SetKillPoint(op, 99);
-            _exit(RunBatchLine(unzip).empty());
+            _exit(test::LineStop(unzip).empty());
         }
         int status = 0;
         waitpid(pid, &status, 0);
         EXPECT_EQ(WEXITSTATUS(status), 99) << op;
-        EXPECT_EQ(RunBatchLine(unzip), "");
+        EXPECT_EQ(test::LineStop(unzip), "");
         EXPECT_EQ(TreeListing("out"), kRestored) << op;
     }
 }
