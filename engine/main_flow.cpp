@@ -108,14 +108,14 @@ void ReadCommandLine(const std::vector<std::string>& args) {
 
 // Takes the main path's lock, undoes a commit that a killed run left there,
 // and opens the transaction over the run's result tree: from here on the
-// result files are held until the run has ended normally (RunTarnpelo).
-void ClaimMainPath() {
+// result files are held in `store` until the run has ended normally (RunTarnpelo).
+void ClaimMainPath(RunFileStore& store) {
     LockRunDirectory(Paths.MainPath);
     std::string journal = Paths.MainPath + kJournalName;
-    int restored = RecoverInterruptedCommit(journal, CommandLine.IdMet);
+    int restored = store.Recover(journal, CommandLine.IdMet);
     if (restored > 0) LogLine("Result files of an interrupted run restored: " + IntText(restored));
-    BeginFileTransaction(
-        journal, {ResultDirectory(), ResultDirectoryName(Paths.ShiftRootPath, CommandLine.IdMet)});
+    store.Begin(journal,
+                {ResultDirectory(), ResultDirectoryName(Paths.ShiftRootPath, CommandLine.IdMet)});
 }
 
 // Phase 3: effective defaults, output specification, instrument file.
@@ -307,10 +307,10 @@ void EndRun() {
     ConsoleLine();
 }
 
-void RunPhases(const std::vector<std::string>& args) {
+void RunPhases(const std::vector<std::string>& args, RunFileStore& store) {
     StartUp();
     ReadCommandLine(args);
-    ClaimMainPath();
+    ClaimMainPath(store);
     ReadSettingsFiles();
     PrepareResultTree();
     ConsoleLine("Start Analyses");
@@ -452,18 +452,21 @@ int RunTarnpelo(const std::vector<std::string>& args) {
     }
     // The working directory's lock comes before its logs are touched.
     LockRunDirectory(std::string());
-    int code = RunGuarded([&args] {
+    // Every file of the run is read and written through its store.
+    RunFileStore store;
+    ScopedFileStore installed(store);
+    int code = RunGuarded([&args, &store] {
         ResetEngineState();
         ResetProgramState();
         ResetStageStates();
         InitEngineState();
-        RunPhases(args);
+        RunPhases(args, store);
     });
     // The result files are written last, so that exit code 0 and written
     // results go together: a normal end (also an orderly end inside the flow,
     // a scan out of range) commits them, a halt or an error drops them.
-    if (code == kExitNormal) code = RunGuarded([] { CommitFileTransaction(); });
-    if (code != kExitNormal) AbandonFileTransaction();
+    if (code == kExitNormal) code = RunGuarded([&store] { store.Commit(); });
+    if (code != kExitNormal) store.Abandon();
     ReleaseRunDirectories();
     Console().flush();
     return code;
