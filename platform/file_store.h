@@ -14,6 +14,13 @@
 
 namespace tarn {
 
+// What a store gives for a file that TextIn opens.
+struct StoredText {
+    bool Found = false;    // false: the disk file is read
+    std::string DiskPath;  // read first, when not empty
+    std::string Text;      // read after the content of DiskPath
+};
+
 class FileStore {
   public:
     FileStore();
@@ -25,9 +32,8 @@ class FileStore {
     // that outlives its store must not write into the next one).
     unsigned long Serial() const { return m_serial; }
 
-    // For TextIn: true when the store gives the text of `path`: `text`, read
-    // after the content of the disk file `diskPath` (empty: `text` is whole).
-    virtual bool Load(const std::string& path, std::string& diskPath, std::string& text) = 0;
+    // For TextIn: the text of `path` as the store gives it.
+    [[nodiscard]] virtual StoredText Load(const std::string& path) = 0;
     // For TextIn: `path`, opened by its exact name, was read from the disk.
     virtual void Loaded(const std::string& path, const struct stat& info,
                         const std::string& text) = 0;

@@ -83,19 +83,19 @@ struct OpenFiles {
     }
 };
 
-// Writes `text` to `path` (appended to, made new, or emptied) and keeps it
-// open in `files`; `opened` is set once the file is open.
-void WriteFile(const std::string& path, int flags, const std::string& text, bool& opened,
-               OpenFiles& files, ReadCache& cache) {
+// Writes the text of `file` to `path` (appended to, made new, or emptied)
+// and keeps it open in `files`; the file counts as touched once it is open.
+void WriteFile(StagedFile& file, const std::string& path, int flags, OpenFiles& files,
+               ReadCache& cache) {
     errno = 0;
     int fd = FileOpen(path, O_WRONLY | flags);
     bool append = (flags & O_APPEND) != 0;
     if (fd < 0) Fail(append ? "open for appending" : "create", path);
-    opened = true;
+    file.Touched = true;
     cache.Forget(path);
     files.Fds.push_back(fd);
     files.Paths.push_back(path);
-    if (!WriteAll(fd, text.data(), text.size())) Fail("write to", path);
+    if (!WriteAll(fd, file.Text.data(), file.Text.size())) Fail("write to", path);
 }
 
 // Makes the names in `directories` durable.
@@ -350,14 +350,13 @@ void RunFileStore::ApplyAndPlace() {
         for (StagedFile& f : m_files) {
             if (!f.Existed) {
                 // Exclusive: a file found there now is not this run's to remove.
-                WriteFile(f.Path, O_CREAT | O_EXCL, f.Text, f.Touched, files, m_cache);
+                WriteFile(f, f.Path, O_CREAT | O_EXCL, files, m_cache);
                 note(created, DirectoryOf(f.Path));
             } else if (f.Replaced) {
-                WriteFile(ReplacementName(f.Path), O_CREAT | O_TRUNC, f.Text, f.Touched, files,
-                          m_cache);
+                WriteFile(f, ReplacementName(f.Path), O_CREAT | O_TRUNC, files, m_cache);
                 note(replaced, DirectoryOf(f.Path));
             } else {
-                WriteFile(f.Path, O_APPEND, f.Text, f.Touched, files, m_cache);
+                WriteFile(f, f.Path, O_APPEND, files, m_cache);
             }
         }
         SyncAndClose(files, created);
@@ -491,21 +490,23 @@ bool RunFileStore::Holds(const std::string& path) {
     return Covered(path) && Find(path) >= 0;
 }
 
-bool RunFileStore::Load(const std::string& path, std::string& diskPath, std::string& text) {
+StoredText RunFileStore::Load(const std::string& path) {
+    StoredText stored;
     if (Covered(path)) {
         int index = Find(path);
         if (index >= 0) {
             const StagedFile& f = m_files[static_cast<size_t>(index)];
-            diskPath = f.Replaced ? std::string() : f.Path;
-            text = f.Text;
-            return true;
+            stored.Found = true;
+            if (!f.Replaced) stored.DiskPath = f.Path;
+            stored.Text = f.Text;
+            return stored;
         }
     }
-    const std::string* kept = m_cache.Find(path);
-    if (kept == nullptr) return false;
-    diskPath.clear();
-    text = *kept;
-    return true;
+    if (const std::string* kept = m_cache.Find(path)) {
+        stored.Found = true;
+        stored.Text = *kept;
+    }
+    return stored;
 }
 
 void RunFileStore::Loaded(const std::string& path, const struct stat& info,

@@ -53,7 +53,7 @@ class RunFileStore : public FileStore {
     // journal.
     [[nodiscard]] int Recover(const std::string& journal, const std::string& tree);
 
-    bool Load(const std::string& path, std::string& diskPath, std::string& text) override;
+    StoredText Load(const std::string& path) override;
     void Loaded(const std::string& path, const struct stat& info, const std::string& text) override;
     int Create(const std::string& path) override;
     int Append(const std::string& path) override;

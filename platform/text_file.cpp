@@ -52,18 +52,18 @@ bool TextIn::Open(const std::string& path) {
     Close();
     m_name = path;
     FileStore* store = CurrentFileStore();
-    std::string diskPath, held;
-    if (store != nullptr && store->Load(path, diskPath, held)) {
+    StoredText stored = store != nullptr ? store->Load(path) : StoredText{};
+    if (stored.Found) {
         // What the store gives: read after the disk file it names, if any.
-        if (!diskPath.empty()) {
-            int fd = open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (!stored.DiskPath.empty()) {
+            int fd = open(stored.DiskPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             struct stat info;
             bool ok = fd >= 0 && fstat(fd, &info) == 0 &&
                       ReadWhole(fd, static_cast<size_t>(info.st_size), m_data);
             if (fd >= 0) close(fd);
             if (!ok) return false;
         }
-        m_data += held;
+        m_data += stored.Text;
         m_pos = AfterByteOrderMark(m_data);
         m_open = true;
         return true;

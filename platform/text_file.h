@@ -30,7 +30,7 @@ class TextIn {
 
     // Opens `path` (found without regard to case) and loads it; false when it
     // cannot be opened.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // Opens `path` or raises the run-time error.
     void OpenOrThrow(const std::string& path);
     // Loads text that did not come from a file, under the name `name`.
@@ -44,11 +44,11 @@ class TextIn {
     bool Eoln() const;
 
     // Reads a real; false (token consumed) when the text is not a number.
-    bool TryReal(double& value);
+    [[nodiscard]] bool TryReal(double& value);
     // Reads a real or raises the run-time error naming the file and line.
     double Real();
     // Reads a 32-bit integer, as above.
-    bool TryInt(long& value);
+    [[nodiscard]] bool TryInt(long& value);
     long Int();
 
     // Rest of the current line; moves to the next line.

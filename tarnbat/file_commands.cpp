@@ -71,7 +71,7 @@ std::string CopyOneFile(const std::string& source, const std::string& target) {
         unlink(tempPath.c_str());
         return error;
     }
-    return ReplaceWithTemp(tempPath, to);
+    return ReplaceWithTemp(tempPath, to) ? std::string() : SystemError();
 }
 
 }  // namespace tarn

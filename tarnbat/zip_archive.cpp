@@ -214,8 +214,8 @@ std::string ReplaceArchive(const std::string& archive, bool existing,
     if (reason.empty()) reason = WriteArchive(tempPath, existing, archive, files);
     if (reason.empty()) reason = CheckArchive(tempPath, archive, files);
     if (reason.empty()) {
-        reason = ReplaceWithTemp(tempPath, archive);
-        if (!reason.empty()) reason = "cannot write archive " + archive + ": " + reason;
+        if (!ReplaceWithTemp(tempPath, archive))
+            reason = "cannot write archive " + archive + ": " + SystemError();
     }
     (void)unlink(tempPath.c_str());
     (void)rmdir(tempDirectory.c_str());

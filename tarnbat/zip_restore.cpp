@@ -71,8 +71,8 @@ std::string WriteEntry(zip_t* archive, zip_uint64_t index, const std::string& sh
     if (reason.empty() && (size != info.size || crc != info.crc))
         reason = "check of " + target + " failed: it differs from the entry";
     if (reason.empty()) {
-        reason = ReplaceWithTemp(tempPath, target, false);
-        if (!reason.empty()) reason = "cannot write " + target + ": " + reason;
+        if (!ReplaceWithTemp(tempPath, target, false))
+            reason = "cannot write " + target + ": " + SystemError();
     } else if (fd >= 0) {
         unlink(tempPath.c_str());
     }
