@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/file_calls.h"
 #include "platform/file_store.h"
@@ -55,15 +56,17 @@ bool TextIn::Open(const std::string& path) {
     StoredText stored = store != nullptr ? store->Load(path) : StoredText{};
     if (stored.Found) {
         // What the store gives: read after the disk file it names, if any.
-        if (!stored.DiskPath.empty()) {
+        if (stored.DiskPath.empty()) {
+            m_data = std::move(stored.Text);
+        } else {
             int fd = open(stored.DiskPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             struct stat info;
             bool ok = fd >= 0 && fstat(fd, &info) == 0 &&
                       ReadWhole(fd, static_cast<size_t>(info.st_size), m_data);
             if (fd >= 0) close(fd);
             if (!ok) return false;
+            m_data += stored.Text;
         }
-        m_data += stored.Text;
         m_pos = AfterByteOrderMark(m_data);
         m_open = true;
         return true;
