@@ -52,11 +52,10 @@ std::string ScanNameFor(double target, uint16_t year) {
     double bestDistance = 1e9;
     for (int minute = 0; minute < 12 * 60; ++minute) {
         double azimuth = 0, zenith = 0;
-        int code = 0;
-        std::string message;
-        CheckDateAndSolarPosition(year, kMonth, kDayOfMonth, minute / 60, minute % 60, 0,
-                                  kLongitude, kLatitude, azimuth, zenith, code, message);
-        if (code == 0 && std::fabs(zenith - target) < bestDistance) {
+        DateCheck check =
+            CheckDateAndSolarPosition(year, kMonth, kDayOfMonth, minute / 60, minute % 60, 0,
+                                      kLongitude, kLatitude, azimuth, zenith);
+        if (check.Code == 0 && std::fabs(zenith - target) < bestDistance) {
             bestDistance = std::fabs(zenith - target);
             best = minute;
         }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/console.h"
-#include "platform/file_transaction.h"
+#include "platform/file_store.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
@@ -74,7 +74,7 @@ void InitSignificanceTable() {
 
 bool TextFileExists(const std::string& name) {
     // A result file this run has written exists, though it is not committed yet.
-    return IsStagedFile(name) || IsReadableFile(name);
+    return StoreHolds(name) || IsReadableFile(name);
 }
 
 void PrepareLogFiles(std::string& path) {

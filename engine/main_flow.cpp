@@ -108,14 +108,14 @@ void ReadCommandLine(const std::vector<std::string>& args) {
 
 // Takes the main path's lock, undoes a commit that a killed run left there,
 // and opens the transaction over the run's result tree: from here on the
-// result files are held until the run has ended normally (RunTarnpelo).
-void ClaimMainPath() {
+// result files are held in `store` until the run has ended normally (RunTarnpelo).
+void ClaimMainPath(RunFileStore& store) {
     LockRunDirectory(Paths.MainPath);
     std::string journal = Paths.MainPath + kJournalName;
-    int restored = RecoverInterruptedCommit(journal, CommandLine.IdMet);
+    int restored = store.Recover(journal, CommandLine.IdMet);
     if (restored > 0) LogLine("Result files of an interrupted run restored: " + IntText(restored));
-    BeginFileTransaction(
-        journal, {ResultDirectory(), ResultDirectoryName(Paths.ShiftRootPath, CommandLine.IdMet)});
+    store.Begin(journal,
+                {ResultDirectory(), ResultDirectoryName(Paths.ShiftRootPath, CommandLine.IdMet)});
 }
 
 // Phase 3: effective defaults, output specification, instrument file.
@@ -307,10 +307,10 @@ void EndRun() {
     ConsoleLine();
 }
 
-void RunPhases(const std::vector<std::string>& args) {
+void RunPhases(const std::vector<std::string>& args, RunFileStore& store) {
     StartUp();
     ReadCommandLine(args);
-    ClaimMainPath();
+    ClaimMainPath(store);
     ReadSettingsFiles();
     PrepareResultTree();
     ConsoleLine("Start Analyses");
@@ -328,33 +328,29 @@ void RunPhases(const std::vector<std::string>& args) {
     EndRun();
 }
 
-// The argument that names a file part but is no plain name (a path separator
-// of either system, a control character, or "." or ".." as the directory of
-// the results); empty when every one is plain.  Returns what it is in `what`.
-std::string FirstUnplainName(const std::vector<std::string>& args, std::string& what) {
+// An argument that names a file part but is no plain name, and what it names.
+struct UnplainName {
+    std::string Name;  // empty when every argument is plain
+    const char* What = "";
+};
+
+// The first argument that names a file part but is no plain name (a path
+// separator of either system, a control character, or "." or ".." as the
+// directory of the results).
+UnplainName FirstUnplainName(const std::vector<std::string>& args) {
     auto unplain = [](const std::string& name) {
         for (unsigned char c : name)
             if (c == '/' || c == '\\' || c < ' ' || c == 127) return true;
         return false;
     };
-    if (!args.empty() && unplain(args[0])) {
-        what = "scan name";
-        return args[0];
-    }
+    if (!args.empty() && unplain(args[0])) return {args[0], "scan name"};
     if (args.size() >= 2) {
         std::string id = Cut(args[1], 15);
-        if (unplain(id) || id == "." || id == "..") {
-            what = "instrument id";
-            return args[1];
-        }
+        if (unplain(id) || id == "." || id == "..") return {args[1], "instrument id"};
     }
-    for (size_t i = 3; i < 6 && i < args.size(); ++i) {
-        if (unplain(FirstChar(args[i]))) {
-            what = "result code";
-            return args[i];
-        }
-    }
-    return std::string();
+    for (size_t i = 3; i < 6 && i < args.size(); ++i)
+        if (unplain(FirstChar(args[i]))) return {args[i], "result code"};
+    return {};
 }
 
 // Runs `body`, turning the engine's ends into the exit code; the run-time
@@ -440,30 +436,32 @@ double EarthSunDistanceFactor(uint16_t day) {
 }
 
 int RunTarnpelo(const std::vector<std::string>& args) {
-    std::string what;
-    std::string name = FirstUnplainName(args, what);
-    if (!name.empty()) {
+    UnplainName unplain = FirstUnplainName(args);
+    if (!unplain.Name.empty()) {
         // Shown on one line: a control character as "?".
-        for (char& c : name)
+        for (char& c : unplain.Name)
             if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
-        std::cerr << "tarnpelo: the " << what << " \"" << name
+        std::cerr << "tarnpelo: the " << unplain.What << " \"" << unplain.Name
                   << "\" is not a plain name; usage: " << kUsageLine << std::endl;
         return kExitRunTimeError;
     }
     // The working directory's lock comes before its logs are touched.
     LockRunDirectory(std::string());
-    int code = RunGuarded([&args] {
+    // Every file of the run is read and written through its store.
+    RunFileStore store;
+    ScopedFileStore installed(store);
+    int code = RunGuarded([&args, &store] {
         ResetEngineState();
         ResetProgramState();
         ResetStageStates();
         InitEngineState();
-        RunPhases(args);
+        RunPhases(args, store);
     });
     // The result files are written last, so that exit code 0 and written
     // results go together: a normal end (also an orderly end inside the flow,
     // a scan out of range) commits them, a halt or an error drops them.
-    if (code == kExitNormal) code = RunGuarded([] { CommitFileTransaction(); });
-    if (code != kExitNormal) AbandonFileTransaction();
+    if (code == kExitNormal) code = RunGuarded([&store] { store.Commit(); });
+    if (code != kExitNormal) store.Abandon();
     ReleaseRunDirectories();
     Console().flush();
     return code;

@@ -28,6 +28,8 @@ constexpr double kModelZenithLimit = 89.0;  // degrees
 constexpr const char* kTraceName = "ozsimlog.log";
 constexpr const char* kLayerFileName = "ozsimuY.dfa";
 constexpr const char* kModuleLine = "Error in OzSimu routine";
+constexpr const char* kFileCodeFault =
+    "Error occurred in OzSimu in filename to time-date conversion";
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -226,14 +228,11 @@ std::string ResultLine() {
 
 // Parses two characters of the file code; on failure logs the conversion
 // message with `label` and returns false.
-bool FileCodeField(size_t first, const char* label, uint16_t& part, std::string& message) {
+bool FileCodeField(size_t first, const char* label, uint16_t& part) {
     long value = 0;
     bool ok = ParseInt(Part(OzoneFit.FileCode, first, 2), value);
     part = static_cast<uint16_t>(value);
-    if (!ok) {
-        message = "Error occurred in OzSimu in filename to time-date conversion";
-        LogLine(message + label + OzoneFit.FileCode + " MMDDhhmmYYYY");
-    }
+    if (!ok) LogLine(kFileCodeFault + (label + OzoneFit.FileCode) + " MMDDhhmmYYYY");
     return ok;
 }
 
@@ -351,9 +350,7 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
                   "Ozone X-section: " + s.RefDataPath + s.CrossSectionFileName});
         LoadSolarAndOzoneTables();
     }
-    std::string message;
-    int errorCode = 0;
-    FileCodeToZenithAngle(message, errorCode);
+    (void)FileCodeToZenithAngle();  // a failed check is logged and keeps the angle
     s.ModelZenithAngle = s.ZenithAngle >= kModelZenithLimit ? kModelZenithLimit : s.ZenithAngle;
 
     s.ModelLow = s.FitLow;
@@ -460,33 +457,31 @@ void LoadSolarAndOzoneTables() {
     LoadReferenceFile(o3Path, s.CrossSectionOffset, Spectra.OzoneCrossSectionGrid, false);
 }
 
-void FileCodeToZenithAngle(std::string& message, int& errorCode) {
+DateCheck FileCodeToZenithAngle() {
     OzoneFitState& s = OzoneFit;
-    errorCode = 0;
-    message.clear();
     long year = 0;
     (void)ParseInt(Part(s.FileCode, 8, 4), year);  // a bad year shows in the date check
     s.Year = static_cast<uint16_t>(year);
-    if (!FileCodeField(0, " month code ", s.Month, message)) return;
-    if (!FileCodeField(2, " day code ", s.Day, message)) return;
-    if (!FileCodeField(4, " hour code ", s.Hour, message)) return;
-    (void)FileCodeField(6, " minute code ", s.Minute, message);
+    const DateCheck fault{0, kFileCodeFault};
+    if (!FileCodeField(0, " month code ", s.Month)) return fault;
+    if (!FileCodeField(2, " day code ", s.Day)) return fault;
+    if (!FileCodeField(4, " hour code ", s.Hour)) return fault;
+    (void)FileCodeField(6, " minute code ", s.Minute);  // logged; the check goes on
     s.Second = 0;
 
     int32_t y = s.Year, mo = s.Month, d = s.Day, h = s.Hour, mi = s.Minute, se = s.Second;
     AddTimeOffset(y, mo, d, h, mi, se, s.TimeCorrection[0], s.TimeCorrection[1],
                   s.TimeCorrection[2], s.TimeCorrection[3]);
-    CheckDateAndSolarPosition(
-        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), static_cast<uint16_t>(d),
-        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(se), s.Longitude,
-        s.Latitude, s.Azimuth, s.ZenithAngle, s.CheckErrorCode, s.CheckMessage);
-    errorCode = s.CheckErrorCode;
-    message = s.CheckMessage;
-    if (errorCode != 0) {
-        LogLine("OzSimu: date and place check of " + s.FileCode + " failed: " + message +
+    s.Check = CheckDateAndSolarPosition(static_cast<uint16_t>(y), static_cast<uint16_t>(mo),
+                                        static_cast<uint16_t>(d), static_cast<uint16_t>(h),
+                                        static_cast<uint16_t>(mi), static_cast<uint16_t>(se),
+                                        s.Longitude, s.Latitude, s.Azimuth, s.ZenithAngle);
+    if (s.Check.Code != 0) {
+        LogLine("OzSimu: date and place check of " + s.FileCode + " failed: " + s.Check.Message +
                 "the solar zenith angle stays " + Fixed(s.ZenithAngle, 8, 3) + " degrees");
     }
     ConsoleLine("Solar Zenith Angle: " + Fixed(s.ZenithAngle, 8, 3) + " degrees.dec");
+    return s.Check;
 }
 
 void ClearSkyIrradiance(double x) {

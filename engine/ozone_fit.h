@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/solar_position.h"  // DateCheck
+
 namespace tarn {
 
 // The stage's module-level state, one instance for the run.
@@ -37,13 +39,12 @@ struct OzoneFitState {
     int32_t TimeCorrection[4];     // days, hours, minutes, seconds (line 24)
     double PressureFractionAbove;  // ozsimuY.dfa
     double FractionInLayer;
-    double LayerHeight;                               // km
-    uint16_t Year, Month, Day, Hour, Minute, Second;  // the scan's own clock
-    double ZenithAngle;                               // degrees, as computed
-    double ModelZenithAngle;                          // degrees, at most 89
-    double Azimuth;                                   // degrees
-    int CheckErrorCode;                               // of the date and place check
-    std::string CheckMessage;
+    double LayerHeight;                                    // km
+    uint16_t Year, Month, Day, Hour, Minute, Second;       // the scan's own clock
+    double ZenithAngle;                                    // degrees, as computed
+    double ModelZenithAngle;                               // degrees, at most 89
+    double Azimuth;                                        // degrees
+    DateCheck Check;                                       // of the date and place
     double Ozone, Dobson, Shift, Uncertainty, ErrorRatio;  // fit results
     std::string Status;
     double CurrentWavelength;  // nm, input of ClearSkyIrradiance
@@ -84,8 +85,9 @@ void LoadSolarAndOzoneTables();
 
 // File code -> date-time parts -> solar zenith angle and azimuth (degrees) at
 // the settings' place, after the time correction.  A bad month, day or hour
-// logs one line and leaves the angle as it was.  Prints the angle.
-void FileCodeToZenithAngle(std::string& message, int& errorCode);
+// logs one line and leaves the angle as it was (code 0 and the conversion
+// message).  Prints the angle.  Returns the outcome of the check.
+DateCheck FileCodeToZenithAngle();
 
 // Clear-sky irradiance at CurrentWavelength (nm) for the ozone amount x, from
 // CurrentValue (extraterrestrial, mW m-2 nm-1) and CurrentCrossSection at the

@@ -275,18 +275,21 @@ ConvolutionSpan SpanAt(const SlitKernel& kernel, double wavelength, double gridS
     return span;
 }
 
+// One convolved value and whether the kernel reached past the fine grid's end.
+struct Convolved {
+    double Value;
+    bool EndOfGrid;
+};
+
 // The sum's division by the kernel sum and the end-of-grid status.
-double FinishConvolution(const SlitKernel& kernel, const ConvolutionSpan& span, double wavelength,
-                         double gridStep, double sum, bool& eof) {
-    if (span.OffGrid) {
-        eof = true;
-        return 0.0;
-    }
+Convolved FinishConvolution(const SlitKernel& kernel, const ConvolutionSpan& span,
+                            double wavelength, double gridStep, double sum) {
+    if (span.OffGrid) return {0.0, true};
     const double endWavelength =
         kReferenceGridStart + static_cast<double>(span.I0 + span.Last) * gridStep;
-    eof = wavelength + kernel.LastOffset - 0.0001 > endWavelength ||
-          span.I0 + span.Last > kMaxGridIndex;
-    return kernel.Sum != 0.0 ? sum / kernel.Sum : 0.0;
+    const bool eof = wavelength + kernel.LastOffset - 0.0001 > endWavelength ||
+                     span.I0 + span.Last > kMaxGridIndex;
+    return {kernel.Sum != 0.0 ? sum / kernel.Sum : 0.0, eof};
 }
 
 double SpanSum(const SlitKernel& kernel, const ConvolutionSpan& span) {
@@ -305,10 +308,9 @@ double SpanSum(const SlitKernel& kernel, const ConvolutionSpan& span) {
 double ConvolveAt(const SlitKernel& kernel, double wavelength, double gridStep, bool* endOfGrid) {
     const ConvolutionSpan span = SpanAt(kernel, wavelength, gridStep);
     const double sum = span.OffGrid ? 0.0 : SpanSum(kernel, span);
-    bool eof = false;
-    const double value = FinishConvolution(kernel, span, wavelength, gridStep, sum, eof);
-    if (endOfGrid != nullptr) *endOfGrid = eof;
-    return value;
+    const Convolved c = FinishConvolution(kernel, span, wavelength, gridStep, sum);
+    if (endOfGrid != nullptr) *endOfGrid = c.EndOfGrid;
+    return c.Value;
 }
 
 void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int count,
@@ -349,8 +351,9 @@ void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int co
             if (!spans[n].OffGrid) sums[n] = SpanSum(kernel, spans[n]);
     }
     for (int n = 0; n < count; ++n) {
-        values[n] =
-            FinishConvolution(kernel, spans[n], wavelengths[n], gridStep, sums[n], endOfGrid[n]);
+        const Convolved c = FinishConvolution(kernel, spans[n], wavelengths[n], gridStep, sums[n]);
+        values[n] = c.Value;
+        endOfGrid[n] = c.EndOfGrid;
     }
 }
 

@@ -224,17 +224,20 @@ inline double SimulatedRatio(long long jc, long long jl, long long jr, bool chec
 
 // Squared log quotient of the measured and simulated ratios, or the outlier
 // error when the quotient lies outside 0.001..1000 or the simulated ratio is
-// not positive.
-inline double PointError(double rm, double rs, bool& outlier) {
+// not positive; and whether the point is such an outlier.
+struct PointFit {
+    double Error;
+    bool Outlier;
+};
+inline PointFit PointError(double rm, double rs) {
     if (rs > 0.0) {
         double q = rm / rs;
         if (q >= 0.001 && q <= 1000.0) {
             double l = std::log(q);
-            return l * l;
+            return {l * l, false};
         }
     }
-    outlier = true;
-    return kOutlierError;
+    return {kOutlierError, true};
 }
 
 // Error of the trial shift s (nm); the mean grid-rounding deviation of the
@@ -253,16 +256,14 @@ double TrialError(double s, double& meanDeviation) {
     }
     double error = 0.0;
     double deviationSum = 0.0;
-    bool outlier = false;
     for (int p = 0; p < g_state.CountedCount; ++p) {
         const CountedPoint& pt = g_points[p];
         deviationSum += g_trialDeviation[pt.C];
         deviationSum += g_trialDeviation[pt.L];
         deviationSum += g_trialDeviation[pt.R];
-        error += PointError(
-            pt.MeasuredRatio,
-            SimulatedRatio(g_trialIndex[pt.C], g_trialIndex[pt.L], g_trialIndex[pt.R], checked),
-            outlier);
+        const double rs =
+            SimulatedRatio(g_trialIndex[pt.C], g_trialIndex[pt.L], g_trialIndex[pt.R], checked);
+        error += PointError(pt.MeasuredRatio, rs).Error;
     }
     const long valueCount = 3L * g_state.CountedCount;
     meanDeviation = valueCount > 0 ? deviationSum / static_cast<double>(valueCount) : 0.0;
@@ -410,7 +411,9 @@ void TestShiftSignificance() {
         const CountedPoint& pt = g_points[p];
         const double rs = SimulatedRatio(GridOf(pt.Centre + s, g), GridOf(pt.Left + s, g),
                                          GridOf(pt.Right + s, g), checked);
-        error += PointError(pt.MeasuredRatio, rs, outlier);
+        const PointFit fit = PointError(pt.MeasuredRatio, rs);
+        error += fit.Error;
+        outlier = outlier || fit.Outlier;
         if (!(rs > 0.0)) continue;  // no logarithm: an outlier, kept out of the sums
         const double lm = std::log(pt.MeasuredRatio);
         const double ls = std::log(rs);

@@ -73,8 +73,7 @@ void SaveTextAtomically(const std::string& path, const std::string& text) {
         std::remove(temporary.c_str());
         FailSave(path, error.Reason());
     }
-    std::string reason = ReplaceWithTemp(temporary, target);
-    if (!reason.empty()) FailSave(path, reason);
+    if (!ReplaceWithTemp(temporary, target)) FailSave(path, SystemError());
 }
 
 void LineList::Load(const std::string& path) {

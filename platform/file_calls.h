@@ -39,7 +39,7 @@ const FileCalls& SystemFileCalls();
 void SetFileCalls(const FileCalls* calls);
 
 // The calls through the table in force.  FileOpen opens with O_CLOEXEC.
-int FileOpen(const std::string& path, int flags, mode_t mode = 0666);
+[[nodiscard]] int FileOpen(const std::string& path, int flags, mode_t mode = 0666);
 ssize_t FileWrite(int fd, const char* data, size_t size);
 int FileClose(int fd);
 int FileTruncate(const std::string& path, off_t size);
@@ -51,6 +51,6 @@ int FileSyncFileSystem(int fd);
 
 // Writes the whole text with FileWrite (again after EINTR or a short write);
 // false with errno set when the system refuses a part.
-bool WriteAll(int fd, const char* data, size_t size);
+[[nodiscard]] bool WriteAll(int fd, const char* data, size_t size);
 
 }  // namespace tarn

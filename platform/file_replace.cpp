@@ -128,24 +128,28 @@ void RemoveStaleTemporaries(const std::string& path) {
     }
 }
 
-std::string ReplaceWithTemp(const std::string& tempPath, const std::string& path, bool replace) {
+bool ReplaceWithTemp(const std::string& tempPath, const std::string& path, bool replace) {
     struct stat info;
     mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : DefaultFileMode();
-    std::string error;
     errno = 0;
     int fd = open(tempPath.c_str(), O_RDWR);
-    if (fd < 0 || fchmod(fd, mode) != 0 || fsync(fd) != 0) error = SystemError();
+    bool ok = fd >= 0 && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    int saved = errno;
     if (fd >= 0) close(fd);
-    if (error.empty() && (replace ? rename(tempPath.c_str(), path.c_str())
-                                  : renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(),
-                                              RENAME_NOREPLACE)) != 0)
-        error = SystemError();
-    if (!error.empty()) {
+    errno = 0;
+    if (ok && (replace ? rename(tempPath.c_str(), path.c_str())
+                       : renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(),
+                                   RENAME_NOREPLACE)) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    if (!ok) {
         unlink(tempPath.c_str());
-        return error;
+        errno = saved;
+        return false;
     }
     SyncDirectoryOf(path);
-    return std::string();
+    return true;
 }
 
 }  // namespace tarn

@@ -14,7 +14,6 @@
 #include "platform/file_calls.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
-#include "platform/text_file.h"
 #include "platform/text_format.h"
 
 namespace tarn {
@@ -34,24 +33,7 @@ namespace {
 constexpr const char* kJournalHead = "tarnpelo journal 2";
 constexpr const char* kReplacementSuffix = ".tarnnew";
 
-struct StagedFile {
-    std::string Path;       // name on disk (its existing spelling when it existed)
-    bool Existed = false;   // on disk before the run
-    bool Replaced = false;  // created by the run: Text is the whole content, else appended
-    std::string Text;
-    long long OriginalSize = 0;  // at the commit, of a file appended to
-    bool Touched = false;        // the commit has begun to write it
-};
-
-struct Transaction {
-    bool Open = false;
-    std::string Journal;
-    std::vector<std::string> Roots;
-    std::vector<StagedFile> Files;
-    std::unordered_map<std::string, int> ByName;  // every name a writer used
-};
-
-Transaction g_tx;
+using StagedFile = RunFileStore::HeldFile;
 
 std::string ReplacementName(const std::string& path) {
     return path + kReplacementSuffix;
@@ -68,41 +50,6 @@ std::string DirectoryOf(const std::string& path) {
     size_t slash = path.rfind(kPathSeparator);
     if (slash == std::string::npos) return ".";
     return slash == 0 ? kPathSeparatorText : path.substr(0, slash);
-}
-
-bool Covered(const std::string& path) {
-    if (!g_tx.Open) return false;
-    for (const std::string& root : g_tx.Roots)
-        if (path.compare(0, root.size(), root) == 0) return true;
-    return false;
-}
-
-// The held file of `path`: by the name a writer used before, else by its name
-// on disk, else by a name that differs from it only in case (names are
-// compared without regard to case); -1 when none.
-int Find(const std::string& path) {
-    auto known = g_tx.ByName.find(path);
-    if (known != g_tx.ByName.end()) return known->second;
-    int found = -1;
-    for (size_t i = 0; i < g_tx.Files.size() && found < 0; ++i)
-        if (g_tx.Files[i].Path == path) found = static_cast<int>(i);
-    for (size_t i = 0; i < g_tx.Files.size() && found < 0; ++i)
-        if (SameIgnoringCase(g_tx.Files[i].Path, path)) found = static_cast<int>(i);
-    if (found >= 0) g_tx.ByName[path] = found;
-    return found;
-}
-
-int Add(const std::string& name, StagedFile file) {
-    if (name.find('\n') != std::string::npos || name.find('\r') != std::string::npos)
-        throw RunTimeError("create", name, 0, "a line end in a file name");
-    g_tx.Files.push_back(std::move(file));
-    int index = static_cast<int>(g_tx.Files.size() - 1);
-    g_tx.ByName[name] = index;
-    return index;
-}
-
-void Clear() {
-    g_tx = Transaction{};
 }
 
 // FNV-1a, 64 bits.
@@ -122,23 +69,6 @@ std::string Hex(uint64_t value) {
     return text;
 }
 
-std::string JournalText() {
-    std::string body = std::string(kJournalHead) + "\n";
-    const size_t base = JournalBase(g_tx.Journal).size();  // every root lies below it
-    for (const StagedFile& f : g_tx.Files) {
-        std::string path = f.Path.substr(base);
-        if (!f.Existed) {
-            body += "N " + path + "\n";
-        } else if (f.Replaced) {
-            body += "R " + path + "\n";
-        } else {
-            body += "A " + IntText(f.OriginalSize) + " " + path + "\n";
-        }
-    }
-    return body + "E " + IntText(static_cast<long long>(g_tx.Files.size())) + " " +
-           Hex(CheckSum(body)) + "\n";
-}
-
 [[noreturn]] void Fail(const char* operation, const std::string& path) {
     throw RunTimeError(operation, path, 0, SystemError());
 }
@@ -153,19 +83,19 @@ struct OpenFiles {
     }
 };
 
-// Writes `text` to `path` (appended to, made new, or emptied) and keeps it
-// open in `files`; `opened` is set once the file is open.
-void WriteFile(const std::string& path, int flags, const std::string& text, bool& opened,
-               OpenFiles& files) {
+// Writes the text of `file` to `path` (appended to, made new, or emptied)
+// and keeps it open in `files`; the file counts as touched once it is open.
+void WriteFile(StagedFile& file, const std::string& path, int flags, OpenFiles& files,
+               ReadCache& cache) {
     errno = 0;
     int fd = FileOpen(path, O_WRONLY | flags);
     bool append = (flags & O_APPEND) != 0;
     if (fd < 0) Fail(append ? "open for appending" : "create", path);
-    opened = true;
-    ForgetCachedCopy(path);
+    file.Touched = true;
+    cache.Forget(path);
     files.Fds.push_back(fd);
     files.Paths.push_back(path);
-    if (!WriteAll(fd, text.data(), text.size())) Fail("write to", path);
+    if (!WriteAll(fd, file.Text.data(), file.Text.size())) Fail("write to", path);
 }
 
 // Makes the names in `directories` durable.
@@ -208,99 +138,12 @@ void SyncAndClose(OpenFiles& files, const std::vector<std::string>& directories)
     }
 }
 
-// Undoes the changes of `files` (in reverse order) that the commit may have
-// begun; false with errno set when one cannot be undone.
-bool Undo(const std::vector<StagedFile>& files) {
-    for (auto f = files.rbegin(); f != files.rend(); ++f) {
-        if (!f->Touched) continue;
-        ForgetCachedCopy(f->Path);
-        errno = 0;
-        if (!f->Existed) {
-            if (FileUnlink(f->Path) != 0 && errno != ENOENT) return false;
-        } else if (f->Replaced) {
-            if (FileUnlink(ReplacementName(f->Path)) != 0 && errno != ENOENT) return false;
-        } else {
-            struct stat info;
-            if (stat(f->Path.c_str(), &info) == 0 && info.st_size > f->OriginalSize &&
-                FileTruncate(f->Path, static_cast<off_t>(f->OriginalSize)) != 0)
-                return false;
-        }
-    }
-    return true;
-}
-
 // Makes an undo durable and removes the journal; false when it cannot.
 bool FinishUndo(const std::string& journal) {
     int dir = open(DirectoryOf(journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     bool ok = dir >= 0 && FileSyncFileSystem(dir) == 0;
     if (dir >= 0) close(dir);
     return ok && (FileUnlink(journal) == 0 || errno == ENOENT);
-}
-
-void WriteJournal(int journalDir) {
-    std::string text = JournalText();
-    errno = 0;
-    int fd = FileOpen(g_tx.Journal, O_WRONLY | O_CREAT | O_TRUNC);
-    if (fd < 0) Fail("create", g_tx.Journal);
-    bool ok = WriteAll(fd, text.data(), text.size()) && FileSyncData(fd) == 0;
-    int saved = errno;
-    if (FileClose(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    // The journal's name must be durable too before any file changes.
-    if (ok && FileSyncData(journalDir) != 0) {
-        ok = false;
-        saved = errno;
-    }
-    if (!ok) {
-        (void)FileUnlink(g_tx.Journal);
-        errno = saved;
-        Fail("write to", g_tx.Journal);
-    }
-}
-
-// Writes every held file and makes them durable, then puts the replacements
-// in place and makes their names durable.
-void ApplyAndPlace() {
-    std::vector<std::string> created, replaced;  // directories with new names
-    auto note = [](std::vector<std::string>& list, const std::string& dir) {
-        if (std::find(list.begin(), list.end(), dir) == list.end()) list.push_back(dir);
-    };
-    {
-        OpenFiles files;
-        for (StagedFile& f : g_tx.Files) {
-            if (!f.Existed) {
-                // Exclusive: a file found there now is not this run's to remove.
-                WriteFile(f.Path, O_CREAT | O_EXCL, f.Text, f.Touched, files);
-                note(created, DirectoryOf(f.Path));
-            } else if (f.Replaced) {
-                WriteFile(ReplacementName(f.Path), O_CREAT | O_TRUNC, f.Text, f.Touched, files);
-                note(replaced, DirectoryOf(f.Path));
-            } else {
-                WriteFile(f.Path, O_APPEND, f.Text, f.Touched, files);
-            }
-        }
-        SyncAndClose(files, created);
-    }
-    for (const StagedFile& f : g_tx.Files) {
-        if (!(f.Existed && f.Replaced)) continue;
-        errno = 0;
-        if (FileRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
-        ForgetCachedCopy(f.Path);  // a copy read before holds the old content
-    }
-    SyncDirectories(replaced);
-}
-
-// Sizes of the files appended to, as the commit finds them.
-void TakeOriginalSizes() {
-    for (StagedFile& f : g_tx.Files) {
-        if (!f.Existed || f.Replaced) continue;
-        struct stat info;
-        errno = 0;
-        if (stat(f.Path.c_str(), &info) != 0) Fail("open for appending", f.Path);
-        f.OriginalSize = static_cast<long long>(info.st_size);
-    }
 }
 
 // Reads the whole journal; false when there is none.  One that cannot be
@@ -395,30 +238,173 @@ bool ParseJournal(const std::string& journal, const std::string& text, const std
 
 }  // namespace
 
-void BeginFileTransaction(const std::string& journal, const std::vector<std::string>& roots) {
+bool RunFileStore::Covered(const std::string& path) const {
+    if (!m_open) return false;
+    for (const std::string& root : m_roots)
+        if (path.compare(0, root.size(), root) == 0) return true;
+    return false;
+}
+
+// The held file of `path`: by the name a writer used before, else by its name
+// on disk, else by a name that differs from it only in case (names are
+// compared without regard to case); -1 when none.
+int RunFileStore::Find(const std::string& path) {
+    auto known = m_byName.find(path);
+    if (known != m_byName.end()) return known->second;
+    int found = -1;
+    for (size_t i = 0; i < m_files.size() && found < 0; ++i)
+        if (m_files[i].Path == path) found = static_cast<int>(i);
+    for (size_t i = 0; i < m_files.size() && found < 0; ++i)
+        if (SameIgnoringCase(m_files[i].Path, path)) found = static_cast<int>(i);
+    if (found >= 0) m_byName[path] = found;
+    return found;
+}
+
+int RunFileStore::Add(const std::string& name, StagedFile file) {
+    if (name.find('\n') != std::string::npos || name.find('\r') != std::string::npos)
+        throw RunTimeError("create", name, 0, "a line end in a file name");
+    m_files.push_back(std::move(file));
+    int index = static_cast<int>(m_files.size() - 1);
+    m_byName[name] = index;
+    return index;
+}
+
+void RunFileStore::Clear() {
+    m_open = false;
+    m_journal.clear();
+    m_roots.clear();
+    m_files.clear();
+    m_byName.clear();
+}
+
+std::string RunFileStore::JournalText() const {
+    std::string body = std::string(kJournalHead) + "\n";
+    const size_t base = JournalBase(m_journal).size();  // every root lies below it
+    for (const StagedFile& f : m_files) {
+        std::string path = f.Path.substr(base);
+        if (!f.Existed) {
+            body += "N " + path + "\n";
+        } else if (f.Replaced) {
+            body += "R " + path + "\n";
+        } else {
+            body += "A " + IntText(f.OriginalSize) + " " + path + "\n";
+        }
+    }
+    return body + "E " + IntText(static_cast<long long>(m_files.size())) + " " +
+           Hex(CheckSum(body)) + "\n";
+}
+
+// Undoes the changes of `files` (in reverse order) that the commit may have
+// begun; false with errno set when one cannot be undone.
+bool RunFileStore::Undo(const std::vector<StagedFile>& files) {
+    for (auto f = files.rbegin(); f != files.rend(); ++f) {
+        if (!f->Touched) continue;
+        m_cache.Forget(f->Path);
+        errno = 0;
+        if (!f->Existed) {
+            if (FileUnlink(f->Path) != 0 && errno != ENOENT) return false;
+        } else if (f->Replaced) {
+            if (FileUnlink(ReplacementName(f->Path)) != 0 && errno != ENOENT) return false;
+        } else {
+            struct stat info;
+            if (stat(f->Path.c_str(), &info) == 0 && info.st_size > f->OriginalSize &&
+                FileTruncate(f->Path, static_cast<off_t>(f->OriginalSize)) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+void RunFileStore::WriteJournal(int journalDir) {
+    std::string text = JournalText();
+    errno = 0;
+    int fd = FileOpen(m_journal, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd < 0) Fail("create", m_journal);
+    bool ok = WriteAll(fd, text.data(), text.size()) && FileSyncData(fd) == 0;
+    int saved = errno;
+    if (FileClose(fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    // The journal's name must be durable too before any file changes.
+    if (ok && FileSyncData(journalDir) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    if (!ok) {
+        (void)FileUnlink(m_journal);
+        errno = saved;
+        Fail("write to", m_journal);
+    }
+}
+
+// Writes every held file and makes them durable, then puts the replacements
+// in place and makes their names durable.
+void RunFileStore::ApplyAndPlace() {
+    std::vector<std::string> created, replaced;  // directories with new names
+    auto note = [](std::vector<std::string>& list, const std::string& dir) {
+        if (std::find(list.begin(), list.end(), dir) == list.end()) list.push_back(dir);
+    };
+    {
+        OpenFiles files;
+        for (StagedFile& f : m_files) {
+            if (!f.Existed) {
+                // Exclusive: a file found there now is not this run's to remove.
+                WriteFile(f, f.Path, O_CREAT | O_EXCL, files, m_cache);
+                note(created, DirectoryOf(f.Path));
+            } else if (f.Replaced) {
+                WriteFile(f, ReplacementName(f.Path), O_CREAT | O_TRUNC, files, m_cache);
+                note(replaced, DirectoryOf(f.Path));
+            } else {
+                WriteFile(f, f.Path, O_APPEND, files, m_cache);
+            }
+        }
+        SyncAndClose(files, created);
+    }
+    for (const StagedFile& f : m_files) {
+        if (!(f.Existed && f.Replaced)) continue;
+        errno = 0;
+        if (FileRename(ReplacementName(f.Path), f.Path) != 0) Fail("rename", f.Path);
+        m_cache.Forget(f.Path);  // a copy read before holds the old content
+    }
+    SyncDirectories(replaced);
+}
+
+// Sizes of the files appended to, as the commit finds them.
+void RunFileStore::TakeOriginalSizes() {
+    for (StagedFile& f : m_files) {
+        if (!f.Existed || f.Replaced) continue;
+        struct stat info;
+        errno = 0;
+        if (stat(f.Path.c_str(), &info) != 0) Fail("open for appending", f.Path);
+        f.OriginalSize = static_cast<long long>(info.st_size);
+    }
+}
+
+void RunFileStore::Begin(const std::string& journal, const std::vector<std::string>& roots) {
     Clear();
-    g_tx.Open = true;
-    g_tx.Journal = journal;
+    m_open = true;
+    m_journal = journal;
     for (const std::string& root : roots)
-        if (!root.empty()) g_tx.Roots.push_back(root);
+        if (!root.empty()) m_roots.push_back(root);
 }
 
-void AbandonFileTransaction() {
+void RunFileStore::Abandon() {
     Clear();
 }
 
-void CommitFileTransaction() {
-    if (!g_tx.Open) return;
-    g_tx.Open = false;  // whatever follows writes directly
-    if (g_tx.Files.empty()) {
+void RunFileStore::Commit() {
+    if (!m_open) return;
+    m_open = false;  // whatever follows writes directly
+    if (m_files.empty()) {
         Clear();
         return;
     }
-    int journalDir = open(DirectoryOf(g_tx.Journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int journalDir = open(DirectoryOf(m_journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (journalDir < 0) {
-        Transaction failed = std::move(g_tx);
+        std::string journal = m_journal;
         Clear();
-        Fail("create", failed.Journal);
+        Fail("create", journal);
     }
     bool journalWritten = false;
     try {
@@ -427,10 +413,10 @@ void CommitFileTransaction() {
         journalWritten = true;
         ApplyAndPlace();
         errno = 0;
-        if (FileUnlink(g_tx.Journal) != 0) Fail("remove", g_tx.Journal);
+        if (FileUnlink(m_journal) != 0) Fail("remove", m_journal);
     } catch (...) {
         // The journal stays for the next run when the undo cannot be completed.
-        if (journalWritten && Undo(g_tx.Files)) (void)FinishUndo(g_tx.Journal);
+        if (journalWritten && Undo(m_files)) (void)FinishUndo(m_journal);
         close(journalDir);
         Clear();
         throw;
@@ -439,7 +425,7 @@ void CommitFileTransaction() {
     Clear();
 }
 
-int RecoverInterruptedCommit(const std::string& journal, const std::string& tree) {
+int RunFileStore::Recover(const std::string& journal, const std::string& tree) {
     std::string text;
     if (!ReadJournal(journal, text)) return 0;
     std::vector<StagedFile> files;
@@ -456,11 +442,11 @@ int RecoverInterruptedCommit(const std::string& journal, const std::string& tree
     return restored;
 }
 
-int StageCreate(const std::string& path) {
+int RunFileStore::Create(const std::string& path) {
     if (!Covered(path)) return -1;
     int index = Find(path);
     if (index >= 0) {
-        StagedFile& f = g_tx.Files[static_cast<size_t>(index)];
+        StagedFile& f = m_files[static_cast<size_t>(index)];
         f.Replaced = true;
         f.Text.clear();
         return index;
@@ -481,7 +467,7 @@ int StageCreate(const std::string& path) {
     return Add(path, std::move(f));
 }
 
-int StageAppend(const std::string& path) {
+int RunFileStore::Append(const std::string& path) {
     if (!Covered(path)) return -1;
     int index = Find(path);
     if (index >= 0) return index;
@@ -494,24 +480,42 @@ int StageAppend(const std::string& path) {
     return Add(path, std::move(f));
 }
 
-void StageWrite(int file, const std::string& text) {
+void RunFileStore::Write(int file, const std::string& text) {
     // A writer left over from a transaction already closed has nothing to add to.
-    if (file >= 0 && static_cast<size_t>(file) < g_tx.Files.size())
-        g_tx.Files[static_cast<size_t>(file)].Text += text;
+    if (file >= 0 && static_cast<size_t>(file) < m_files.size())
+        m_files[static_cast<size_t>(file)].Text += text;
 }
 
-bool IsStagedFile(const std::string& path) {
+bool RunFileStore::Holds(const std::string& path) {
     return Covered(path) && Find(path) >= 0;
 }
 
-bool StagedFileText(const std::string& path, std::string& diskPath, std::string& text) {
-    if (!Covered(path)) return false;
-    int index = Find(path);
-    if (index < 0) return false;
-    const StagedFile& f = g_tx.Files[static_cast<size_t>(index)];
-    diskPath = f.Replaced ? std::string() : f.Path;
-    text = f.Text;
-    return true;
+StoredText RunFileStore::Load(const std::string& path) {
+    StoredText stored;
+    if (Covered(path)) {
+        int index = Find(path);
+        if (index >= 0) {
+            const StagedFile& f = m_files[static_cast<size_t>(index)];
+            stored.Found = true;
+            if (!f.Replaced) stored.DiskPath = f.Path;
+            stored.Text = f.Text;
+            return stored;
+        }
+    }
+    if (const std::string* kept = m_cache.Find(path)) {
+        stored.Found = true;
+        stored.Text = *kept;
+    }
+    return stored;
+}
+
+void RunFileStore::Loaded(const std::string& path, const struct stat& info,
+                          const std::string& text) {
+    m_cache.Keep(path, info, text);
+}
+
+void RunFileStore::Written(unsigned long long device, unsigned long long inode) {
+    m_cache.Forget(device, inode);
 }
 
 }  // namespace tarn

@@ -76,16 +76,17 @@ void ReleaseRunDirectories() {
     g_saidWaiting = false;
 }
 
-bool TryLockFile(const std::string& path, int& handle) {
-    handle = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (handle < 0) return true;
+FileLock TryLockFile(const std::string& path) {
+    FileLock lock;
+    lock.Handle = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock.Handle < 0) return lock;
     int status;
-    while ((status = flock(handle, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    while ((status = flock(lock.Handle, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
-    if (status == 0) return true;
-    const bool held = errno == EWOULDBLOCK;
-    UnlockFile(handle);
-    return !held;
+    if (status == 0) return lock;
+    lock.Taken = errno != EWOULDBLOCK;
+    UnlockFile(lock.Handle);
+    return lock;
 }
 
 void UnlockFile(int& handle) {
@@ -98,9 +99,8 @@ void UnlockFile(int& handle) {
 // Not built for Windows yet: runs there are not serialised.
 void LockRunDirectory(const std::string&) {}
 void ReleaseRunDirectories() {}
-bool TryLockFile(const std::string&, int& handle) {
-    handle = -1;
-    return true;
+FileLock TryLockFile(const std::string&) {
+    return FileLock{};
 }
 void UnlockFile(int& handle) {
     handle = -1;

@@ -24,12 +24,16 @@ void ReleaseRunDirectories();
 // Takes the exclusive advisory lock of the file `path` without waiting (for
 // the windowed programs, which must not take the directory lock the engine
 // waits for).  The file is made empty when missing and left in place, so
-// that every holder locks the same file.  False when another open of the
-// file holds it; `handle` then is -1.  A file that cannot be made, or a file
-// system without locks, is passed over (true, `handle` -1).  The lock holds
-// until UnlockFile(handle) or the end of the process; programs started
+// that every holder locks the same file.  Not taken when another open of the
+// file holds it; the handle then is -1.  A file that cannot be made, or a
+// file system without locks, is passed over (taken, handle -1).  The lock holds
+// until UnlockFile(Handle) or the end of the process; programs started
 // meanwhile do not inherit it.
-bool TryLockFile(const std::string& path, int& handle);
+struct FileLock {
+    bool Taken = true;  // false when another open of the file holds it
+    int Handle = -1;
+};
+[[nodiscard]] FileLock TryLockFile(const std::string& path);
 
 // Gives back a lock of TryLockFile (a handle of -1 is nothing) and sets
 // `handle` to -1.

@@ -6,9 +6,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/file_calls.h"
-#include "platform/file_transaction.h"
+#include "platform/file_store.h"
 #include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_format.h"
@@ -23,62 +24,6 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsSeparator(char c) {
     return static_cast<unsigned char>(c) <= ' ';
-}
-
-// The read cache: a few small files by the exact name they were opened with,
-// with the identity (device, inode) that a write of the same file matches.
-struct CachedFile {
-    std::string Name;
-    unsigned long long Device = 0, Inode = 0;
-    std::string Data;
-};
-constexpr size_t kCacheEntries = 8;
-constexpr size_t kCacheLimit = 64 * 1024;
-
-struct ReadCache {
-    CachedFile Entries[kCacheEntries];
-    size_t Used = 0;
-    size_t Next = 0;  // the entry that a new file replaces when all are used
-};
-
-bool g_cacheOn = false;
-
-// Made on first use and never destroyed, so that a TextOut closed while the
-// program's static objects are destroyed still finds it.
-ReadCache& Cache() {
-    static ReadCache* cache = new ReadCache();
-    return *cache;
-}
-
-const CachedFile* FindCached(const std::string& name) {
-    ReadCache& c = Cache();
-    for (size_t i = 0; i < c.Used; ++i)
-        if (c.Entries[i].Name == name) return &c.Entries[i];
-    return nullptr;
-}
-
-void StoreCached(const std::string& name, const struct stat& info, const std::string& data) {
-    if (data.size() > kCacheLimit) return;
-    ReadCache& c = Cache();
-    size_t slot = c.Used < kCacheEntries ? c.Used++ : c.Next++ % kCacheEntries;
-    c.Entries[slot].Name = name;
-    c.Entries[slot].Device = static_cast<unsigned long long>(info.st_dev);
-    c.Entries[slot].Inode = static_cast<unsigned long long>(info.st_ino);
-    c.Entries[slot].Data = data;
-}
-
-// Drops every cached copy of the file with this identity.
-void InvalidateCached(unsigned long long device, unsigned long long inode) {
-    ReadCache& c = Cache();
-    for (size_t i = 0; i < c.Used;) {
-        if (c.Entries[i].Device == device && c.Entries[i].Inode == inode) {
-            --c.Used;
-            if (i != c.Used) c.Entries[i] = std::move(c.Entries[c.Used]);
-            c.Entries[c.Used] = CachedFile{};
-        } else {
-            ++i;
-        }
-    }
 }
 
 // Reads the whole regular file open on `fd` into `data`; false on a read error.
@@ -104,48 +49,27 @@ size_t AfterByteOrderMark(const std::string& data) {
 
 }  // namespace
 
-void SetReadCache(bool on) {
-    g_cacheOn = on;
-    if (on) return;
-    ReadCache& c = Cache();
-    for (CachedFile& entry : c.Entries) entry = CachedFile{};
-    c.Used = 0;
-    c.Next = 0;
-}
-
-void ForgetCachedCopy(const std::string& path) {
-    struct stat info;
-    if (!g_cacheOn || stat(path.c_str(), &info) != 0) return;
-    InvalidateCached(static_cast<unsigned long long>(info.st_dev),
-                     static_cast<unsigned long long>(info.st_ino));
-}
-
 bool TextIn::Open(const std::string& path) {
     Close();
     m_name = path;
-    std::string diskPath, held;
-    if (StagedFileText(path, diskPath, held)) {
-        // Written by this run and not yet committed: what the run wrote.
-        if (!diskPath.empty()) {
-            int fd = open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    FileStore* store = CurrentFileStore();
+    StoredText stored = store != nullptr ? store->Load(path) : StoredText{};
+    if (stored.Found) {
+        // What the store gives: read after the disk file it names, if any.
+        if (stored.DiskPath.empty()) {
+            m_data = std::move(stored.Text);
+        } else {
+            int fd = open(stored.DiskPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             struct stat info;
             bool ok = fd >= 0 && fstat(fd, &info) == 0 &&
                       ReadWhole(fd, static_cast<size_t>(info.st_size), m_data);
             if (fd >= 0) close(fd);
             if (!ok) return false;
+            m_data += stored.Text;
         }
-        m_data += held;
         m_pos = AfterByteOrderMark(m_data);
         m_open = true;
         return true;
-    }
-    if (g_cacheOn) {
-        if (const CachedFile* cached = FindCached(path)) {
-            m_data = cached->Data;
-            m_pos = AfterByteOrderMark(m_data);
-            m_open = true;
-            return true;
-        }
     }
     // The exact name first; the lookup without regard to case only when it fails.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -163,7 +87,7 @@ bool TextIn::Open(const std::string& path) {
         m_data.clear();
         return false;
     }
-    if (g_cacheOn && exact) StoreCached(path, info, m_data);
+    if (store != nullptr && exact) store->Loaded(path, info, m_data);
     m_pos = AfterByteOrderMark(m_data);
     m_open = true;
     return true;
@@ -289,13 +213,23 @@ void TextIn::NextLine() {
 
 TextOut::~TextOut() {
     if (m_staged >= 0) {
-        StageWrite(m_staged, m_buffer);
+        (void)Flush();
         return;
     }
     if (m_fd < 0) return;
     (void)Flush();
     FileClose(m_fd);
-    if (m_inode != 0) InvalidateCached(m_device, m_inode);
+    ReportWritten();
+}
+
+FileStore* TextOut::OwnStore() const {
+    FileStore* store = CurrentFileStore();
+    return store != nullptr && store->Serial() == m_storeSerial ? store : nullptr;
+}
+
+void TextOut::ReportWritten() const {
+    if (m_inode == 0) return;
+    if (FileStore* store = CurrentFileStore()) store->Written(m_device, m_inode);
 }
 
 void TextOut::Fail(const char* operation) {
@@ -312,7 +246,7 @@ void TextOut::Opened(int fd, const struct stat* info) {
     m_fd = fd;
     m_buffer.clear();
     m_device = m_inode = 0;
-    if (!g_cacheOn) return;
+    if (CurrentFileStore() == nullptr) return;
     struct stat own;
     if (info == nullptr) {
         if (fstat(fd, &own) != 0) return;
@@ -320,12 +254,13 @@ void TextOut::Opened(int fd, const struct stat* info) {
     }
     m_device = static_cast<unsigned long long>(info->st_dev);
     m_inode = static_cast<unsigned long long>(info->st_ino);
-    InvalidateCached(m_device, m_inode);
+    ReportWritten();
 }
 
 bool TextOut::Flush() {
     if (m_staged >= 0) {
-        StageWrite(m_staged, m_buffer);
+        // A writer that outlived its store has nothing to add to.
+        if (FileStore* store = OwnStore()) store->Write(m_staged, m_buffer);
         m_buffer.clear();
         return true;
     }
@@ -342,11 +277,18 @@ void TextOut::CheckFinite(const std::string& text) const {
         throw RunTimeError("write to", m_name, 0, "a number to be written is NaN or infinite");
 }
 
+bool TextOut::TakeHeldFile(int (FileStore::*open)(const std::string&), const std::string& path) {
+    FileStore* store = CurrentFileStore();
+    if (store == nullptr) return false;
+    m_staged = (store->*open)(path);
+    m_storeSerial = store->Serial();
+    return m_staged >= 0;
+}
+
 void TextOut::Create(const std::string& path) {
     Close();
     m_name = path;
-    m_staged = StageCreate(path);
-    if (m_staged >= 0) return;
+    if (TakeHeldFile(&FileStore::Create, path)) return;
     errno = 0;
     // An existing file of the exact name is emptied with one call; otherwise
     // the name is looked up without regard to case and the file created.
@@ -361,8 +303,7 @@ void TextOut::Create(const std::string& path) {
 void TextOut::Append(const std::string& path) {
     Close();
     m_name = path;
-    m_staged = StageAppend(path);
-    if (m_staged >= 0) return;
+    if (TakeHeldFile(&FileStore::Append, path)) return;
     // The exact name first: one open, which fails for a missing file, and a
     // check that it is a regular file; otherwise the lookup without regard to case.
     int fd = FileOpen(path, O_WRONLY | O_APPEND | O_NONBLOCK);
@@ -418,7 +359,7 @@ void TextOut::Close() {
         reason = SystemError();
     }
     m_fd = -1;
-    if (m_inode != 0) InvalidateCached(m_device, m_inode);
+    ReportWritten();
     if (failed) throw RunTimeError("close", m_name, 0, reason);
 }
 

@@ -5,8 +5,8 @@
 // the next blank or line end (at most 64 characters); a number read at the end
 // of the file is 0 and no error; a "\r" before a line end is not part of the
 // line; a UTF-8 byte-order mark at the start of a file is skipped.  TextOut
-// writes "\n" line ends; while the run's file transaction covers a file, its
-// text is held until the commit (platform/file_transaction.h).  A number that
+// writes "\n" line ends.  Both read and write the disk, or through the store
+// installed for the engine's run (platform/file_store.h).  A number that
 // is not finite never reaches a file: writing one is the run-time error.
 // Failures that the caller does not test raise RunTimeError.
 #pragma once
@@ -20,6 +20,8 @@
 
 namespace tarn {
 
+class FileStore;
+
 class TextIn {
   public:
     TextIn() = default;
@@ -28,7 +30,7 @@ class TextIn {
 
     // Opens `path` (found without regard to case) and loads it; false when it
     // cannot be opened.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // Opens `path` or raises the run-time error.
     void OpenOrThrow(const std::string& path);
     // Loads text that did not come from a file, under the name `name`.
@@ -42,11 +44,11 @@ class TextIn {
     bool Eoln() const;
 
     // Reads a real; false (token consumed) when the text is not a number.
-    bool TryReal(double& value);
+    [[nodiscard]] bool TryReal(double& value);
     // Reads a real or raises the run-time error naming the file and line.
     double Real();
     // Reads a 32-bit integer, as above.
-    bool TryInt(long& value);
+    [[nodiscard]] bool TryInt(long& value);
     long Int();
 
     // Rest of the current line; moves to the next line.
@@ -97,9 +99,16 @@ class TextOut {
     const std::string& Name() const { return m_name; }
 
   private:
-    // Takes the descriptor of the opened file and, for the read cache, its
-    // identity (from `info` when the caller has it, else from fstat).
+    // True when the installed store holds `path` for this writer: it then
+    // takes the text (`open` is the store's Create or Append).
+    bool TakeHeldFile(int (FileStore::*open)(const std::string&), const std::string& path);
+    // The store that holds this writer's file, while it is still installed.
+    FileStore* OwnStore() const;
+    // Takes the descriptor of the opened file and, when a store is installed,
+    // its identity (from `info` when the caller has it, else from fstat).
     void Opened(int fd, const struct stat* info = nullptr);
+    // Tells the installed store that the disk file of this writer changed.
+    void ReportWritten() const;
     // Writes the buffered text; false (errno set) when the system refuses it.
     bool Flush();
     // Raises the run-time error when `text` holds a number that is not finite.
@@ -107,22 +116,12 @@ class TextOut {
     [[noreturn]] void Fail(const char* operation);
 
     int m_fd = -1;
-    int m_staged = -1;     // the file transaction's held file, when it covers this one
+    int m_staged = -1;  // the store's held file, when it holds this one
+    unsigned long m_storeSerial = 0;
     std::string m_buffer;  // text not yet written, sent at 64 KiB and at Close
     std::string m_name;
     unsigned long long m_device = 0, m_inode = 0;
 };
-
-// Turns the read cache on or off (off at start; off empties it).  While it is
-// on, a file of at most 64 KiB that TextIn opened by its exact name is kept in
-// memory, and later opens of that name are served from there until a TextOut
-// of this process creates, appends to or closes the same file.  Only a program
-// whose every file write goes through TextOut may turn it on.
-void SetReadCache(bool on);
-
-// Drops the read cache's copy of the file `path` names, for a change this
-// process makes to it outside TextOut (the file transaction's commit and undo).
-void ForgetCachedCopy(const std::string& path);
 
 // Opens `path` for appending, writes the lines and closes it again.
 void AppendLines(const std::string& path, std::initializer_list<std::string> lines);

@@ -62,16 +62,15 @@ int NextDay(const DayRun& run, int first) {
 // Holds the shell's lock of its working directory while it lives.
 class RunLock {
   public:
-    RunLock() { m_taken = TryLockFile(kRunLockFile, m_handle); }
-    ~RunLock() { UnlockFile(m_handle); }
+    RunLock() : m_lock(TryLockFile(kRunLockFile)) {}
+    ~RunLock() { UnlockFile(m_lock.Handle); }
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
     // False when another run holds the lock.
-    bool Taken() const { return m_taken; }
+    bool Taken() const { return m_lock.Taken; }
 
   private:
-    int m_handle = -1;
-    bool m_taken = false;
+    FileLock m_lock;
 };
 
 // Writes the batch of list items first..last (one day), runs it in the run's

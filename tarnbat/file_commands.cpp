@@ -77,8 +77,7 @@ void CopyOneFile(const std::string& source, const std::string& target) {
         unlink(tempPath.c_str());
         throw RunTimeError::Refusal(error);
     }
-    error = ReplaceWithTemp(tempPath, to);
-    if (!error.empty()) throw RunTimeError::Refusal(error);
+    if (!ReplaceWithTemp(tempPath, to)) throw RunTimeError::Refusal(SystemError());
 }
 
 }  // namespace tarn

@@ -226,8 +226,7 @@ void ReplaceArchive(const std::string& archive, bool existing,
     }
     WriteArchive(temp.File(), existing, archive, files);
     CheckArchive(temp.File(), archive, files);
-    std::string reason = ReplaceWithTemp(temp.File(), archive);
-    if (!reason.empty()) Refuse(CannotWriteArchive(archive) + reason);
+    if (!ReplaceWithTemp(temp.File(), archive)) Refuse(CannotWriteArchive(archive) + SystemError());
 }
 
 }  // namespace

@@ -104,8 +104,8 @@ void WriteEntry(zip_t* archive, zip_uint64_t index, const std::string& shown,
     if (content.Size != info.size || content.Crc != info.crc)
         throw RunTimeError::Refusal("check of " + target + " failed: it differs from the entry");
     // ReplaceWithTemp removes the temporary when it fails.
-    std::string reason = ReplaceWithTemp(temp.HandOver(), target, false);
-    if (!reason.empty()) throw RunTimeError::Refusal("cannot write " + target + ": " + reason);
+    if (!ReplaceWithTemp(temp.HandOver(), target, false))
+        throw RunTimeError::Refusal("cannot write " + target + ": " + SystemError());
 }
 
 // Writes the entries of the open `archive` that are missing under the

@@ -30,7 +30,6 @@ TEST_F(InProcessTest, RunsInOneProcessEqualRunsInTheirOwnProcesses) {
 
     std::ostringstream console;
     SetConsole(&console);
-    SetReadCache(true);  // as the program runs
     ASSERT_EQ(chdir(together.c_str()), 0);
     for (const ScanCall& call : calls) {
         std::vector<std::string> args = {call.scan, "exa", "tarn_exa.dfa", "S", "I", "W"};
@@ -38,7 +37,6 @@ TEST_F(InProcessTest, RunsInOneProcessEqualRunsInTheirOwnProcesses) {
         EXPECT_EQ(tarn::RunTarnpelo(args), 0) << call.scan;
     }
     ASSERT_EQ(chdir(Dir().c_str()), 0);
-    SetReadCache(false);
     SetConsole(nullptr);
 
     EXPECT_EQ(MaskRunTime(console.str()), MaskRunTime(separateConsole));

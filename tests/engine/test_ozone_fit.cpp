@@ -388,11 +388,9 @@ TEST_F(ReferenceTest, MissingCrossSectionHaltsWithErrorO2InComparLog) {
 TEST_F(OzoneTest, BadMonthLogsOneLineAndLeavesTheAngle) {
     OzoneFit.FileCode = "xx2211002021";
     OzoneFit.ZenithAngle = 12.5;
-    std::string message;
-    int code = -1;
-    FileCodeToZenithAngle(message, code);
-    EXPECT_EQ(message, "Error occurred in OzSimu in filename to time-date conversion");
-    EXPECT_EQ(code, 0);
+    DateCheck check = FileCodeToZenithAngle();
+    EXPECT_EQ(check.Message, "Error occurred in OzSimu in filename to time-date conversion");
+    EXPECT_EQ(check.Code, 0);
     EXPECT_EQ(OzoneFit.ZenithAngle, 12.5);
     EXPECT_EQ(ConsoleText(), "");
     EXPECT_EQ(Lines(Log()).back(),
@@ -401,28 +399,25 @@ TEST_F(OzoneTest, BadMonthLogsOneLineAndLeavesTheAngle) {
 }
 
 TEST_F(OzoneTest, BadHourStopsAndBadMinuteGoesOn) {
-    std::string message;
-    int code = 0;
+    DateCheck check;
     OzoneFit.FileCode = "0622xx002021";
-    FileCodeToZenithAngle(message, code);
+    check = FileCodeToZenithAngle();
     EXPECT_EQ(ConsoleText(), "");
     EXPECT_NE(Log().find(" hour code 0622xx002021 MMDDhhmmYYYY"), std::string::npos);
     OzoneFit.FileCode = "062211x02021";
     OzoneFit.Longitude = 11;
     OzoneFit.Latitude = 48;
-    FileCodeToZenithAngle(message, code);
+    check = FileCodeToZenithAngle();
     EXPECT_NE(Log().find(" minute code 062211x02021 MMDDhhmmYYYY"), std::string::npos);
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(check.Code, 0);
     EXPECT_EQ(ConsoleText(), "Solar Zenith Angle:   24.831 degrees.dec\n");  // 11:00 UT
 }
 
 TEST_F(OzoneTest, FailedDateCheckKeepsTheAngleAndIsLogged) {
     OzoneFit.FileCode = "062211001899";
     OzoneFit.ZenithAngle = 40.0;
-    std::string message;
-    int code = 0;
-    FileCodeToZenithAngle(message, code);
-    EXPECT_EQ(code, 1);
+    DateCheck check = FileCodeToZenithAngle();
+    EXPECT_EQ(check.Code, 1);
     EXPECT_EQ(OzoneFit.ZenithAngle, 40.0);
     EXPECT_EQ(ConsoleText(), "Solar Zenith Angle:   40.000 degrees.dec\n");
     EXPECT_EQ(Lines(Log()).back(),
@@ -434,14 +429,12 @@ TEST_F(OzoneTest, FailedDateCheckKeepsTheAngleAndIsLogged) {
 TEST_F(OzoneTest, TimeCorrectionIsAddedToTheScanTime) {
     OzoneFit.Longitude = 11;
     OzoneFit.Latitude = 48;
-    std::string message;
-    int code = 0;
     OzoneFit.FileCode = "062210002021";
-    FileCodeToZenithAngle(message, code);
+    (void)FileCodeToZenithAngle();
     double at10 = OzoneFit.ZenithAngle;
     OzoneFit.FileCode = "062123002021";  // 21 June 23:00 + 11 hours = 22 June 10:00
     OzoneFit.TimeCorrection[1] = 11;
-    FileCodeToZenithAngle(message, code);
+    (void)FileCodeToZenithAngle();
     EXPECT_DOUBLE_EQ(OzoneFit.ZenithAngle, at10);
     EXPECT_EQ(OzoneFit.Day, 21);  // the scan's own clock is kept
     EXPECT_EQ(OzoneFit.Hour, 23);
@@ -470,10 +463,8 @@ TEST_F(OzoneTest, ZenithAngleAgreesWithHorizonsPositions) {
                             when.substr(14, 2) + when.substr(0, 4);
         OzoneFit.Longitude = lon;
         OzoneFit.Latitude = lat;
-        std::string message;
-        int code = 0;
-        FileCodeToZenithAngle(message, code);
-        ASSERT_EQ(code, 0) << line;
+        DateCheck check = FileCodeToZenithAngle();
+        ASSERT_EQ(check.Code, 0) << line;
         double refraction = 1.0 / std::tan((altitude + 7.31 / (altitude + 4.4)) * M_PI / 180) / 60;
         double geometric = 90.0 - altitude + refraction;
         EXPECT_NEAR(OzoneFit.ZenithAngle, geometric, 0.03) << line;

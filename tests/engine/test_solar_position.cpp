@@ -18,7 +18,9 @@ struct Check {
 
 Check CheckAt(int y, int mo, int d, int h, int mi, int s, double lon, double lat) {
     Check c;
-    CheckDateAndSolarPosition(y, mo, d, h, mi, s, lon, lat, c.azimuth, c.zenith, c.code, c.message);
+    DateCheck check = CheckDateAndSolarPosition(y, mo, d, h, mi, s, lon, lat, c.azimuth, c.zenith);
+    c.code = check.Code;
+    c.message = check.Message;
     return c;
 }
 

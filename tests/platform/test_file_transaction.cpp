@@ -33,7 +33,7 @@ class FileTransactionTest : public test::TempDirTest {
         Restore();
     }
     void TearDown() override {
-        AbandonFileTransaction();
+        store.Abandon();
         ResetFileHooks();
         TempDirTest::TearDown();
     }
@@ -52,9 +52,12 @@ class FileTransactionTest : public test::TempDirTest {
     }
     std::string Journal() const { return Path("tarnpelo.jnl"); }
 
+    RunFileStore store;
+    ScopedFileStore installed{store};
+
     // One run's writes: a row appended, a new file, a per-scan file replaced.
     void Stage() {
-        BeginFileTransaction(Journal(), {Path("res/")});
+        store.Begin(Journal(), {Path("res/")});
         AppendLines(Path("res/day.txt"), {"row 2"});
         CreateWithLines(Path("res/sub/new.txt"), {"! new head"});
         AppendLines(Path("res/sub/new.txt"), {"new row"});
@@ -67,8 +70,8 @@ TEST_F(FileTransactionTest, HeldUntilTheCommitAndDroppedOnAbandon) {
     CreateWithLines(Path("outside.txt"), {"direct"});  // not under a root
     EXPECT_EQ(ReadFile(Path("outside.txt")), "direct\n");
     EXPECT_TRUE(AsBefore());
-    EXPECT_TRUE(IsStagedFile(Path("res/sub/new.txt")));
-    EXPECT_TRUE(IsStagedFile(Path("res/SUB/NEW.TXT")));  // names compared without regard to case
+    EXPECT_TRUE(store.Holds(Path("res/sub/new.txt")));
+    EXPECT_TRUE(store.Holds(Path("res/SUB/NEW.TXT")));  // names compared without regard to case
     TextIn in;
     ASSERT_TRUE(in.Open(Path("res/day.txt")));
     for (const char* line : {"! head", "row 1", "row 2"}) EXPECT_EQ(in.ReadLine(), line);
@@ -76,7 +79,7 @@ TEST_F(FileTransactionTest, HeldUntilTheCommitAndDroppedOnAbandon) {
     EXPECT_THROW(AppendLines(Path("res/none.txt"), {"x"}), RunTimeError);
     EXPECT_THROW(CreateWithLines(Path("res/nodir/x.txt"), {"x"}), RunTimeError);
 
-    CommitFileTransaction();
+    store.Commit();
     EXPECT_EQ(ReadFile(Path("res/day.txt")), "! head\nrow 1\nrow 2\n");
     EXPECT_EQ(ReadFile(Path("res/sub/new.txt")), "! new head\nnew row\n");
     EXPECT_EQ(ReadFile(Path("res/sub/scan.txt")), "new scan\n");
@@ -85,7 +88,7 @@ TEST_F(FileTransactionTest, HeldUntilTheCommitAndDroppedOnAbandon) {
 
     Restore();
     Stage();
-    AbandonFileTransaction();
+    store.Abandon();
     EXPECT_TRUE(AsBefore());
     AppendLines(Path("res/day.txt"), {"row 2"});  // no transaction: written at once
     EXPECT_EQ(ReadFile(Path("res/day.txt")), "! head\nrow 1\nrow 2\n");
@@ -96,21 +99,21 @@ TEST_F(FileTransactionTest, HeldUntilTheCommitAndDroppedOnAbandon) {
 TEST_F(FileTransactionTest, FullDiskAtEveryByteOfTheCommitLeavesTheFilesAsBefore) {
     Stage();
     ResetFileHooks();
-    CommitFileTransaction();
+    store.Commit();
     const long long needed = BytesWritten();
     ASSERT_GT(needed, 50);
     for (long long space = 0; space < needed; ++space) {
         Restore();
         Stage();
         SetDiskSpace(space);
-        EXPECT_THROW(CommitFileTransaction(), RunTimeError) << space;
+        EXPECT_THROW(store.Commit(), RunTimeError) << space;
         SetDiskSpace(-1);
         ASSERT_TRUE(AsBefore()) << "disk full after " << space << " bytes";
     }
     Restore();
     Stage();
     SetDiskSpace(needed);
-    CommitFileTransaction();
+    store.Commit();
     EXPECT_EQ(ReadFile(Path("res/day.txt")), "! head\nrow 1\nrow 2\n");
 }
 
@@ -119,7 +122,7 @@ TEST_F(FileTransactionTest, FullDiskAtEveryByteOfTheCommitLeavesTheFilesAsBefore
 TEST_F(FileTransactionTest, KillAtEveryOperationOfTheCommitIsUndoneByTheNextRun) {
     Stage();
     ResetFileHooks();
-    CommitFileTransaction();
+    store.Commit();
     const long operations = FileOperations();
     ASSERT_GT(operations, 10);
     int undone = 0;
@@ -129,13 +132,13 @@ TEST_F(FileTransactionTest, KillAtEveryOperationOfTheCommitIsUndoneByTheNextRun)
         if (pid == 0) {
             Stage();
             SetKillPoint(op, kKilled);
-            CommitFileTransaction();
+            store.Commit();
             _exit(0);
         }
         int status = 0;
         waitpid(pid, &status, 0);
         ASSERT_EQ(WEXITSTATUS(status), kKilled) << op;
-        if (RecoverInterruptedCommit(Journal(), "res") > 0) ++undone;
+        if (store.Recover(Journal(), "res") > 0) ++undone;
         std::string scan = ReadFile(Path("res/sub/scan.txt"));
         EXPECT_TRUE(scan == "old scan\n" || scan == "new scan\n") << op << ": " << scan;
         WriteFile(Path("res/sub/scan.txt"), "old scan\n");
@@ -149,11 +152,11 @@ TEST_F(FileTransactionTest, KillAtEveryOperationOfTheCommitIsUndoneByTheNextRun)
 TEST_F(FileTransactionTest, CutJournalIsRemovedWithoutUndoingAnything) {
     std::string path = Path("res/day.txt");
     WriteFile(Journal(), "tarnpelo journal 1\nA 3 " + path + "\nE 1 0000000000000000\n");
-    EXPECT_EQ(RecoverInterruptedCommit(Journal(), "res"), 0);
+    EXPECT_EQ(store.Recover(Journal(), "res"), 0);
     WriteFile(Journal(), "tarnpelo journal 1\nA 3 " + path);
-    EXPECT_EQ(RecoverInterruptedCommit(Journal(), "res"), 0);
+    EXPECT_EQ(store.Recover(Journal(), "res"), 0);
     EXPECT_TRUE(AsBefore());
-    EXPECT_EQ(RecoverInterruptedCommit(Journal(), "res"), 0);  // none there
+    EXPECT_EQ(store.Recover(Journal(), "res"), 0);  // none there
 }
 
 // A journal written with a relative name of its directory is undone by a run
@@ -161,14 +164,14 @@ TEST_F(FileTransactionTest, CutJournalIsRemovedWithoutUndoingAnything) {
 // result tree of the recovering run is refused with the report naming it:
 // nothing is touched and it stays.
 TEST_F(FileTransactionTest, JournalNamesItsFilesInItsResultTreeOnly) {
-    auto stage = [](const std::string& res) {  // a run with a relative main path
-        BeginFileTransaction("tarnpelo.jnl", {res});
+    auto stage = [this](const std::string& res) {  // a run with a relative main path
+        store.Begin("tarnpelo.jnl", {res});
         AppendLines(res + "day.txt", {"row 2"});
         CreateWithLines(res + "sub/scan.txt", {"new scan"});
     };
     stage("res/");
     ResetFileHooks();
-    CommitFileTransaction();
+    store.Commit();
     const long beforeRename = FileOperations() - 2;  // the replacement's renaming
     test::MakeDirs(Path("sub"));
     const char* const cases[][3] = {
@@ -184,13 +187,13 @@ TEST_F(FileTransactionTest, JournalNamesItsFilesInItsResultTreeOnly) {
         if (pid == 0) {
             stage(c[0]);
             SetKillPoint(beforeRename, kKilled);
-            CommitFileTransaction();
+            store.Commit();
             _exit(0);
         }
         waitpid(pid, nullptr, 0);
         std::string journal = ReadFile(Journal()), report;
         try {
-            EXPECT_EQ(RecoverInterruptedCommit(Journal(), c[1]), 2);
+            EXPECT_EQ(store.Recover(Journal(), c[1]), 2);
         } catch (const RunTimeError& e) {
             report = e.Report();
         }

@@ -28,7 +28,9 @@ TEST_F(PathsTest, MissingDirectoryNamesWhyItCouldNotBeMade) {
     MakeDirectory(Path("a"));
     MakeDirectory(Path("a/b"));
     ResetFileHooks();
-    BeginFileTransaction(Path("j"), {Path("a/b/")});
+    RunFileStore store;
+    ScopedFileStore installed(store);
+    store.Begin(Path("j"), {Path("a/b/")});
     for (const char* file : {"a/x.txt", "a/b/x.txt"}) {
         try {
             CreateWithLines(Path(file), {"x"});
@@ -37,7 +39,6 @@ TEST_F(PathsTest, MissingDirectoryNamesWhyItCouldNotBeMade) {
             EXPECT_EQ(e.Reason(), "No space left on device");
         }
     }
-    AbandonFileTransaction();
 }
 
 TEST_F(PathsTest, ResolveCaseFindsFilesAndDirectories) {

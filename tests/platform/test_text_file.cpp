@@ -2,9 +2,11 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <memory>
 #include <sstream>
 
 #include "platform/console.h"
+#include "platform/file_transaction.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -225,7 +227,8 @@ TEST_F(TextFileTest, NumberThatIsNotFiniteIsRefusedAtTheWrite) {
 }
 
 TEST_F(TextFileTest, ReadCacheFollowsEveryWriteOfThisProcess) {
-    SetReadCache(true);
+    RunFileStore store;  // as the engine's run has it
+    ScopedFileStore installed(store);
     CreateWithLines(Path("s.dfa"), {"1"});
     TextIn in;
     ASSERT_TRUE(in.Open(Path("s.dfa")));
@@ -264,11 +267,11 @@ TEST_F(TextFileTest, ReadCacheFollowsEveryWriteOfThisProcess) {
     ASSERT_TRUE(in.Open(Path("s.dfa")));
     for (int i = 0; i < 3; ++i) in.NextLine();
     EXPECT_EQ(in.Int(), 5);
-    SetReadCache(false);
 }
 
 TEST_F(TextFileTest, ReadCacheKeepsOnlySmallFilesFoundByTheirExactName) {
-    SetReadCache(true);
+    auto store = std::make_unique<RunFileStore>();
+    auto installed = std::make_unique<ScopedFileStore>(*store);
     // Found without regard to case: read from the file every time.
     WriteFile(Path("CASE.DFA"), "1\n");
     TextIn in;
@@ -285,10 +288,11 @@ TEST_F(TextFileTest, ReadCacheKeepsOnlySmallFilesFoundByTheirExactName) {
     WriteFile(Path("big.txt"), "2" + big);
     ASSERT_TRUE(in.Open(Path("big.txt")));
     EXPECT_EQ(in.Int(), 2);
-    // Turning the cache off empties it; it is off unless the program turns it on.
+    // The copies go with the store; without one every read is from the file.
     WriteFile(Path("small.txt"), "1\n");
     ASSERT_TRUE(in.Open(Path("small.txt")));
-    SetReadCache(false);
+    installed.reset();
+    store.reset();
     WriteFile(Path("small.txt"), "2\n");
     ASSERT_TRUE(in.Open(Path("small.txt")));
     EXPECT_EQ(in.Int(), 2);
