@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QString>
+#include <algorithm>
 
 #include "engine/formats/constants.h"
 #include "engine/formats/defaults_layout.h"
@@ -112,6 +113,22 @@ int LongDefaultsLineOf(const std::vector<std::string>& lines, LongDefaultsValue 
     return LocateLongDefaults(padded).LineOf(value);
 }
 
+void ReplaceLongDefaults(LineList& lines, const LongDefaultsLayout& layout,
+                         const std::vector<std::pair<V, std::string>>& values) {
+    for (const auto& [value, text] : values) {
+        if (layout.LineOf(value) == kNotInFile)
+            lines.Replace(std::max(lines.Count(), LongDefaultsLineOf(lines.Lines(), value)), text);
+    }
+    for (const LineChange& change : LongDefaultsEdit(layout, values)) {
+        if (change.End == change.First) {
+            lines.Insert(change.First, change.Text);
+            continue;
+        }
+        lines.Replace(change.First, change.Text);
+        lines.Erase(change.First + 1, change.End - change.First - 1);
+    }
+}
+
 void ReadMainDefaults(const std::string& path) {
     ShellState.DefaultsMissing = false;
     if (path.empty()) {
@@ -186,7 +203,7 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     LineList lines;
     lines.Load(defaultsFile);
     const std::string before = lines.Text();
-    lines.Replace(LongDefaultsLineOf(lines.Lines(), V::MainPath), mainPath);
+    ReplaceLongDefaults(lines, LocateLongDefaults(lines.Lines()), {{V::MainPath, mainPath}});
     for (int line = lines.Count(); line < templateLines.Count(); ++line)
         lines.Append(templateLines.Line(line));
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
@@ -218,7 +235,7 @@ std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directory
     if (show) show(mainPath);
     if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     if (exists && mainPath == written) return mainPath;
-    lines.Replace(line, mainPath);
+    ReplaceLongDefaults(lines, LocateLongDefaults(lines.Lines()), {{V::MainPath, mainPath}});
     lines.Save(defaultsFile);
     return mainPath;
 }

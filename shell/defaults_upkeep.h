@@ -16,9 +16,11 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/formats/defaults_layout.h"
+#include "gui-common/line_list.h"
 
 namespace tarn::tarncall {
 
@@ -53,6 +55,14 @@ std::string InstrumentDefaultsPath(const std::string& mainPath, const std::strin
 // engine's locator; when the file ends before the value, the line where a
 // longer file would hold it (6 for the main path of a regular window series).
 int LongDefaultsLineOf(const std::vector<std::string>& lines, LongDefaultsValue value);
+
+// Puts each text of `values`, one line, in place of its value in the long
+// defaults list `lines` located as `layout` (LongDefaultsEdit): the lines of
+// other values keep their bytes and ends.  A value the list does not hold
+// raises the list's report of the line where a longer file would hold it
+// before anything is changed.
+void ReplaceLongDefaults(gui::LineList& lines, const LongDefaultsLayout& layout,
+                         const std::vector<std::pair<LongDefaultsValue, std::string>>& values);
 
 // Reads the long defaults file `path` into ShellState: MainAnalysisPath,
 // QcSubdirectory, StructureSubdirectory (each value from its own line; the
