@@ -64,10 +64,7 @@ void ShellReads() {
         }
         AppliedShiftDirectory(request, sources);
     });
-    fuzz::RunGuiReader([] {
-        bool missing = false;
-        KeepMainPathAtStart(kDefaultsFile, missing);
-    });
+    fuzz::RunGuiReader([] { KeepMainPathAtStart(kDefaultsFile); });
 }
 
 [[noreturn]] void Fail(const char* what) {
@@ -82,8 +79,7 @@ bool DialogRound() {
     EtQaTexts etqa;
     AnalysisTexts analysis;
     bool whole = fuzz::RunGuiReader([&] {
-        bool missing = false;
-        main.AnalysisPath = OpenLongDefaults(kDefaultsFile, kMainPath, main, etqa, missing);
+        main.AnalysisPath = OpenLongDefaults(kDefaultsFile, kMainPath, main, etqa).Path;
         ReadInstrumentTexts(main.AnalysisPath.Bytes, kId, main);
     });
     whole &= fuzz::RunGuiReader([&] { ReadAnalysisTexts(kDefaultsFile, analysis); });

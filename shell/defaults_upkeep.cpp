@@ -216,28 +216,25 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     efuv.Save(efuvTarget);
 }
 
-std::string MainPathInForce(const std::string& written, bool& directoryMissing) {
-    directoryMissing = false;
-    if (DirectoryExists(written)) return written;
-    if (DirectoryExists(DefaultMainAnalysisPath())) return DefaultMainAnalysisPath();
-    directoryMissing = true;
-    return written;
+MainPathChoice MainPathInForce(const std::string& written) {
+    if (DirectoryExists(written)) return {written, false};
+    if (DirectoryExists(DefaultMainAnalysisPath())) return {DefaultMainAnalysisPath(), false};
+    return {written, true};
 }
 
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing,
-                                const std::function<void(const std::string&)>& show) {
+MainPathChoice KeepMainPathAtStart(const std::string& defaultsFile,
+                                   const std::function<void(const MainPathChoice&)>& show) {
     const bool exists = EntryExists(defaultsFile);
     LineList lines;
     lines.Load(exists ? defaultsFile : kDefaultsTemplateName);
-    const int line = LongDefaultsLineOf(lines.Lines(), V::MainPath);
-    const std::string written = lines.Line(line);
-    const std::string mainPath = MainPathInForce(written, directoryMissing);
-    if (show) show(mainPath);
+    const std::string written = ValueLine(lines, V::MainPath);
+    const MainPathChoice choice = MainPathInForce(written);
+    if (show) show(choice);
     if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
-    if (exists && mainPath == written) return mainPath;
-    ReplaceLongDefaults(lines, LocateLongDefaults(lines.Lines()), {{V::MainPath, mainPath}});
+    if (exists && choice.Path == written) return choice;
+    ReplaceLongDefaults(lines, LocateLongDefaults(lines.Lines()), {{V::MainPath, choice.Path}});
     lines.Save(defaultsFile);
-    return mainPath;
+    return choice;
 }
 
 }  // namespace tarn::tarncall

@@ -107,22 +107,28 @@ std::string DataSelectionMask(const ShellSettings& entries);
 // anything is written; so does an empty name (kNoDefaultsFileText).
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath);
 
-// The main analysis path to put on the long defaults file's main-path line:
-// `written` when it names an existing directory, else the fixed default when
-// that exists; else `written` again (an unmounted disk must not erase the
-// operator's path) with `directoryMissing` set.
-std::string MainPathInForce(const std::string& written, bool& directoryMissing);
+// The main analysis path to put on the long defaults file's main-path line,
+// and whether that directory is missing.
+struct MainPathChoice {
+    std::string Path;
+    bool DirectoryMissing = false;
+};
+
+// The main path in force for `written`: `written` when it names an existing
+// directory, else the fixed default when that exists; else `written` again
+// (an unmounted disk must not erase the operator's path), DirectoryMissing set.
+[[nodiscard]] MainPathChoice MainPathInForce(const std::string& written);
 
 // The start's upkeep of the long defaults file `defaultsFile` (or, when
 // nothing of that name exists, of the template "tarn_e.dfa"): its main path
 // stays when that directory exists, else becomes DefaultMainAnalysisPath()
-// when that one exists, else stays as written and `directoryMissing` is set.
-// `show` gets the main path before anything is saved; then the lines are
-// saved as `defaultsFile` when the main path changed or the file did not
-// exist (so a missing file is made from the template).  A file too short to
-// hold the main path raises the read of that line and is left as it is; an
-// empty name raises kNoDefaultsFileText after `show`.  Returns the main path.
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing,
-                                const std::function<void(const std::string&)>& show = {});
+// when that one exists, else stays as written with DirectoryMissing set.
+// `show` gets the choice before anything is saved; then the lines are saved
+// as `defaultsFile` when the main path changed or the file did not exist (so
+// a missing file is made from the template).  A file too short to hold the
+// main path raises the read of that line and is left as it is; an empty
+// name raises kNoDefaultsFileText after `show`.  Returns the choice.
+MainPathChoice KeepMainPathAtStart(const std::string& defaultsFile,
+                                   const std::function<void(const MainPathChoice&)>& show = {});
 
 }  // namespace tarn::tarncall

@@ -195,19 +195,21 @@ void TForm1::BuildPathEdits() {
 }
 
 void TForm1::ConnectHandlers() {
-    connect(edtDayTime, &QLineEdit::textChanged, this, &TForm1::edtDayTimeChange);
-    connect(edtInstrument, &QLineEdit::textChanged, this, &TForm1::edtInstrumentChange);
-    connect(edtProg, &QLineEdit::textChanged, this, &TForm1::edtProgChange);
-    connect(edtResCode, &QLineEdit::textChanged, this, &TForm1::edtResCodeChange);
+    using gui::ConnectGuarded;
+    ConnectGuarded(edtDayTime, &QLineEdit::textChanged, this, &TForm1::edtDayTimeChange);
+    ConnectGuarded(edtInstrument, &QLineEdit::textChanged, this, &TForm1::edtInstrumentChange);
+    ConnectGuarded(edtProg, &QLineEdit::textChanged, this, &TForm1::edtProgChange);
+    ConnectGuarded(edtResCode, &QLineEdit::textChanged, this, &TForm1::edtResCodeChange);
     edtDFA->installEventFilter(this);
-    connect(btnDataselect, &QPushButton::clicked, this, &TForm1::btnDataselectClick);
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(btnSettings, &QPushButton::clicked, this, &TForm1::btnSettingsClick);
-    connect(btn_View, &QPushButton::clicked, this, &TForm1::btn_ViewClick);
+    ConnectGuarded(this, &TForm1::defaultsFileLeft, this, &TForm1::edtDFAChange);
+    ConnectGuarded(btnDataselect, &QPushButton::clicked, this, &TForm1::btnDataselectClick);
+    ConnectGuarded(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    ConnectGuarded(btnSettings, &QPushButton::clicked, this, &TForm1::btnSettingsClick);
+    ConnectGuarded(btn_View, &QPushButton::clicked, this, &TForm1::btn_ViewClick);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edtDFA && event->type() == QEvent::FocusOut) edtDFAChange();
+    if (watched == edtDFA && event->type() == QEvent::FocusOut) emit defaultsFileLeft();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -261,13 +263,12 @@ void TForm1::ShowShellSettings() {
 }
 
 void TForm1::ShowMainPath() {
-    bool missing = false;
     // Shown before the file is saved, also when the save fails.
-    KeepMainPathAtStart(gui::BytesOf(edtDFA), missing, [&](const std::string& mainPath) {
-        gui::ShowBytes(edt_MainAna, mainPath);
-        if (missing) {
+    KeepMainPathAtStart(gui::BytesOf(edtDFA), [this](const MainPathChoice& choice) {
+        gui::ShowBytes(edt_MainAna, choice.Path);
+        if (choice.DirectoryMissing) {
             gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         gui::DecodeBytes(MessagePart(mainPath)));
+                                         gui::DecodeBytes(MessagePart(choice.Path)));
         }
     });
 }
@@ -289,46 +290,42 @@ void TForm1::MergeDefaultsWithTemplate() {
 }
 
 void TForm1::edtDayTimeChange() {
-    gui::RunGuarded([this] {
-        if (edtDayTime->text().size() > kDayTimeLength) {
-            const QSignalBlocker block(edtDayTime);
-            edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
-        }
-        WriteShellSettings();
-    });
+    if (edtDayTime->text().size() > kDayTimeLength) {
+        const QSignalBlocker block(edtDayTime);
+        edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
+    }
+    WriteShellSettings();
 }
 
 void TForm1::edtInstrumentChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::edtProgChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::edtResCodeChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::edtDFAChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::btnDataselectClick() {
-    gui::RunGuarded([this] {
-        SelectDataFiles();
-        if (ShellState.DefaultsMissing) return;
-        gui::TfrmDataFiles& files = DataFilesWindow();
-        files.show();
-        gui::CurrentDialogs().Inform(QString::number(files.Count()) +
-                                     QString::fromLatin1(kSelectedCountText));
-        raise();
-        activateWindow();
-    });
+    SelectDataFiles();
+    if (ShellState.DefaultsMissing) return;
+    gui::TfrmDataFiles& files = DataFilesWindow();
+    files.show();
+    gui::CurrentDialogs().Inform(QString::number(files.Count()) +
+                                 QString::fromLatin1(kSelectedCountText));
+    raise();
+    activateWindow();
 }
 
 void TForm1::Button1Click() {
-    gui::RunGuarded([this] { RunTarn(*this); });
+    RunTarn(*this);
 }
 
 void TForm1::btnSettingsClick() {
@@ -339,7 +336,7 @@ void TForm1::btnSettingsClick() {
 }
 
 void TForm1::btn_ViewClick() {
-    gui::RunGuarded([this] { ShowQualityView(RequestOf(*this)); });
+    ShowQualityView(RequestOf(*this));
 }
 
 TForm1* Form1() {

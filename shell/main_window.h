@@ -101,6 +101,8 @@ class TForm1 : public QWidget {
   signals:
     // The operator closed the main window: the program ends.
     void closed();
+    // edtDFA lost the focus.
+    void defaultsFileLeft();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

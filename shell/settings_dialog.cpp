@@ -320,7 +320,7 @@ void TfrmSettings::ConnectHandlers() {
         {BtBtn_OC_Defaults, &TfrmSettings::BtBtn_OC_Defaults_click},
         {BtBtn_OKetqa, &TfrmSettings::BtBtn_OKetqaClick}};
     for (const auto& button : buttons)
-        connect(button.first, &QPushButton::clicked, this, button.second);
+        gui::ConnectGuarded(button.first, &QPushButton::clicked, this, button.second);
 }
 
 std::vector<std::pair<QLineEdit*, EditText MainInstrumentTexts::*>> TfrmSettings::MainEdits()
@@ -405,92 +405,77 @@ OutputSwitches TfrmSettings::Switches() const {
 }
 
 void TfrmSettings::FormShow() {
-    gui::RunGuarded([this] {
-        TForm1& form = MainForm();
-        MainInstrumentTexts main = MainTexts();
-        EtQaTexts etqa = EtQaEditTexts();
-        bool missing = false;
-        std::string mainPath;
-        FillThenShow(
-            [&] {
-                mainPath = OpenLongDefaults(gui::BytesOf(form.edtDFA),
-                                            gui::BytesOf(form.edt_MainAna), main, etqa, missing);
-            },
-            [&] {
-                ShowMainTexts(main);
-                ShowEtQaTexts(etqa);
-            });
-        AnalysisTexts analysis = AnalysisEditTexts();
-        FillThenShow([&] { ReadAnalysisTexts(gui::BytesOf(form.edtDFA), analysis); },
-                     [&] { ShowAnalysisTexts(analysis); });
-        // No instrument file is read or made in a main path that is no directory.
-        if (missing) {
-            gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         gui::DecodeBytes(MessagePart(mainPath)));
-            return;
-        }
-        main = MainTexts();
-        FillThenShow([&] { ReadInstrumentTexts(mainPath, InstrumentId(), main); },
-                     [&] { ShowMainTexts(main); });
-    });
+    TForm1& form = MainForm();
+    MainInstrumentTexts main = MainTexts();
+    EtQaTexts etqa = EtQaEditTexts();
+    MainPathChoice mainPath;
+    FillThenShow(
+        [&] {
+            mainPath = OpenLongDefaults(gui::BytesOf(form.edtDFA), gui::BytesOf(form.edt_MainAna),
+                                        main, etqa);
+        },
+        [&] {
+            ShowMainTexts(main);
+            ShowEtQaTexts(etqa);
+        });
+    AnalysisTexts analysis = AnalysisEditTexts();
+    FillThenShow([&] { ReadAnalysisTexts(gui::BytesOf(form.edtDFA), analysis); },
+                 [&] { ShowAnalysisTexts(analysis); });
+    // No instrument file is read or made in a main path that is no directory.
+    if (mainPath.DirectoryMissing) {
+        gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
+                                     gui::DecodeBytes(MessagePart(mainPath.Path)));
+        return;
+    }
+    main = MainTexts();
+    FillThenShow([&] { ReadInstrumentTexts(mainPath.Path, InstrumentId(), main); },
+                 [&] { ShowMainTexts(main); });
 }
 
 void TfrmSettings::BtBtn_OKClick() {
-    gui::RunGuarded([this] {
-        // The extension gets its point in the edit too.
-        const std::string extension = gui::BytesOf(edt_exten);
-        if (ExtensionWithPoint(extension) != extension)
-            edt_exten->setText(gui::DecodeBytes(ExtensionWithPoint(extension)));
-        const MainInstrumentTexts main = MainTexts();
-        CheckMainInstrumentTexts(main);
-        gui::ShowBytes(MainForm().edt_MainAna, main.AnalysisPath.Bytes);
-        ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
-    });
+    // The extension gets its point in the edit too.
+    const std::string extension = gui::BytesOf(edt_exten);
+    if (ExtensionWithPoint(extension) != extension)
+        edt_exten->setText(gui::DecodeBytes(ExtensionWithPoint(extension)));
+    const MainInstrumentTexts main = MainTexts();
+    CheckMainInstrumentTexts(main);
+    gui::ShowBytes(MainForm().edt_MainAna, main.AnalysisPath.Bytes);
+    ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
 }
 
 void TfrmSettings::BtBtnCancelClick() {
-    gui::RunGuarded([this] {
-        MainInstrumentTexts main = MainTexts();
-        FillThenShow([&] { ReloadMainInstrumentTexts(DefaultsFileName(), InstrumentId(), main); },
-                     [&] { ShowMainTexts(main); });
-    });
+    MainInstrumentTexts main = MainTexts();
+    FillThenShow([&] { ReloadMainInstrumentTexts(DefaultsFileName(), InstrumentId(), main); },
+                 [&] { ShowMainTexts(main); });
 }
 
 void TfrmSettings::BtBtn_OKana_click() {
-    gui::RunGuarded([this] { ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts()); });
+    ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts());
 }
 
 void TfrmSettings::BtBtn_cancelana_click() {
-    gui::RunGuarded([this] {
-        AnalysisTexts texts = AnalysisEditTexts();
-        FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), texts); },
-                     [&] { ShowAnalysisTexts(texts); });
-    });
+    AnalysisTexts texts = AnalysisEditTexts();
+    FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), texts); },
+                 [&] { ShowAnalysisTexts(texts); });
 }
 
 void TfrmSettings::BtBtn_defaultsana_click() {
-    gui::RunGuarded([this] {
-        Edt_Out->setText(QLatin1String(kDefaultOutput));
-        Edt_nrSh->setText(QLatin1String(kDefaultWindowCount));
-        Edt_OzFit->setText(QLatin1String(kDefaultOzoneFit));
-        Edt_Shift->setText(QLatin1String(kDefaultShift));
-    });
+    Edt_Out->setText(QLatin1String(kDefaultOutput));
+    Edt_nrSh->setText(QLatin1String(kDefaultWindowCount));
+    Edt_OzFit->setText(QLatin1String(kDefaultOzoneFit));
+    Edt_Shift->setText(QLatin1String(kDefaultShift));
 }
 
 void TfrmSettings::BtBtn_OC_OK_click() {
-    gui::RunGuarded([this] {
-        WriteOutputSpecification(DefaultsFileName(), gui::BytesOf(edt_output), Switches());
-    });
+    WriteOutputSpecification(DefaultsFileName(), gui::BytesOf(edt_output), Switches());
 }
 
 void TfrmSettings::BtBtn_OC_Defaults_click() {
-    gui::RunGuarded([this] {
-        for (const SwitchBox& box : SwitchBoxes()) box.Box->setChecked(true);
-    });
+    for (const SwitchBox& box : SwitchBoxes()) box.Box->setChecked(true);
 }
 
 void TfrmSettings::BtBtn_OKetqaClick() {
-    gui::RunGuarded([this] { ApplyEtQa(DefaultsFileName(), EtQaEditTexts()); });
+    ApplyEtQa(DefaultsFileName(), EtQaEditTexts());
 }
 
 TfrmSettings& frmSettings() {

@@ -164,8 +164,8 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
 
 }  // namespace
 
-std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
-                             MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing) {
+MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
+                                MainInstrumentTexts& main, EtQaTexts& etqa) {
     // An empty name would save the template over itself.
     if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     std::string source = kEffectiveDefaultsName;
@@ -173,10 +173,10 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
         MergeDefaultsWithTemplate(defaultsFile, mainPathText);
         source = defaultsFile;
     }
-    const std::string mainPath = MainPathInForce(mainPathText, directoryMissing);
+    const MainPathChoice choice = MainPathInForce(mainPathText);
     ListEdit edit(source, defaultsFile);
     LongLines lines(edit.List());
-    lines.Replace(V::MainPath, mainPath);
+    lines.Replace(V::MainPath, choice.Path);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong =
         ShapedFields(lines.Fields(V::Location), {kLocationShape, kLocationShape}, "     ");
@@ -190,7 +190,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
     etqa.Et1nm = lines.Has(V::Et1nmFileName) ? lines.Line(V::Et1nmFileName) : kNotUsedText;
     lines.Commit();
     edit.Save();
-    return mainPath;
+    return choice;
 }
 
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id) {

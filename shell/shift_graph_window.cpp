@@ -133,8 +133,7 @@ QPushButton* TGrafiek1::AddButton(const QString& caption, const char* name,
                                   void (TGrafiek1::*handler)()) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
-    connect(button, &QPushButton::clicked, this,
-            [this, handler] { gui::RunGuarded([this, handler] { (this->*handler)(); }); });
+    gui::ConnectGuarded(button, &QPushButton::clicked, this, handler);
     return button;
 }
 

@@ -129,14 +129,14 @@ BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
     const std::string title = ShiftGraphTitleFor(id, form.edtDayTime->text().toStdString());
     for (int k = first; k <= last; ++k) {
         const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
-        std::string file;
-        if (!AppliedShiftPath(ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan,
-                              codes, file)) {
+        const std::optional<std::string> file = AppliedShiftPath(
+            ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan, codes);
+        if (!file) {
             if (first == 0)
                 gui::CurrentDialogs().Inform(QString::fromStdString(NoShiftCodeText(codes)));
             break;
         }
-        ShowShiftGraph(title, file, k == 0);
+        ShowShiftGraph(title, *file, k == 0);
     }
     return result;
 }
@@ -165,11 +165,7 @@ void RunTarn(TForm1& form) {
     }
     std::vector<std::string> scans;
     for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
-    const std::string refusal = BatchRefusal(run.Entries, run.MainPath, scans, run.Zip);
-    if (!refusal.empty()) {
-        gui::CurrentDialogs().Error(QString::fromStdString(refusal));
-        return;
-    }
+    CheckBatchLines(run.Entries, run.MainPath, scans, run.Zip);
     RunDays(run);
 }
 
