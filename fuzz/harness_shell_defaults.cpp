@@ -38,14 +38,14 @@ constexpr const char kId[] = "exa";
 // The shell's reading at start, at "Show dataselection" and for the views.
 void ShellReads() {
     fuzz::RunGuiReader([] {
-        ReadMainDefaults(kDefaultsFile);
-        ReadInstrumentDefaults(InstrumentDefaultsPath(ShellState.MainAnalysisPath, kId), kId);
+        const MainDefaults defaults = ReadMainDefaults(kDefaultsFile);
+        (void)ReadInstrumentDefaults(InstrumentDefaultsPath(defaults.MainAnalysisPath, kId), kId);
     });
     ShellSettings entries;
     entries.DefaultsFile = kDefaultsFile;
     entries.InstrumentId = kId;
     entries.DayTime = "173*";
-    fuzz::RunGuiReader([&] { DataSelectionMask(entries); });
+    fuzz::RunGuiReader([&] { (void)SelectData(entries); });
     fuzz::RunGuiReader([] {
         const ViewSources sources = ReadViewSources(kDefaultsFile);
         ViewRequest request;

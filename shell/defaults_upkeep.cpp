@@ -17,7 +17,6 @@
 #include "platform/run_error.h"
 #include "shell/child_process.h"
 #include "shell/shell_settings.h"
-#include "shell/shell_state.h"
 
 namespace tarn::tarncall {
 
@@ -65,20 +64,22 @@ std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout, V v
     return line == kNotInFile ? fallback : lines.Line(line);
 }
 
-// The values ShellState takes from a long defaults file.
-void TakeMainDefaults(const LineList& lines) {
+// The values the shell takes from a long defaults file.
+MainDefaults TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
+    MainDefaults defaults;
     // As the engine takes it: a separator added when the line lacks one, so the
     // shell's instrument file, result directories and archives are the engine's.
-    ShellState.MainAnalysisPath = AsDirectory(ValueLine(lines, V::MainPath));
-    ShellState.QcSubdirectory =
+    defaults.MainAnalysisPath = AsDirectory(ValueLine(lines, V::MainPath));
+    defaults.QcSubdirectory =
         ValueOr(lines, layout, V::QcSubdirectory, AsDirectory(kQaqcSubdirectory));
-    ShellState.StructureSubdirectory =
+    defaults.StructureSubdirectory =
         ValueOr(lines, layout, V::StructureSubdirectory, AsDirectory(kStructureSubdirectory));
-    ShellState.ShiftSubdirectory =
+    defaults.ShiftSubdirectory =
         ValueOr(lines, layout, V::ShiftSubdirectory, AsDirectory(kShiftSubdirectory));
-    ShellState.CriteriaCount = layout.CriteriaCount;
-    ShellState.StartCriterion = layout.StartCriterion;
+    defaults.CriteriaCount = layout.CriteriaCount;
+    defaults.StartCriterion = layout.StartCriterion;
+    return defaults;
 }
 
 }  // namespace
@@ -129,24 +130,20 @@ void ReplaceLongDefaults(LineList& lines, const LongDefaultsLayout& layout,
     }
 }
 
-void ReadMainDefaults(const std::string& path) {
-    ShellState.DefaultsMissing = false;
-    if (path.empty()) {
-        // No copy of the template can be made under no name.
-        ShellState.DefaultsMissing = true;
-        throw RunTimeError::Refusal(kNoDefaultsFileText);
-    }
+MainDefaults ReadMainDefaults(const std::string& path) {
+    // No copy of the template can be made under no name.
+    if (path.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     if (EntryExists(path)) {
         LineList lines;
         lines.Load(path);
-        TakeMainDefaults(lines);
-        return;
+        return TakeMainDefaults(lines);
     }
-    ShellState.DefaultsMissing = true;
     gui::CurrentDialogs().Inform(QString::fromLatin1(kMainDefaultsMissingText));
     ListEdit edit(kDefaultsTemplateName, path);
-    TakeMainDefaults(edit.List());
+    MainDefaults defaults = TakeMainDefaults(edit.List());
+    defaults.Missing = true;
     edit.Save();
+    return defaults;
 }
 
 std::string MeasurementDirectoryOf(const std::string& headerCountLine,
@@ -156,20 +153,22 @@ std::string MeasurementDirectoryOf(const std::string& headerCountLine,
     return AsDirectory(directory);
 }
 
-void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
+InstrumentDefaults ReadInstrumentDefaults(const std::string& path, const std::string& id) {
+    InstrumentDefaults defaults;
     if (!EntryExists(path)) {
         gui::CurrentDialogs().Inform(QString::fromLatin1(kInstrumentMissingText) +
                                      gui::DecodeBytes(MessagePart(path)) +
                                      QString::fromLatin1(kInstrumentMissingTail));
-        ShellState.DefaultsMissing = true;
+        defaults.Missing = true;
         WriteDefaultInstrumentDefaults(path, id);
-        return;
+        return defaults;
     }
     LineList lines;
     lines.Load(path);
-    ShellState.DataExtension = lines.Line(kInstrumentExtension);
+    defaults.DataExtension = lines.Line(kInstrumentExtension);
     const std::string& header = lines.Line(kInstrumentHeaderCount);
-    ShellState.DataPath = MeasurementDirectoryOf(header, lines.Line(kInstrumentDirectory), id);
+    defaults.DataPath = MeasurementDirectoryOf(header, lines.Line(kInstrumentDirectory), id);
+    return defaults;
 }
 
 void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id) {
@@ -186,14 +185,18 @@ void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& 
     gui::SaveLinesAtomically(path, InstrumentDefaultsLines(texts));
 }
 
-std::string DataSelectionMask(const ShellSettings& entries) {
-    ShellState.DefaultsMissing = false;
-    ReadMainDefaults(entries.DefaultsFile);
-    if (ShellState.DefaultsMissing) return std::string();
+DataSelection SelectData(const ShellSettings& entries) {
+    DataSelection selection;
+    selection.Defaults = ReadMainDefaults(entries.DefaultsFile);
+    selection.DefaultsMissing = selection.Defaults.Missing;
+    if (selection.DefaultsMissing) return selection;
     const std::string& id = entries.InstrumentId;
-    ReadInstrumentDefaults(InstrumentDefaultsPath(ShellState.MainAnalysisPath, id), id);
-    if (ShellState.DefaultsMissing) return std::string();
-    return ShellState.DataPath + entries.DayTime + ShellState.DataExtension;
+    const InstrumentDefaults instrument =
+        ReadInstrumentDefaults(InstrumentDefaultsPath(selection.Defaults.MainAnalysisPath, id), id);
+    selection.DefaultsMissing = instrument.Missing;
+    if (!selection.DefaultsMissing)
+        selection.Mask = instrument.DataPath + entries.DayTime + instrument.DataExtension;
+    return selection;
 }
 
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath) {

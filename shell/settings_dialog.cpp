@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -34,11 +33,6 @@ constexpr const char kDefaultOutput[] = "290 400 0.5 1.0";
 constexpr const char kDefaultWindowCount[] = "150";
 constexpr const char kDefaultOzoneFit[] = "305 330";
 constexpr const char kDefaultShift[] = "300 16 1.0";
-
-QPointer<TfrmSettings>& Dialog() {
-    static auto* dialog = new QPointer<TfrmSettings>();
-    return *dialog;
-}
 
 // The place of a label, an edit (with its hint) and a button on a tab sheet.
 struct LabelPlace {
@@ -103,26 +97,12 @@ void Place(TfrmSettings& dialog, QWidget* page, const LabelPlace (&labels)[L],
     }
 }
 
-TForm1& MainForm() {
-    TForm1* form = Form1();
-    if (form == nullptr) throw RunTimeError::Refusal("The main window is not open");
-    return *form;
-}
-
 // The slit box's state as it was filled.
 constexpr char kShownChecked[] = "tarnShownChecked";
 
 // A text as filled goes into its edit; one the operator edited stays.
 void Show(QLineEdit* edit, const EditText& text) {
     if (!text.Edited) gui::ShowBytes(edit, text.Bytes);
-}
-
-std::string DefaultsFileName() {
-    return gui::BytesOf(MainForm().edtDFA);
-}
-
-std::string InstrumentId() {
-    return gui::BytesOf(MainForm().edtInstrument);
 }
 
 // Runs `fill`, then `show`, also when `fill` raised: the texts filled before
@@ -140,7 +120,7 @@ void FillThenShow(Fill fill, Show show) {
 
 }  // namespace
 
-TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
+TfrmSettings::TfrmSettings(TForm1& form, QWidget* parent) : QDialog(parent), m_form(form) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("TARNpelo SETTINGS"));
     setModal(false);
@@ -405,21 +385,19 @@ OutputSwitches TfrmSettings::Switches() const {
 }
 
 void TfrmSettings::FormShow() {
-    TForm1& form = MainForm();
     MainInstrumentTexts main = MainTexts();
     EtQaTexts etqa = EtQaEditTexts();
     MainPathChoice mainPath;
     FillThenShow(
         [&] {
-            mainPath = OpenLongDefaults(gui::BytesOf(form.edtDFA), gui::BytesOf(form.edt_MainAna),
-                                        main, etqa);
+            mainPath = OpenLongDefaults(DefaultsFileName(), m_form.MainAnalysisPath(), main, etqa);
         },
         [&] {
             ShowMainTexts(main);
             ShowEtQaTexts(etqa);
         });
     AnalysisTexts analysis = AnalysisEditTexts();
-    FillThenShow([&] { ReadAnalysisTexts(gui::BytesOf(form.edtDFA), analysis); },
+    FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), analysis); },
                  [&] { ShowAnalysisTexts(analysis); });
     // No instrument file is read or made in a main path that is no directory.
     if (mainPath.DirectoryMissing) {
@@ -439,7 +417,7 @@ void TfrmSettings::BtBtn_OKClick() {
         edt_exten->setText(gui::DecodeBytes(ExtensionWithPoint(extension)));
     const MainInstrumentTexts main = MainTexts();
     CheckMainInstrumentTexts(main);
-    gui::ShowBytes(MainForm().edt_MainAna, main.AnalysisPath.Bytes);
+    m_form.SetMainAnalysisPath(main.AnalysisPath.Bytes);
     ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
 }
 
@@ -478,14 +456,12 @@ void TfrmSettings::BtBtn_OKetqaClick() {
     ApplyEtQa(DefaultsFileName(), EtQaEditTexts());
 }
 
-TfrmSettings& frmSettings() {
-    QPointer<TfrmSettings>& dialog = Dialog();
-    if (dialog.isNull()) dialog = new TfrmSettings();
-    return *dialog;
+std::string TfrmSettings::DefaultsFileName() const {
+    return m_form.Entries().DefaultsFile;
 }
 
-void ReleaseSettingsDialog() {
-    delete Dialog().data();
+std::string TfrmSettings::InstrumentId() const {
+    return m_form.Entries().InstrumentId;
 }
 
 }  // namespace tarn::tarncall

@@ -11,6 +11,7 @@
 #include "platform/run_lock.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress_window.h"
+#include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
 #include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
@@ -24,7 +25,7 @@ namespace {
 struct DayRun {
     TForm1& Form;
     ShellSettings Entries;
-    std::string MainPath;
+    MainDefaults Defaults;
     std::vector<std::string> Items;
     bool Zip = false;
     std::string PreviousZipDay;
@@ -81,11 +82,11 @@ bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     const bool lastDay = last + 1 == run.Count();
     std::vector<std::string> scans;
     for (int k = first; k <= last; ++k) scans.push_back(run.Scan(k));
-    WriteBatchFile(
-        DayBatch(run.Entries, run.MainPath, scans, run.Zip, lastDay, run.PreviousZipDay));
+    WriteBatchFile(DayBatch(run.Entries, run.Defaults.MainAnalysisPath, scans, run.Zip, lastDay,
+                            run.PreviousZipDay));
 
     window.StartDay();
-    const BatchRunResult result = RunBatchAndPlot(run.Form, window, run.Items,
+    const BatchRunResult result = RunBatchAndPlot(run.Form, run.Defaults, window, run.Items,
                                                   QString::fromLatin1(kRunBatchFile), first, last);
     ShellState.FirstUnplottedIndex = last + 1;
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
@@ -119,9 +120,9 @@ void RunDays(DayRun& run) {
 
 }  // namespace
 
-BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
-                               const std::vector<std::string>& items, const QString& batchFile,
-                               int first, int last) {
+BatchRunResult RunBatchAndPlot(TForm1& form, const MainDefaults& defaults,
+                               TfrmBatchProgress& window, const std::vector<std::string>& items,
+                               const QString& batchFile, int first, int last) {
     const BatchRunResult result = RunBatchWithProgress(window, batchFile, form.edtProg->text());
     if (!result.Started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
@@ -130,13 +131,13 @@ BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
     for (int k = first; k <= last; ++k) {
         const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
         const std::optional<std::string> file = AppliedShiftPath(
-            ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan, codes);
+            defaults.MainAnalysisPath, defaults.ShiftSubdirectory, id, scan, codes);
         if (!file) {
             if (first == 0)
                 gui::CurrentDialogs().Inform(QString::fromStdString(NoShiftCodeText(codes)));
             break;
         }
-        ShowShiftGraph(title, *file, k == 0);
+        form.Graphs().Show(title, *file, k == 0);
     }
     return result;
 }
@@ -150,22 +151,22 @@ void RunTarn(TForm1& form) {
         return;
     }
     form.MergeDefaultsWithTemplate();
-    form.SelectDataFiles();
-    if (ShellState.DefaultsMissing) return;
+    const DataSelection selection = form.SelectDataFiles();
+    if (selection.DefaultsMissing) return;
     DayRun run{form,
                form.Entries(),
-               ShellState.MainAnalysisPath,
-               DataFilesWindow().Items(),
+               selection.Defaults,
+               form.DataFiles().Items(),
                form.ChckBxZIP->isChecked(),
                std::string()};
     if (run.Count() == 0) {
         gui::CurrentDialogs().Inform(
-            QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
+            QString::fromStdString(NoDataFilesText(form.DataFiles().Mask())));
         return;
     }
     std::vector<std::string> scans;
     for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
-    CheckBatchLines(run.Entries, run.MainPath, scans, run.Zip);
+    CheckBatchLines(run.Entries, run.Defaults.MainAnalysisPath, scans, run.Zip);
     RunDays(run);
 }
 

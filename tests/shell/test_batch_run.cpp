@@ -155,8 +155,6 @@ class BatchRunTest : public QObject {
     void cleanup() {
         m_poll.stop();
         m_poll.disconnect();
-        ReleaseShiftGraphs();
-        ReleaseDataFilesWindow();
     }
 
     void twoDaysWithoutZipGetTwoBatches() {
@@ -235,10 +233,10 @@ class BatchRunTest : public QObject {
 
     void emptyListRunsNothing() {
         MakeWorkDirectory({});
-        Press(true, true);
+        const auto form = Press(true, true);
         QVERIFY(!QFile::exists("tarn_bat.bat") && !QFile::exists("args.txt"));
         QVERIFY(!QFile::exists("CHECK.OK"));
-        QVERIFY(CurrentShiftGraph() == nullptr);
+        QVERIFY(form->Graphs().Current() == nullptr);
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No data file matches *.TES in " + Path("data/")});
     }
@@ -297,7 +295,7 @@ class BatchRunTest : public QObject {
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No applied-shift code (5th character) in the result codes \"S I\": "
                              "nothing is plotted"});
-        QVERIFY(CurrentShiftGraph() == nullptr);
+        QVERIFY(form->Graphs().Current() == nullptr);
         QCOMPARE(Read(Path("args.txt")), std::string("1850900\nTES\nlong.dfa\nS\nI\n"
                                                      "1860900\nTES\nlong.dfa\nS\nI\n"));
     }
@@ -418,7 +416,7 @@ class BatchRunTest : public QObject {
             QCOMPARE(file.size(), size_t(221));
             rows.insert(rows.end(), file.begin(), file.end());
         }
-        TGrafiek1* graph = CurrentShiftGraph();
+        TGrafiek1* graph = form->Graphs().Current();
         QVERIFY(graph != nullptr);
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 17*"));
         Points plotted;

@@ -101,7 +101,7 @@ class SettingsTest : public QObject {
     TfrmSettings& OpenSettings() {
         m_form = std::make_unique<TForm1>();
         Click(m_form->btnSettings);
-        return frmSettings();
+        return m_form->Settings();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -114,9 +114,7 @@ class SettingsTest : public QObject {
         m_dialogs.Clear();
     }
     void cleanup() {
-        ReleaseSettingsDialog();
         m_form.reset();
-        ReleaseDataFilesWindow();
     }
 
     void fieldTexts() {
@@ -181,7 +179,7 @@ class SettingsTest : public QObject {
         QCOMPARE(Read("main/TES.DFA"),
                  std::string("ozonshi.dfa\n0 no_id_met\n.TES\nuvdata/\n285.0 440.0 0.5\n1\n1\n"
                              "0.32\n1\n"));
-        QCOMPARE(frmSettings().edt_nrheader->text(), QString("0"));
+        QCOMPARE(m_form->Settings().edt_nrheader->text(), QString("0"));
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 

@@ -172,8 +172,6 @@ class ViewsEndToEndTest : public QObject {
         m_dialogs = std::make_unique<tarn::gui::RecordingDialogs>();
     }
     void cleanup() {
-        ReleaseShiftGraphs();
-        ReleaseDataFilesWindow();
         m_dialogs.reset();
         QDir::setCurrent(m_previous);
     }
@@ -224,8 +222,8 @@ class ViewsEndToEndTest : public QObject {
         QTest::mouseClick(form.rdbtn_shftspec, Qt::LeftButton, {}, QPoint(6, 8));
         QTest::mouseClick(form.btn_View, Qt::LeftButton);
         const QStringList shifts = MatchingFiles("uvanalys/exa/shift", "173*W.exa");
-        QCOMPARE(DataFilesWindow().Count(), kScansRun);
-        TGrafiek1* graph = CurrentShiftGraph();
+        QCOMPARE(form.DataFiles().Count(), kScansRun);
+        TGrafiek1* graph = form.Graphs().Current();
         QVERIFY(graph != nullptr);
         QCOMPARE(graph->Series1->Count(), CountPairs(shifts, 1, 2));
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 173*"));
