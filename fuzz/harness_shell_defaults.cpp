@@ -23,7 +23,6 @@
 #include "shell/quality_views.h"
 #include "shell/settings_files.h"
 #include "shell/shell_settings.h"
-#include "shell/shell_state.h"
 
 namespace {
 
@@ -95,7 +94,6 @@ bool DialogRound() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::StartGuiInput(size)) return 0;
-    ShellState = ShellStateRecord{};
     const std::string input = fuzz::ConfinedInput(data, size);
     std::string longFile = input;
     std::string instrument = fuzz::ExampleText("uvanalys/exa.dfa");

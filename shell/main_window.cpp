@@ -19,7 +19,6 @@
 #include "shell/defaults_upkeep.h"
 #include "shell/quality_views.h"
 #include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "shell/tarn_run.h"
 
@@ -243,7 +242,6 @@ void TForm1::ShowEntries(const ShellSettings& settings) {
 }
 
 void TForm1::FormCreate() {
-    ShellState.ShellSettingsName = kShellSettingsFileName;
     gui::RunGuarded([this] { ShowShellSettings(); });
     gui::RunGuarded([this] { ShowMainPath(); });
 }
@@ -252,7 +250,7 @@ void TForm1::ShowShellSettings() {
     ShellSettings settings = Entries();
     bool found = false;
     try {
-        found = ReadShellSettingsFile(settings, ShellState.OutputSpecName);
+        found = ReadShellSettingsFile(settings, m_outputSpecName);
     } catch (...) {
         ShowEntries(settings);  // the lines before the first missing one
         throw;

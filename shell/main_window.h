@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/formats/constants.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/shell_settings.h"
 
@@ -46,8 +47,8 @@ class TForm1 : public QWidget {
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Start-up: ShellSettingsName := "TARNcall.dfa"; the entries from that
-    // file (its sixth line into ShellState.OutputSpecName), or the message
+    // Start-up: the entries from "TARNcall.dfa" (its sixth line into
+    // OutputSpecName), or the message
     // that it is missing; then the long defaults file's main path kept
     // (KeepMainPathAtStart) and shown in edt_MainAna before the file is
     // saved, with a message when that directory does not exist.  Filling the
@@ -68,6 +69,15 @@ class TForm1 : public QWidget {
     DataSelection SelectDataFiles();
     // MergeDefaultsWithTemplate on edtDFA's file with the main analysis path.
     void MergeDefaultsWithTemplate();
+
+    // The shell settings file, "TARNcall.dfa".
+    static const char* ShellSettingsName() { return kShellSettingsFileName; }
+    // Name of the output specification file: the shell settings file's line
+    // 5 when it has one, else "output.dfa"; the settings dialog takes it.
+    const std::string& OutputSpecName() const { return m_outputSpecName; }
+    // First item of the data-file list whose batch has not run yet.
+    int FirstUnplottedIndex() const { return m_firstUnplottedIndex; }
+    void SetFirstUnplottedIndex(int index) { m_firstUnplottedIndex = index; }
 
     // The windows the main window owns.
     gui::TfrmDataFiles& DataFiles() { return *m_dataFiles; }
@@ -136,6 +146,8 @@ class TForm1 : public QWidget {
     void ShowMainPath();
 
     std::string m_mainAnalysisPath;
+    std::string m_outputSpecName = kOutputSpecName;
+    int m_firstUnplottedIndex = 0;
     std::unique_ptr<gui::TfrmDataFiles> m_dataFiles;
     std::unique_ptr<TfrmSettings> m_settings;
     std::unique_ptr<ShiftGraphs> m_graphs;

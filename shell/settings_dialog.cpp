@@ -15,7 +15,6 @@
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 
 namespace tarn::tarncall {
 
@@ -147,7 +146,7 @@ TfrmSettings::TfrmSettings(TForm1& form, QWidget* parent) : QDialog(parent), m_f
     BuildOutputTab();
     BuildEtQaTab();
     ConnectHandlers();
-    gui::ShowBytes(edt_output, ShellState.OutputSpecName);
+    gui::ShowBytes(edt_output, m_form.OutputSpecName());
 }
 
 void TfrmSettings::BuildMainTab() {

@@ -27,9 +27,9 @@ class TfrmSettings : public QDialog {
     Q_OBJECT
 
   public:
-    // Builds the four tabs with every control; edt_output takes
-    // ShellState.OutputSpecName.  The dialog takes the entries and the main
-    // analysis path of `form` as values, and gives the main path back.
+    // Builds the four tabs with every control; edt_output takes the output
+    // specification's name of `form`.  The dialog takes the entries and the
+    // main analysis path of `form` as values, and gives the main path back.
     explicit TfrmSettings(TForm1& form, QWidget* parent = nullptr);
 
     // What "Settings" does after showing the dialog: the long defaults file

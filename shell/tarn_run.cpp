@@ -13,7 +13,6 @@
 #include "shell/batch_progress_window.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
@@ -88,7 +87,7 @@ bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     window.StartDay();
     const BatchRunResult result = RunBatchAndPlot(run.Form, run.Defaults, window, run.Items,
                                                   QString::fromLatin1(kRunBatchFile), first, last);
-    ShellState.FirstUnplottedIndex = last + 1;
+    run.Form.SetFirstUnplottedIndex(last + 1);
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
     const QString message = QString::fromStdString(verdict.Message);
     if (verdict.Message == kUserBreakText)
@@ -108,7 +107,7 @@ void RunDays(DayRun& run) {
     window.show();
     WriteCheckOk();
     const CheckOkRemover remover;
-    ShellState.FirstUnplottedIndex = 0;
+    run.Form.SetFirstUnplottedIndex(0);
     run.PreviousZipDay = DayOf(run.Scan(0));
     for (int first = 0; first < run.Count();) {
         const int next = NextDay(run, first);

@@ -31,7 +31,6 @@
 #include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
@@ -159,7 +158,7 @@ class BatchRunTest : public QObject {
 
     void twoDaysWithoutZipGetTwoBatches() {
         MakeWorkDirectory({"1850900", "1850915", "1860900"});
-        Press(false);
+        const auto form = Press(false);
         QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
                                            "bin/engine 1850900 TES long.dfa S I W\n"
                                            "bin/engine 1850915 TES long.dfa S I W\n"
@@ -171,7 +170,7 @@ class BatchRunTest : public QObject {
                                                      "1850915\nTES\nlong.dfa\nS\nI\nW\n"
                                                      "1860900\nTES\nlong.dfa\nS\nI\nW\n"));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
-        QCOMPARE(ShellState.FirstUnplottedIndex, 3);
+        QCOMPARE(form->FirstUnplottedIndex(), 3);
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 
@@ -447,7 +446,7 @@ class BatchRunTest : public QObject {
             m_poll.stop();
         });
         m_poll.start(10);
-        PressExample(false);
+        const auto form = PressExample(false);
         QCOMPARE(scan, QString("Scan 1 of 4: 1731130"));
         QCOMPARE(m_dialogs.Messages(), QStringList{"USER induced break"});
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
@@ -455,7 +454,7 @@ class BatchRunTest : public QObject {
         for (const auto& entry : FilesUnder("uvanalys/exa"))
             QVERIFY2(entry.first.find("174") == std::string::npos, entry.first.c_str());
         QVERIFY(!QFile::exists("uvanalys/exa/exa173.zip"));
-        QCOMPARE(ShellState.FirstUnplottedIndex, 2);
+        QCOMPARE(form->FirstUnplottedIndex(), 2);
     }
 
     void failedArchiveDeletesNothing() {

@@ -29,7 +29,6 @@
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/recording_dialogs.h"
@@ -101,13 +100,13 @@ class TarncallTest : public QObject {
             QCOMPARE(form.edtInstrument->text(), QString("TES"));
             QCOMPARE(form.edtDayTime->text(), QString("185*"));
             QCOMPARE(form.edt_MainAna->text(), QString("main/"));
-            QCOMPARE(ShellState.OutputSpecName, std::string("output.dfa"));
-            QCOMPARE(ShellState.ShellSettingsName, std::string("TARNcall.dfa"));
+            QCOMPARE(form.OutputSpecName(), std::string("output.dfa"));
+            QCOMPARE(std::string(form.ShellSettingsName()), std::string("TARNcall.dfa"));
             QVERIFY(m_dialogs.Messages().isEmpty());
         }
         Write("TARNcall.dfa", "prog\nlong.dfa\nS I W\nTES\n185*\nspec.dfa\n");
         TForm1 form;
-        QCOMPARE(ShellState.OutputSpecName, std::string("spec.dfa"));
+        QCOMPARE(form.OutputSpecName(), std::string("spec.dfa"));
         QCOMPARE(Read("TARNcall.dfa"), std::string("prog\nlong.dfa\nS I W\nTES\n185*\nspec.dfa\n"));
         Type(form.edtInstrument, "ABC");
         QCOMPARE(Read("TARNcall.dfa"), std::string("prog\nlong.dfa\nS I W\nABC\n185*\nspec.dfa\n"));

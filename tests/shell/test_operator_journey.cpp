@@ -29,7 +29,6 @@
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
 #include "shell/shell_program.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"

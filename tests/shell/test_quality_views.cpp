@@ -23,7 +23,6 @@
 #include "shell/child_process.h"
 #include "shell/main_window.h"
 #include "shell/quality_views.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/recording_dialogs.h"

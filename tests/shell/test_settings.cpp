@@ -27,7 +27,6 @@
 #include "shell/field_values.h"
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/recording_dialogs.h"
 
@@ -231,6 +230,19 @@ class SettingsTest : public QObject {
                                  "290 400 0.5\n1\n0\n0.32\n1\n0.001\n"));
             cleanup();
         }
+    }
+
+    // The main path typed in the main window is the one "Settings" keeps.
+    void typedMainPathIsTheOneSettingsKeeps() {
+        Lines lines = LongDefaults(4);
+        WriteWorkDirectory(lines);
+        QVERIFY(QDir().mkpath("typed"));
+        m_form = std::make_unique<TForm1>();
+        Type(m_form->edt_MainAna, "typed/");
+        Click(m_form->btnSettings);
+        QCOMPARE(m_form->Settings().Edt_Analys->text(), QString("typed/"));
+        lines[6] = "typed/";
+        QCOMPARE(Read("long.dfa"), Join(lines));
     }
 
     void mainUndoReloadsWithoutSaving() {

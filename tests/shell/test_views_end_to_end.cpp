@@ -22,7 +22,6 @@
 #include "platform/text_file.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/support/recording_dialogs.h"
@@ -168,7 +167,6 @@ class ViewsEndToEndTest : public QObject {
         SetProgramDirectory(kPrograms);
     }
     void init() {
-        ShellState = ShellStateRecord{};
         m_dialogs = std::make_unique<tarn::gui::RecordingDialogs>();
     }
     void cleanup() {
