@@ -154,6 +154,14 @@ bool SlitFileFlag(const std::string& line) {
     return !line.empty() && line[0] == '1';
 }
 
+// The instrument file of `id` in `mainPath`, written first as the nine-line
+// default when missing.
+std::string InstrumentFileMade(const std::string& mainPath, const std::string& id) {
+    const std::string path = InstrumentFileOf(mainPath, id);
+    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    return path;
+}
+
 // The first field rounded to a whole number, right-aligned in 4 characters.
 std::string WindowCountText(const std::vector<std::string>& fields) {
     double count = 0.0;
@@ -199,8 +207,7 @@ std::string InstrumentFileOf(const std::string& mainPath, const std::string& id)
 
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
                          MainInstrumentTexts& main) {
-    const std::string path = InstrumentFileOf(mainPath, id);
-    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileMade(mainPath, id);
     LineList lines;
     lines.Load(path);
     const std::string& header = lines.Line(kInstrumentHeaderCount);
@@ -225,8 +232,7 @@ void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::strin
     const std::string mainPath = lines.Line(V::MainPath);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong = lines.Line(V::Location);
-    const std::string path = InstrumentFileOf(mainPath, id);
-    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileMade(mainPath, id);
     LineList instrument;
     instrument.Load(path);
     main.DataPath = MeasurementDirectoryOf(instrument.Line(kInstrumentHeaderCount),
@@ -280,8 +286,7 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
         lines.Commit();
         edit.Save();
     }
-    const std::string path = InstrumentFileOf(mainPath, id);
-    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileMade(mainPath, id);
     ListEdit edit(path);
     LineList& lines = edit.List();
     // The directory shown is the whole measurement directory: written, it
