@@ -48,12 +48,11 @@ class TForm1 : public QWidget {
     ~TForm1() override;
 
     // Start-up: the entries from "TARNcall.dfa" (its sixth line into
-    // OutputSpecName), or the message
-    // that it is missing; then the long defaults file's main path kept
-    // (KeepMainPathAtStart) and shown in edt_MainAna before the file is
-    // saved, with a message when that directory does not exist.  Filling the
-    // entries rewrites nothing; the day-and-time text is cut to 7 characters
-    // as typing would.  The entries hold the files' bytes (gui::ShowBytes).
+    // OutputSpecName), or the message that it is missing; then the long
+    // defaults file's main path kept (KeepMainPathAtStart) and shown in
+    // edt_MainAna before the file is saved, with a message when that
+    // directory does not exist.  Filling the entries rewrites nothing; the
+    // day-and-time text is cut to 7 characters as typing would.  The entries hold the files' bytes (gui::ShowBytes).
     void FormCreate();
 
     // The five entries as typed.
