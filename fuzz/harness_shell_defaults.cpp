@@ -23,7 +23,6 @@
 #include "shell/quality_views.h"
 #include "shell/settings_files.h"
 #include "shell/shell_settings.h"
-#include "shell/shell_state.h"
 
 namespace {
 
@@ -38,14 +37,14 @@ constexpr const char kId[] = "exa";
 // The shell's reading at start, at "Show dataselection" and for the views.
 void ShellReads() {
     fuzz::RunGuiReader([] {
-        ReadMainDefaults(kDefaultsFile);
-        ReadInstrumentDefaults(InstrumentDefaultsPath(ShellState.MainAnalysisPath, kId), kId);
+        const MainDefaults defaults = ReadMainDefaults(kDefaultsFile);
+        (void)ReadInstrumentDefaults(InstrumentDefaultsPath(defaults.MainAnalysisPath, kId), kId);
     });
     ShellSettings entries;
     entries.DefaultsFile = kDefaultsFile;
     entries.InstrumentId = kId;
     entries.DayTime = "173*";
-    fuzz::RunGuiReader([&] { DataSelectionMask(entries); });
+    fuzz::RunGuiReader([&] { (void)SelectData(entries); });
     fuzz::RunGuiReader([] {
         const ViewSources sources = ReadViewSources(kDefaultsFile);
         ViewRequest request;
@@ -64,10 +63,7 @@ void ShellReads() {
         }
         AppliedShiftDirectory(request, sources);
     });
-    fuzz::RunGuiReader([] {
-        bool missing = false;
-        KeepMainPathAtStart(kDefaultsFile, missing);
-    });
+    fuzz::RunGuiReader([] { KeepMainPathAtStart(kDefaultsFile); });
 }
 
 [[noreturn]] void Fail(const char* what) {
@@ -82,8 +78,7 @@ bool DialogRound() {
     EtQaTexts etqa;
     AnalysisTexts analysis;
     bool whole = fuzz::RunGuiReader([&] {
-        bool missing = false;
-        main.AnalysisPath = OpenLongDefaults(kDefaultsFile, kMainPath, main, etqa, missing);
+        main.AnalysisPath = OpenLongDefaults(kDefaultsFile, kMainPath, main, etqa).Path;
         ReadInstrumentTexts(main.AnalysisPath.Bytes, kId, main);
     });
     whole &= fuzz::RunGuiReader([&] { ReadAnalysisTexts(kDefaultsFile, analysis); });
@@ -99,7 +94,6 @@ bool DialogRound() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::StartGuiInput(size)) return 0;
-    ShellState = ShellStateRecord{};
     const std::string input = fuzz::ConfinedInput(data, size);
     std::string longFile = input;
     std::string instrument = fuzz::ExampleText("uvanalys/exa.dfa");

@@ -5,6 +5,7 @@
 // entries (both defaults files read, the scans of the mask listed); the
 // entries written back, which must leave lines 0 to 4 holding the entries and
 // every later line as it was.
+#include <QPushButton>
 #include <cstdlib>
 #include <vector>
 
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::RunGuiReader([&] { ReadShellSettingsFile(plain, outputSpec); });
     {
         TForm1 form;  // FormCreate
-        form.btnDataselectClick();
+        form.btnDataselect->click();  // the handler runs in its guard
         CheckWriteBack(form);
     }
     fuzz::CheckReports();

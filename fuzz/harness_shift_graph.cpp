@@ -1,5 +1,5 @@
 // Applied-shift files as the shell's shift graph reads them: the file is
-// added to the current shift-graph window (AddShiftFileToGraph, whose guard
+// added to the current shift-graph window (ShiftGraphs::AddFile, whose guard
 // reports a bad data line; the points before it stay) after "Clear plot", and
 // the chart is drawn.  PlotShiftFile into a series of its own must give the
 // same points.
@@ -17,12 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = fuzz::InputText(data, size);
     const std::string file = fuzz::WorkDir() + "/1731230W.exa";
     fuzz::WriteText(file, text);
-    if (CurrentShiftGraph() == nullptr)
-        ShowShiftGraph(ShiftGraphTitleFor("exa", "1731230"), file, true);
-    TGrafiek1& window = *CurrentShiftGraph();
+    // The graphs live as long as the program, as the shell's do.
+    static auto* graphs = new ShiftGraphs();
+    if (graphs->Current() == nullptr)
+        graphs->Show(ShiftGraphTitleFor("exa", "1731230"), file, true);
+    TGrafiek1& window = *graphs->Current();
     window.Button1Click();
-    ShiftGraphFile = file;
-    AddShiftFileToGraph();
+    graphs->File = file;
+    graphs->AddFile();
     fuzz::RenderChart(*window.Chart1);
 
     gui::ChartSeries series(gui::SeriesKind::Point, nullptr);

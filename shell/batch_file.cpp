@@ -62,14 +62,14 @@ std::string DayOf(const std::string& scanName) {
     return scanName.substr(0, 3);
 }
 
-bool DayNumber(const std::string& day, int& number) {
-    if (day.size() != 3) return false;
-    number = 0;
+std::optional<int> DayNumber(const std::string& day) {
+    if (day.size() != 3) return std::nullopt;
+    int number = 0;
     for (char c : day) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9') return std::nullopt;
         number = number * 10 + (c - '0');
     }
-    return true;
+    return number;
 }
 
 std::string DayText(int day) {
@@ -109,8 +109,8 @@ std::vector<std::string> DayBatch(const ShellSettings& entries, const std::strin
     std::vector<std::string> batch = {kDeleteMarkerLine};
     const std::string& id = entries.InstrumentId;
     const std::string resultDirectory = ResultDirectoryName(mainPath, id);
-    int day = 0;  // a three-digit day with "ZIP" (BatchRefusal)
-    const bool numbered = DayNumber(DayOf(scanNames.front()), day);
+    const std::optional<int> numbered = DayNumber(DayOf(scanNames.front()));
+    const int day = numbered.value_or(0);  // a three-digit day with "ZIP" (CheckBatchLines)
     const std::string archive = ArchiveFile(mainPath, id, DayText(day));
     if (numbered && FileExists(archive) && !DayOnDisk(resultDirectory, DayText(day)))
         batch.push_back("pkunzip -d " + BatchArgument(archive) + " " +
@@ -121,31 +121,33 @@ std::vector<std::string> DayBatch(const ShellSettings& entries, const std::strin
     return batch;
 }
 
-bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdirectory,
-                      const std::string& id, const std::string& scanName,
-                      const std::string& resultCodes, std::string& path) {
+std::optional<std::string> AppliedShiftPath(const std::string& mainPath,
+                                            const std::string& shiftSubdirectory,
+                                            const std::string& id, const std::string& scanName,
+                                            const std::string& resultCodes) {
     std::string code;
-    if (!AppliedShiftCode(resultCodes, code)) return false;
-    path = AppliedShiftDirectoryOf(mainPath, shiftSubdirectory, id) +
+    if (!AppliedShiftCode(resultCodes, code)) return std::nullopt;
+    return AppliedShiftDirectoryOf(mainPath, shiftSubdirectory, id) +
            AppliedShiftName(scanName, code, id);
-    return true;
 }
 
-std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
-                         const std::vector<std::string>& scanNames, bool zip) {
+void CheckBatchLines(const ShellSettings& entries, const std::string& mainPath,
+                     const std::vector<std::string>& scanNames, bool zip) {
     std::vector<std::string> texts = {entries.Program, entries.InstrumentId, entries.DefaultsFile};
     if (zip) texts.push_back(mainPath);
     texts.insert(texts.end(), scanNames.begin(), scanNames.end());
     for (const std::string& text : texts) {
-        if (Unpassable(text))
-            return "A batch line cannot carry a double quote or a line break: " + text;
+        if (Unpassable(text)) {
+            throw RunTimeError::Refusal(
+                "A batch line cannot carry a double quote or a line break: " + text);
+        }
     }
-    int day = 0;
     for (const std::string& scan : scanNames) {
-        if (zip && !DayNumber(DayOf(scan), day))
-            return "Cannot archive scan " + scan + ": its day is no three-digit number";
+        if (zip && !DayNumber(DayOf(scan))) {
+            throw RunTimeError::Refusal("Cannot archive scan " + scan +
+                                        ": its day is no three-digit number");
+        }
     }
-    return std::string();
 }
 
 std::string RunGoingOnText(const std::string& directory) {

@@ -10,6 +10,7 @@
 // the built-in ones of engine/formats/result_names.h.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,8 @@ std::string BatchArgument(const std::string& text);
 std::string ScanNameOf(const std::string& item);
 // The day of a scan name: its first three characters.
 std::string DayOf(const std::string& scanName);
-// The number of a day text of exactly three digits; false for any other text.
-bool DayNumber(const std::string& day, int& number);
+// The number of a day text of exactly three digits; none for any other text.
+[[nodiscard]] std::optional<int> DayNumber(const std::string& day);
 // A day number as three digits, zero-padded (7 -> "007").
 std::string DayText(int day);
 
@@ -70,18 +71,20 @@ std::vector<std::string> DayBatch(const ShellSettings& entries, const std::strin
 
 // The applied-shift file of a scan that the engine writes with the result
 // codes `resultCodes`: <mainPath><id>/<shiftSubdirectory><scan><c>.<id>, c the
-// 5th character of the codes.  False when the codes have fewer than 5 characters.
-bool AppliedShiftPath(const std::string& mainPath, const std::string& shiftSubdirectory,
-                      const std::string& id, const std::string& scanName,
-                      const std::string& resultCodes, std::string& path);
+// 5th character of the codes.  None when the codes have fewer than 5 characters.
+[[nodiscard]] std::optional<std::string> AppliedShiftPath(const std::string& mainPath,
+                                                          const std::string& shiftSubdirectory,
+                                                          const std::string& id,
+                                                          const std::string& scanName,
+                                                          const std::string& resultCodes);
 
-// Why the run cannot go through a batch file, or "" when it can: a text that
-// a batch line would carry (program, instrument id, defaults file, a scan
-// name, and with `zip` the main path) holding a double quote or a line break,
-// which the interpreter cannot pass whole; with `zip`, a scan whose day is no
-// three-digit number.
-std::string BatchRefusal(const ShellSettings& entries, const std::string& mainPath,
-                         const std::vector<std::string>& scanNames, bool zip);
+// Raises RunTimeError::Refusal saying why the run cannot go through a batch
+// file: a text that a batch line would carry (program, instrument id,
+// defaults file, a scan name, and with `zip` the main path) holding a double
+// quote or a line break, which the interpreter cannot pass whole; with `zip`,
+// a scan whose day is no three-digit number.
+void CheckBatchLines(const ShellSettings& entries, const std::string& mainPath,
+                     const std::vector<std::string>& scanNames, bool zip);
 
 // The message when "Run TARN" finds another run going on in `directory`.
 std::string RunGoingOnText(const std::string& directory);

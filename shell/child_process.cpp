@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gui-common/dialogs.h"
+#include "gui-common/handler_guard.h"
 #include "platform/paths.h"
 #include "shell/batch_progress_window.h"
 #include "tarnbat/batch_protocol.h"
@@ -126,11 +127,11 @@ ChildResult StartAndWait(QProcess& process, const QString& name, const QStringLi
     bool ended = false, failed = false;
     QEventLoop loop;
     // No `finished` follows a failed start: both signals end the wait.
-    QObject::connect(&process, &QProcess::finished, &loop, [&] {
+    gui::ConnectGuarded(&process, &QProcess::finished, &loop, [&] {
         ended = true;
         loop.quit();
     });
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+    gui::ConnectGuarded(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
         failed = true;
         loop.quit();
@@ -225,16 +226,16 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
         }
     };
     LineSplitter output, errors;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &window,
-                     [&] { take(output.Add(process.readAllStandardOutput()), false); });
-    QObject::connect(&process, &QProcess::readyReadStandardError, &window,
-                     [&] { take(errors.Add(process.readAllStandardError()), true); });
+    gui::ConnectGuarded(&process, &QProcess::readyReadStandardOutput, &window,
+                        [&] { take(output.Add(process.readAllStandardOutput()), false); });
+    gui::ConnectGuarded(&process, &QProcess::readyReadStandardError, &window,
+                        [&] { take(errors.Add(process.readAllStandardError()), true); });
     auto stop = [&] {
         if (process.state() != QProcess::NotRunning) process.terminate();
     };
     // The window outlives this batch: its break must not reach this one's locals.
     const QMetaObject::Connection breakConnection =
-        QObject::connect(&window, &TfrmBatchProgress::BreakRequested, &window, [&] {
+        gui::ConnectGuarded(&window, &TfrmBatchProgress::BreakRequested, &window, [&] {
             run.BreakPressed = true;
             stop();
         });

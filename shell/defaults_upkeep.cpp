@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QString>
+#include <algorithm>
 
 #include "engine/formats/constants.h"
 #include "engine/formats/defaults_layout.h"
@@ -16,7 +17,6 @@
 #include "platform/run_error.h"
 #include "shell/child_process.h"
 #include "shell/shell_settings.h"
-#include "shell/shell_state.h"
 
 namespace tarn::tarncall {
 
@@ -64,20 +64,22 @@ std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout, V v
     return line == kNotInFile ? fallback : lines.Line(line);
 }
 
-// The values ShellState takes from a long defaults file.
-void TakeMainDefaults(const LineList& lines) {
+// The values the shell takes from a long defaults file.
+MainDefaults TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
+    MainDefaults defaults;
     // As the engine takes it: a separator added when the line lacks one, so the
     // shell's instrument file, result directories and archives are the engine's.
-    ShellState.MainAnalysisPath = AsDirectory(ValueLine(lines, V::MainPath));
-    ShellState.QcSubdirectory =
+    defaults.MainAnalysisPath = AsDirectory(ValueLine(lines, V::MainPath));
+    defaults.QcSubdirectory =
         ValueOr(lines, layout, V::QcSubdirectory, AsDirectory(kQaqcSubdirectory));
-    ShellState.StructureSubdirectory =
+    defaults.StructureSubdirectory =
         ValueOr(lines, layout, V::StructureSubdirectory, AsDirectory(kStructureSubdirectory));
-    ShellState.ShiftSubdirectory =
+    defaults.ShiftSubdirectory =
         ValueOr(lines, layout, V::ShiftSubdirectory, AsDirectory(kShiftSubdirectory));
-    ShellState.CriteriaCount = layout.CriteriaCount;
-    ShellState.StartCriterion = layout.StartCriterion;
+    defaults.CriteriaCount = layout.CriteriaCount;
+    defaults.StartCriterion = layout.StartCriterion;
+    return defaults;
 }
 
 }  // namespace
@@ -112,24 +114,36 @@ int LongDefaultsLineOf(const std::vector<std::string>& lines, LongDefaultsValue 
     return LocateLongDefaults(padded).LineOf(value);
 }
 
-void ReadMainDefaults(const std::string& path) {
-    ShellState.DefaultsMissing = false;
-    if (path.empty()) {
-        // No copy of the template can be made under no name.
-        ShellState.DefaultsMissing = true;
-        throw RunTimeError::Refusal(kNoDefaultsFileText);
+void ReplaceLongDefaults(LineList& lines, const LongDefaultsLayout& layout,
+                         const std::vector<std::pair<V, std::string>>& values) {
+    for (const auto& [value, text] : values) {
+        if (layout.LineOf(value) == kNotInFile)
+            lines.Replace(std::max(lines.Count(), LongDefaultsLineOf(lines.Lines(), value)), text);
     }
+    for (const LineChange& change : LongDefaultsEdit(layout, values)) {
+        if (change.End == change.First) {
+            lines.Insert(change.First, change.Text);
+            continue;
+        }
+        lines.Replace(change.First, change.Text);
+        lines.Erase(change.First + 1, change.End - change.First - 1);
+    }
+}
+
+MainDefaults ReadMainDefaults(const std::string& path) {
+    // No copy of the template can be made under no name.
+    if (path.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     if (EntryExists(path)) {
         LineList lines;
         lines.Load(path);
-        TakeMainDefaults(lines);
-        return;
+        return TakeMainDefaults(lines);
     }
-    ShellState.DefaultsMissing = true;
     gui::CurrentDialogs().Inform(QString::fromLatin1(kMainDefaultsMissingText));
     ListEdit edit(kDefaultsTemplateName, path);
-    TakeMainDefaults(edit.List());
+    MainDefaults defaults = TakeMainDefaults(edit.List());
+    defaults.Missing = true;
     edit.Save();
+    return defaults;
 }
 
 std::string MeasurementDirectoryOf(const std::string& headerCountLine,
@@ -139,20 +153,22 @@ std::string MeasurementDirectoryOf(const std::string& headerCountLine,
     return AsDirectory(directory);
 }
 
-void ReadInstrumentDefaults(const std::string& path, const std::string& id) {
+InstrumentDefaults ReadInstrumentDefaults(const std::string& path, const std::string& id) {
+    InstrumentDefaults defaults;
     if (!EntryExists(path)) {
         gui::CurrentDialogs().Inform(QString::fromLatin1(kInstrumentMissingText) +
                                      gui::DecodeBytes(MessagePart(path)) +
                                      QString::fromLatin1(kInstrumentMissingTail));
-        ShellState.DefaultsMissing = true;
+        defaults.Missing = true;
         WriteDefaultInstrumentDefaults(path, id);
-        return;
+        return defaults;
     }
     LineList lines;
     lines.Load(path);
-    ShellState.DataExtension = lines.Line(kInstrumentExtension);
+    defaults.DataExtension = lines.Line(kInstrumentExtension);
     const std::string& header = lines.Line(kInstrumentHeaderCount);
-    ShellState.DataPath = MeasurementDirectoryOf(header, lines.Line(kInstrumentDirectory), id);
+    defaults.DataPath = MeasurementDirectoryOf(header, lines.Line(kInstrumentDirectory), id);
+    return defaults;
 }
 
 void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id) {
@@ -169,14 +185,18 @@ void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& 
     gui::SaveLinesAtomically(path, InstrumentDefaultsLines(texts));
 }
 
-std::string DataSelectionMask(const ShellSettings& entries) {
-    ShellState.DefaultsMissing = false;
-    ReadMainDefaults(entries.DefaultsFile);
-    if (ShellState.DefaultsMissing) return std::string();
+DataSelection SelectData(const ShellSettings& entries) {
+    DataSelection selection;
+    selection.Defaults = ReadMainDefaults(entries.DefaultsFile);
+    selection.DefaultsMissing = selection.Defaults.Missing;
+    if (selection.DefaultsMissing) return selection;
     const std::string& id = entries.InstrumentId;
-    ReadInstrumentDefaults(InstrumentDefaultsPath(ShellState.MainAnalysisPath, id), id);
-    if (ShellState.DefaultsMissing) return std::string();
-    return ShellState.DataPath + entries.DayTime + ShellState.DataExtension;
+    const InstrumentDefaults instrument =
+        ReadInstrumentDefaults(InstrumentDefaultsPath(selection.Defaults.MainAnalysisPath, id), id);
+    selection.DefaultsMissing = instrument.Missing;
+    if (!selection.DefaultsMissing)
+        selection.Mask = instrument.DataPath + entries.DayTime + instrument.DataExtension;
+    return selection;
 }
 
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath) {
@@ -186,7 +206,7 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     LineList lines;
     lines.Load(defaultsFile);
     const std::string before = lines.Text();
-    lines.Replace(LongDefaultsLineOf(lines.Lines(), V::MainPath), mainPath);
+    ReplaceLongDefaults(lines, LocateLongDefaults(lines.Lines()), {{V::MainPath, mainPath}});
     for (int line = lines.Count(); line < templateLines.Count(); ++line)
         lines.Append(templateLines.Line(line));
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
@@ -199,28 +219,25 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     efuv.Save(efuvTarget);
 }
 
-std::string MainPathInForce(const std::string& written, bool& directoryMissing) {
-    directoryMissing = false;
-    if (DirectoryExists(written)) return written;
-    if (DirectoryExists(DefaultMainAnalysisPath())) return DefaultMainAnalysisPath();
-    directoryMissing = true;
-    return written;
+MainPathChoice MainPathInForce(const std::string& written) {
+    if (DirectoryExists(written)) return {written, false};
+    if (DirectoryExists(DefaultMainAnalysisPath())) return {DefaultMainAnalysisPath(), false};
+    return {written, true};
 }
 
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing,
-                                const std::function<void(const std::string&)>& show) {
+MainPathChoice KeepMainPathAtStart(const std::string& defaultsFile,
+                                   const std::function<void(const MainPathChoice&)>& show) {
     const bool exists = EntryExists(defaultsFile);
     LineList lines;
     lines.Load(exists ? defaultsFile : kDefaultsTemplateName);
-    const int line = LongDefaultsLineOf(lines.Lines(), V::MainPath);
-    const std::string written = lines.Line(line);
-    const std::string mainPath = MainPathInForce(written, directoryMissing);
-    if (show) show(mainPath);
+    const std::string written = ValueLine(lines, V::MainPath);
+    const MainPathChoice choice = MainPathInForce(written);
+    if (show) show(choice);
     if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
-    if (exists && mainPath == written) return mainPath;
-    lines.Replace(line, mainPath);
+    if (exists && choice.Path == written) return choice;
+    ReplaceLongDefaults(lines, LocateLongDefaults(lines.Lines()), {{V::MainPath, choice.Path}});
     lines.Save(defaultsFile);
-    return mainPath;
+    return choice;
 }
 
 }  // namespace tarn::tarncall

@@ -1,7 +1,6 @@
 // The shell's upkeep of the engine's defaults files, as plain functions over
 // the texts of the main window's entries (tests call them without a window):
-// reading the long defaults file and the instrument defaults file into
-// ShellState, writing a default instrument file, completing the long
+// reading the long defaults file and the instrument defaults file, writing a default instrument file, completing the long
 // defaults file from its template, keeping its main path at start, and the
 // mask of the scans to select.
 //
@@ -16,9 +15,11 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/formats/defaults_layout.h"
+#include "gui-common/line_list.h"
 
 namespace tarn::tarncall {
 
@@ -54,14 +55,37 @@ std::string InstrumentDefaultsPath(const std::string& mainPath, const std::strin
 // longer file would hold it (6 for the main path of a regular window series).
 int LongDefaultsLineOf(const std::vector<std::string>& lines, LongDefaultsValue value);
 
-// Reads the long defaults file `path` into ShellState: MainAnalysisPath,
-// QcSubdirectory, StructureSubdirectory (each value from its own line; the
-// subdirectories "qaqc" and "struc" with the separator when the file ends
-// before them); clears DefaultsMissing.  A missing file sets
-// DefaultsMissing, shows its message, takes the values from the template
-// "tarn_e.dfa" of the working directory and saves the template's lines as
-// `path`.  An empty name sets DefaultsMissing and raises kNoDefaultsFileText.
-void ReadMainDefaults(const std::string& path);
+// Puts each text of `values`, one line, in place of its value in the long
+// defaults list `lines` located as `layout` (LongDefaultsEdit): the lines of
+// other values keep their bytes and ends.  A value the list does not hold
+// raises the list's report of the line where a longer file would hold it
+// before anything is changed.
+void ReplaceLongDefaults(gui::LineList& lines, const LongDefaultsLayout& layout,
+                         const std::vector<std::pair<LongDefaultsValue, std::string>>& values);
+
+// What the shell takes from a long defaults file.
+struct MainDefaults {
+    // Main analysis path, with the separator added when its line lacks one
+    // (as the engine takes it).
+    std::string MainAnalysisPath;
+    // Quality-control, structure-check and shift subdirectories, or the
+    // built-in names with the separator when the file ends before them.
+    std::string QcSubdirectory;
+    std::string StructureSubdirectory;
+    std::string ShiftSubdirectory;
+    // The structure-criteria counts in force (the daily quality table's
+    // columns follow from them).
+    int CriteriaCount = 0;
+    int StartCriterion = 0;
+    // The file was missing: the values are the template's.
+    bool Missing = false;
+};
+
+// Reads the long defaults file `path` (each value from its own line).  A
+// missing file shows its message, gives the values of the template
+// "tarn_e.dfa" of the working directory (Missing set) and gets the
+// template's lines.  An empty name raises kNoDefaultsFileText.
+[[nodiscard]] MainDefaults ReadMainDefaults(const std::string& path);
 
 // The measurement directory of an instrument file: its directory line with
 // the separator, then the id and the separator unless its header-count line
@@ -69,22 +93,38 @@ void ReadMainDefaults(const std::string& path);
 std::string MeasurementDirectoryOf(const std::string& headerCountLine,
                                    const std::string& directoryLine, const std::string& id);
 
-// Reads the instrument defaults file `path` of instrument `id` into
-// ShellState: DataExtension and DataPath.  A missing file shows its message
-// with the full path, sets DefaultsMissing and gets the default file
-// (WriteDefaultInstrumentDefaults).
-void ReadInstrumentDefaults(const std::string& path, const std::string& id);
+// What the shell takes from an instrument defaults file.
+struct InstrumentDefaults {
+    std::string DataExtension;  // extension of the scan files, with its point
+    std::string DataPath;       // measurement directory, ending in the separator
+    bool Missing = false;       // the file was missing: no values
+};
+
+// Reads the instrument defaults file `path` of instrument `id`.  A missing
+// file shows its message with the full path, gets the default file
+// (WriteDefaultInstrumentDefaults) and gives Missing.
+[[nodiscard]] InstrumentDefaults ReadInstrumentDefaults(const std::string& path,
+                                                        const std::string& id);
 
 // Writes the default instrument defaults file `path` for instrument `id`, nine
 // lines: "ozonshi.dfa", "0 no_id_met", "." + id, the default measurement
 // directory, "285.0 440.0 0.5" (nm), "1", "1", "0.32" (nm), "1".
 void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id);
 
-// Reads both defaults files for the entries (DefaultsMissing cleared first)
-// and returns the mask of the scans to list: DataPath + day-and-time text +
-// DataExtension.  When DefaultsMissing is set on return the mask is not to
-// be used.
-std::string DataSelectionMask(const ShellSettings& entries);
+// What the main window's entries select.
+struct DataSelection {
+    // The mask of the scans to list: DataPath + day-and-time text +
+    // DataExtension; empty when a defaults file was missing.
+    std::string Mask;
+    MainDefaults Defaults;
+    // The long or the instrument defaults file was missing: the action that
+    // asked stops.
+    bool DefaultsMissing = false;
+};
+
+// Reads both defaults files for the entries (the instrument file only when
+// the long one was there).
+[[nodiscard]] DataSelection SelectData(const ShellSettings& entries);
 
 // Puts `mainPath` into the main-path line of the long defaults file
 // `defaultsFile`, completes the file from the template "tarn_e.dfa" of the
@@ -97,22 +137,28 @@ std::string DataSelectionMask(const ShellSettings& entries);
 // anything is written; so does an empty name (kNoDefaultsFileText).
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath);
 
-// The main analysis path to put on the long defaults file's main-path line:
-// `written` when it names an existing directory, else the fixed default when
-// that exists; else `written` again (an unmounted disk must not erase the
-// operator's path) with `directoryMissing` set.
-std::string MainPathInForce(const std::string& written, bool& directoryMissing);
+// The main analysis path to put on the long defaults file's main-path line,
+// and whether that directory is missing.
+struct MainPathChoice {
+    std::string Path;
+    bool DirectoryMissing = false;
+};
+
+// The main path in force for `written`: `written` when it names an existing
+// directory, else the fixed default when that exists; else `written` again
+// (an unmounted disk must not erase the operator's path), DirectoryMissing set.
+[[nodiscard]] MainPathChoice MainPathInForce(const std::string& written);
 
 // The start's upkeep of the long defaults file `defaultsFile` (or, when
 // nothing of that name exists, of the template "tarn_e.dfa"): its main path
 // stays when that directory exists, else becomes DefaultMainAnalysisPath()
-// when that one exists, else stays as written and `directoryMissing` is set.
-// `show` gets the main path before anything is saved; then the lines are
-// saved as `defaultsFile` when the main path changed or the file did not
-// exist (so a missing file is made from the template).  A file too short to
-// hold the main path raises the read of that line and is left as it is; an
-// empty name raises kNoDefaultsFileText after `show`.  Returns the main path.
-std::string KeepMainPathAtStart(const std::string& defaultsFile, bool& directoryMissing,
-                                const std::function<void(const std::string&)>& show = {});
+// when that one exists, else stays as written with DirectoryMissing set.
+// `show` gets the choice before anything is saved; then the lines are saved
+// as `defaultsFile` when the main path changed or the file did not exist (so
+// a missing file is made from the template).  A file too short to hold the
+// main path raises the read of that line and is left as it is; an empty
+// name raises kNoDefaultsFileText after `show`.  Returns the choice.
+MainPathChoice KeepMainPathAtStart(const std::string& defaultsFile,
+                                   const std::function<void(const MainPathChoice&)>& show = {});
 
 }  // namespace tarn::tarncall

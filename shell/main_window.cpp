@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -20,7 +19,7 @@
 #include "shell/defaults_upkeep.h"
 #include "shell/quality_views.h"
 #include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
+#include "shell/shift_graph_window.h"
 #include "shell/tarn_run.h"
 
 namespace tarn::tarncall {
@@ -33,16 +32,6 @@ constexpr int kPathRowTop = 186;
 constexpr int kPathRowStep = 28;
 constexpr int kRadioTop = 44;
 constexpr int kRadioStep = 18;
-
-TForm1*& MainWindow() {
-    static TForm1* window = nullptr;
-    return window;
-}
-
-QPointer<gui::TfrmDataFiles>& DataFiles() {
-    static auto* window = new QPointer<gui::TfrmDataFiles>();
-    return *window;
-}
 
 template <typename T>
 T* Named(T* widget, const char* name, const QRect& box) {
@@ -104,12 +93,19 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BuildViewingGroup();
     BuildPathEdits();
     ConnectHandlers();
-    MainWindow() = this;
     FormCreate();
+    m_dataFiles = std::make_unique<gui::TfrmDataFiles>();
+    // Takes the output specification's name FormCreate read.
+    m_settings = std::make_unique<TfrmSettings>(*this);
+    m_graphs = std::make_unique<ShiftGraphs>();
 }
 
+// The shift-graph windows and the axis dialog first, then the settings
+// dialog and the DataFiles window.
 TForm1::~TForm1() {
-    if (MainWindow() == this) MainWindow() = nullptr;
+    m_graphs.reset();
+    m_settings.reset();
+    m_dataFiles.reset();
 }
 
 void TForm1::BuildSelectionGroup() {
@@ -195,19 +191,23 @@ void TForm1::BuildPathEdits() {
 }
 
 void TForm1::ConnectHandlers() {
-    connect(edtDayTime, &QLineEdit::textChanged, this, &TForm1::edtDayTimeChange);
-    connect(edtInstrument, &QLineEdit::textChanged, this, &TForm1::edtInstrumentChange);
-    connect(edtProg, &QLineEdit::textChanged, this, &TForm1::edtProgChange);
-    connect(edtResCode, &QLineEdit::textChanged, this, &TForm1::edtResCodeChange);
+    using gui::ConnectGuarded;
+    ConnectGuarded(edtDayTime, &QLineEdit::textChanged, this, &TForm1::edtDayTimeChange);
+    ConnectGuarded(edtInstrument, &QLineEdit::textChanged, this, &TForm1::edtInstrumentChange);
+    ConnectGuarded(edtProg, &QLineEdit::textChanged, this, &TForm1::edtProgChange);
+    ConnectGuarded(edtResCode, &QLineEdit::textChanged, this, &TForm1::edtResCodeChange);
+    ConnectGuarded(edt_MainAna, &QLineEdit::textEdited, this,
+                   [this] { m_mainAnalysisPath = gui::BytesOf(edt_MainAna); });
     edtDFA->installEventFilter(this);
-    connect(btnDataselect, &QPushButton::clicked, this, &TForm1::btnDataselectClick);
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(btnSettings, &QPushButton::clicked, this, &TForm1::btnSettingsClick);
-    connect(btn_View, &QPushButton::clicked, this, &TForm1::btn_ViewClick);
+    ConnectGuarded(this, &TForm1::defaultsFileLeft, this, &TForm1::edtDFAChange);
+    ConnectGuarded(btnDataselect, &QPushButton::clicked, this, &TForm1::btnDataselectClick);
+    ConnectGuarded(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    ConnectGuarded(btnSettings, &QPushButton::clicked, this, &TForm1::btnSettingsClick);
+    ConnectGuarded(btn_View, &QPushButton::clicked, this, &TForm1::btn_ViewClick);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edtDFA && event->type() == QEvent::FocusOut) edtDFAChange();
+    if (watched == edtDFA && event->type() == QEvent::FocusOut) emit defaultsFileLeft();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -242,7 +242,6 @@ void TForm1::ShowEntries(const ShellSettings& settings) {
 }
 
 void TForm1::FormCreate() {
-    ShellState.ShellSettingsName = kShellSettingsFileName;
     gui::RunGuarded([this] { ShowShellSettings(); });
     gui::RunGuarded([this] { ShowMainPath(); });
 }
@@ -251,7 +250,7 @@ void TForm1::ShowShellSettings() {
     ShellSettings settings = Entries();
     bool found = false;
     try {
-        found = ReadShellSettingsFile(settings, ShellState.OutputSpecName);
+        found = ReadShellSettingsFile(settings, m_outputSpecName);
     } catch (...) {
         ShowEntries(settings);  // the lines before the first missing one
         throw;
@@ -261,99 +260,84 @@ void TForm1::ShowShellSettings() {
 }
 
 void TForm1::ShowMainPath() {
-    bool missing = false;
     // Shown before the file is saved, also when the save fails.
-    KeepMainPathAtStart(gui::BytesOf(edtDFA), missing, [&](const std::string& mainPath) {
-        gui::ShowBytes(edt_MainAna, mainPath);
-        if (missing) {
+    KeepMainPathAtStart(gui::BytesOf(edtDFA), [this](const MainPathChoice& choice) {
+        SetMainAnalysisPath(choice.Path);
+        if (choice.DirectoryMissing) {
             gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         gui::DecodeBytes(MessagePart(mainPath)));
+                                         gui::DecodeBytes(MessagePart(choice.Path)));
         }
     });
+}
+
+void TForm1::SetMainAnalysisPath(const std::string& path) {
+    m_mainAnalysisPath = path;
+    gui::ShowBytes(edt_MainAna, path);
 }
 
 void TForm1::WriteShellSettings() {
     WriteShellSettingsFile(Entries());
 }
 
-void TForm1::SelectDataFiles() {
-    const std::string mask = DataSelectionMask(Entries());
-    if (ShellState.DefaultsMissing) return;
-    gui::TfrmDataFiles& files = DataFilesWindow();
-    files.show();
-    files.SetMask(mask);
+DataSelection TForm1::SelectDataFiles() {
+    DataSelection selection = SelectData(Entries());
+    if (selection.DefaultsMissing) return selection;
+    m_dataFiles->show();
+    m_dataFiles->SetMask(selection.Mask);
+    return selection;
 }
 
 void TForm1::MergeDefaultsWithTemplate() {
-    tarncall::MergeDefaultsWithTemplate(gui::BytesOf(edtDFA), gui::BytesOf(edt_MainAna));
+    tarncall::MergeDefaultsWithTemplate(gui::BytesOf(edtDFA), m_mainAnalysisPath);
 }
 
 void TForm1::edtDayTimeChange() {
-    gui::RunGuarded([this] {
-        if (edtDayTime->text().size() > kDayTimeLength) {
-            const QSignalBlocker block(edtDayTime);
-            edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
-        }
-        WriteShellSettings();
-    });
+    if (edtDayTime->text().size() > kDayTimeLength) {
+        const QSignalBlocker block(edtDayTime);
+        edtDayTime->setText(edtDayTime->text().left(kDayTimeLength));
+    }
+    WriteShellSettings();
 }
 
 void TForm1::edtInstrumentChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::edtProgChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::edtResCodeChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::edtDFAChange() {
-    gui::RunGuarded([this] { WriteShellSettings(); });
+    WriteShellSettings();
 }
 
 void TForm1::btnDataselectClick() {
-    gui::RunGuarded([this] {
-        SelectDataFiles();
-        if (ShellState.DefaultsMissing) return;
-        gui::TfrmDataFiles& files = DataFilesWindow();
-        files.show();
-        gui::CurrentDialogs().Inform(QString::number(files.Count()) +
-                                     QString::fromLatin1(kSelectedCountText));
-        raise();
-        activateWindow();
-    });
+    if (SelectDataFiles().DefaultsMissing) return;
+    gui::TfrmDataFiles& files = *m_dataFiles;
+    files.show();
+    gui::CurrentDialogs().Inform(QString::number(files.Count()) +
+                                 QString::fromLatin1(kSelectedCountText));
+    raise();
+    activateWindow();
 }
 
 void TForm1::Button1Click() {
-    gui::RunGuarded([this] { RunTarn(*this); });
+    RunTarn(*this);
 }
 
 void TForm1::btnSettingsClick() {
-    TfrmSettings& dialog = frmSettings();
+    TfrmSettings& dialog = *m_settings;
     dialog.show();
     dialog.raise();
     dialog.FormShow();
 }
 
 void TForm1::btn_ViewClick() {
-    gui::RunGuarded([this] { ShowQualityView(RequestOf(*this)); });
-}
-
-TForm1* Form1() {
-    return MainWindow();
-}
-
-gui::TfrmDataFiles& DataFilesWindow() {
-    QPointer<gui::TfrmDataFiles>& window = DataFiles();
-    if (window.isNull()) window = new gui::TfrmDataFiles();
-    return *window;
-}
-
-void ReleaseDataFilesWindow() {
-    delete DataFiles().data();
+    ShowQualityView(RequestOf(*this), *m_dataFiles, *m_graphs);
 }
 
 }  // namespace tarn::tarncall

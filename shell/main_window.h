@@ -2,13 +2,17 @@
 // instrument id), the run, settings and view buttons, and the engine's
 // program call, defaults file, result codes and main analysis path.  The
 // five entries are kept in the shell settings file "TARNcall.dfa": read when
-// the window is created, rewritten at every change.  Closing the window ends
-// the program.
+// the window is created, rewritten at every change.  The window owns the
+// shell's other windows: the DataFiles window, the settings dialog and the
+// shift-graph windows with their axis dialog.  Closing it ends the program.
 #pragma once
 
 #include <QWidget>
+#include <memory>
 #include <string>
 
+#include "engine/formats/constants.h"
+#include "shell/defaults_upkeep.h"
 #include "shell/shell_settings.h"
 
 class QCheckBox;
@@ -24,6 +28,9 @@ class TfrmDataFiles;
 
 namespace tarn::tarncall {
 
+class ShiftGraphs;
+class TfrmSettings;
+
 // The application's title (message boxes and the task bar).
 constexpr const char kApplicationTitle[] = "TARNpelo calling routines";
 
@@ -34,30 +41,47 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
   public:
-    // Builds the window with every control and its default text, then runs
-    // FormCreate.
+    // Builds the window with every control and its default text, runs
+    // FormCreate, then makes the DataFiles window, the settings dialog and
+    // the axis dialog, in this order.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Start-up: ShellSettingsName := "TARNcall.dfa"; the entries from that
-    // file (its sixth line into ShellState.OutputSpecName), or the message
-    // that it is missing; then the long defaults file's main path kept
-    // (KeepMainPathAtStart) and shown in edt_MainAna before the file is
-    // saved, with a message when that directory does not exist.  Filling the
-    // entries rewrites nothing; the day-and-time text is cut to 7 characters
-    // as typing would.  The entries hold the files' bytes (gui::ShowBytes).
+    // Start-up: the entries from "TARNcall.dfa" (its sixth line into
+    // OutputSpecName), or the message that it is missing; then the long
+    // defaults file's main path kept (KeepMainPathAtStart) and shown in
+    // edt_MainAna before the file is saved, with a message when that
+    // directory does not exist.  Filling the entries rewrites nothing; the
+    // day-and-time text is cut to 7 characters as typing would.  The entries hold the files' bytes (gui::ShowBytes).
     void FormCreate();
 
     // The five entries as typed.
     ShellSettings Entries() const;
+    // The main analysis path the shell works with: kept at start, set by the
+    // settings dialog, typed by the operator; edt_MainAna shows it.
+    const std::string& MainAnalysisPath() const { return m_mainAnalysisPath; }
+    void SetMainAnalysisPath(const std::string& path);
     // Rewrites lines 0 to 4 of "TARNcall.dfa" from the entries; later lines stay.
     void WriteShellSettings();
-    // Reads both defaults files for the entries; unless one was missing
-    // (ShellState.DefaultsMissing), shows the DataFiles window listing
-    // DataPath + day-and-time text + DataExtension.
-    void SelectDataFiles();
-    // MergeDefaultsWithTemplate on edtDFA's file with edt_MainAna's path.
+    // Reads both defaults files for the entries (SelectData); unless one was
+    // missing, shows the DataFiles window listing the mask.
+    DataSelection SelectDataFiles();
+    // MergeDefaultsWithTemplate on edtDFA's file with the main analysis path.
     void MergeDefaultsWithTemplate();
+
+    // The shell settings file, "TARNcall.dfa".
+    static const char* ShellSettingsName() { return kShellSettingsFileName; }
+    // Name of the output specification file: the shell settings file's line
+    // 5 when it has one, else "output.dfa"; the settings dialog takes it.
+    const std::string& OutputSpecName() const { return m_outputSpecName; }
+    // First item of the data-file list whose batch has not run yet.
+    int FirstUnplottedIndex() const { return m_firstUnplottedIndex; }
+    void SetFirstUnplottedIndex(int index) { m_firstUnplottedIndex = index; }
+
+    // The windows the main window owns.
+    gui::TfrmDataFiles& DataFiles() { return *m_dataFiles; }
+    TfrmSettings& Settings() { return *m_settings; }
+    ShiftGraphs& Graphs() { return *m_graphs; }
 
     // Change handlers: each rewrites the shell settings file; the day-and-time
     // handler first cuts its text to 7 characters.  edtDFAChange runs when
@@ -101,6 +125,8 @@ class TForm1 : public QWidget {
   signals:
     // The operator closed the main window: the program ends.
     void closed();
+    // edtDFA lost the focus.
+    void defaultsFileLeft();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,15 +143,13 @@ class TForm1 : public QWidget {
     // The two steps of FormCreate.
     void ShowShellSettings();
     void ShowMainPath();
+
+    std::string m_mainAnalysisPath;
+    std::string m_outputSpecName = kOutputSpecName;
+    int m_firstUnplottedIndex = 0;
+    std::unique_ptr<gui::TfrmDataFiles> m_dataFiles;
+    std::unique_ptr<TfrmSettings> m_settings;
+    std::unique_ptr<ShiftGraphs> m_graphs;
 };
-
-// The main window, nullptr while there is none.
-TForm1* Form1();
-
-// The shell's DataFiles window, made on first use (program start makes it
-// right after the main window).
-gui::TfrmDataFiles& DataFilesWindow();
-// Deletes the DataFiles window; for the end of the program.
-void ReleaseDataFilesWindow();
 
 }  // namespace tarn::tarncall

@@ -12,8 +12,6 @@
 #include "gui-common/line_list.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
-#include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
@@ -89,13 +87,14 @@ DiurnalColumns DiurnalColumnsFor(int criteriaCount, int startCriterion) {
 }
 
 ViewSources ReadViewSources(const std::string& path) {
-    ReadMainDefaults(path);
+    const MainDefaults defaults = ReadMainDefaults(path);
     ViewSources sources;
-    sources.MainPath = ShellState.MainAnalysisPath;
-    sources.QcSubdirectory = ShellState.QcSubdirectory;
-    sources.StructureSubdirectory = ShellState.StructureSubdirectory;
-    sources.ShiftSubdirectory = ShellState.ShiftSubdirectory;
-    sources.Columns = DiurnalColumnsFor(ShellState.CriteriaCount, ShellState.StartCriterion);
+    sources.MainPath = defaults.MainAnalysisPath;
+    sources.QcSubdirectory = defaults.QcSubdirectory;
+    sources.StructureSubdirectory = defaults.StructureSubdirectory;
+    sources.ShiftSubdirectory = defaults.ShiftSubdirectory;
+    sources.Columns = DiurnalColumnsFor(defaults.CriteriaCount, defaults.StartCriterion);
+    sources.DefaultsMissing = defaults.Missing;
     return sources;
 }
 
@@ -149,25 +148,25 @@ std::string AppliedShiftMask(const ViewRequest& request) {
     return AppliedShiftName(request.DayTime, code, request.InstrumentId);
 }
 
-void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources) {
+void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources,
+                       gui::TfrmDataFiles& files, ShiftGraphs& graphs) {
     const std::string directory = AppliedShiftDirectory(request, sources);
-    gui::TfrmDataFiles& files = DataFilesWindow();
     files.show();
     files.SetMask(directory + AppliedShiftMask(request));
     const std::string title = ShiftGraphTitleFor(request.InstrumentId, request.DayTime);
-    for (int i = 0; i < files.Count(); ++i)
-        ShowShiftGraph(title, directory + files.Item(i), i == 0);
+    for (int i = 0; i < files.Count(); ++i) graphs.Show(title, directory + files.Item(i), i == 0);
 }
 
-void ShowQualityView(const ViewRequest& request) {
+void ShowQualityView(const ViewRequest& request, gui::TfrmDataFiles& files,
+                     ShiftGraphs& graphs) {
     const ViewSources sources = ReadViewSources(request.DefaultsFile);
     if (request.View != QualityView::SpectralShift) {
         WriteViewerSettings(ViewerPreset(request, sources));
         RunProgramAndWait(QString::fromLatin1(kViewerProgram));
     } else if (std::string code; !AppliedShiftCode(request.ResultCodes, code)) {
         gui::CurrentDialogs().Inform(gui::DecodeBytes(NoShiftCodeText(request.ResultCodes)));
-    } else if (!ShellState.DefaultsMissing) {
-        ShowAppliedShifts(request, sources);
+    } else if (!sources.DefaultsMissing) {
+        ShowAppliedShifts(request, sources, files, graphs);
     }
 }
 

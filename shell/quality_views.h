@@ -16,7 +16,13 @@
 
 #include "gui-common/viewer_settings.h"
 
+namespace tarn::gui {
+class TfrmDataFiles;
+}
+
 namespace tarn::tarncall {
+
+class ShiftGraphs;
 
 // The views, one per radio button of "Viewing results graphically".
 enum class QualityView {
@@ -64,11 +70,12 @@ struct ViewSources {
     std::string StructureSubdirectory;  // structure-check subdirectory inside it
     std::string ShiftSubdirectory;      // shift subdirectory ("shift/" when the file lacks it)
     DiurnalColumns Columns;             // for the file's criteria counts
+    bool DefaultsMissing = false;       // the file was missing: made from the template
 };
 
 // Reads the long defaults file `path` for a view: ReadMainDefaults (a missing
-// file shows its message, sets ShellState.DefaultsMissing and is made from
-// the template "tarn_e.dfa"), with the file's shift subdirectory and its
+// file shows its message, gives DefaultsMissing and is made from the
+// template "tarn_e.dfa"), with the file's shift subdirectory and its
 // criteria counts.  Raises RunTimeError when a file cannot be read.
 ViewSources ReadViewSources(const std::string& path);
 
@@ -89,16 +96,19 @@ std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources&
 std::string AppliedShiftMask(const ViewRequest& request);
 
 // The spectral-shift view: lists the applied-shift files of the mask in the
-// DataFiles window (shown, empty or not) and plots them in list order, the
-// first in a new shift-graph window titled ShiftGraphTitleFor(id, mask),
-// the others added to it.  No file opens no window.
-void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources);
+// DataFiles window `files` (shown, empty or not) and plots them in list
+// order, the first in a new window of `graphs` titled
+// ShiftGraphTitleFor(id, mask), the others added to it.  No file opens no
+// window.
+void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources,
+                       gui::TfrmDataFiles& files, ShiftGraphs& graphs);
 
 // The whole view: ReadViewSources; a viewer view writes its preset and runs
 // resplot until it ends (a viewer that cannot be started shows one message),
 // also when the long defaults file was missing; the spectral-shift view shows
 // its graph only when it was not, and refuses a result-code text without
 // the applied-shift code as the batch run does (NoShiftCodeText).
-void ShowQualityView(const ViewRequest& request);
+void ShowQualityView(const ViewRequest& request, gui::TfrmDataFiles& files,
+                     ShiftGraphs& graphs);
 
 }  // namespace tarn::tarncall

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -16,7 +15,6 @@
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 
 namespace tarn::tarncall {
 
@@ -34,11 +32,6 @@ constexpr const char kDefaultOutput[] = "290 400 0.5 1.0";
 constexpr const char kDefaultWindowCount[] = "150";
 constexpr const char kDefaultOzoneFit[] = "305 330";
 constexpr const char kDefaultShift[] = "300 16 1.0";
-
-QPointer<TfrmSettings>& Dialog() {
-    static auto* dialog = new QPointer<TfrmSettings>();
-    return *dialog;
-}
 
 // The place of a label, an edit (with its hint) and a button on a tab sheet.
 struct LabelPlace {
@@ -103,26 +96,12 @@ void Place(TfrmSettings& dialog, QWidget* page, const LabelPlace (&labels)[L],
     }
 }
 
-TForm1& MainForm() {
-    TForm1* form = Form1();
-    if (form == nullptr) throw RunTimeError::Refusal("The main window is not open");
-    return *form;
-}
-
 // The slit box's state as it was filled.
 constexpr char kShownChecked[] = "tarnShownChecked";
 
 // A text as filled goes into its edit; one the operator edited stays.
 void Show(QLineEdit* edit, const EditText& text) {
     if (!text.Edited) gui::ShowBytes(edit, text.Bytes);
-}
-
-std::string DefaultsFileName() {
-    return gui::BytesOf(MainForm().edtDFA);
-}
-
-std::string InstrumentId() {
-    return gui::BytesOf(MainForm().edtInstrument);
 }
 
 // Runs `fill`, then `show`, also when `fill` raised: the texts filled before
@@ -140,7 +119,7 @@ void FillThenShow(Fill fill, Show show) {
 
 }  // namespace
 
-TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
+TfrmSettings::TfrmSettings(TForm1& form, QWidget* parent) : QDialog(parent), m_form(form) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("TARNpelo SETTINGS"));
     setModal(false);
@@ -167,7 +146,7 @@ TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
     BuildOutputTab();
     BuildEtQaTab();
     ConnectHandlers();
-    gui::ShowBytes(edt_output, ShellState.OutputSpecName);
+    gui::ShowBytes(edt_output, m_form.OutputSpecName());
 }
 
 void TfrmSettings::BuildMainTab() {
@@ -320,7 +299,7 @@ void TfrmSettings::ConnectHandlers() {
         {BtBtn_OC_Defaults, &TfrmSettings::BtBtn_OC_Defaults_click},
         {BtBtn_OKetqa, &TfrmSettings::BtBtn_OKetqaClick}};
     for (const auto& button : buttons)
-        connect(button.first, &QPushButton::clicked, this, button.second);
+        gui::ConnectGuarded(button.first, &QPushButton::clicked, this, button.second);
 }
 
 std::vector<std::pair<QLineEdit*, EditText MainInstrumentTexts::*>> TfrmSettings::MainEdits()
@@ -405,102 +384,83 @@ OutputSwitches TfrmSettings::Switches() const {
 }
 
 void TfrmSettings::FormShow() {
-    gui::RunGuarded([this] {
-        TForm1& form = MainForm();
-        MainInstrumentTexts main = MainTexts();
-        EtQaTexts etqa = EtQaEditTexts();
-        bool missing = false;
-        std::string mainPath;
-        FillThenShow(
-            [&] {
-                mainPath = OpenLongDefaults(gui::BytesOf(form.edtDFA),
-                                            gui::BytesOf(form.edt_MainAna), main, etqa, missing);
-            },
-            [&] {
-                ShowMainTexts(main);
-                ShowEtQaTexts(etqa);
-            });
-        AnalysisTexts analysis = AnalysisEditTexts();
-        FillThenShow([&] { ReadAnalysisTexts(gui::BytesOf(form.edtDFA), analysis); },
-                     [&] { ShowAnalysisTexts(analysis); });
-        // No instrument file is read or made in a main path that is no directory.
-        if (missing) {
-            gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
-                                         gui::DecodeBytes(MessagePart(mainPath)));
-            return;
-        }
-        main = MainTexts();
-        FillThenShow([&] { ReadInstrumentTexts(mainPath, InstrumentId(), main); },
-                     [&] { ShowMainTexts(main); });
-    });
+    MainInstrumentTexts main = MainTexts();
+    EtQaTexts etqa = EtQaEditTexts();
+    MainPathChoice mainPath;
+    FillThenShow(
+        [&] {
+            mainPath = OpenLongDefaults(DefaultsFileName(), m_form.MainAnalysisPath(), main, etqa);
+        },
+        [&] {
+            ShowMainTexts(main);
+            ShowEtQaTexts(etqa);
+        });
+    AnalysisTexts analysis = AnalysisEditTexts();
+    FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), analysis); },
+                 [&] { ShowAnalysisTexts(analysis); });
+    // No instrument file is read or made in a main path that is no directory.
+    if (mainPath.DirectoryMissing) {
+        gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
+                                     gui::DecodeBytes(MessagePart(mainPath.Path)));
+        return;
+    }
+    main = MainTexts();
+    FillThenShow([&] { ReadInstrumentTexts(mainPath.Path, InstrumentId(), main); },
+                 [&] { ShowMainTexts(main); });
 }
 
 void TfrmSettings::BtBtn_OKClick() {
-    gui::RunGuarded([this] {
-        // The extension gets its point in the edit too.
-        const std::string extension = gui::BytesOf(edt_exten);
-        if (ExtensionWithPoint(extension) != extension)
-            edt_exten->setText(gui::DecodeBytes(ExtensionWithPoint(extension)));
-        const MainInstrumentTexts main = MainTexts();
-        CheckMainInstrumentTexts(main);
-        gui::ShowBytes(MainForm().edt_MainAna, main.AnalysisPath.Bytes);
-        ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
-    });
+    // The extension gets its point in the edit too.
+    const std::string extension = gui::BytesOf(edt_exten);
+    if (ExtensionWithPoint(extension) != extension)
+        edt_exten->setText(gui::DecodeBytes(ExtensionWithPoint(extension)));
+    const MainInstrumentTexts main = MainTexts();
+    CheckMainInstrumentTexts(main);
+    m_form.SetMainAnalysisPath(main.AnalysisPath.Bytes);
+    ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
 }
 
 void TfrmSettings::BtBtnCancelClick() {
-    gui::RunGuarded([this] {
-        MainInstrumentTexts main = MainTexts();
-        FillThenShow([&] { ReloadMainInstrumentTexts(DefaultsFileName(), InstrumentId(), main); },
-                     [&] { ShowMainTexts(main); });
-    });
+    MainInstrumentTexts main = MainTexts();
+    FillThenShow([&] { ReloadMainInstrumentTexts(DefaultsFileName(), InstrumentId(), main); },
+                 [&] { ShowMainTexts(main); });
 }
 
 void TfrmSettings::BtBtn_OKana_click() {
-    gui::RunGuarded([this] { ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts()); });
+    ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts());
 }
 
 void TfrmSettings::BtBtn_cancelana_click() {
-    gui::RunGuarded([this] {
-        AnalysisTexts texts = AnalysisEditTexts();
-        FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), texts); },
-                     [&] { ShowAnalysisTexts(texts); });
-    });
+    AnalysisTexts texts = AnalysisEditTexts();
+    FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), texts); },
+                 [&] { ShowAnalysisTexts(texts); });
 }
 
 void TfrmSettings::BtBtn_defaultsana_click() {
-    gui::RunGuarded([this] {
-        Edt_Out->setText(QLatin1String(kDefaultOutput));
-        Edt_nrSh->setText(QLatin1String(kDefaultWindowCount));
-        Edt_OzFit->setText(QLatin1String(kDefaultOzoneFit));
-        Edt_Shift->setText(QLatin1String(kDefaultShift));
-    });
+    Edt_Out->setText(QLatin1String(kDefaultOutput));
+    Edt_nrSh->setText(QLatin1String(kDefaultWindowCount));
+    Edt_OzFit->setText(QLatin1String(kDefaultOzoneFit));
+    Edt_Shift->setText(QLatin1String(kDefaultShift));
 }
 
 void TfrmSettings::BtBtn_OC_OK_click() {
-    gui::RunGuarded([this] {
-        WriteOutputSpecification(DefaultsFileName(), gui::BytesOf(edt_output), Switches());
-    });
+    WriteOutputSpecification(DefaultsFileName(), gui::BytesOf(edt_output), Switches());
 }
 
 void TfrmSettings::BtBtn_OC_Defaults_click() {
-    gui::RunGuarded([this] {
-        for (const SwitchBox& box : SwitchBoxes()) box.Box->setChecked(true);
-    });
+    for (const SwitchBox& box : SwitchBoxes()) box.Box->setChecked(true);
 }
 
 void TfrmSettings::BtBtn_OKetqaClick() {
-    gui::RunGuarded([this] { ApplyEtQa(DefaultsFileName(), EtQaEditTexts()); });
+    ApplyEtQa(DefaultsFileName(), EtQaEditTexts());
 }
 
-TfrmSettings& frmSettings() {
-    QPointer<TfrmSettings>& dialog = Dialog();
-    if (dialog.isNull()) dialog = new TfrmSettings();
-    return *dialog;
+std::string TfrmSettings::DefaultsFileName() const {
+    return m_form.Entries().DefaultsFile;
 }
 
-void ReleaseSettingsDialog() {
-    delete Dialog().data();
+std::string TfrmSettings::InstrumentId() const {
+    return m_form.Entries().InstrumentId;
 }
 
 }  // namespace tarn::tarncall

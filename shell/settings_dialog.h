@@ -1,8 +1,8 @@
 // The settings dialog "TARNpelo SETTINGS": four tabs over the engine's long
-// defaults file (named in the main window's edtDFA), the instrument defaults
+// defaults file (named in the main window's entries), the instrument defaults
 // file of the main window's instrument and the output specification.  Made
-// at program start and shown modeless by "Settings"; its buttons leave it
-// open.  Every handler runs guarded and works on the files as they are on
+// by the main window, which owns it, and shown modeless by "Settings"; its
+// buttons leave it open.  Every handler runs guarded and works on the files as they are on
 // disk at that moment; the file work is in shell/settings_files.h.
 #pragma once
 
@@ -21,16 +21,19 @@ class QTabWidget;
 
 namespace tarn::tarncall {
 
+class TForm1;
+
 class TfrmSettings : public QDialog {
     Q_OBJECT
 
   public:
-    // Builds the four tabs with every control; edt_output takes
-    // ShellState.OutputSpecName.
-    explicit TfrmSettings(QWidget* parent = nullptr);
+    // Builds the four tabs with every control; edt_output takes the output
+    // specification's name of `form`.  The dialog takes the entries and the
+    // main analysis path of `form` as values, and gives the main path back.
+    explicit TfrmSettings(TForm1& form, QWidget* parent = nullptr);
 
     // What "Settings" does after showing the dialog: the long defaults file
-    // completed and its main path kept (OpenLongDefaults), the Analysis tab
+    // completed with the main window's main path kept (OpenLongDefaults), the Analysis tab
     // reloaded, the instrument file (the default first when missing) read
     // into the Main Instrument tab.  A main path that is no directory gets
     // its message, and no instrument file is read or made there.
@@ -123,6 +126,9 @@ class TfrmSettings : public QDialog {
     QPushButton* BtBtn_OKetqa;
 
   private:
+    // The main window's long defaults file and instrument id.
+    std::string DefaultsFileName() const;
+    std::string InstrumentId() const;
     // The Main Instrument edits with their texts.
     std::vector<std::pair<QLineEdit*, gui::EditText MainInstrumentTexts::*>> MainEdits() const;
     void BuildMainTab();
@@ -136,12 +142,8 @@ class TfrmSettings : public QDialog {
         bool OutputSwitches::*Switch;
     };
     std::vector<SwitchBox> SwitchBoxes() const;
-};
 
-// The shell's settings dialog, made on first use (program start makes it
-// after the main window and the DataFiles window).
-TfrmSettings& frmSettings();
-// Deletes the settings dialog; for the end of the program.
-void ReleaseSettingsDialog();
+    TForm1& m_form;
+};
 
 }  // namespace tarn::tarncall

@@ -52,15 +52,9 @@ constexpr const char kOutputName[] = "OUTPUT specification";
 // counts in the file.  A value the file does not hold has the line where a
 // longer file would hold it, so that reading or replacing it raises the
 // list's report naming that line.
-//
-// A value spans the lines from its own to the next value's: more than one
-// where the engine reads its numbers on from the following lines (too few on
-// its own line, blank lines before them) or where an explicit window list
-// follows the window series; none where it holds no line of its own (a list
-// of no windows).  A replacement puts its one line in place of the whole span
-// (or before the next value's line), so that every later value stays on the
-// line the engine reads it from.  Replacements reach the list at Commit(),
-// which the destructor calls: an edit that ends early keeps those made so far.
+// A replacement takes the value's whole span (ReplaceLongDefaults).
+// Replacements reach the list at Commit(), which the destructor calls: an
+// edit that ends early keeps those made so far.
 class LongLines {
   public:
     explicit LongLines(LineList& lines)
@@ -75,44 +69,26 @@ class LongLines {
                           : std::max(m_lines.Count(), LongDefaultsLineOf(m_lines.Lines(), value));
     }
     const std::string& Line(V value) const {
-        const auto replaced = m_replaced.find(static_cast<int>(value));
+        const auto replaced = m_replaced.find(value);
         return replaced != m_replaced.end() ? replaced->second : m_lines.Line(Index(value));
     }
     void Replace(V value, const std::string& text) {
-        if (!Has(value)) m_lines.Replace(Index(value), text);  // raises the list's report
-        m_replaced[static_cast<int>(value)] = text;
+        if (!Has(value)) ReplaceLongDefaults(m_lines, m_layout, {{value, text}});  // raises
+        m_replaced[value] = text;
     }
     std::vector<std::string> Fields(V value) const { return SplitFields(Line(value)); }
     const LongDefaultsLayout& Layout() const { return m_layout; }
 
-    // Puts the replacements into the list, the last first, so that the lines
-    // of those before stay where they are.
+    // Puts the replacements into the list (ReplaceLongDefaults).
     void Commit() {
-        for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
-            const int start = m_layout.Lines[it->first];
-            const int end = SpanEnd(it->first);
-            if (end == start) {
-                m_lines.Insert(start, it->second);
-                continue;
-            }
-            m_lines.Replace(start, it->second);
-            m_lines.Erase(start + 1, end - start - 1);
-        }
+        ReplaceLongDefaults(m_lines, m_layout, {m_replaced.begin(), m_replaced.end()});
         m_replaced.clear();
     }
 
   private:
-    // The line after the span of the value `value` that the file holds: the
-    // line of the next value it holds, else the line after its own.
-    int SpanEnd(int value) const {
-        for (int later = value + 1; later < kLongDefaultsValueCount; ++later)
-            if (m_layout.Lines[later] != kNotInFile) return m_layout.Lines[later];
-        return m_layout.Lines[value] + 1;
-    }
-
     LineList& m_lines;
     LongDefaultsLayout m_layout;
-    std::map<int, std::string> m_replaced;  // by value, in file order
+    std::map<V, std::string> m_replaced;  // by value, in file order
 };
 
 // The numbers of a numeric edit read as the engine reads its line: `count`
@@ -178,6 +154,14 @@ bool SlitFileFlag(const std::string& line) {
     return !line.empty() && line[0] == '1';
 }
 
+// The instrument file of `id` in `mainPath`, written first as the nine-line
+// default when missing.
+std::string InstrumentFileMade(const std::string& mainPath, const std::string& id) {
+    const std::string path = InstrumentFileOf(mainPath, id);
+    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    return path;
+}
+
 // The first field rounded to a whole number, right-aligned in 4 characters.
 std::string WindowCountText(const std::vector<std::string>& fields) {
     double count = 0.0;
@@ -188,8 +172,8 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
 
 }  // namespace
 
-std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
-                             MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing) {
+MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
+                                MainInstrumentTexts& main, EtQaTexts& etqa) {
     // An empty name would save the template over itself.
     if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
     std::string source = kEffectiveDefaultsName;
@@ -197,10 +181,10 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
         MergeDefaultsWithTemplate(defaultsFile, mainPathText);
         source = defaultsFile;
     }
-    const std::string mainPath = MainPathInForce(mainPathText, directoryMissing);
+    const MainPathChoice choice = MainPathInForce(mainPathText);
     ListEdit edit(source, defaultsFile);
     LongLines lines(edit.List());
-    lines.Replace(V::MainPath, mainPath);
+    lines.Replace(V::MainPath, choice.Path);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong =
         ShapedFields(lines.Fields(V::Location), {kLocationShape, kLocationShape}, "     ");
@@ -214,7 +198,7 @@ std::string OpenLongDefaults(const std::string& defaultsFile, const std::string&
     etqa.Et1nm = lines.Has(V::Et1nmFileName) ? lines.Line(V::Et1nmFileName) : kNotUsedText;
     lines.Commit();
     edit.Save();
-    return mainPath;
+    return choice;
 }
 
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id) {
@@ -223,8 +207,7 @@ std::string InstrumentFileOf(const std::string& mainPath, const std::string& id)
 
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
                          MainInstrumentTexts& main) {
-    const std::string path = InstrumentFileOf(mainPath, id);
-    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileMade(mainPath, id);
     LineList lines;
     lines.Load(path);
     const std::string& header = lines.Line(kInstrumentHeaderCount);
@@ -249,8 +232,7 @@ void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::strin
     const std::string mainPath = lines.Line(V::MainPath);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong = lines.Line(V::Location);
-    const std::string path = InstrumentFileOf(mainPath, id);
-    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileMade(mainPath, id);
     LineList instrument;
     instrument.Load(path);
     main.DataPath = MeasurementDirectoryOf(instrument.Line(kInstrumentHeaderCount),
@@ -304,8 +286,7 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
         lines.Commit();
         edit.Save();
     }
-    const std::string path = InstrumentFileOf(mainPath, id);
-    if (!EntryExists(path)) WriteDefaultInstrumentDefaults(path, id);
+    const std::string path = InstrumentFileMade(mainPath, id);
     ListEdit edit(path);
     LineList& lines = edit.List();
     // The directory shown is the whole measurement directory: written, it

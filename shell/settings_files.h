@@ -21,6 +21,7 @@
 
 #include "engine/formats/output_spec_layout.h"
 #include "gui-common/edit_text.h"
+#include "shell/defaults_upkeep.h"
 
 namespace tarn::tarncall {
 
@@ -76,15 +77,15 @@ struct EtQaTexts {
 // with `mainPathText`), else the template "tarn_e.dfa" of the working
 // directory is its source.  The main path is `mainPathText` when that
 // directory exists, else DefaultMainAnalysisPath() when that one exists,
-// else `mainPathText` as written (`directoryMissing` set); it goes into the
+// else `mainPathText` as written (DirectoryMissing set); it goes into the
 // main-path line.  Fills the year, the location (each field fixed(10, 5),
 // five blanks between), the time correction (fixed(3, 0) then three times
 // fixed(2, 0), two blanks between; "0  0  0  0" when the file holds none)
 // and every text of `etqa` (kNotUsedText for a 1-nm spectrum the file does
 // not hold), then saves the lines as `defaultsFile`, also when a fill
-// failed.  Returns the main path.
-std::string OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
-                             MainInstrumentTexts& main, EtQaTexts& etqa, bool& directoryMissing);
+// failed.  Returns the main path chosen.
+MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
+                                MainInstrumentTexts& main, EtQaTexts& etqa);
 
 // The instrument defaults file of instrument `id` in `mainPath`.
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id);

@@ -5,8 +5,6 @@
 #include <clocale>
 
 #include "shell/main_window.h"
-#include "shell/settings_dialog.h"
-#include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
 
@@ -17,18 +15,9 @@ ShellProgram::ShellProgram() {
     QLocale::setDefault(QLocale::c());
     QApplication::setApplicationName(QLatin1String(kApplicationTitle));
     m_form = std::make_unique<TForm1>();
-    DataFilesWindow();
-    // Takes the output specification's name the main window read.
-    frmSettings();
-    Frm_axissetting();
     m_form->show();
 }
 
-ShellProgram::~ShellProgram() {
-    m_form.reset();
-    ReleaseShiftGraphs();
-    ReleaseSettingsDialog();
-    ReleaseDataFilesWindow();
-}
+ShellProgram::~ShellProgram() = default;
 
 }  // namespace tarn::tarncall

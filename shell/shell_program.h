@@ -1,7 +1,7 @@
 // The shell's program start and end, shared by main() and by the tests that
 // drive the whole program: numbers shown and written in the C locale, the
-// application's title, then the main window, the DataFiles window, the
-// settings dialog and the axis dialog, made in this order; the shift-graph
+// application's title, then the main window, which makes the DataFiles
+// window, the settings dialog and the axis dialog it owns; the shift-graph
 // windows come later, when first needed.
 #pragma once
 
@@ -13,12 +13,11 @@ class TForm1;
 
 class ShellProgram {
   public:
-    // The program start: the application object must exist.  Makes the four
-    // windows (TForm1's FormCreate reads "TARNcall.dfa" of the working
-    // directory) and shows the main window.
+    // The program start: the application object must exist.  Makes the main
+    // window (TForm1's FormCreate reads "TARNcall.dfa" of the working
+    // directory) and shows it.
     ShellProgram();
-    // The program end: deletes the main window, every shift-graph window, the
-    // axis dialog, the settings dialog and the DataFiles window.
+    // The program end: deletes the main window with the windows it owns.
     ~ShellProgram();
     ShellProgram(const ShellProgram&) = delete;
     ShellProgram& operator=(const ShellProgram&) = delete;

@@ -1,9 +1,9 @@
 #include "shell/shift_graph_window.h"
 
 #include <QHBoxLayout>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 #include <vector>
 
 #include "gui-common/axis_setting_dialog.h"
@@ -25,9 +25,6 @@ std::string NoShiftCodeText(const std::string& resultCodes) {
            "\": nothing is plotted";
 }
 
-std::string ShiftGraphFile;
-std::string ShiftGraphTitle;
-
 namespace {
 
 constexpr double kShiftAxisLow = -0.3;  // nm
@@ -35,18 +32,6 @@ constexpr double kShiftAxisHigh = 0.3;
 constexpr double kShiftIncrement = 0.05;
 constexpr double kWavelengthAxisLow = 300.0;  // nm
 constexpr double kWavelengthAxisHigh = 400.0;
-
-// Every window made, in order; the last one is the current window.  Never
-// destroyed, so that the windows stay reachable until ReleaseShiftGraphs.
-std::vector<QPointer<TGrafiek1>>& Windows() {
-    static auto* windows = new std::vector<QPointer<TGrafiek1>>();
-    return *windows;
-}
-
-QPointer<gui::TFrm_axissetting>& AxisDialog() {
-    static auto* dialog = new QPointer<gui::TFrm_axissetting>();
-    return *dialog;
-}
 
 enum class LineKind { Blank, Pair, Other };
 
@@ -80,7 +65,8 @@ LineKind ReadPairLine(const std::string& line, double& x, double& y, std::string
 
 }  // namespace
 
-TGrafiek1::TGrafiek1(QWidget* parent) : QWidget(parent, Qt::Window) {
+TGrafiek1::TGrafiek1(ShiftGraphs& graphs, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_graphs(graphs) {
     setWindowTitle(QStringLiteral("TARNpelo wavelength shifts applied"));
     resize(696, 480);
     setMinimumSize(696, 480);
@@ -133,16 +119,15 @@ QPushButton* TGrafiek1::AddButton(const QString& caption, const char* name,
                                   void (TGrafiek1::*handler)()) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
-    connect(button, &QPushButton::clicked, this,
-            [this, handler] { gui::RunGuarded([this, handler] { (this->*handler)(); }); });
+    gui::ConnectGuarded(button, &QPushButton::clicked, this, handler);
     return button;
 }
 
 void TGrafiek1::BitBtn1Click() {
     TextIn file;
-    if (!file.Open(ShiftGraphFile)) {
+    if (!file.Open(m_graphs.File)) {
         gui::CurrentDialogs().Inform(QStringLiteral("No result file available: ") +
-                                     QString::fromStdString(ShiftGraphFile));
+                                     QString::fromStdString(m_graphs.File));
     } else {
         // A bad line ends the plotting with its report; the axes and the
         // title are set all the same.
@@ -150,7 +135,7 @@ void TGrafiek1::BitBtn1Click() {
     }
     Chart1->LeftAxis().SetMinMax(kShiftAxisLow, kShiftAxisHigh);
     Chart1->BottomAxis().SetMinMax(kWavelengthAxisLow, kWavelengthAxisHigh);
-    Chart1->SetTitle(QString::fromStdString(ShiftGraphTitle));
+    Chart1->SetTitle(QString::fromStdString(m_graphs.Title));
     Series1->SetColourEachPoint(true);
 }
 
@@ -165,7 +150,7 @@ void TGrafiek1::Button2Click() {
 }
 
 void TGrafiek1::btnAxisClick() {
-    gui::TFrm_axissetting& dialog = Frm_axissetting();
+    gui::TFrm_axissetting& dialog = m_graphs.AxisDialog();
     dialog.show();
     dialog.ApplyToChart(*Chart1);
 }
@@ -188,44 +173,35 @@ void PlotShiftFile(TextIn& file, gui::ChartSeries& series) {
     }
 }
 
-void ShowShiftGraph(const std::string& title, const std::string& file, bool create) {
-    ShiftGraphFile = file;
-    ShiftGraphTitle = title;
-    if (create) {
-        auto* window = new TGrafiek1();
-        Windows().push_back(window);
-        Frm_axissetting().SetCurrentChart(window->Chart1);
-    } else {
-        AddShiftFileToGraph();
-    }
-    if (TGrafiek1* window = CurrentShiftGraph()) window->show();
+ShiftGraphs::ShiftGraphs() : m_axisDialog(std::make_unique<gui::TFrm_axissetting>()) {}
+
+ShiftGraphs::~ShiftGraphs() {
+    m_windows.clear();
+    m_axisDialog.reset();
 }
 
-bool AddShiftFileToGraph() {
-    TGrafiek1* window = CurrentShiftGraph();
+void ShiftGraphs::Show(const std::string& title, const std::string& file, bool create) {
+    File = file;
+    Title = title;
+    if (create) {
+        m_windows.push_back(std::make_unique<TGrafiek1>(*this));
+        m_axisDialog->SetCurrentChart(m_windows.back()->Chart1);
+    } else {
+        AddFile();
+    }
+    if (TGrafiek1* window = Current()) window->show();
+}
+
+bool ShiftGraphs::AddFile() {
+    TGrafiek1* window = Current();
     if (window == nullptr) return false;
     TextIn file;
-    if (!file.Open(ShiftGraphFile)) return false;
+    if (!file.Open(File)) return false;
     return gui::RunGuarded([&] { PlotShiftFile(file, *window->Series1); });
 }
 
-TGrafiek1* CurrentShiftGraph() {
-    return Windows().empty() ? nullptr : Windows().back().data();
-}
-
-gui::TFrm_axissetting& Frm_axissetting() {
-    QPointer<gui::TFrm_axissetting>& dialog = AxisDialog();
-    if (dialog.isNull()) {
-        dialog = new gui::TFrm_axissetting();
-        if (TGrafiek1* window = CurrentShiftGraph()) dialog->SetCurrentChart(window->Chart1);
-    }
-    return *dialog;
-}
-
-void ReleaseShiftGraphs() {
-    for (QPointer<TGrafiek1>& window : Windows()) delete window.data();
-    Windows().clear();
-    delete AxisDialog().data();
+TGrafiek1* ShiftGraphs::Current() const {
+    return m_windows.empty() ? nullptr : m_windows.back().get();
 }
 
 }  // namespace tarn::tarncall

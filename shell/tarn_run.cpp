@@ -11,8 +11,8 @@
 #include "platform/run_lock.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress_window.h"
+#include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 
 namespace tarn::tarncall {
@@ -24,7 +24,7 @@ namespace {
 struct DayRun {
     TForm1& Form;
     ShellSettings Entries;
-    std::string MainPath;
+    MainDefaults Defaults;
     std::vector<std::string> Items;
     bool Zip = false;
     std::string PreviousZipDay;
@@ -80,13 +80,13 @@ bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     const bool lastDay = last + 1 == run.Count();
     std::vector<std::string> scans;
     for (int k = first; k <= last; ++k) scans.push_back(run.Scan(k));
-    WriteBatchFile(
-        DayBatch(run.Entries, run.MainPath, scans, run.Zip, lastDay, run.PreviousZipDay));
+    WriteBatchFile(DayBatch(run.Entries, run.Defaults.MainAnalysisPath, scans, run.Zip, lastDay,
+                            run.PreviousZipDay));
 
     window.StartDay();
-    const BatchRunResult result = RunBatchAndPlot(run.Form, window, run.Items,
+    const BatchRunResult result = RunBatchAndPlot(run.Form, run.Defaults, window, run.Items,
                                                   QString::fromLatin1(kRunBatchFile), first, last);
-    ShellState.FirstUnplottedIndex = last + 1;
+    run.Form.SetFirstUnplottedIndex(last + 1);
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
     const QString message = QString::fromStdString(verdict.Message);
     if (verdict.Message == kUserBreakText)
@@ -106,7 +106,7 @@ void RunDays(DayRun& run) {
     window.show();
     WriteCheckOk();
     const CheckOkRemover remover;
-    ShellState.FirstUnplottedIndex = 0;
+    run.Form.SetFirstUnplottedIndex(0);
     run.PreviousZipDay = DayOf(run.Scan(0));
     for (int first = 0; first < run.Count();) {
         const int next = NextDay(run, first);
@@ -118,9 +118,9 @@ void RunDays(DayRun& run) {
 
 }  // namespace
 
-BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
-                               const std::vector<std::string>& items, const QString& batchFile,
-                               int first, int last) {
+BatchRunResult RunBatchAndPlot(TForm1& form, const MainDefaults& defaults,
+                               TfrmBatchProgress& window, const std::vector<std::string>& items,
+                               const QString& batchFile, int first, int last) {
     const BatchRunResult result = RunBatchWithProgress(window, batchFile, form.edtProg->text());
     if (!result.Started || !form.chckbx_Plot->isChecked() || last < first) return result;
     const std::string id = form.edtInstrument->text().toStdString();
@@ -128,14 +128,14 @@ BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
     const std::string title = ShiftGraphTitleFor(id, form.edtDayTime->text().toStdString());
     for (int k = first; k <= last; ++k) {
         const std::string scan = ScanNameOf(items[static_cast<size_t>(k)]);
-        std::string file;
-        if (!AppliedShiftPath(ShellState.MainAnalysisPath, ShellState.ShiftSubdirectory, id, scan,
-                              codes, file)) {
+        const std::optional<std::string> file = AppliedShiftPath(
+            defaults.MainAnalysisPath, defaults.ShiftSubdirectory, id, scan, codes);
+        if (!file) {
             if (first == 0)
                 gui::CurrentDialogs().Inform(QString::fromStdString(NoShiftCodeText(codes)));
             break;
         }
-        ShowShiftGraph(title, file, k == 0);
+        form.Graphs().Show(title, *file, k == 0);
     }
     return result;
 }
@@ -149,26 +149,22 @@ void RunTarn(TForm1& form) {
         return;
     }
     form.MergeDefaultsWithTemplate();
-    form.SelectDataFiles();
-    if (ShellState.DefaultsMissing) return;
+    const DataSelection selection = form.SelectDataFiles();
+    if (selection.DefaultsMissing) return;
     DayRun run{form,
                form.Entries(),
-               ShellState.MainAnalysisPath,
-               DataFilesWindow().Items(),
+               selection.Defaults,
+               form.DataFiles().Items(),
                form.ChckBxZIP->isChecked(),
                std::string()};
     if (run.Count() == 0) {
         gui::CurrentDialogs().Inform(
-            QString::fromStdString(NoDataFilesText(DataFilesWindow().Mask())));
+            QString::fromStdString(NoDataFilesText(form.DataFiles().Mask())));
         return;
     }
     std::vector<std::string> scans;
     for (int k = 0; k < run.Count(); ++k) scans.push_back(run.Scan(k));
-    const std::string refusal = BatchRefusal(run.Entries, run.MainPath, scans, run.Zip);
-    if (!refusal.empty()) {
-        gui::CurrentDialogs().Error(QString::fromStdString(refusal));
-        return;
-    }
+    CheckBatchLines(run.Entries, run.Defaults.MainAnalysisPath, scans, run.Zip);
     RunDays(run);
 }
 

@@ -14,6 +14,7 @@ namespace tarn::tarncall {
 
 class TForm1;
 class TfrmBatchProgress;
+struct MainDefaults;
 
 // "Run TARN" over the scans the entries of `form` select: one run at a time in
 // the working directory ("TARNcall.lck"); the long defaults file completed
@@ -26,12 +27,13 @@ void RunTarn(TForm1& form);
 // Runs the batch file `batchFile` through the interpreter in the run's
 // progress window `window` (engine lines: items first..last) and waits for
 // its end.  Then, when the batch started and "Plot" is ticked, plots the
-// applied-shift file of each scan of `items` first..last: item 0 of the run
-// opens a new shift-graph window, the others are added to it.  Result codes shorter than 5
+// applied-shift file of each scan of `items` first..last, found through the
+// long defaults `defaults` in force: item 0 of the run opens a new window of
+// the form's shift graphs, the others are added to it.  Result codes shorter than 5
 // characters name no applied-shift file: nothing is plotted, and the first day's call (first = 0)
 // says so once.
-BatchRunResult RunBatchAndPlot(TForm1& form, TfrmBatchProgress& window,
-                               const std::vector<std::string>& items, const QString& batchFile,
-                               int first, int last);
+BatchRunResult RunBatchAndPlot(TForm1& form, const MainDefaults& defaults,
+                               TfrmBatchProgress& window, const std::vector<std::string>& items,
+                               const QString& batchFile, int first, int last);
 
 }  // namespace tarn::tarncall

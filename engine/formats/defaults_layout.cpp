@@ -906,6 +906,24 @@ LongDefaultsLayout LocateLongDefaults(const std::vector<std::string>& lines) {
     return layout;
 }
 
+std::vector<LineChange> LongDefaultsEdit(
+    const LongDefaultsLayout& layout,
+    const std::vector<std::pair<LongDefaultsValue, std::string>>& values) {
+    std::vector<const std::string*> texts(kLongDefaultsValueCount, nullptr);
+    for (const auto& [value, text] : values)
+        if (texts[static_cast<int>(value)] == nullptr) texts[static_cast<int>(value)] = &text;
+    std::vector<LineChange> changes;
+    int next = kNotInFile;  // the line of the next value the file holds
+    for (int value = kLongDefaultsValueCount - 1; value >= 0; --value) {
+        const int first = layout.Lines[value];
+        if (first == kNotInFile) continue;
+        if (texts[value] != nullptr)
+            changes.push_back({first, next == kNotInFile ? first + 1 : next, *texts[value]});
+        next = first;
+    }
+    return changes;
+}
+
 void ReadShortDefaultsText(TextIn& in, DefaultsSettings& settings,
                            std::vector<DefaultsNote>& notes) {
     LayoutReader reader(in, notes, kShortHeadLines, false, nullptr);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/formats/settings_records.h"
@@ -122,6 +123,29 @@ std::vector<std::string> LongDefaultsLines(const DefaultsSettings& settings,
 // selected windows, TimeCorrection is line 39, EfuvDefaultsName 40,
 // QcSubdirectory 43, StructureSubdirectory 67 and Et1nmFileName 80.
 LongDefaultsLayout LocateLongDefaults(const std::vector<std::string>& lines);
+
+// One change of the lines of a file: lines First .. End - 1 give way to the
+// one line Text, which goes before line First when First == End.
+struct LineChange {
+    int First;
+    int End;
+    std::string Text;
+};
+
+// The changes that put each value's new text, one line, in place of that
+// value in a long defaults file located as `layout`.  A value spans the lines
+// from its own to the next value the file holds (the line after its own when
+// none follows): more than one where the engine reads its numbers on from the
+// following lines or where an explicit window list follows the window series,
+// none where it holds no line of its own.  Its text takes the whole span, so
+// every later value stays on the line the engine reads it from.  The changes
+// come last line first: applied in order, each leaves the lines of those
+// still to come where they were; the lines not in a span keep their bytes.  A
+// value the file does not hold (or one given twice, after the first) changes
+// nothing: callers report it.
+std::vector<LineChange> LongDefaultsEdit(
+    const LongDefaultsLayout& layout,
+    const std::vector<std::pair<LongDefaultsValue, std::string>>& values);
 
 // ---- Short defaults file "tarnpelo.dfa" ----
 

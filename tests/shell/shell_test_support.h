@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "shell/batch_progress_window.h"
-#include "shell/shell_state.h"
 
 namespace tarn::test {
 
@@ -93,7 +92,6 @@ inline bool EnterFreshWorkDirectory(std::unique_ptr<QTemporaryDir>& dir) {
     dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid() || !QDir::setCurrent(dir->path()) || !QDir().mkpath("home")) return false;
     qputenv("HOME", dir->filePath("home").toLocal8Bit());
-    tarncall::ShellState = tarncall::ShellStateRecord{};
     return true;
 }
 

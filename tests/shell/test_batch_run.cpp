@@ -31,7 +31,6 @@
 #include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
@@ -155,13 +154,11 @@ class BatchRunTest : public QObject {
     void cleanup() {
         m_poll.stop();
         m_poll.disconnect();
-        ReleaseShiftGraphs();
-        ReleaseDataFilesWindow();
     }
 
     void twoDaysWithoutZipGetTwoBatches() {
         MakeWorkDirectory({"1850900", "1850915", "1860900"});
-        Press(false);
+        const auto form = Press(false);
         QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
                                            "bin/engine 1850900 TES long.dfa S I W\n"
                                            "bin/engine 1850915 TES long.dfa S I W\n"
@@ -173,7 +170,7 @@ class BatchRunTest : public QObject {
                                                      "1850915\nTES\nlong.dfa\nS\nI\nW\n"
                                                      "1860900\nTES\nlong.dfa\nS\nI\nW\n"));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
-        QCOMPARE(ShellState.FirstUnplottedIndex, 3);
+        QCOMPARE(form->FirstUnplottedIndex(), 3);
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 
@@ -235,10 +232,10 @@ class BatchRunTest : public QObject {
 
     void emptyListRunsNothing() {
         MakeWorkDirectory({});
-        Press(true, true);
+        const auto form = Press(true, true);
         QVERIFY(!QFile::exists("tarn_bat.bat") && !QFile::exists("args.txt"));
         QVERIFY(!QFile::exists("CHECK.OK"));
-        QVERIFY(CurrentShiftGraph() == nullptr);
+        QVERIFY(form->Graphs().Current() == nullptr);
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No data file matches *.TES in " + Path("data/")});
     }
@@ -297,7 +294,7 @@ class BatchRunTest : public QObject {
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No applied-shift code (5th character) in the result codes \"S I\": "
                              "nothing is plotted"});
-        QVERIFY(CurrentShiftGraph() == nullptr);
+        QVERIFY(form->Graphs().Current() == nullptr);
         QCOMPARE(Read(Path("args.txt")), std::string("1850900\nTES\nlong.dfa\nS\nI\n"
                                                      "1860900\nTES\nlong.dfa\nS\nI\n"));
     }
@@ -305,10 +302,9 @@ class BatchRunTest : public QObject {
     // The plotted files lie where the engine writes them: in the shift
     // subdirectory that the long defaults file names.
     void plottedFilesFollowTheShiftSubdirectoryInForce() {
-        std::string path;
-        QVERIFY(AppliedShiftPath("m/", "sh/", "TES", "1850900", "S I W", path));
-        QCOMPARE(path, std::string("m/TES/sh/1850900W.TES"));
-        QVERIFY(!AppliedShiftPath("m/", "sh/", "TES", "1850900", "S I", path));
+        QCOMPARE(AppliedShiftPath("m/", "sh/", "TES", "1850900", "S I W").value_or(""),
+                 std::string("m/TES/sh/1850900W.TES"));
+        QVERIFY(!AppliedShiftPath("m/", "sh/", "TES", "1850900", "S I"));
     }
 
     void interpreterThatCannotStartStopsTheRun() {
@@ -419,7 +415,7 @@ class BatchRunTest : public QObject {
             QCOMPARE(file.size(), size_t(221));
             rows.insert(rows.end(), file.begin(), file.end());
         }
-        TGrafiek1* graph = CurrentShiftGraph();
+        TGrafiek1* graph = form->Graphs().Current();
         QVERIFY(graph != nullptr);
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 17*"));
         Points plotted;
@@ -450,7 +446,7 @@ class BatchRunTest : public QObject {
             m_poll.stop();
         });
         m_poll.start(10);
-        PressExample(false);
+        const auto form = PressExample(false);
         QCOMPARE(scan, QString("Scan 1 of 4: 1731130"));
         QCOMPARE(m_dialogs.Messages(), QStringList{"USER induced break"});
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
@@ -458,7 +454,7 @@ class BatchRunTest : public QObject {
         for (const auto& entry : FilesUnder("uvanalys/exa"))
             QVERIFY2(entry.first.find("174") == std::string::npos, entry.first.c_str());
         QVERIFY(!QFile::exists("uvanalys/exa/exa173.zip"));
-        QCOMPARE(ShellState.FirstUnplottedIndex, 2);
+        QCOMPARE(form->FirstUnplottedIndex(), 2);
     }
 
     void failedArchiveDeletesNothing() {

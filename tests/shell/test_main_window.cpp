@@ -29,7 +29,6 @@
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/recording_dialogs.h"
@@ -90,7 +89,6 @@ class TarncallTest : public QObject {
         SetProgramDirectory(Path("bin"));
         m_dialogs.Clear();
     }
-    void cleanup() { ReleaseDataFilesWindow(); }
 
     void shellSettingsOfFiveAndSixLines() {
         WriteWorkDirectory("main/");
@@ -102,13 +100,13 @@ class TarncallTest : public QObject {
             QCOMPARE(form.edtInstrument->text(), QString("TES"));
             QCOMPARE(form.edtDayTime->text(), QString("185*"));
             QCOMPARE(form.edt_MainAna->text(), QString("main/"));
-            QCOMPARE(ShellState.OutputSpecName, std::string("output.dfa"));
-            QCOMPARE(ShellState.ShellSettingsName, std::string("TARNcall.dfa"));
+            QCOMPARE(form.OutputSpecName(), std::string("output.dfa"));
+            QCOMPARE(std::string(form.ShellSettingsName()), std::string("TARNcall.dfa"));
             QVERIFY(m_dialogs.Messages().isEmpty());
         }
         Write("TARNcall.dfa", "prog\nlong.dfa\nS I W\nTES\n185*\nspec.dfa\n");
         TForm1 form;
-        QCOMPARE(ShellState.OutputSpecName, std::string("spec.dfa"));
+        QCOMPARE(form.OutputSpecName(), std::string("spec.dfa"));
         QCOMPARE(Read("TARNcall.dfa"), std::string("prog\nlong.dfa\nS I W\nTES\n185*\nspec.dfa\n"));
         Type(form.edtInstrument, "ABC");
         QCOMPARE(Read("TARNcall.dfa"), std::string("prog\nlong.dfa\nS I W\nABC\n185*\nspec.dfa\n"));
@@ -159,11 +157,11 @@ class TarncallTest : public QObject {
                               {5, 68, "qc_x/", "struc/"}, {5, 69, "qc_x/", "st_x/"}};
         for (const Case& c : cases) {
             Write("d.dfa", Join(Head(LongDefaults(c.criteria, "m/"), c.lines)));
-            ReadMainDefaults("d.dfa");
-            QVERIFY(!ShellState.DefaultsMissing);
-            QCOMPARE(ShellState.MainAnalysisPath, std::string("m/"));
-            QCOMPARE(ShellState.QcSubdirectory, std::string(c.qc));
-            QCOMPARE(ShellState.StructureSubdirectory, std::string(c.structure));
+            const MainDefaults read = ReadMainDefaults("d.dfa");
+            QVERIFY(!read.Missing);
+            QCOMPARE(read.MainAnalysisPath, std::string("m/"));
+            QCOMPARE(read.QcSubdirectory, std::string(c.qc));
+            QCOMPARE(read.StructureSubdirectory, std::string(c.structure));
         }
         // An explicit list of three windows moves the main path to line 8.
         Lines lines = LongDefaults(4, "m/");
@@ -171,9 +169,9 @@ class TarncallTest : public QObject {
         lines[3] = "290 306";
         lines.insert(lines.begin() + 4, {"291 307", "292 308"});
         Write("d.dfa", Join(lines));
-        ReadMainDefaults("d.dfa");
-        QCOMPARE(ShellState.MainAnalysisPath, std::string("m/"));
-        QCOMPARE(ShellState.QcSubdirectory, std::string("qc_x/"));
+        const MainDefaults read = ReadMainDefaults("d.dfa");
+        QCOMPARE(read.MainAnalysisPath, std::string("m/"));
+        QCOMPARE(read.QcSubdirectory, std::string("qc_x/"));
 
         // Five criteria: the merge writes only the main-path line and takes
         // the effective-UV name from its own line.
@@ -200,15 +198,15 @@ class TarncallTest : public QObject {
         QCOMPARE(Read(Path("main/TES.DFA")),
                  std::string("ozonshi.dfa\n0 no_id_met\n.TES\nuvdata/\n285.0 440.0 0.5\n1\n1\n"
                              "0.32\n1\n"));
-        QVERIFY(!DataFilesWindow().isVisible());
+        QVERIFY(!form.DataFiles().isVisible());
 
         for (const char* scan : {"1850900.TES", "1850915.tes", "1860900.TES", "1850930.TEX"})
             Write(Path("uvdata/") + scan, "290 1\n");
         m_dialogs.Clear();
         QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
         QCOMPARE(m_dialogs.Messages(), QStringList{"2 datafile(s) selected"});
-        QVERIFY(DataFilesWindow().isVisible());
-        QCOMPARE(DataFilesWindow().Items(), (Lines{"1850900.TES", "1850915.tes"}));
+        QVERIFY(form.DataFiles().isVisible());
+        QCOMPARE(form.DataFiles().Items(), (Lines{"1850900.TES", "1850915.tes"}));
     }
 
     // A main path written without its separator is the engine's directory too.
@@ -226,14 +224,14 @@ class TarncallTest : public QObject {
     void dataPathsWithAndWithoutNoIdMet() {
         const std::string tail = "Scans/Data\n285.0 440.0 0.5\n1\n1\n0.32\n1\n";
         Write("i.dfa", "ozonshi.dfa\n0 no_id_met\n.TES\n" + tail);
-        ReadInstrumentDefaults("i.dfa", "TES");
-        QCOMPARE(ShellState.DataPath, std::string("Scans/Data/"));
-        QCOMPARE(ShellState.DataExtension, std::string(".TES"));
+        InstrumentDefaults read = ReadInstrumentDefaults("i.dfa", "TES");
+        QCOMPARE(read.DataPath, std::string("Scans/Data/"));
+        QCOMPARE(read.DataExtension, std::string(".TES"));
         Write("i.dfa", "ozonshi.dfa\n0\n.Tes\n" + tail);
-        ReadInstrumentDefaults("i.dfa", "TES");
-        QCOMPARE(ShellState.DataPath, std::string("Scans/Data/TES/"));
-        QCOMPARE(ShellState.DataExtension, std::string(".Tes"));
-        QVERIFY(!ShellState.DefaultsMissing);
+        read = ReadInstrumentDefaults("i.dfa", "TES");
+        QCOMPARE(read.DataPath, std::string("Scans/Data/TES/"));
+        QCOMPARE(read.DataExtension, std::string(".Tes"));
+        QVERIFY(!read.Missing);
         QCOMPARE(tarn::AsDirectory(""), std::string(""));
         QCOMPARE(tarn::AsDirectory("a"), std::string("a/"));
         QCOMPARE(tarn::AsDirectory("Up/"), std::string("Up/"));
@@ -374,7 +372,7 @@ class TarncallTest : public QObject {
         QCOMPARE(m_dialogs.Messages(),
                  (QStringList{"Instrument defaults not found: uvanalys/TES.DFA  Check settings",
                               "1 datafile(s) selected"}));
-        QCOMPARE(DataFilesWindow().Items(), Lines{"1850900.TES"});
+        QCOMPARE(form.DataFiles().Items(), Lines{"1850900.TES"});
     }
 
     void startKeepsAMissingMainPath() {
@@ -389,17 +387,15 @@ class TarncallTest : public QObject {
     void windowsDoNotShrinkBelowTheirSize() {
         WriteWorkDirectory("main/");
         TForm1 form;
-        TGrafiek1 graph;
+        TGrafiek1 graph(form.Graphs());
         for (const auto& [window, size] : {std::pair<QWidget*, QSize>{&form, {438, 300}},
-                                           {&DataFilesWindow(), {143, 300}},
-                                           {&frmSettings(), {435, 300}},
-                                           {&Frm_axissetting(), {187, 209}},
+                                           {&form.DataFiles(), {143, 300}},
+                                           {&form.Settings(), {435, 300}},
+                                           {&form.Graphs().AxisDialog(), {187, 209}},
                                            {&graph, {696, 480}}}) {
             window->resize(20, 20);
             QCOMPARE(window->size(), size);
         }
-        ReleaseSettingsDialog();
-        ReleaseShiftGraphs();
     }
 
     void exampleWorkingDirectoryListsTheDay() {
@@ -417,7 +413,7 @@ class TarncallTest : public QObject {
         for (const QString& scan :
              QString::fromStdString(Read("scans.txt")).split('\n', Qt::SkipEmptyParts))
             scans.push_back(scan.toStdString() + ".exa");
-        QCOMPARE(DataFilesWindow().Items(), scans);
+        QCOMPARE(form.DataFiles().Items(), scans);
     }
 };
 

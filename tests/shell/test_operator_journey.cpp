@@ -29,7 +29,6 @@
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
 #include "shell/shell_program.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
@@ -134,14 +133,14 @@ class OperatorJourneyTest : public QObject {
         QTest::mouseClick(form.btnDataselect, Qt::LeftButton);
         QCOMPARE(m_dialogs.Messages(), QStringList{"4 datafile(s) selected"});
         QCOMPARE(
-            DataFilesWindow().Items(),
+            form.DataFiles().Items(),
             (std::vector<std::string>{"1731130.exa", "1731230.exa", "1741130.exa", "1741230.exa"}));
         QCOMPARE(Read("TARNcall.dfa"),
                  Join({form.edtProg->text().toStdString(), "tarn_exa.dfa", "S I W", kId, "17*"}));
 
         // The year, and no detailed or daily shift tables.
         QTest::mouseClick(form.btnSettings, Qt::LeftButton);
-        TfrmSettings& settings = frmSettings();
+        TfrmSettings& settings = form.Settings();
         QVERIFY(settings.isVisible());
         Type(settings.edtYEAR, kYear);
         QTest::mouseClick(settings.BitBtnOK, Qt::LeftButton);
@@ -157,7 +156,7 @@ class OperatorJourneyTest : public QObject {
         QTest::mouseClick(form.Button1, Qt::LeftButton);
         QVERIFY2(m_dialogs.Messages().size() == 1, qPrintable(m_dialogs.Messages().join('|')));
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
-        TGrafiek1* runGraph = CurrentShiftGraph();
+        TGrafiek1* runGraph = form.Graphs().Current();
         QVERIFY(runGraph != nullptr);
 
         // Day 173 lives only in its archive, day 174 on disk and in its archive.
@@ -243,7 +242,7 @@ class OperatorJourneyTest : public QObject {
         }
         QTest::mouseClick(form.rdbtn_shftspec, Qt::LeftButton, {}, QPoint(6, 8));
         QTest::mouseClick(form.btn_View, Qt::LeftButton);
-        TGrafiek1* viewGraph = CurrentShiftGraph();
+        TGrafiek1* viewGraph = form.Graphs().Current();
         QVERIFY(viewGraph != nullptr && viewGraph != runGraph);
         Points shifts174;
         for (const QString& file : MatchingFiles(QString(kResults) + "shift", "17*W.exa")) {

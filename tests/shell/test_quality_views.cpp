@@ -23,7 +23,6 @@
 #include "shell/child_process.h"
 #include "shell/main_window.h"
 #include "shell/quality_views.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/recording_dialogs.h"
@@ -151,11 +150,6 @@ class QualityViewsTest : public QObject {
         Write("TARNcall.dfa", "prog\nlong.dfa\nS I W\nTES\n185*\n");
         m_dialogs.Clear();
     }
-    void cleanup() {
-        ReleaseShiftGraphs();
-        ReleaseDataFilesWindow();
-    }
-
     void everyViewerViewOnFourAndFiveCriteria() {
         // The engine's column rule: four criteria put the ratio mean of
         // interval 2 and the hour at 36 and 60, the built-in five at 40 and 66.
@@ -241,15 +235,15 @@ class QualityViewsTest : public QObject {
         TForm1 form;
         form.edtDayTime->setText("186*");
         View(form, QualityView::SpectralShift, false);
-        QVERIFY(DataFilesWindow().isVisible());
-        QCOMPARE(DataFilesWindow().Count(), 0);
-        QVERIFY(CurrentShiftGraph() == nullptr);
+        QVERIFY(form.DataFiles().isVisible());
+        QCOMPARE(form.DataFiles().Count(), 0);
+        QVERIFY(form.Graphs().Current() == nullptr);
         QVERIFY(!QFile::exists("seen.dfa") && !QFile::exists("viewer.dfa"));
 
         form.edtDayTime->setText("185*");
         View(form, QualityView::SpectralShift, false);
-        QCOMPARE(DataFilesWindow().Items(), (Lines{"1850900W.TES", "1850915W.tes"}));
-        TGrafiek1* graph = CurrentShiftGraph();
+        QCOMPARE(form.DataFiles().Items(), (Lines{"1850900W.TES", "1850915W.tes"}));
+        TGrafiek1* graph = form.Graphs().Current();
         QVERIFY(graph != nullptr && graph->isVisible());
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: TES 185*"));
         QCOMPARE(graph->Series1->Count(), 3);
@@ -266,7 +260,7 @@ class QualityViewsTest : public QObject {
             m_dialogs.Messages(),
             QStringList{"General defaultsfile NOT found; Copy of defaults made; check settings"});
         QCOMPARE(Read("none.dfa"), Read("tarn_e.dfa"));
-        QCOMPARE(CurrentShiftGraph(), graph);
+        QCOMPARE(form.Graphs().Current(), graph);
         QCOMPARE(graph->Series1->Count(), 3);
 
         // No applied-shift code in the result codes: the batch run's refusal.
@@ -277,7 +271,7 @@ class QualityViewsTest : public QObject {
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No applied-shift code (5th character) in the result codes \"S I\": "
                              "nothing is plotted"});
-        QCOMPARE(CurrentShiftGraph(), graph);
+        QCOMPARE(form.Graphs().Current(), graph);
     }
 };
 

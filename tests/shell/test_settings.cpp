@@ -27,7 +27,6 @@
 #include "shell/field_values.h"
 #include "shell/main_window.h"
 #include "shell/settings_dialog.h"
-#include "shell/shell_state.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/recording_dialogs.h"
 
@@ -101,7 +100,7 @@ class SettingsTest : public QObject {
     TfrmSettings& OpenSettings() {
         m_form = std::make_unique<TForm1>();
         Click(m_form->btnSettings);
-        return frmSettings();
+        return m_form->Settings();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -114,9 +113,7 @@ class SettingsTest : public QObject {
         m_dialogs.Clear();
     }
     void cleanup() {
-        ReleaseSettingsDialog();
         m_form.reset();
-        ReleaseDataFilesWindow();
     }
 
     void fieldTexts() {
@@ -181,7 +178,7 @@ class SettingsTest : public QObject {
         QCOMPARE(Read("main/TES.DFA"),
                  std::string("ozonshi.dfa\n0 no_id_met\n.TES\nuvdata/\n285.0 440.0 0.5\n1\n1\n"
                              "0.32\n1\n"));
-        QCOMPARE(frmSettings().edt_nrheader->text(), QString("0"));
+        QCOMPARE(m_form->Settings().edt_nrheader->text(), QString("0"));
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 
@@ -233,6 +230,19 @@ class SettingsTest : public QObject {
                                  "290 400 0.5\n1\n0\n0.32\n1\n0.001\n"));
             cleanup();
         }
+    }
+
+    // The main path typed in the main window is the one "Settings" keeps.
+    void typedMainPathIsTheOneSettingsKeeps() {
+        Lines lines = LongDefaults(4);
+        WriteWorkDirectory(lines);
+        QVERIFY(QDir().mkpath("typed"));
+        m_form = std::make_unique<TForm1>();
+        Type(m_form->edt_MainAna, "typed/");
+        Click(m_form->btnSettings);
+        QCOMPARE(m_form->Settings().Edt_Analys->text(), QString("typed/"));
+        lines[6] = "typed/";
+        QCOMPARE(Read("long.dfa"), Join(lines));
     }
 
     void mainUndoReloadsWithoutSaving() {

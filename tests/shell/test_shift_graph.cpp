@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,18 +69,22 @@ class ShiftGraphTest : public QObject {
 
     QTemporaryDir m_dir;
     tarn::gui::RecordingDialogs m_dialogs;
+    std::unique_ptr<ShiftGraphs> m_graphs;
 
   private slots:
-    void init() { m_dialogs.Clear(); }
-    void cleanup() { ReleaseShiftGraphs(); }
+    void init() {
+        m_dialogs.Clear();
+        m_graphs = std::make_unique<ShiftGraphs>();
+    }
+    void cleanup() { m_graphs.reset(); }
 
     void newWindowPlotsEveryRowInWavelengthOrder() {
         Rows rows = ScanRows();
         Rows reversed(rows.rbegin(), rows.rend());
         const std::string file = Write("1850900W.TES", reversed, "\n");  // ends in an empty line
-        ShowShiftGraph(kTitle, file, true);
+        m_graphs->Show(kTitle, file, true);
 
-        TGrafiek1* window = CurrentShiftGraph();
+        TGrafiek1* window = m_graphs->Current();
         QVERIFY(window != nullptr && window->isVisible());
         QCOMPARE(window->windowTitle(), QString("TARNpelo wavelength shifts applied"));
         QVERIFY(m_dialogs.Messages().isEmpty());
@@ -100,7 +105,7 @@ class ShiftGraphTest : public QObject {
         // Closing hides the window; the next added file shows it again.
         window->close();
         QVERIFY(!window->isVisible());
-        ShowShiftGraph("another title", Write("1850915W.TES", {{300.5, 0.1}}), false);
+        m_graphs->Show("another title", Write("1850915W.TES", {{300.5, 0.1}}), false);
         QVERIFY(window->isVisible());
         QCOMPARE(window->Series1->Count(), 222);
         QCOMPARE(window->Series1->Points()[22].X, 300.5);    // after the equal x of the first file
@@ -108,24 +113,24 @@ class ShiftGraphTest : public QObject {
     }
 
     void headerOnlyAndMissingFiles() {
-        ShowShiftGraph(kTitle, Write("header.TES", {}), true);
-        TGrafiek1* window = CurrentShiftGraph();
+        m_graphs->Show(kTitle, Write("header.TES", {}), true);
+        TGrafiek1* window = m_graphs->Current();
         QCOMPARE(window->Series1->Count(), 0);
         QCOMPARE(window->Series3->Count(), 0);
         QVERIFY(m_dialogs.Messages().isEmpty());
 
         const std::string missing = m_dir.filePath("1860900W.TES").toStdString();
-        ShiftGraphFile = missing;
-        QVERIFY(!AddShiftFileToGraph());
-        ShowShiftGraph(kTitle, missing, false);
+        m_graphs->File = missing;
+        QVERIFY(!m_graphs->AddFile());
+        m_graphs->Show(kTitle, missing, false);
         QCOMPARE(window->Series1->Count(), 0);
         QVERIFY(m_dialogs.Messages().isEmpty());
 
         // On "Show Result" the missing file is reported; axes and title are set
         // all the same.
-        Type(Frm_axissetting().edt_Xmin, "250");
+        Type(m_graphs->AxisDialog().edt_Xmin, "250");
         CheckAxes(window, -0.3, 0.3, 250.0, 400.0);
-        ShiftGraphTitle = "new title";
+        m_graphs->Title = "new title";
         QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No result file available: " + QString::fromStdString(missing)});
@@ -134,21 +139,21 @@ class ShiftGraphTest : public QObject {
 
         // The same on creation.
         m_dialogs.Clear();
-        ShowShiftGraph(kTitle, missing, true);
-        QVERIFY(CurrentShiftGraph() != window);
+        m_graphs->Show(kTitle, missing, true);
+        QVERIFY(m_graphs->Current() != window);
         QCOMPARE(m_dialogs.Messages(),
                  QStringList{"No result file available: " + QString::fromStdString(missing)});
-        CheckAxes(CurrentShiftGraph(), -0.3, 0.3, 300.0, 400.0);
-        QCOMPARE(CurrentShiftGraph()->Chart1->Title(), QString(kTitle));
+        CheckAxes(m_graphs->Current(), -0.3, 0.3, 300.0, 400.0);
+        QCOMPARE(m_graphs->Current()->Chart1->Title(), QString(kTitle));
     }
 
     void axisDialogAndClearActOnTheirWindows() {
         const Rows rows = ScanRows();
-        ShowShiftGraph(kTitle, Write("a.TES", rows), true);
-        TGrafiek1* first = CurrentShiftGraph();
-        ShowShiftGraph(kTitle, Write("b.TES", rows), true);
-        TGrafiek1* second = CurrentShiftGraph();
-        tarn::gui::TFrm_axissetting& dialog = Frm_axissetting();
+        m_graphs->Show(kTitle, Write("a.TES", rows), true);
+        TGrafiek1* first = m_graphs->Current();
+        m_graphs->Show(kTitle, Write("b.TES", rows), true);
+        TGrafiek1* second = m_graphs->Current();
+        tarn::gui::TFrm_axissetting& dialog = m_graphs->AxisDialog();
         Type(dialog.edt_ymax, "0.2");
         QVERIFY(dialog.isVisible());
         CheckAxes(second, -0.5, 0.2, 300.0, 400.0);  // the newest window
@@ -171,8 +176,8 @@ class ShiftGraphTest : public QObject {
 
     void showResultTwiceDoublesEveryPoint() {
         const Rows rows = ScanRows();
-        ShowShiftGraph(kTitle, Write("1850900W.TES", rows), true);
-        TGrafiek1* window = CurrentShiftGraph();
+        m_graphs->Show(kTitle, Write("1850900W.TES", rows), true);
+        TGrafiek1* window = m_graphs->Current();
         QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
         const auto& points = window->Series1->Points();
         QCOMPARE(points.size(), 2 * rows.size());
@@ -185,8 +190,8 @@ class ShiftGraphTest : public QObject {
     }
 
     void printResultsWritesThePageOrSaysWhyNot() {
-        ShowShiftGraph(kTitle, Write("1850900W.TES", ScanRows()), true);
-        TGrafiek1* window = CurrentShiftGraph();
+        m_graphs->Show(kTitle, Write("1850900W.TES", ScanRows()), true);
+        TGrafiek1* window = m_graphs->Current();
         QTest::mouseClick(window->Button2, Qt::LeftButton);  // cancelled: nothing, no message
         m_dialogs.SetPrintFile(m_dir.filePath("shifts.pdf"));
         QTest::mouseClick(window->Button2, Qt::LeftButton);
@@ -204,8 +209,8 @@ class ShiftGraphTest : public QObject {
     void badDataLineReportsOnceAndKeepsEarlierPoints() {
         const std::string file =
             Write("bad.TES", {{290.0, 0.01}, {291.0, 0.02}}, "292.00 abc\n293.00    0.0300\n");
-        ShowShiftGraph(kTitle, file, true);
-        TGrafiek1* window = CurrentShiftGraph();
+        m_graphs->Show(kTitle, file, true);
+        TGrafiek1* window = m_graphs->Current();
         const QString report = "run-time error: read number from '" + QString::fromStdString(file) +
                                "' line 4: invalid numeric format 'abc'";
         QCOMPARE(m_dialogs.Messages(), QStringList{report});
@@ -213,7 +218,7 @@ class ShiftGraphTest : public QObject {
         QCOMPARE(window->Chart1->Title(), QString(kTitle));  // the creation went on
 
         m_dialogs.Clear();
-        QVERIFY(!AddShiftFileToGraph());
+        QVERIFY(!m_graphs->AddFile());
         QCOMPARE(m_dialogs.Messages(), QStringList{report});
         QCOMPARE(window->Series1->Count(), 4);
     }

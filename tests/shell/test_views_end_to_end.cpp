@@ -22,7 +22,6 @@
 #include "platform/text_file.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/support/recording_dialogs.h"
@@ -168,12 +167,9 @@ class ViewsEndToEndTest : public QObject {
         SetProgramDirectory(kPrograms);
     }
     void init() {
-        ShellState = ShellStateRecord{};
         m_dialogs = std::make_unique<tarn::gui::RecordingDialogs>();
     }
     void cleanup() {
-        ReleaseShiftGraphs();
-        ReleaseDataFilesWindow();
         m_dialogs.reset();
         QDir::setCurrent(m_previous);
     }
@@ -224,8 +220,8 @@ class ViewsEndToEndTest : public QObject {
         QTest::mouseClick(form.rdbtn_shftspec, Qt::LeftButton, {}, QPoint(6, 8));
         QTest::mouseClick(form.btn_View, Qt::LeftButton);
         const QStringList shifts = MatchingFiles("uvanalys/exa/shift", "173*W.exa");
-        QCOMPARE(DataFilesWindow().Count(), kScansRun);
-        TGrafiek1* graph = CurrentShiftGraph();
+        QCOMPARE(form.DataFiles().Count(), kScansRun);
+        TGrafiek1* graph = form.Graphs().Current();
         QVERIFY(graph != nullptr);
         QCOMPARE(graph->Series1->Count(), CountPairs(shifts, 1, 2));
         QCOMPARE(graph->Chart1->Title(), QString("Wavelength shifts for: exa 173*"));

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
 #include <QTabWidget>
@@ -58,8 +59,8 @@ QWidget& MainWindow(Scene& scene) {
 
 // The DataFiles window after "Show dataselection".
 QWidget& DataFiles(Scene& scene) {
-    scene.Form().btnDataselectClick();
-    return tarn::tarncall::DataFilesWindow();
+    scene.Form().btnDataselect->click();
+    return scene.Form().DataFiles();
 }
 
 // The shift graph of the example day: "Run TARN" with "Plot" ticked, the
@@ -69,15 +70,15 @@ QWidget& ShiftGraph(Scene& scene) {
     TForm1& form = scene.Form();
     tarn::tarncall::SetProgramDirectory(QFileInfo(form.edtProg->text()).absolutePath());
     form.chckbx_Plot->setChecked(true);
-    form.Button1Click();
-    tarn::tarncall::TGrafiek1* graph = tarn::tarncall::CurrentShiftGraph();
+    form.Button1->click();
+    tarn::tarncall::TGrafiek1* graph = form.Graphs().Current();
     return graph != nullptr ? static_cast<QWidget&>(*graph) : form;
 }
 
 // The settings dialog after "Settings", on one of its tabs.
 QWidget& SettingsTab(Scene& scene, int tab) {
-    scene.Form().btnSettingsClick();
-    tarn::tarncall::TfrmSettings& dialog = tarn::tarncall::frmSettings();
+    scene.Form().btnSettings->click();
+    tarn::tarncall::TfrmSettings& dialog = scene.Form().Settings();
     dialog.PageControl1->setCurrentIndex(tab);
     return dialog;
 }
@@ -135,13 +136,13 @@ bool MakeViewPicture(Scene& scene, const ViewPicture& picture, const QString& fi
     (form.*picture.radio)->setChecked(true);
     form.chckbx_viewSZA->setChecked(picture.sza);
     if (picture.radio == &TForm1::rdbtn_shftspec) {
-        form.btn_ViewClick();
-        tarn::tarncall::TGrafiek1* graph = tarn::tarncall::CurrentShiftGraph();
+        form.btn_View->click();
+        tarn::tarncall::TGrafiek1* graph = form.Graphs().Current();
         return graph != nullptr && tarn::gui::RenderWidgetToPng(*graph, file);
     }
     QTemporaryDir exported;
     tarn::tarncall::SetExtraArguments("resplot", {"--export", exported.path()});
-    form.btn_ViewClick();
+    form.btn_View->click();
     tarn::tarncall::SetExtraArguments("resplot", {});
     QFile::remove(file);
     return QFile::copy(QDir(exported.path()).filePath("graph-1.png"), file);

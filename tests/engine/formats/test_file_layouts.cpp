@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/formats/defaults_layout.h"
@@ -227,6 +228,30 @@ TEST(QualityTableColumns, NameTheTokensOfTheWrittenRow) {
         EXPECT_EQ(token(QualityColumn::ScanHour), "12.5000");
         EXPECT_EQ(token(QualityColumn::QualityIndex), "4.25");
         EXPECT_EQ(token(QualityColumn::OzoneIndication), "330.00");
+    }
+}
+
+// The edit of a long defaults file: a value's text takes its whole span (an
+// explicit window list with its series), last line first; a value given
+// twice takes its first text, one the file does not hold changes nothing.
+TEST(LongDefaultsEdit, SpansLastLineFirst) {
+    std::vector<std::string> lines = EngineFile(4);
+    lines[1] = "3 2";
+    lines[3] = "300 316";
+    lines.insert(lines.begin() + 4, {"301 317", "302 318"});
+    lines.resize(60);  // ends before the 1-nm spectrum's line
+    const std::vector<LineChange> changes = LongDefaultsEdit(
+        LocateLongDefaults(lines), {{V::Location, "1 2"},
+                                    {V::MainPath, "m/"},
+                                    {V::WindowSeries, "300 16 1.0"},
+                                    {V::MainPath, "x/"},
+                                    {V::Et1nmFileName, "e.1nm"}});
+    ASSERT_EQ(changes.size(), 3u);
+    const std::tuple<int, int, std::string> expected[] = {
+        {8, 9, "m/"}, {3, 6, "300 16 1.0"}, {0, 1, "1 2"}};
+    for (size_t i = 0; i < changes.size(); ++i) {
+        EXPECT_EQ(std::make_tuple(changes[i].First, changes[i].End, changes[i].Text),
+                  expected[i]);
     }
 }
 

@@ -1,7 +1,0 @@
-#include "shell/shell_state.h"
-
-namespace tarn::tarncall {
-
-ShellStateRecord ShellState;
-
-}  // namespace tarn::tarncall
