@@ -56,6 +56,13 @@ QLineEdit* TFrm_axissetting::AddRow(int row, const QString& label, const QString
     return edit;
 }
 
+void TFrm_axissetting::ShowLimits(const AxisLimitTexts& limits) {
+    edt_ymax->setText(limits.YMax);
+    edt_Xmax->setText(limits.XMax);
+    edt_Ymin->setText(limits.YMin);
+    edt_Xmin->setText(limits.XMin);
+}
+
 bool TFrm_axissetting::ApplyY(Chart& chart) const {
     return ApplyAxisTexts(chart.LeftAxis(), edt_ymax->text().toStdString(),
                           edt_Ymin->text().toStdString());

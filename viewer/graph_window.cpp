@@ -1,7 +1,6 @@
 #include "viewer/graph_window.h"
 
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -78,10 +77,7 @@ void TGrafiek1::btnAxisClick() {
         if (m_mainForm == nullptr) return;
         gui::TFrm_axissetting& dialog = m_mainForm->AxisDialog();
         dialog.show();
-        dialog.edt_ymax->setText(m_mainForm->edt_Y_max->text());
-        dialog.edt_Xmax->setText(m_mainForm->Edt_X_max->text());
-        dialog.edt_Ymin->setText(m_mainForm->Edt_Y_min->text());
-        dialog.edt_Xmin->setText(m_mainForm->edt_X_min->text());
+        dialog.ShowLimits(m_mainForm->AxisLimits());
         dialog.ApplyToChart(*Chart1);
     });
 }

@@ -102,6 +102,10 @@ void TForm1::ShowSettings(const gui::ViewerSettings& settings) {
         gui::ShowBytes(edits[i], settings.*gui::kViewerSettingsLayout[i]);
 }
 
+gui::AxisLimitTexts TForm1::AxisLimits() const {
+    return {edt_Y_max->text(), Edt_X_max->text(), Edt_Y_min->text(), edt_X_min->text()};
+}
+
 void TForm1::FormCreate() {
     gui::RunGuarded([this] {
         const std::string path = gui::kViewerSettingsFileName;

@@ -19,6 +19,7 @@ class QPushButton;
 namespace tarn::gui {
 class TFrm_axissetting;
 class TfrmDataFiles;
+struct AxisLimitTexts;
 }  // namespace tarn::gui
 
 namespace tarn::resplot {
@@ -52,6 +53,9 @@ class TForm1 : public QWidget {
     // The edits as a settings record, and the record put into the edits.
     gui::ViewerSettings FormSettings() const;
     void ShowSettings(const gui::ViewerSettings& settings);
+
+    // The axis limits of the view as typed, for "Rescale axis".
+    gui::AxisLimitTexts AxisLimits() const;
 
     gui::TfrmDataFiles& DataFiles() { return *m_dataFiles; }
     gui::TFrm_axissetting& AxisDialog() { return *m_axisDialog; }
