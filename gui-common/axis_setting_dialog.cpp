@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "gui-common/chart.h"
+#include "gui-common/handler_guard.h"
 #include "platform/text_format.h"
 
 namespace tarn::gui {
@@ -37,10 +38,10 @@ TFrm_axissetting::TFrm_axissetting(QWidget* parent) : QWidget(parent, Qt::Window
     edt_Xmin = AddRow(3, QStringLiteral("Minimum on X-axis"), QStringLiteral("300"), "edt_Xmin");
     // Connected after the defaults are set: only the operator's and the
     // program's later changes apply.
-    connect(edt_ymax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_ymaxChange);
-    connect(edt_Ymin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_YminChange);
-    connect(edt_Xmax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XmaxChange);
-    connect(edt_Xmin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XminChange);
+    ConnectGuarded(edt_ymax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_ymaxChange);
+    ConnectGuarded(edt_Ymin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_YminChange);
+    ConnectGuarded(edt_Xmax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XmaxChange);
+    ConnectGuarded(edt_Xmin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XminChange);
 }
 
 QLineEdit* TFrm_axissetting::AddRow(int row, const QString& label, const QString& text,

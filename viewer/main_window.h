@@ -43,8 +43,8 @@ class TForm1 : public QWidget {
     // lines, later lines dropped; a line not edited keeps its bytes.  Raises
     // RunTimeError when it cannot be saved.
     void WriteViewerSettingsFromForm();
-    // "Plot": refuses settings a plot cannot use (PlotProblem: one message,
-    // nothing written); saves the settings, lists path + file mask in the
+    // "Plot": refuses settings a plot cannot use (RequirePlottable raises the
+    // refusal: one message, nothing written); saves the settings, lists path + file mask in the
     // DataFiles window and plots the listed files, one graph per file when
     // "all spectra at once" is not ticked, else all in one.  A plot that
     // draws nothing says why in one message.
