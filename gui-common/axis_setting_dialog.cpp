@@ -2,11 +2,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <cmath>
+#include <optional>
 
 #include "gui-common/chart.h"
 #include "gui-common/handler_guard.h"
-#include "platform/text_format.h"
 
 namespace tarn::gui {
 
@@ -14,17 +13,14 @@ namespace {
 
 constexpr int kRowHeight = 48;
 
-bool ToReal(const std::string& text, double& value) {
-    return tarn::ParseRealTrimmed(text, value) && std::isfinite(value);
-}
-
 }  // namespace
 
 bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,
                     const std::string& minimumText) {
-    double maximum = 0.0, minimum = 0.0;
-    if (!ToReal(maximumText, maximum) || !ToReal(minimumText, minimum)) return false;
-    axis.SetMinMax(minimum, maximum);
+    const std::optional<double> maximum = AxisNumber(maximumText);
+    const std::optional<double> minimum = AxisNumber(minimumText);
+    if (!maximum || !minimum) return false;
+    axis.SetMinMax(*minimum, *maximum);
     return true;
 }
 

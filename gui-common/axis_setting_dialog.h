@@ -25,7 +25,7 @@ struct AxisLimitTexts {
     QString XMin;
 };
 
-// Converts the two texts (C locale, blanks around allowed) and sets the axis
+// Converts the two texts (AxisNumber) and sets the axis
 // to minimum..maximum (the smaller value is the minimum); false, and the axis
 // left as it was, when either text is not a finite number.
 bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,

@@ -1,6 +1,6 @@
 #include "gui-common/chart.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -14,6 +14,7 @@
 
 #include "gui-common/dialogs.h"
 #include "gui-common/widget_png.h"
+#include "platform/paths.h"
 #include "platform/run_error.h"
 
 namespace tarn::gui {
@@ -379,7 +380,9 @@ QString PrintFileName(const QString& title) {
         if (c.unicode() < 0x20 || refused.contains(c)) c = QLatin1Char('_');
     while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
     if (name.isEmpty()) name = QStringLiteral("chart");
-    return QDir::currentPath() + QLatin1Char('/') + name + QStringLiteral(".pdf");
+    return QFile::decodeName(
+        JoinPath(WorkingDirectory(), QFile::encodeName(name + QStringLiteral(".pdf")).toStdString())
+            .c_str());
 }
 
 bool Chart::Print(Dialogs& dialogs) const {

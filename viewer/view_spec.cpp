@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "gui-common/chart_axis.h"
 #include "platform/file_mask.h"
 #include "platform/run_error.h"
 #include "platform/text_format.h"
@@ -19,8 +20,7 @@ long Column(const std::string& text) {
 }
 
 double Limit(const std::string& text) {
-    double value = 0.0;
-    return ParseRealTrimmed(text, value) && std::isfinite(value) ? value : 0.0;
+    return gui::AxisNumber(text).value_or(0.0);
 }
 
 double Steps(const std::string& text) {
@@ -67,11 +67,8 @@ void RequirePlottable(const gui::ViewerSettings& s) {
     const std::pair<const char*, const std::string*> numbers[] = {
         {"X Max", &s.XMax},      {"X-axis Min", &s.XMin},     {"Y Max", &s.YMax},
         {"Y-axis Min", &s.YMin}, {"X axis steps", &s.XSteps}, {"Y axis steps", &s.YSteps}};
-    for (const auto& [name, text] : numbers) {
-        double value = 0.0;
-        if (!ParseRealTrimmed(*text, value) || !std::isfinite(value))
-            throw refusal(name, "a number", *text);
-    }
+    for (const auto& [name, text] : numbers)
+        if (!gui::AxisNumber(*text)) throw refusal(name, "a number", *text);
 }
 
 std::string NoFileText(const std::string& mask) {
