@@ -31,13 +31,14 @@ class TForm1 : public QWidget {
 
   public:
     // Builds the window with its form defaults, creates the DataFiles window
-    // and the axis dialog, and runs FormCreate.
+    // and the axis dialog, and runs FormCreate in the handler guard.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     // When the settings file exists, puts its lines 0..12 into the edits in
-    // layout order.  A shorter file fills the edits it reaches and then reports
-    // its first missing line; without the file the edits keep their defaults.
+    // layout order.  A shorter file fills the edits it reaches and then raises
+    // RunTimeError for its first missing line; without the file the edits keep
+    // their defaults.
     void FormCreate();
     // Rewrites the settings file with the thirteen edits as typed: exactly 13
     // lines, later lines dropped; a line not edited keeps its bytes.  Raises
