@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +66,7 @@ int RunViewer(int fd) {
         tarn::resplot::TForm1 form;
         const long long window = Now();
         PaintWatch watch;
-        form.btn_plotClick();
+        form.btn_plot->click();
         const long long plotted = Now();
         const auto graphs = form.Graphs().Graphs();
         for (tarn::resplot::TGrafiek1* graph : graphs) graph->Chart1->installEventFilter(&watch);

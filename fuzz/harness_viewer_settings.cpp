@@ -1,6 +1,6 @@
 // Viewer settings file "viewer.dfa" as the viewer reads it and the shell
 // writes into it.  The viewer: ReadViewerSettings on the loaded lines and the
-// view converted (ColumnGraphSpecOf, PlotProblem, the axis increments); the
+// view converted (ColumnGraphSpecOf, RequirePlottable, the axis increments); the
 // main window made as at program start (FormCreate) and "Plot" pressed, which
 // must leave exactly the thirteen lines of the edits (or the file as it was,
 // when it refuses the edits), its graphs drawn, then
@@ -8,6 +8,7 @@
 // working directory holds two small result files in "res/".  The shell: a
 // view's preset written into the file as it stands, which must leave the
 // preset's thirteen lines and every later line of the file as it was.
+#include <QPushButton>
 #include <cstdlib>
 #include <vector>
 
@@ -39,7 +40,10 @@ void ReadPlain() {
     gui::ViewerSettings settings = gui::DefaultViewerSettings();
     gui::ReadViewerSettings(lines, settings);
     const resplot::ColumnGraphSpec spec = resplot::ColumnGraphSpecOf(settings);
-    resplot::PlotProblem(settings);
+    try {
+        resplot::RequirePlottable(settings);
+    } catch (const RunTimeError&) {
+    }
     resplot::AxisIncrement(spec.XMin, spec.XMax, spec.XSteps);
     resplot::AxisIncrement(spec.YMin, spec.YMax, spec.YSteps);
 }
@@ -49,13 +53,18 @@ void ReadPlain() {
 void StartAndPlot() {
     resplot::TForm1 form;  // FormCreate
     const std::vector<std::string> before = fuzz::StoredLines(gui::kViewerSettingsFileName);
-    const bool refused = !resplot::PlotProblem(form.FormSettings()).empty();
-    form.btn_plotClick();
+    bool refused = false;
+    try {
+        resplot::RequirePlottable(form.FormSettings());
+    } catch (const RunTimeError&) {
+        refused = true;
+    }
+    form.btn_plot->click();
     const std::vector<std::string> after = fuzz::StoredLines(gui::kViewerSettingsFileName);
     if (refused) return fuzz::CheckLines(before, after, "viewer.dfa after a refused Plot");
     for (resplot::TGrafiek1* graph : form.Graphs().Graphs()) {
         fuzz::RenderChart(*graph->Chart1);
-        graph->btnAxisClick();  // the axis limits of the edits, through the axis dialog
+        graph->btnAxis->click();  // the axis limits of the edits, through the axis dialog
         fuzz::RenderChart(*graph->Chart1);
     }
     gui::LineList saved;

@@ -2,10 +2,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <cmath>
+#include <optional>
 
 #include "gui-common/chart.h"
-#include "platform/text_format.h"
+#include "gui-common/handler_guard.h"
 
 namespace tarn::gui {
 
@@ -13,17 +13,14 @@ namespace {
 
 constexpr int kRowHeight = 48;
 
-bool ToReal(const std::string& text, double& value) {
-    return tarn::ParseRealTrimmed(text, value) && std::isfinite(value);
-}
-
 }  // namespace
 
 bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,
                     const std::string& minimumText) {
-    double maximum = 0.0, minimum = 0.0;
-    if (!ToReal(maximumText, maximum) || !ToReal(minimumText, minimum)) return false;
-    axis.SetMinMax(minimum, maximum);
+    const std::optional<double> maximum = AxisNumber(maximumText);
+    const std::optional<double> minimum = AxisNumber(minimumText);
+    if (!maximum || !minimum) return false;
+    axis.SetMinMax(*minimum, *maximum);
     return true;
 }
 
@@ -37,10 +34,10 @@ TFrm_axissetting::TFrm_axissetting(QWidget* parent) : QWidget(parent, Qt::Window
     edt_Xmin = AddRow(3, QStringLiteral("Minimum on X-axis"), QStringLiteral("300"), "edt_Xmin");
     // Connected after the defaults are set: only the operator's and the
     // program's later changes apply.
-    connect(edt_ymax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_ymaxChange);
-    connect(edt_Ymin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_YminChange);
-    connect(edt_Xmax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XmaxChange);
-    connect(edt_Xmin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XminChange);
+    ConnectGuarded(edt_ymax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_ymaxChange);
+    ConnectGuarded(edt_Ymin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_YminChange);
+    ConnectGuarded(edt_Xmax, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XmaxChange);
+    ConnectGuarded(edt_Xmin, &QLineEdit::textChanged, this, &TFrm_axissetting::edt_XminChange);
 }
 
 QLineEdit* TFrm_axissetting::AddRow(int row, const QString& label, const QString& text,
@@ -54,6 +51,13 @@ QLineEdit* TFrm_axissetting::AddRow(int row, const QString& label, const QString
     auto* unit = new QLabel(QStringLiteral("nm"), this);
     unit->setGeometry(136, y + 21, 40, 16);
     return edit;
+}
+
+void TFrm_axissetting::ShowLimits(const AxisLimitTexts& limits) {
+    edt_ymax->setText(limits.YMax);
+    edt_Xmax->setText(limits.XMax);
+    edt_Ymin->setText(limits.YMin);
+    edt_Xmin->setText(limits.XMin);
 }
 
 bool TFrm_axissetting::ApplyY(Chart& chart) const {

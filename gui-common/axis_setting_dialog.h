@@ -16,7 +16,16 @@ namespace tarn::gui {
 class Chart;
 class ChartAxis;
 
-// Converts the two texts (C locale, blanks around allowed) and sets the axis
+// The four axis limits as typed (axis units), passed from one window to the
+// dialog as values.
+struct AxisLimitTexts {
+    QString YMax;
+    QString XMax;
+    QString YMin;
+    QString XMin;
+};
+
+// Converts the two texts (AxisNumber) and sets the axis
 // to minimum..maximum (the smaller value is the minimum); false, and the axis
 // left as it was, when either text is not a finite number.
 bool ApplyAxisTexts(ChartAxis& axis, const std::string& maximumText,
@@ -32,6 +41,11 @@ class TFrm_axissetting : public QWidget {
     // nullptr, or a chart since destroyed, makes them change no chart.
     void SetCurrentChart(Chart* chart) { m_current = chart; }
     Chart* CurrentChart() const { return m_current.data(); }
+
+    // Puts `limits` into the edits: Y max, X max, Y min, X min, in that
+    // order; each edit that changes applies its axis to the current chart at
+    // once.
+    void ShowLimits(const AxisLimitTexts& limits);
 
     // Sets the left axis of `chart` from the Y edits and its bottom axis from
     // the X edits; true when both axes were set.

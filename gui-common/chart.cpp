@@ -1,6 +1,6 @@
 #include "gui-common/chart.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -10,9 +10,11 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "gui-common/dialogs.h"
 #include "gui-common/widget_png.h"
+#include "platform/paths.h"
 #include "platform/run_error.h"
 
 namespace tarn::gui {
@@ -40,10 +42,19 @@ struct AxisMap {
     bool Contains(double v) const { return v >= Minimum && v <= Maximum; }
 };
 
+// The part of a segment inside the rectangle of two ranges (data units), and
+// which of its ends the rectangle cut off.
+struct ClippedSegment {
+    QPointF Start;
+    QPointF End;
+    bool CutStart;
+    bool CutEnd;
+};
+
 // Cuts the segment a-b (data units) to the rectangle of the two ranges
-// (Liang-Barsky); false when nothing of it lies inside.
-bool ClipSegment(const AxisMap& xs, const AxisMap& ys, QPointF& a, QPointF& b, bool& cutStart,
-                 bool& cutEnd) {
+// (Liang-Barsky); none when nothing of it lies inside.
+std::optional<ClippedSegment> ClipSegment(const AxisMap& xs, const AxisMap& ys, const QPointF& a,
+                                          const QPointF& b) {
     double t0 = 0.0, t1 = 1.0;
     const double dx = b.x() - a.x(), dy = b.y() - a.y();
     const double p[4] = {-dx, dx, -dy, dy};
@@ -51,7 +62,7 @@ bool ClipSegment(const AxisMap& xs, const AxisMap& ys, QPointF& a, QPointF& b, b
                          ys.Maximum - a.y()};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
+            if (q[i] < 0.0) return std::nullopt;
             continue;
         }
         const double r = q[i] / p[i];
@@ -59,14 +70,10 @@ bool ClipSegment(const AxisMap& xs, const AxisMap& ys, QPointF& a, QPointF& b, b
             t0 = std::max(t0, r);
         else
             t1 = std::min(t1, r);
-        if (t0 > t1) return false;
+        if (t0 > t1) return std::nullopt;
     }
-    cutStart = t0 > 0.0;
-    cutEnd = t1 < 1.0;
-    const QPointF start = a;
-    a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
-    b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
-    return true;
+    return ClippedSegment{QPointF(a.x() + t0 * dx, a.y() + t0 * dy),
+                          QPointF(a.x() + t1 * dx, a.y() + t1 * dy), t0 > 0.0, t1 < 1.0};
 }
 
 bool Finite(const ChartPoint& p) {
@@ -94,18 +101,18 @@ void DrawLine(QPainter& painter, const ChartSeries& series, const AxisMap& xs, c
             flush();
             continue;
         }
-        QPointF a(points[i - 1].X, points[i - 1].Y), b(points[i].X, points[i].Y);
-        bool cutStart = false, cutEnd = false;
-        if (!ClipSegment(xs, ys, a, b, cutStart, cutEnd)) {
+        const auto segment = ClipSegment(xs, ys, QPointF(points[i - 1].X, points[i - 1].Y),
+                                         QPointF(points[i].X, points[i].Y));
+        if (!segment) {
             flush();
             continue;
         }
-        if (cutStart || run.isEmpty()) {
+        if (segment->CutStart || run.isEmpty()) {
             flush();
-            run << QPointF(xs(a.x()), ys(a.y()));
+            run << QPointF(xs(segment->Start.x()), ys(segment->Start.y()));
         }
-        run << QPointF(xs(b.x()), ys(b.y()));
-        if (cutEnd) flush();
+        run << QPointF(xs(segment->End.x()), ys(segment->End.y()));
+        if (segment->CutEnd) flush();
     }
     flush();
 }
@@ -373,7 +380,9 @@ QString PrintFileName(const QString& title) {
         if (c.unicode() < 0x20 || refused.contains(c)) c = QLatin1Char('_');
     while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
     if (name.isEmpty()) name = QStringLiteral("chart");
-    return QDir::currentPath() + QLatin1Char('/') + name + QStringLiteral(".pdf");
+    return QFile::decodeName(
+        JoinPath(WorkingDirectory(), QFile::encodeName(name + QStringLiteral(".pdf")).toStdString())
+            .c_str());
 }
 
 bool Chart::Print(Dialogs& dialogs) const {

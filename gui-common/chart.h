@@ -50,10 +50,10 @@ class Chart : public QWidget {
     void Render(QPainter& painter, const QRectF& target, double scale) const;
     // Writes a PNG image of `size` pixels (the widget's size when invalid),
     // scaled from the screen layout; false when the file cannot be written.
-    bool ExportPng(const QString& path, const QSize& size = QSize()) const;
+    [[nodiscard]] bool ExportPng(const QString& path, const QSize& size = QSize()) const;
     // Writes a one-page PDF, A4 landscape with 10 mm margins, the chart scaled
     // to the page; false when the file cannot be written.
-    bool ExportPdf(const QString& path) const;
+    [[nodiscard]] bool ExportPdf(const QString& path) const;
     // Asks `dialogs` for a printer (the print dialog, which offers a print to
     // PrintFileName(title)) and prints the chart on one landscape page; false
     // when cancelled.  Raises RunTimeError naming the printer (or the

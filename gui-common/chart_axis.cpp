@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/text_format.h"
+
 namespace tarn::gui {
 
 namespace {
@@ -19,6 +21,12 @@ double NiceStep(double raw) {
 }
 
 }  // namespace
+
+std::optional<double> AxisNumber(const std::string& text) {
+    double value = 0.0;
+    if (!ParseRealTrimmed(text, value) || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
 
 void ChartAxis::Changed() {
     if (m_owner != nullptr) m_owner->update();

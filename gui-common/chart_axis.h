@@ -4,11 +4,17 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QWidget;
 
 namespace tarn::gui {
+
+// `text` as an axis value: a finite number (C locale, blanks around allowed);
+// none when it is no number or not finite.
+[[nodiscard]] std::optional<double> AxisNumber(const std::string& text);
 
 class ChartAxis {
   public:

@@ -1,15 +1,11 @@
 #include "gui-common/viewer_settings.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <vector>
 
 #include "engine/formats/defaults_layout.h"
-#include "engine/formats/result_names.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
 

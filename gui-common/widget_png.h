@@ -11,11 +11,11 @@ namespace tarn::gui {
 
 // Writes `image` as a PNG file through a temporary file that replaces `path`
 // only when complete; false when it cannot be written.
-bool SaveImageAsPng(const QImage& image, const QString& path);
+[[nodiscard]] bool SaveImageAsPng(const QImage& image, const QString& path);
 
 // Writes `widget` as it would appear, at its current size, to the PNG file
 // `path`.  With `withCaption`, a caption bar holding the window title is drawn
 // above it.  False when the file cannot be written.
-bool RenderWidgetToPng(QWidget& widget, const QString& path, bool withCaption = true);
+[[nodiscard]] bool RenderWidgetToPng(QWidget& widget, const QString& path, bool withCaption = true);
 
 }  // namespace tarn::gui

@@ -27,7 +27,7 @@ bool IsValidColumn(long column);
 // The numbers in columns `xColumn` and `yColumn` (1 = first field) of `line`;
 // false, x and y untouched, when either is missing, not a number or not finite,
 // or when a column number lies outside 1..kMaxColumns.
-bool ColumnPairOfLine(const std::string& line, long xColumn, long yColumn, double& x, double& y);
+[[nodiscard]] bool ColumnPairOfLine(const std::string& line, long xColumn, long yColumn, double& x, double& y);
 
 // Every pair of the open `file` from its current line to its end, in file order.
 std::vector<ColumnPair> ReadColumnPairs(TextIn& file, long xColumn, long yColumn);

@@ -1,6 +1,8 @@
 #include "viewer/export_mode.h"
 
 #include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <cstdio>
 #include <vector>
 
@@ -8,6 +10,8 @@
 #include "gui-common/line_list.h"
 #include "gui-common/viewer_settings.h"
 #include "gui-common/widget_png.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
 #include "viewer/column_graphs.h"
 #include "viewer/graph_window.h"
 #include "viewer/main_window.h"
@@ -28,9 +32,19 @@ std::string AxisFields(const gui::ChartAxis& axis) {
            gui::ViewerSettingsNumber(axis.Maximum()) + "\t" + increment;
 }
 
-int Refuse(const QString& text) {
-    WriteErrorLine(text);
-    return 2;
+// Writes each graph window of `form` and the summary into `directory`;
+// raises RunTimeError naming what cannot be written.
+void WriteGraphs(TForm1& form, const std::string& directory) {
+    std::vector<std::string> lines;
+    int n = 0;
+    for (TGrafiek1* graph : form.Graphs().Graphs()) {
+        const std::string name = "graph-" + std::to_string(++n) + ".png";
+        const std::string path = JoinPath(directory, name);
+        if (!gui::RenderWidgetToPng(*graph, QFile::decodeName(path.c_str())))
+            throw RunTimeError::Refusal("cannot write " + path);
+        lines.push_back(GraphSummaryLine(name, *graph));
+    }
+    gui::SaveLinesAtomically(JoinPath(directory, "graphs.txt"), lines);
 }
 
 }  // namespace
@@ -55,21 +69,14 @@ std::string GraphSummaryLine(const std::string& imageName, TGrafiek1& graph) {
 }
 
 int ExportGraphs(TForm1& form, const QString& directory) {
-    if (!QDir().mkpath(directory)) return Refuse("cannot create the directory " + directory);
-    form.btn_plotClick();
-    std::vector<std::string> lines;
-    int n = 0;
-    for (TGrafiek1* graph : form.Graphs().Graphs()) {
-        const QString name = QStringLiteral("graph-%1.png").arg(++n);
-        const QString path = QDir(directory).filePath(name);
-        if (!gui::RenderWidgetToPng(*graph, path)) return Refuse("cannot write " + path);
-        lines.push_back(GraphSummaryLine(name.toStdString(), *graph));
-    }
-    const QString summary = QDir(directory).filePath(QStringLiteral("graphs.txt"));
     try {
-        gui::SaveLinesAtomically(summary.toStdString(), lines);
+        if (!QDir().mkpath(directory))
+            throw RunTimeError::Refusal("cannot create the directory " + directory.toStdString());
+        form.btn_plot->click();
+        WriteGraphs(form, QFile::encodeName(directory).toStdString());
     } catch (const RunTimeError& error) {
-        return Refuse(QString::fromStdString(error.what()));
+        WriteErrorLine(QString::fromStdString(error.Report()));
+        return 2;
     }
     return 0;
 }

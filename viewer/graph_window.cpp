@@ -1,7 +1,6 @@
 #include "viewer/graph_window.h"
 
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -47,9 +46,9 @@ TGrafiek1::TGrafiek1(TForm1* mainForm) : QWidget(mainForm, Qt::Window), m_mainFo
     Button1 = new QPushButton(QStringLiteral("Clear plot"), this);
     Button2 = new QPushButton(QStringLiteral("Print results"), this);
     btnAxis = new QPushButton(QStringLiteral("Rescale axis"), this);
-    connect(Button1, &QPushButton::clicked, this, &TGrafiek1::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TGrafiek1::Button2Click);
-    connect(btnAxis, &QPushButton::clicked, this, &TGrafiek1::btnAxisClick);
+    gui::ConnectGuarded(Button1, &QPushButton::clicked, this, &TGrafiek1::Button1Click);
+    gui::ConnectGuarded(Button2, &QPushButton::clicked, this, &TGrafiek1::Button2Click);
+    gui::ConnectGuarded(btnAxis, &QPushButton::clicked, this, &TGrafiek1::btnAxisClick);
 
     auto* buttons = new QHBoxLayout();
     buttons->addWidget(Button1);
@@ -62,28 +61,21 @@ TGrafiek1::TGrafiek1(TForm1* mainForm) : QWidget(mainForm, Qt::Window), m_mainFo
 }
 
 void TGrafiek1::Button1Click() {
-    gui::RunGuarded([this] {
-        Series1->Clear();
-        // Series3 follows its average again: nothing is left to average.
-        Series3->SetAverageOf(Series1);
-    });
+    Series1->Clear();
+    // Series3 follows its average again: nothing is left to average.
+    Series3->SetAverageOf(Series1);
 }
 
 void TGrafiek1::Button2Click() {
-    gui::RunGuarded([this] { Chart1->Print(gui::CurrentDialogs()); });
+    Chart1->Print(gui::CurrentDialogs());
 }
 
 void TGrafiek1::btnAxisClick() {
-    gui::RunGuarded([this] {
-        if (m_mainForm == nullptr) return;
-        gui::TFrm_axissetting& dialog = m_mainForm->AxisDialog();
-        dialog.show();
-        dialog.edt_ymax->setText(m_mainForm->edt_Y_max->text());
-        dialog.edt_Xmax->setText(m_mainForm->Edt_X_max->text());
-        dialog.edt_Ymin->setText(m_mainForm->Edt_Y_min->text());
-        dialog.edt_Xmin->setText(m_mainForm->edt_X_min->text());
-        dialog.ApplyToChart(*Chart1);
-    });
+    if (m_mainForm == nullptr) return;
+    gui::TFrm_axissetting& dialog = m_mainForm->AxisDialog();
+    dialog.show();
+    dialog.ShowLimits(m_mainForm->AxisLimits());
+    dialog.ApplyToChart(*Chart1);
 }
 
 }  // namespace tarn::resplot

@@ -14,7 +14,6 @@
 #include "gui-common/handler_guard.h"
 #include "gui-common/line_list.h"
 #include "platform/paths.h"
-#include "platform/run_error.h"
 #include "viewer/column_graphs.h"
 #include "viewer/view_spec.h"
 
@@ -62,13 +61,14 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     btn_plot = new QPushButton(QStringLiteral("Plot"), this);
     btn_plot->setObjectName(QStringLiteral("btn_plot"));
     btn_plot->setGeometry(400, 310, 88, 28);
-    connect(btn_plot, &QPushButton::clicked, this, &TForm1::btn_plotClick);
+    gui::ConnectGuarded(btn_plot, &QPushButton::clicked, this, &TForm1::btn_plotClick);
     ShowSettings(gui::DefaultViewerSettings());
 
     m_dataFiles = new gui::TfrmDataFiles(this);
     m_axisDialog = new gui::TFrm_axissetting(this);
     m_graphs = std::make_unique<ColumnGraphs>(this, m_axisDialog);
-    FormCreate();
+    // The form's creation event, run in the guard as the connected handlers are.
+    gui::RunGuarded([this] { FormCreate(); });
 }
 
 TForm1::~TForm1() = default;
@@ -102,18 +102,20 @@ void TForm1::ShowSettings(const gui::ViewerSettings& settings) {
         gui::ShowBytes(edits[i], settings.*gui::kViewerSettingsLayout[i]);
 }
 
+gui::AxisLimitTexts TForm1::AxisLimits() const {
+    return {edt_Y_max->text(), Edt_X_max->text(), Edt_Y_min->text(), edt_X_min->text()};
+}
+
 void TForm1::FormCreate() {
-    gui::RunGuarded([this] {
-        const std::string path = gui::kViewerSettingsFileName;
-        if (!EntryExists(path)) return;
-        gui::LineList lines;
-        lines.Load(path);
-        gui::ViewerSettings settings = FormSettings();
-        const int taken = gui::ReadViewerSettings(lines, settings);
-        ShowSettings(settings);
-        // A short file: the read of its first missing line raises the report.
-        if (taken < gui::kViewerSettingsLineCount) (void)lines.Line(taken);
-    });
+    const std::string path = gui::kViewerSettingsFileName;
+    if (!EntryExists(path)) return;
+    gui::LineList lines;
+    lines.Load(path);
+    gui::ViewerSettings settings = FormSettings();
+    const int taken = gui::ReadViewerSettings(lines, settings);
+    ShowSettings(settings);
+    // A short file: the read of its first missing line raises the report.
+    if (taken < gui::kViewerSettingsLineCount) (void)lines.Line(taken);
 }
 
 void TForm1::WriteViewerSettingsFromForm() {
@@ -121,25 +123,22 @@ void TForm1::WriteViewerSettingsFromForm() {
 }
 
 void TForm1::btn_plotClick() {
-    gui::RunGuarded([this] {
-        const gui::ViewerSettings settings = FormSettings();
-        const std::string problem = PlotProblem(settings);
-        if (!problem.empty()) throw RunTimeError::Refusal(problem);
-        WriteViewerSettingsFromForm();
-        m_oneGraphPerFile = !ChckBx_indiv->isChecked();
-        const std::string mask = settings.Path + settings.FileMask;
-        m_dataFiles->SetMask(mask);
-        m_dataFiles->show();
-        const std::vector<std::string>& names = m_dataFiles->Items();
-        if (names.empty()) {
-            gui::CurrentDialogs().Inform(gui::DecodeBytes(NoFileText(mask)));
-            return;
-        }
-        const int points = m_graphs->PlotFiles(ColumnGraphSpecOf(settings), settings.Path, names,
-                                               m_oneGraphPerFile);
-        if (points == 0)
-            gui::CurrentDialogs().Inform(gui::DecodeBytes(NoPointsText(names.size(), settings)));
-    });
+    const gui::ViewerSettings settings = FormSettings();
+    RequirePlottable(settings);
+    WriteViewerSettingsFromForm();
+    m_oneGraphPerFile = !ChckBx_indiv->isChecked();
+    const std::string mask = settings.Path + settings.FileMask;
+    m_dataFiles->SetMask(mask);
+    m_dataFiles->show();
+    const std::vector<std::string>& names = m_dataFiles->Items();
+    if (names.empty()) {
+        gui::CurrentDialogs().Inform(gui::DecodeBytes(NoFileText(mask)));
+        return;
+    }
+    const int points = m_graphs->PlotFiles(ColumnGraphSpecOf(settings), settings.Path, names,
+                                           m_oneGraphPerFile);
+    if (points == 0)
+        gui::CurrentDialogs().Inform(gui::DecodeBytes(NoPointsText(names.size(), settings)));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

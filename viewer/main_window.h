@@ -19,6 +19,7 @@ class QPushButton;
 namespace tarn::gui {
 class TFrm_axissetting;
 class TfrmDataFiles;
+struct AxisLimitTexts;
 }  // namespace tarn::gui
 
 namespace tarn::resplot {
@@ -30,20 +31,21 @@ class TForm1 : public QWidget {
 
   public:
     // Builds the window with its form defaults, creates the DataFiles window
-    // and the axis dialog, and runs FormCreate.
+    // and the axis dialog, and runs FormCreate in the handler guard.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     // When the settings file exists, puts its lines 0..12 into the edits in
-    // layout order.  A shorter file fills the edits it reaches and then reports
-    // its first missing line; without the file the edits keep their defaults.
+    // layout order.  A shorter file fills the edits it reaches and then raises
+    // RunTimeError for its first missing line; without the file the edits keep
+    // their defaults.
     void FormCreate();
     // Rewrites the settings file with the thirteen edits as typed: exactly 13
     // lines, later lines dropped; a line not edited keeps its bytes.  Raises
     // RunTimeError when it cannot be saved.
     void WriteViewerSettingsFromForm();
-    // "Plot": refuses settings a plot cannot use (PlotProblem: one message,
-    // nothing written); saves the settings, lists path + file mask in the
+    // "Plot": refuses settings a plot cannot use (RequirePlottable raises the
+    // refusal: one message, nothing written); saves the settings, lists path + file mask in the
     // DataFiles window and plots the listed files, one graph per file when
     // "all spectra at once" is not ticked, else all in one.  A plot that
     // draws nothing says why in one message.
@@ -52,6 +54,9 @@ class TForm1 : public QWidget {
     // The edits as a settings record, and the record put into the edits.
     gui::ViewerSettings FormSettings() const;
     void ShowSettings(const gui::ViewerSettings& settings);
+
+    // The axis limits of the view as typed, for "Rescale axis".
+    gui::AxisLimitTexts AxisLimits() const;
 
     gui::TfrmDataFiles& DataFiles() { return *m_dataFiles; }
     gui::TFrm_axissetting& AxisDialog() { return *m_axisDialog; }

@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "gui-common/dialogs.h"
+#include "gui-common/chart_axis.h"
 #include "platform/file_mask.h"
 #include "platform/run_error.h"
 #include "platform/text_format.h"
@@ -20,8 +20,7 @@ long Column(const std::string& text) {
 }
 
 double Limit(const std::string& text) {
-    double value = 0.0;
-    return ParseRealTrimmed(text, value) && std::isfinite(value) ? value : 0.0;
+    return gui::AxisNumber(text).value_or(0.0);
 }
 
 double Steps(const std::string& text) {
@@ -53,27 +52,23 @@ double AxisIncrement(double minimum, double maximum, double steps) {
     return std::isfinite(increment) ? increment : 0.0;
 }
 
-std::string PlotProblem(const gui::ViewerSettings& s) {
+void RequirePlottable(const gui::ViewerSettings& s) {
     const auto refusal = [](const char* name, const char* what, const std::string& text) {
-        return std::string(name) + ": " + what + " expected, not '" + MessagePart(text) +
-               "'; nothing written";
+        return RunTimeError::Refusal(std::string(name) + ": " + what + " expected, not '" +
+                                     MessagePart(text) + "'; nothing written");
     };
     const std::pair<const char*, const std::string*> columns[] = {{"X column", &s.XColumn},
                                                                   {"Y column", &s.YColumn}};
     for (const auto& [name, text] : columns) {
         long column = 0;
         if (!ParseIntTrimmed(*text, column) || !IsValidColumn(column))
-            return refusal(name, "a whole number from 1 to 100", *text);
+            throw refusal(name, "a whole number from 1 to 100", *text);
     }
     const std::pair<const char*, const std::string*> numbers[] = {
         {"X Max", &s.XMax},      {"X-axis Min", &s.XMin},     {"Y Max", &s.YMax},
         {"Y-axis Min", &s.YMin}, {"X axis steps", &s.XSteps}, {"Y axis steps", &s.YSteps}};
-    for (const auto& [name, text] : numbers) {
-        double value = 0.0;
-        if (!ParseRealTrimmed(*text, value) || !std::isfinite(value))
-            return refusal(name, "a number", *text);
-    }
-    return std::string();
+    for (const auto& [name, text] : numbers)
+        if (!gui::AxisNumber(*text)) throw refusal(name, "a number", *text);
 }
 
 std::string NoFileText(const std::string& mask) {

@@ -29,11 +29,11 @@ ColumnGraphSpec ColumnGraphSpecOf(const gui::ViewerSettings& settings);
 // chart's automatic increment, when `steps` is 0 or not a finite number.
 double AxisIncrement(double minimum, double maximum, double steps);
 
-// Empty when every numeric setting of `settings` holds what a plot needs:
+// Checks that every numeric setting of `settings` holds what a plot needs:
 // the column numbers whole numbers in 1..kMaxColumns, the axis limits and
-// step counts numbers.  Else the one-line refusal naming the first setting
-// that does not, by the label of its edit.
-std::string PlotProblem(const gui::ViewerSettings& settings);
+// step counts numbers.  Raises RunTimeError::Refusal, one line naming the
+// first setting that does not by the label of its edit, when one fails.
+void RequirePlottable(const gui::ViewerSettings& settings);
 
 // The messages of a Plot that draws nothing: no file matches `mask` (the
 // folder and the pattern named), or no line of the `fileCount` files holds
