@@ -357,21 +357,23 @@ void IntegrateGrid(const std::string& actionDirectory, double start, double end,
     for (int a = 1; a <= kMaxActions; ++a) g_actionFile[a].Close();
 }
 
-// EfuvBelowStart and EfuvAboveLast from the reference dose S[A][B].
-void ComputeFractions(double& belowStart, double& aboveLast) {
-    belowStart = aboveLast = kUndetermined;
+// The fractions below the start and above the last wavelength from the
+// reference dose S[A][B].
+EffectiveUvFractions ComputeFractions() {
+    EffectiveUvFractions f{kUndetermined, kUndetermined};
     int a = g_defaults.RatioAction, c = g_defaults.RatioCutoff;
     int n = g_defaults.CutoffCount;
     if (a < 1 || a > g_defaults.ActionCount || c < 1 || c > n + 2) {
         LogLine("Effective UV: ratio indexes " + IntText(a) + " " + IntText(c) +
                 " outside the tables; fractions undetermined (-1)");
-        return;
+        return f;
     }
     double reference = g_snapshot[a][c];
     if (reference > 0.0) {
-        belowStart = g_snapshot[a][n + 1] / reference;
-        aboveLast = 1.0 - g_snapshot[a][n + 2] / reference;
+        f.BelowStart = g_snapshot[a][n + 1] / reference;
+        f.AboveLast = 1.0 - g_snapshot[a][n + 2] / reference;
     }
+    return f;
 }
 
 }  // namespace
@@ -399,22 +401,21 @@ void PrepareEffectiveUvFiles(const std::string& resultDirectory, const std::stri
     CreateDayFiles(headerPath);
 }
 
-void ComputeEffectiveUv(const std::string& resultDirectory, const std::string& scanName,
-                        const std::string& defaultsPath, const std::string& actionDirectory,
-                        const std::string& id, double integrationStart, double integrationEnd,
-                        double zenithAngle, double gridStep, double& startWavelength,
-                        double& lastWavelength) {
+EffectiveUvFractions ComputeEffectiveUv(const std::string& resultDirectory,
+                                        const std::string& scanName,
+                                        const std::string& defaultsPath, const std::string& id,
+                                        const EffectiveUvIntegration& grid) {
     KeepScanParts(resultDirectory, scanName, defaultsPath, id);
     g_defaults.ActionCount = kBuiltInActionCount;
     for (int a = 1; a <= 11; ++a) g_defaults.ActionName[a] = kBuiltInActions[a - 1];
     ResetDoses();
-    g_zenithAngle = zenithAngle;
+    g_zenithAngle = grid.ZenithAngle;
     ReadDefaultsFile(defaultsPath);
-    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 1] = startWavelength;
-    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 2] = lastWavelength;
-    IntegrateGrid(actionDirectory, integrationStart, integrationEnd, gridStep);
+    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 1] = grid.StartWavelength;
+    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 2] = grid.LastWavelength;
+    IntegrateGrid(grid.ActionDirectory, grid.Start, grid.End, grid.Step);
     WriteEffectiveUvRows();
-    ComputeFractions(startWavelength, lastWavelength);
+    return ComputeFractions();
 }
 
 void WriteEffectiveUvNoData(const std::string& resultDirectory, const std::string& scanName,

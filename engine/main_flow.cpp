@@ -272,15 +272,13 @@ void RunStages() {
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     RunFinalSimulations();
 
-    double startWavelength = StructureStartWavelength();
-    double endWavelength = Instrument.RangeEnd;
     LogLine("Effective UV calculation; defaults in: " + Paths.EfuvDefaultsName);
-    ComputeEffectiveUv(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults,
-                       Paths.ActionSpectrumDir, CommandLine.IdMet, Analysis.GridLow,
-                       Analysis.GridHigh, Scan.SolarZenithAngle, Analysis.GridStep, startWavelength,
-                       endWavelength);
-    QcOut.EfuvBelowStart = startWavelength;
-    QcOut.EfuvAboveLast = endWavelength;
+    const EffectiveUvFractions fractions = ComputeEffectiveUv(
+        result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults, CommandLine.IdMet,
+        {Paths.ActionSpectrumDir, Analysis.GridLow, Analysis.GridHigh, Analysis.GridStep,
+         Scan.SolarZenithAngle, StructureStartWavelength(), Instrument.RangeEnd});
+    QcOut.EfuvBelowStart = fractions.BelowStart;
+    QcOut.EfuvAboveLast = fractions.AboveLast;
 
     LogLine("Providing QC_report");
     QC_report();

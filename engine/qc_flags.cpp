@@ -148,7 +148,7 @@ void GradeScan() {
         f.LocalShapeFlag = GradeBelow(score, Qc.ShapeLimits);
     }
     SelectZenithWavelengths(Scan.SolarZenithAngle);
-    double start = r.StartWavelength, below = QcOut.EfuvBelowStart;
+    double start = r.StartWavelength, below = 100.0 * QcOut.EfuvBelowStart;
     const double* limits = Qc.EfuvPercentLimits;
     if (start < f.ZenithWavelengths[0] && below < limits[1]) {
         f.StartWavelengthFlag = "GREEN";
@@ -170,7 +170,7 @@ void GradeScan() {
     } else {
         f.StartIrradianceFlag = "BLACK";
     }
-    f.LastWavelengthFlag = GradeBelow(QcOut.EfuvAboveLast, limits);
+    f.LastWavelengthFlag = GradeBelow(100.0 * QcOut.EfuvAboveLast, limits);
     if (QcOut.DetectedAboveLevel2 > 0) {
         f.SpikeFlag = "BLACK";
     } else if (NextCriterionLateExceedings() > 0) {
@@ -310,11 +310,11 @@ void WriteQflagBlock(const std::string& path) {
             : undetermined(" spike_flag_median_based", " spike_flag_median ", "NOT_DE"));
     out.WriteLine(
         flagLine(" start_wavelength_flag", f.StartWavelengthFlag, " start_wavelength ", 6) +
-        Fixed(r.StartWavelength, 6, 2) + " (nm)   efuv_below: " + Fixed(q.EfuvBelowStart, 6, 2) +
+        Fixed(r.StartWavelength, 6, 2) + " (nm)   efuv_below: " + Fixed(100.0 * q.EfuvBelowStart, 6, 2) +
         " %");
     out.WriteLine(flagLine(" last_wavelength_flag", f.LastWavelengthFlag, " last_wavelength ", 6) +
                   Fixed(Instrument.RangeEnd, 6, 2) +
-                  " (nm)   efuv_above: " + Fixed(q.EfuvAboveLast, 6, 2) + " %");
+                  " (nm)   efuv_above: " + Fixed(100.0 * q.EfuvAboveLast, 6, 2) + " %");
     out.WriteLine(
         spikes ? flagLine(" Median_irradiance_flag", q.IrradianceLevel, " Median_irrad ", 10) +
                      "Median_Irradiance: " + Fixed(q.MedianIrradianceAtReference, 14, 8) + " at " +

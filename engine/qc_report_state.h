@@ -2,6 +2,8 @@
 // computes them, the quality flags grade them.
 #pragma once
 
+#include <string>
+
 #include "engine/program_state.h"
 #include "engine/shift_results.h"
 
@@ -20,7 +22,7 @@ struct QcReportState {
 extern QcReportState QcReport;
 
 // First half of the QC report: console shift lines, main-log group and the
-// day's quality-table row; turns EfuvBelowStart and EfuvAboveLast into percent.
+// day's quality-table row.
 void WriteDailyQualityTable();
 
 // Second half: colour flags, the day's flag file and the per-colour lists.

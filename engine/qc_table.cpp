@@ -113,8 +113,7 @@ void PrepareReportState() {
     r.OzoneIndication = Flow.GivenOzone * kDobsonUnitsPerAmount;
 }
 
-// The row's values from the report state and the stages' results (the
-// effective-UV fractions already in percent).
+// The row's values from the report state and the stages' results.
 QualityRowValues RowValues() {
     const QcReportState& r = QcReport;
     const QcResults& q = QcOut;
@@ -137,8 +136,8 @@ QualityRowValues RowValues() {
         v.ShapeScore[j] = r.ShapeScore[j];
         v.LateExceedCount[j] = q.LateExceedCount[j];
     }
-    v.EfuvBelowStart = q.EfuvBelowStart;
-    v.EfuvAboveLast = q.EfuvAboveLast;
+    v.EfuvBelowStart = 100.0 * q.EfuvBelowStart;
+    v.EfuvAboveLast = 100.0 * q.EfuvAboveLast;
     v.FirstWavelength = r.StartWavelength;
     v.LastWavelength = Instrument.RangeEnd;
     v.StartIrradiance = q.StartIrradiance;
@@ -180,8 +179,6 @@ void WriteDailyQualityTable() {
     ConsoleLine();
 
     for (int j = 1; j <= r.CriteriaCount; ++j) r.ShapeScore[j] = ShapeScore(j);
-    QcOut.EfuvBelowStart *= 100.0;
-    QcOut.EfuvAboveLast *= 100.0;
     const QualityRowValues values = RowValues();
 
     TextOut row;
@@ -196,9 +193,9 @@ void WriteDailyQualityTable() {
                               IntW(QcOut.MeetCount[j], 4) + " " + IntW(QcOut.ExceedCount[j], 4) +
                               " " + Fixed(r.ShapeScore[j], 12, 2) + "  %");
         }
-        logFile.WriteLine(Fixed(QcOut.EfuvBelowStart, 10, 3) + " %< " +
+        logFile.WriteLine(Fixed(values.EfuvBelowStart, 10, 3) + " %< " +
                           Fixed(r.StartWavelength, 6, 2));
-        logFile.WriteLine(Fixed(QcOut.EfuvAboveLast, 10, 3) + " %> " +
+        logFile.WriteLine(Fixed(values.EfuvAboveLast, 10, 3) + " %> " +
                           Fixed(Instrument.RangeEnd, 6, 2));
         logFile.WriteLine("First wavelength: " + Fixed(r.StartWavelength, 6, 2) +
                           " First irradiance: " + Fixed(QcOut.StartIrradiance, 12, 8) +
