@@ -222,12 +222,6 @@ std::string QaqcPath(const std::string& name) {
     return ResultDirectory() + Paths.QaqcSubdir + name;
 }
 
-std::string IntervalLine(const char* label, int interval) {
-    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
-           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
-           Fixed(Qc.QcIntervals[interval][1], 6, 2);
-}
-
 void CreateQflagFile(const std::string& path) {
     CreateWithLines(
         path,

@@ -31,6 +31,9 @@ void WriteQualityFlags();
 // Clears the flags of the second half.
 void ResetQualityFlags();
 
+// The header line naming QC interval `interval` (1 or 2, nm) under `label`.
+std::string IntervalLine(const char* label, int interval);
+
 // 100 x sd / mean, the relative deviation in percent; 999.99 for a mean of 0.
 double PercentDeviation(double sd, double mean);
 

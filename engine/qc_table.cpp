@@ -24,12 +24,6 @@ std::string DailyQualityPath() {
            DailyQualityName(CommandLine.ScanName.substr(0, 3), CommandLine.IdMet);
 }
 
-std::string IntervalLine(const char* label, int interval) {
-    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
-           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
-           Fixed(Qc.QcIntervals[interval][1], 6, 2);
-}
-
 void CreateDailyQualityFile(const std::string& path) {
     const QcReportState& r = QcReport;
     TextOut out;
@@ -161,6 +155,12 @@ QualityRowValues RowValues() {
 }
 
 }  // namespace
+
+std::string IntervalLine(const char* label, int interval) {
+    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
+           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
+           Fixed(Qc.QcIntervals[interval][1], 6, 2);
+}
 
 void WriteDailyQualityTable() {
     QcReportState& r = QcReport;
