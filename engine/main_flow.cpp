@@ -214,7 +214,9 @@ void RunFinalSimulations() {
                            Paths.StdSlitFileName);
     }
     if (s.Instrument_slit) {
-        LogLine("Final simulation for instrument with FWHM: " + Fixed(Instrument.Fwhm, 8, 3));
+        LogLine(LogText()
+                    .Text("Final simulation for instrument with FWHM: ")
+                    .Fixed(Instrument.Fwhm, 8, 3));
         RunFinalSimulation(Paths.MainPath, kInstrumentSlitOutput, Paths.DeconOutputName,
                            Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
                            Analysis.GridStep, Instrument.Fwhm, Instrument.SlitChar,

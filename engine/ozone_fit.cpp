@@ -44,10 +44,16 @@ void CheckGridRange(double low, double high, double step) {
     if (OzoneFit.RangeWarningLogged) return;
     if (low >= kReferenceGridStart && GridIndex(high, step) <= kMaxGridIndex) return;
     OzoneFit.RangeWarningLogged = true;
-    LogLine("OzSimu: wavelengths " + Fixed(low, 8, 3) + " to " + Fixed(high, 8, 3) +
-            " nm reach outside the fine grid " + Fixed(kReferenceGridStart, 8, 3) + " to " +
-            Fixed(kReferenceGridStart + kMaxGridIndex * step, 8, 3) +
-            " nm; cells outside it are left out");
+    LogLine(LogText()
+                .Text("OzSimu: wavelengths ")
+                .Fixed(low, 8, 3)
+                .Text(" to ")
+                .Fixed(high, 8, 3)
+                .Text(" nm reach outside the fine grid ")
+                .Fixed(kReferenceGridStart, 8, 3)
+                .Text(" to ")
+                .Fixed(kReferenceGridStart + kMaxGridIndex * step, 8, 3)
+                .Text(" nm; cells outside it are left out"));
 }
 
 // Sets cells from..to (both included, clamped to the grid) to `value`.
@@ -183,8 +189,12 @@ double ChooseOutputStep(int stepCount) {
     if (level < 1) level = std::clamp(StepTable.LevelCount, 1, 7);
     double step = StepTable.Steps[level];
     if (step > 0.0) return step;
-    LogLine("OzSimu: shift step " + IntText(level) + " is not positive; the grid step " +
-            Fixed(OzoneFit.GridStep, 6, 3) + " nm is used as output step");
+    LogLine(LogText()
+                .Text("OzSimu: shift step ")
+                .Int(level)
+                .Text(" is not positive; the grid step ")
+                .Fixed(OzoneFit.GridStep, 6, 3)
+                .Text(" nm is used as output step"));
     return OzoneFit.GridStep;
 }
 
@@ -210,18 +220,27 @@ void Trace(const std::string& line) {
     AppendLines(OzoneFit.MainPath + kTraceName, {line});
 }
 
-std::string TracePoint(int i, double u, double fu) {
-    return IntText(i) + " " + Fixed(u, 8, 3) + " " + Fixed(fu, 10, 6);
+// Appends "<lead><i> <u> <fu>" to the trace file and, when `q` is given, q.
+void TracePoint(const char* lead, int i, double u, double fu, const double* q = nullptr) {
+    TextOut out;
+    out.Append(OzoneFit.MainPath + kTraceName);
+    out.Text(lead).Int(i).Text(" ").Fixed(u, 8, 3).Text(" ").Fixed(fu, 10, 6);
+    if (q != nullptr) out.Text(" ").Sci(*q);
+    out.EndLine();
+    out.Close();
 }
 
 // The main-log line of the result.
-std::string ResultLine() {
+FileText ResultLine() {
     const OzoneFitState& s = OzoneFit;
-    std::string dateTime = IntW(s.Year, 4) + " " + IntW(s.Month, 2) + " " + IntW(s.Day, 2) + " " +
-                           IntW(s.Hour, 2) + " " + IntW(s.Minute, 2) + " ";
-    return dateTime + " " + Fixed(s.ZenithAngle, 6, 2) + " " + Fixed(s.ModelZenithAngle, 6, 2) +
-           " " + Fixed(s.Dobson, 6, 2) + " " + Fixed(s.Ozone, 7, 4) + " " + Fixed(s.Shift, 5, 3) +
-           " " + Fixed(s.Uncertainty, 5, 3) + "  " + Fixed(s.ErrorRatio, 8, 5) + " " + s.Status;
+    FileText line = LogText();
+    line.Int(s.Year, 4).Text(" ").Int(s.Month, 2).Text(" ").Int(s.Day, 2).Text(" ");
+    line.Int(s.Hour, 2).Text(" ").Int(s.Minute, 2).Text("  ");
+    line.Fixed(s.ZenithAngle, 6, 2).Text(" ").Fixed(s.ModelZenithAngle, 6, 2).Text(" ");
+    line.Fixed(s.Dobson, 6, 2).Text(" ").Fixed(s.Ozone, 7, 4).Text(" ").Fixed(s.Shift, 5, 3);
+    line.Text(" ").Fixed(s.Uncertainty, 5, 3).Text("  ").Fixed(s.ErrorRatio, 8, 5);
+    line.Text(" " + s.Status);
+    return line;
 }
 
 // Parses two characters of the file code; on failure logs the conversion
@@ -362,7 +381,7 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
     if (!Contains(option, "no_fit")) {
         s.ErrorRatio =
             BrentMinimise(x, s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance);
-        LogLine(" Net na Brent " + Sci(s.ErrorRatio) + " " + Sci(x));
+        LogLine(LogText().Text(" Net na Brent ").Sci(s.ErrorRatio).Text(" ").Sci(x));
     }
     s.Ozone = x;
     s.Dobson = kDobsonUnitsPerAmount * x;
@@ -370,10 +389,13 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
     // A fit that found no significant structure is not trusted above 0.15.
     if (Contains(s.Status, "NOT_SIGNIFICANT") && x > 0.15) x = 0.1;
     s.Ozone = x;
-    LogLines(
-        {"ozsimuY parameters; fraction pressure above ozonelayer: " +
-             Fixed(s.PressureFractionAbove, 6, 4),
-         "ozsimuY parameters; fraction in ozonelayer:         " + Fixed(s.FractionInLayer, 6, 4)});
+    TextOut log;
+    log.Append(Engine.MainLogFile);
+    log.Text("ozsimuY parameters; fraction pressure above ozonelayer: ");
+    log.Fixed(s.PressureFractionAbove, 6, 4).EndLine();
+    log.Text("ozsimuY parameters; fraction in ozonelayer:         ");
+    log.Fixed(s.FractionInLayer, 6, 4).EndLine();
+    log.Close();
 
     shift = s.Shift;
     uncertainty = s.Uncertainty;
@@ -483,8 +505,14 @@ void FileCodeToZenithAngle(std::string& message, int& errorCode) {
     errorCode = s.CheckErrorCode;
     message = s.CheckMessage;
     if (errorCode != 0) {
-        LogLine("OzSimu: date and place check of " + s.FileCode + " failed: " + message +
-                "the solar zenith angle stays " + Fixed(s.ZenithAngle, 8, 3) + " degrees");
+        LogLine(LogText()
+                    .Text("OzSimu: date and place check of ")
+                    .Text(s.FileCode)
+                    .Text(" failed: ")
+                    .Text(message)
+                    .Text("the solar zenith angle stays ")
+                    .Fixed(s.ZenithAngle, 8, 3)
+                    .Text(" degrees"));
     }
     ConsoleLine("Solar Zenith Angle: " + Fixed(s.ZenithAngle, 8, 3) + " degrees.dec");
 }
@@ -601,10 +629,10 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
             q = std::fabs(q);
             double etemp = e;
             e = d;
-            Trace("eerst " + TracePoint(i, u, fu) + " " + Sci(q));
+            TracePoint("eerst ", i, u, fu, &q);
             if (!(std::fabs(p) >= std::fabs(0.5 * q * etemp) || p <= q * (a - x) ||
                   p >= q * (b - x))) {
-                Trace("voor p/q " + TracePoint(i, u, fu) + " " + Sci(q));
+                TracePoint("voor p/q ", i, u, fu, &q);
                 d = p / q;
                 u = x + d;
                 if (u - a < tol2 || b - u < tol2) d = TransferSign(tol1, xm - x);
@@ -616,9 +644,9 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
             d = kGoldenFraction * e;
         }
         u = std::fabs(d) >= tol1 ? x + d : x + TransferSign(tol1, d);
-        Trace("voor xfout" + TracePoint(i, u, fu));
+        TracePoint("voor xfout", i, u, fu);
         fu = cost(u);
-        Trace("na xfout " + TracePoint(i, u, fu));
+        TracePoint("na xfout ", i, u, fu);
         if (fu <= fx) {
             if (u >= x) {
                 a = x;
@@ -650,9 +678,13 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
     }
     if (!converged) {
         ConsoleLine(" Too many iterations");
-        LogLines({"Non Fatal error in OzSimu:",
-                  "Too many iterations for ozone fit required : > " + IntW(kBrentMaxIterations, 4),
-                  Sci(x) + "   " + Sci(fx)});
+        TextOut log;
+        log.Append(Engine.MainLogFile);
+        log.WriteLine("Non Fatal error in OzSimu:");
+        log.Text("Too many iterations for ozone fit required : > ");
+        log.Int(kBrentMaxIterations, 4).EndLine();
+        log.Sci(x).Text("   ").Sci(fx).EndLine();
+        log.Close();
     }
     xOut = x;
     return fx;

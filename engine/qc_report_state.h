@@ -6,6 +6,7 @@
 
 #include "engine/program_state.h"
 #include "engine/shift_results.h"
+#include "platform/text_file.h"
 
 namespace tarn {
 
@@ -31,8 +32,8 @@ void WriteQualityFlags();
 // Clears the flags of the second half.
 void ResetQualityFlags();
 
-// The header line naming QC interval `interval` (1 or 2, nm) under `label`.
-std::string IntervalLine(const char* label, int interval);
+// Writes the header line naming QC interval `interval` (1 or 2, nm) under `label`.
+void WriteIntervalLine(TextOut& out, const char* label, int interval);
 
 // 100 x sd / mean, the relative deviation in percent; 999.99 for a mean of 0.
 double PercentDeviation(double sd, double mean);

@@ -30,18 +30,25 @@ void CreateDailyQualityFile(const std::string& path) {
     out.Create(path);
     out.WriteLine(std::string("!") + kVersionBanner);
     out.WriteLine("! Quality check shift and structure");
-    out.WriteLine(IntervalLine("sh1", 1));
-    out.WriteLine(IntervalLine("sh2", 2));
-    out.WriteLine("! wave indicates lowest wavelength where " + IntW(Qc.StartRunLength, 2) +
-                  " successive readings");
+    WriteIntervalLine(out, "sh1", 1);
+    WriteIntervalLine(out, "sh2", 2);
+    out.Text("! wave indicates lowest wavelength where ")
+        .Int(Qc.StartRunLength, 2)
+        .Text(" successive readings")
+        .EndLine();
     out.WriteLine("! meet criterium for structural checks");
     out.WriteLine("! pos and neg indicate respectively:");
     out.WriteLine("! the number of readings that meet or exceed criterium for structural checks");
-    out.WriteLine("! number of criteria: " + IntW(r.CriteriaCount, 2));
+    out.Text("! number of criteria: ").Int(r.CriteriaCount, 2).EndLine();
     for (int j = 1; j <= r.CriteriaCount; ++j) {
         double c = Qc.CriterionDeviation[j];
-        out.WriteLine("! criterium CR" + IntW(j, 2) + " structure check: " +
-                      Fixed(1.0 / (1.0 + c), 6, 3) + " - " + Fixed(1.0 + c, 6, 3));
+        out.Text("! criterium CR")
+            .Int(j, 2)
+            .Text(" structure check: ")
+            .Fixed(1.0 / (1.0 + c), 6, 3)
+            .Text(" - ")
+            .Fixed(1.0 + c, 6, 3)
+            .EndLine();
     }
     std::string title = "!date_time sza  sh1:mean sd  n    sh2:mean sd  n  ";
     for (int j = 1; j <= r.CriteriaCount; ++j)
@@ -156,10 +163,10 @@ QualityRowValues RowValues() {
 
 }  // namespace
 
-std::string IntervalLine(const char* label, int interval) {
-    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
-           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
-           Fixed(Qc.QcIntervals[interval][1], 6, 2);
+void WriteIntervalLine(TextOut& out, const char* label, int interval) {
+    out.Text(std::string("! ") + label + " refers to average shift over wavelength interval: ");
+    out.Fixed(Qc.QcIntervals[interval][0], 6, 2).Text(" ");
+    out.Fixed(Qc.QcIntervals[interval][1], 6, 2).EndLine();
 }
 
 void WriteDailyQualityTable() {
@@ -186,24 +193,40 @@ void WriteDailyQualityTable() {
     if (log) {
         TextOut logFile;
         logFile.Append(Engine.MainLogFile);
-        logFile.WriteLine(QualityRowHeadText(values));
+        logFile.WriteLine(QualityRowHeadText(values, logFile.Name()));
         for (int j = 1; j <= r.CriteriaCount; ++j) {
-            logFile.WriteLine("criterium: " + Fixed(Qc.CriterionDeviation[j], 6, 3) + " " +
-                              Fixed(values.StartWavelength[j], 6, 2) + " " +
-                              IntW(QcOut.MeetCount[j], 4) + " " + IntW(QcOut.ExceedCount[j], 4) +
-                              " " + Fixed(r.ShapeScore[j], 12, 2) + "  %");
+            logFile.Text("criterium: ")
+                .Fixed(Qc.CriterionDeviation[j], 6, 3)
+                .Text(" ")
+                .Fixed(values.StartWavelength[j], 6, 2)
+                .Text(" ")
+                .Int(QcOut.MeetCount[j], 4)
+                .Text(" ")
+                .Int(QcOut.ExceedCount[j], 4)
+                .Text(" ")
+                .Fixed(r.ShapeScore[j], 12, 2)
+                .Text("  %")
+                .EndLine();
         }
-        logFile.WriteLine(Fixed(values.EfuvBelowStart, 10, 3) + " %< " +
-                          Fixed(r.StartWavelength, 6, 2));
-        logFile.WriteLine(Fixed(values.EfuvAboveLast, 10, 3) + " %> " +
-                          Fixed(Instrument.RangeEnd, 6, 2));
-        logFile.WriteLine("First wavelength: " + Fixed(r.StartWavelength, 6, 2) +
-                          " First irradiance: " + Fixed(QcOut.StartIrradiance, 12, 8) +
-                          " highest below: " + Fixed(QcOut.MaxIrradianceBelowStart, 12, 8));
+        logFile.Fixed(values.EfuvBelowStart, 10, 3)
+            .Text(" %< ")
+            .Fixed(r.StartWavelength, 6, 2)
+            .EndLine();
+        logFile.Fixed(values.EfuvAboveLast, 10, 3)
+            .Text(" %> ")
+            .Fixed(Instrument.RangeEnd, 6, 2)
+            .EndLine();
+        logFile.Text("First wavelength: ")
+            .Fixed(r.StartWavelength, 6, 2)
+            .Text(" First irradiance: ")
+            .Fixed(QcOut.StartIrradiance, 12, 8)
+            .Text(" highest below: ")
+            .Fixed(QcOut.MaxIrradianceBelowStart, 12, 8)
+            .EndLine();
         logFile.Close();
     }
     if (table) {
-        row.WriteLine(QualityRowText(values));
+        row.WriteLine(QualityRowText(values, row.Name()));
         row.Close();
     }
 }

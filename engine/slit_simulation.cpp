@@ -45,18 +45,26 @@ void SingleSampleKernel(SlitKernel& kernel) {
 void BuildTriangle(SlitKernel& kernel, double fwhm, double gridStep) {
     long long m = RoundEven(fwhm / gridStep);
     if (m < 1) {
-        LogLine("Slit triangle FWHM " + Fixed(fwhm, 8, 4) +
-                " nm is narrower than half the grid step " + Fixed(gridStep, 8, 4) +
-                " nm; the spectrum is taken without convolution");
+        LogLine(LogText()
+                    .Text("Slit triangle FWHM ")
+                    .Fixed(fwhm, 8, 4)
+                    .Text(" nm is narrower than half the grid step ")
+                    .Fixed(gridStep, 8, 4)
+                    .Text(" nm; the spectrum is taken without convolution"));
         SingleSampleKernel(kernel);
         return;
     }
     double firstOffset = -fwhm;
     double lastOffset = fwhm;
     if (m > kMaxTriangleHalfWidth) {
-        LogLine("Slit triangle FWHM " + Fixed(fwhm, 8, 4) + " nm needs " + IntText(2 * m + 1) +
-                " kernel samples; cut to " + IntText(kMaxKernelIndex + 1) +
-                ", simulated values are not meaningful");
+        LogLine(LogText()
+                    .Text("Slit triangle FWHM ")
+                    .Fixed(fwhm, 8, 4)
+                    .Text(" nm needs ")
+                    .Int(2 * m + 1)
+                    .Text(" kernel samples; cut to ")
+                    .Int(kMaxKernelIndex + 1)
+                    .Text(", simulated values are not meaningful"));
         m = kMaxTriangleHalfWidth;
         firstOffset = -m * gridStep;
         lastOffset = m * gridStep;
@@ -154,9 +162,14 @@ void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fw
     }
     if (centre == 0 && std::fabs(nearestOffset) >= kCentreTolerance) {
         centre = nearest;
-        LogLine("Slit function " + path + ": no sample at offset 0 on the grid step " +
-                Fixed(gridStep, 6, 4) + " nm; the sample at offset " + Fixed(nearestOffset, 9, 5) +
-                " nm is taken as centre");
+        LogLine(LogText()
+                    .Text("Slit function ")
+                    .Text(path)
+                    .Text(": no sample at offset 0 on the grid step ")
+                    .Fixed(gridStep, 6, 4)
+                    .Text(" nm; the sample at offset ")
+                    .Fixed(nearestOffset, 9, 5)
+                    .Text(" nm is taken as centre"));
     }
     // The kernel in use is samples 0..2c; those past the last sample read are 0.
     const int used = std::min(2 * centre, kMaxKernelIndex);
@@ -172,8 +185,10 @@ void SimulateSpectrum() {
                     g_unit.Fwhm, g_unit.GridStep);
     const bool final = g_unit.Mode == "final";
     if (!(g_unit.OutputStep > 0.0)) {
-        LogLine("Simulation output step " + Fixed(g_unit.OutputStep, 8, 4) +
-                " nm is not positive; no simulated values");
+        LogLine(LogText()
+                    .Text("Simulation output step ")
+                    .Fixed(g_unit.OutputStep, 8, 4)
+                    .Text(" nm is not positive; no simulated values"));
         if (final) CreateWithLines(g_unit.Directory + g_unit.OutputName, {});
         return;
     }
@@ -210,15 +225,18 @@ void SimulateSpectrum() {
                 firstBeyond = at;
             }
             long long k = GridIndex(at, g_unit.OutputStep);
-            if (final) out.WriteLine(Fixed(at, 6, 2) + " " + Fixed(v, 14, 8));
+            if (final) out.Fixed(at, 6, 2).Text(" ").Fixed(v, 14, 8).EndLine();
             GridAt(Spectra.SimulatedSpectrum, k) = v;
         }
     }
     if (final) out.Close();
     if (beyond) {
-        LogLine("Simulation: the slit passes the end of the fine grid (" + Fixed(topReach, 8, 2) +
-                " nm) from " + Fixed(firstBeyond, 8, 2) +
-                " nm on; values there are not meaningful");
+        LogLine(LogText()
+                    .Text("Simulation: the slit passes the end of the fine grid (")
+                    .Fixed(topReach, 8, 2)
+                    .Text(" nm) from ")
+                    .Fixed(firstBeyond, 8, 2)
+                    .Text(" nm on; values there are not meaningful"));
     }
 }
 
@@ -227,8 +245,10 @@ void SimulateSpectrum() {
 void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slitChar,
                      const std::string& slitFile, double fwhm, double gridStep) {
     if (!(gridStep > 0.0)) {
-        LogLine("Slit kernel: grid step " + Fixed(gridStep, 8, 4) +
-                " nm is not positive; the spectrum is taken without convolution");
+        LogLine(LogText()
+                    .Text("Slit kernel: grid step ")
+                    .Fixed(gridStep, 8, 4)
+                    .Text(" nm is not positive; the spectrum is taken without convolution"));
         SingleSampleKernel(kernel);
         return;
     }

@@ -58,7 +58,7 @@ void WriteModelSettings(const std::string& path, double latitude, double longitu
     v.SlitRangeFactor = kSlitRangeFactor;
     v.FinalRangeLow = 289;
     v.FinalRangeHigh = 401;
-    CreateWithLines(path, AnalysisSettingsLines(v));
+    CreateWithLines(path, AnalysisSettingsLines(v, path));
 }
 
 double ShiftAt(double wavelength) {

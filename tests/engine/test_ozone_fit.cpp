@@ -89,7 +89,7 @@ struct Settings {
         v.FinalRangeLow = 290;
         v.FinalRangeHigh = 400;
         std::copy(time, time + 4, v.TimeCorrection);
-        std::vector<std::string> lines = AnalysisSettingsLines(v);
+        std::vector<std::string> lines = AnalysisSettingsLines(v, "ozonshi.dfa");
         // Optional lines left out from the end (a group is left out with all after it).
         int kept = !fitLine      ? kSettingsSlitFile
                    : !stepGroup  ? kSettingsOzoneFit
