@@ -322,7 +322,7 @@ void RunDeconvolution(const std::string& directory, const std::string& settingsF
                     .Fixed(g.Start, 6, 2)
                     .Text(" nm; spectrum not changed"));
     }
-    BuildSlitKernel(g.Kernel, g.Directory, g.SlitChar, g.SlitFile, g.Fwhm, g.Step);
+    BuildSlitKernel(g.Kernel, {g.Directory, g.SlitChar, g.SlitFile, g.Fwhm}, g.Step);
     g.UpperEdge = UpperEdgeIndex();
 
     // The trace is created, then extended by one append per step and one at the end.

@@ -346,20 +346,17 @@ void ResetOzoneFit() {
     g_terms.Valid = false;
 }
 
-void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
-                        const std::string& settingsFile, const std::string& fileCode, double fitLow,
-                        double fitHigh, double fwhm, char slitChar, double& shift,
-                        double& uncertainty, double& errorRatio, double& ozone, double& zenithAngle,
-                        const std::string& option) {
+OzoneFitResult RunOzoneSimulation(const OzoneFitRequest& request) {
     OzoneFitState& s = OzoneFit;
-    s.MainPath = mainPath;
-    s.RefDataPath = refDataPath;
-    s.SettingsFile = settingsFile;
-    s.FileCode = fileCode;
-    s.FitLow = fitLow;
-    s.FitHigh = fitHigh;
-    s.Fwhm = fwhm;
-    s.SlitChar = slitChar;
+    const std::string& option = request.Option;
+    s.MainPath = request.MainPath;
+    s.RefDataPath = request.RefDataPath;
+    s.SettingsFile = request.SettingsFile;
+    s.FileCode = request.FileCode;
+    s.FitLow = request.FitLow;
+    s.FitHigh = request.FitHigh;
+    s.Fwhm = request.Fwhm;
+    s.SlitChar = request.SlitChar;
     s.EtFileName = "decsusim.hsp";
     s.SecondSimName = "ozonsim.hsp";
     s.SimOutputName = "ozon_shi.sxc";
@@ -377,7 +374,7 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
 
     s.ModelLow = s.FitLow;
     s.ModelHigh = s.FitHigh;
-    double x = ozone;
+    double x = request.GivenOzone;
     if (!Contains(option, "no_fit")) {
         s.ErrorRatio =
             BrentMinimise(x, s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance);
@@ -397,19 +394,16 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
     log.Fixed(s.FractionInLayer, 6, 4).EndLine();
     log.Close();
 
-    shift = s.Shift;
-    uncertainty = s.Uncertainty;
-    errorRatio = s.ErrorRatio;
-    ozone = x;
-    zenithAngle = s.ZenithAngle;
+    const OzoneFitResult result{s.Shift, s.Uncertainty, s.ErrorRatio, x, s.ZenithAngle};
 
     s.ModelLow = s.GridLow;
     s.ModelHigh = s.GridHigh;
     ComputeModelSpectrum(x);
-    RunSimulation(s.MainPath, s.SimOutputName, s.SecondSimName,
-                  s.FinalSimulationRange[0] - s.MaximumShift,
-                  s.FinalSimulationRange[1] + s.MaximumShift, s.OutputStep, s.GridStep, s.Fwhm,
-                  s.SlitChar, s.SlitFileName);
+    RunSimulation({s.MainPath, s.SlitChar, s.SlitFileName, s.Fwhm},
+                  {s.FinalSimulationRange[0] - s.MaximumShift,
+                   s.FinalSimulationRange[1] + s.MaximumShift, s.OutputStep, s.GridStep},
+                  s.SimOutputName);
+    return result;
 }
 
 void ReadOzoneDefaults() {
@@ -578,11 +572,15 @@ void ComputeModelSpectrum(double x) {
 double OzoneFitCost(double x) {
     OzoneFitState& s = OzoneFit;
     ComputeModelSpectrum(x);
-    RunSimulation(s.MainPath, s.SimOutputName, s.SecondSimName, s.FitLow - s.MaximumShift,
-                  s.FitHigh + s.MaximumShift, s.OutputStep, s.GridStep, s.Fwhm, s.SlitChar,
-                  s.SlitFileName);
-    DetermineShift(s.MainPath, s.MainPath, s.SettingsFile, s.FitLow, s.FitHigh, s.Shift,
-                   s.Uncertainty, s.ErrorRatio, s.Status);
+    RunSimulation({s.MainPath, s.SlitChar, s.SlitFileName, s.Fwhm},
+                  {s.FitLow - s.MaximumShift, s.FitHigh + s.MaximumShift, s.OutputStep, s.GridStep},
+                  s.SimOutputName);
+    const ShiftResult fit =
+        DetermineShift(s.MainPath, s.MainPath, s.SettingsFile, s.FitLow, s.FitHigh);
+    s.Shift = fit.Shift;
+    s.Uncertainty = fit.Uncertainty;
+    s.ErrorRatio = fit.ErrorRatio;
+    s.Status = fit.Status;
     return s.ErrorRatio;
 }
 

@@ -59,17 +59,32 @@ extern OzoneFitState OzoneFit;
 // flow, at the start of every run).
 void ResetOzoneFit();
 
-// Fits the ozone amount x (3700 x = DU) over fitLow..fitHigh (nm) and leaves
-// the model of the result in FineSpectrum and SimulatedSpectrum.  `ozone` is
-// the given amount on entry (used with "no_fit" in `option`) and the result on
-// return; `zenithAngle` receives the scan's solar zenith angle (degrees).
-// Reads <mainPath><settingsFile>, the reference spectra in `refDataPath`, and
-// writes the trace file <mainPath>ozsimlog.log and lines of the main log.
-void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
-                        const std::string& settingsFile, const std::string& fileCode, double fitLow,
-                        double fitHigh, double fwhm, char slitChar, double& shift,
-                        double& uncertainty, double& errorRatio, double& ozone, double& zenithAngle,
-                        const std::string& option);
+// What the stage fits: its files, the fit window and the instrument's slit.
+struct OzoneFitRequest {
+    std::string MainPath;      // settings, slit and trace file
+    std::string RefDataPath;   // reference spectra
+    std::string SettingsFile;  // analysis settings, in MainPath
+    std::string FileCode;      // MMDDhhmmYYYY of the scan
+    double FitLow, FitHigh;    // nm
+    double Fwhm;               // nm
+    char SlitChar;
+    double GivenOzone;   // x, the result with "no_fit" in Option
+    std::string Option;  // "no_fit": no fit; ">1": reference spectra already loaded
+};
+
+// The fit's result.
+struct OzoneFitResult {
+    double Shift, Uncertainty;  // nm
+    double ErrorRatio;
+    double Ozone;        // x (3700 x = DU)
+    double ZenithAngle;  // degrees, the scan's solar zenith angle
+};
+
+// Fits the ozone amount x over FitLow..FitHigh and leaves the model of the
+// result in FineSpectrum and SimulatedSpectrum.  Reads
+// <MainPath><SettingsFile>, the reference spectra in RefDataPath, and writes
+// the trace file <MainPath>ozsimlog.log and lines of the main log.
+OzoneFitResult RunOzoneSimulation(const OzoneFitRequest& request);
 
 // Reads <MainPath><SettingsFile> (ERROR O3 when it is missing) and the
 // optional ozone-layer file <MainPath>ozsimuY.dfa into OzoneFit; overwrites

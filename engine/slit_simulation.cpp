@@ -19,7 +19,6 @@ constexpr double kCentreTolerance = 0.00001;                // nm
 struct SimulationUnit {
     std::string Directory;     // at most 255 characters, ends in the separator
     std::string OutputName;    // at most 40
-    std::string ThirdName;     // at most 40; kept, never used
     std::string SlitFileName;  // at most 40
     char SlitChar = '0';
     double Start = 0.0, End = 0.0, OutputStep = 0.0, GridStep = 0.0, Fwhm = 0.0;  // nm
@@ -181,8 +180,9 @@ void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fw
 // Builds the kernel and fills SimulatedSpectrum from start to end (nm) at the
 // output step; in final mode also writes <directory><output name>.
 void SimulateSpectrum() {
-    BuildSlitKernel(g_unit.Kernel, g_unit.Directory, g_unit.SlitChar, g_unit.SlitFileName,
-                    g_unit.Fwhm, g_unit.GridStep);
+    BuildSlitKernel(g_unit.Kernel,
+                    {g_unit.Directory, g_unit.SlitChar, g_unit.SlitFileName, g_unit.Fwhm},
+                    g_unit.GridStep);
     const bool final = g_unit.Mode == "final";
     if (!(g_unit.OutputStep > 0.0)) {
         LogLine(LogText()
@@ -242,8 +242,10 @@ void SimulateSpectrum() {
 
 }  // namespace
 
-void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slitChar,
-                     const std::string& slitFile, double fwhm, double gridStep) {
+void BuildSlitKernel(SlitKernel& kernel, const SlitSpec& slit, double gridStep) {
+    const std::string& directory = slit.Directory;
+    const std::string& slitFile = slit.FileName;
+    const double fwhm = slit.Fwhm;
     if (!(gridStep > 0.0)) {
         LogLine(LogText()
                     .Text("Slit kernel: grid step ")
@@ -252,7 +254,7 @@ void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slit
         SingleSampleKernel(kernel);
         return;
     }
-    if (slitChar != '1') {
+    if (slit.SlitChar != '1') {
         BuildTriangle(kernel, fwhm, gridStep);
     } else {
         std::string path = directory + slitFile;
@@ -265,7 +267,8 @@ void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slit
         ReadSlitFunctionFile(kernel, path, fwhm, gridStep);
     }
     if (kernel.Sum == 0.0) {
-        LogLine("Slit kernel sum is 0 (" + (slitChar == '1' ? directory + slitFile : "triangle") +
+        LogLine("Slit kernel sum is 0 (" +
+                (slit.SlitChar == '1' ? directory + slitFile : "triangle") +
                 "); simulated values are set to 0");
     }
 }
@@ -378,29 +381,25 @@ void ResetSimulationUnit() {
     g_unit = SimulationUnit{};
 }
 
-void RunSimulation(const std::string& directory, const std::string& outputName,
-                   const std::string& thirdName, double start, double end, double outputStep,
-                   double gridStep, double fwhm, char slitChar, const std::string& slitFile) {
+void RunSimulation(const SlitSpec& slit, const SimulationRange& range,
+                   const std::string& outputName) {
     if (g_unit.Mode != "final") g_unit.Mode = "not";
-    g_unit.Directory = Cut(directory, 255);
+    g_unit.Directory = Cut(slit.Directory, 255);
     g_unit.OutputName = Cut(outputName, 40);
-    g_unit.ThirdName = Cut(thirdName, 40);
-    g_unit.SlitFileName = Cut(slitFile, 40);
-    g_unit.SlitChar = slitChar;
-    g_unit.Start = start;
-    g_unit.End = end;
-    g_unit.OutputStep = outputStep;
-    g_unit.GridStep = gridStep;
-    g_unit.Fwhm = fwhm;
+    g_unit.SlitFileName = Cut(slit.FileName, 40);
+    g_unit.SlitChar = slit.SlitChar;
+    g_unit.Start = range.Start;
+    g_unit.End = range.End;
+    g_unit.OutputStep = range.OutputStep;
+    g_unit.GridStep = range.GridStep;
+    g_unit.Fwhm = slit.Fwhm;
     SimulateSpectrum();
 }
 
-void RunFinalSimulation(const std::string& directory, const std::string& outputName,
-                        const std::string& thirdName, double start, double end, double outputStep,
-                        double gridStep, double fwhm, char slitChar, const std::string& slitFile) {
+void RunFinalSimulation(const SlitSpec& slit, const SimulationRange& range,
+                        const std::string& outputName) {
     g_unit.Mode = "final";
-    RunSimulation(directory, outputName, thirdName, start, end, outputStep, gridStep, fwhm,
-                  slitChar, slitFile);
+    RunSimulation(slit, range, outputName);
 }
 
 }  // namespace tarn

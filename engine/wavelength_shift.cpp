@@ -475,9 +475,8 @@ void ResetShiftUnit() {
     g_loggedLevels = g_loggedK = g_loggedSteps = false;
 }
 
-void DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
-                    const std::string& settingsFile, double windowStart, double windowEnd,
-                    double& shift, double& uncertainty, double& errorRatio, std::string& status) {
+ShiftResult DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
+                           const std::string& settingsFile, double windowStart, double windowEnd) {
     g_state.FirstDirectory = Cut(firstDirectory, 255);
     g_state.SecondDirectory = Cut(secondDirectory, 255);
     g_state.SettingsName = Cut(settingsFile, 255);
@@ -510,7 +509,6 @@ void DetermineShift(const std::string& firstDirectory, const std::string& second
                 .EndLine();
         }
     }
-    status = g_state.Status;
     if (g_state.LogShift) {
         g_report.WriteLine("DETERMINATION OF WAVELENGTH SHIFT");
         g_report.WriteLine(g_state.Status);
@@ -526,9 +524,7 @@ void DetermineShift(const std::string& firstDirectory, const std::string& second
             .EndLine();
         g_report.Close();
     }
-    shift = g_state.ResultShift;
-    uncertainty = g_state.Uncertainty;
-    errorRatio = g_state.ErrorRatio;
+    return {g_state.ResultShift, g_state.Uncertainty, g_state.ErrorRatio, g_state.Status};
 }
 
 }  // namespace tarn

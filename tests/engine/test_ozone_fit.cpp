@@ -125,8 +125,10 @@ class OzoneTest : public test::EngineTest {
     void Run(const std::string& code, const std::string& option, double& x, double& zenith,
              double& shift, double& uncertainty, double& errorRatio) {
         test::WriteFile(Path("exa.sli"), test::ReadFile(ExampleDir() + "uvanalys/exa.sli"));
-        RunOzoneSimulation(MainPath(), ExampleRefDir(), "ozonshi.dfa", code, 305, 330, 0.55, '1',
-                           shift, uncertainty, errorRatio, x, zenith, option);
+        const OzoneFitResult r = RunOzoneSimulation(
+            {MainPath(), ExampleRefDir(), "ozonshi.dfa", code, 305, 330, 0.55, '1', x, option});
+        shift = r.Shift, uncertainty = r.Uncertainty, errorRatio = r.ErrorRatio;
+        x = r.Ozone, zenith = r.ZenithAngle;
     }
     void LoadExampleScan(const std::string& name) {
         int n = 0;
@@ -755,12 +757,9 @@ TEST_F(OzoneTest, ExampleDayWindowShiftsMatchTheAppliedShift) {
         option = ">1";
         for (int w = 11; w <= 95; ++w) {
             double low = 289 + w, high = 305 + w;
-            double shift = 0, uncertainty = 0, errorRatio = 0;
-            std::string status;
-            DetermineShift(MainPath(), MainPath(), "ozonshi.dfa", low, high, shift, uncertainty,
-                           errorRatio, status);
-            EXPECT_EQ(status.find("NOT_SIGNIFICANT"), std::string::npos) << name << " " << w;
-            EXPECT_NEAR(shift, TrueShift(0.5 * (low + high)), 0.01) << name << " " << w;
+            const ShiftResult r = DetermineShift(MainPath(), MainPath(), "ozonshi.dfa", low, high);
+            EXPECT_EQ(r.Status.find("NOT_SIGNIFICANT"), std::string::npos) << name << " " << w;
+            EXPECT_NEAR(r.Shift, TrueShift(0.5 * (low + high)), 0.01) << name << " " << w;
         }
     }
 }
