@@ -367,9 +367,7 @@ OzoneFitResult RunOzoneSimulation(const OzoneFitRequest& request) {
                   "Ozone X-section: " + s.RefDataPath + s.CrossSectionFileName});
         LoadSolarAndOzoneTables();
     }
-    std::string message;
-    int errorCode = 0;
-    FileCodeToZenithAngle(message, errorCode);
+    FileCodeToZenithAngle();
     s.ModelZenithAngle = s.ZenithAngle >= kModelZenithLimit ? kModelZenithLimit : s.ZenithAngle;
 
     s.ModelLow = s.FitLow;
@@ -476,26 +474,33 @@ void LoadSolarAndOzoneTables() {
     LoadReferenceFile(o3Path, s.CrossSectionOffset, Spectra.OzoneCrossSectionGrid, false);
 }
 
-void FileCodeToZenithAngle(std::string& message, int& errorCode) {
+DateCheck FileCodeToZenithAngle() {
     OzoneFitState& s = OzoneFit;
-    errorCode = 0;
-    message.clear();
+    DateCheck result{0, std::string()};
+    int& errorCode = result.ErrorCode;
+    std::string& message = result.Message;
     long year = 0;
     (void)ParseInt(Part(s.FileCode, 8, 4), year);  // a bad year shows in the date check
     s.Year = static_cast<uint16_t>(year);
-    if (!FileCodeField(0, " month code ", s.Month, message)) return;
-    if (!FileCodeField(2, " day code ", s.Day, message)) return;
-    if (!FileCodeField(4, " hour code ", s.Hour, message)) return;
+    if (!FileCodeField(0, " month code ", s.Month, message)) return result;
+    if (!FileCodeField(2, " day code ", s.Day, message)) return result;
+    if (!FileCodeField(4, " hour code ", s.Hour, message)) return result;
     (void)FileCodeField(6, " minute code ", s.Minute, message);
     s.Second = 0;
 
-    int32_t y = s.Year, mo = s.Month, d = s.Day, h = s.Hour, mi = s.Minute, se = s.Second;
-    AddTimeOffset(y, mo, d, h, mi, se, s.TimeCorrection[0], s.TimeCorrection[1],
-                  s.TimeCorrection[2], s.TimeCorrection[3]);
-    CheckDateAndSolarPosition(
-        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), static_cast<uint16_t>(d),
-        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(se), s.Longitude,
-        s.Latitude, s.Azimuth, s.ZenithAngle, s.CheckErrorCode, s.CheckMessage);
+    const int32_t* c = s.TimeCorrection;
+    const DateTimeParts t = AddTimeOffset({s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second},
+                                          {c[0], c[1], c[2], c[3]});
+    auto u16 = [](int32_t v) { return static_cast<uint16_t>(v); };
+    const SolarPosition sun = CheckDateAndSolarPosition(
+        {u16(t.Year), u16(t.Month), u16(t.Day), u16(t.Hour), u16(t.Minute), u16(t.Second)},
+        s.Longitude, s.Latitude);
+    s.CheckErrorCode = sun.ErrorCode;
+    s.CheckMessage = sun.Message;
+    if (sun.ErrorCode == 0) {
+        s.Azimuth = sun.Azimuth;
+        s.ZenithAngle = sun.ZenithAngle;
+    }
     errorCode = s.CheckErrorCode;
     message = s.CheckMessage;
     if (errorCode != 0) {
@@ -509,6 +514,7 @@ void FileCodeToZenithAngle(std::string& message, int& errorCode) {
                     .Text(" degrees"));
     }
     ConsoleLine("Solar Zenith Angle: " + Fixed(s.ZenithAngle, 8, 3) + " degrees.dec");
+    return result;
 }
 
 void ClearSkyIrradiance(double x) {

@@ -97,10 +97,17 @@ void ReadOzoneDefaults();
 // points averaged per cell, gaps filled linearly, the ends held.
 void LoadSolarAndOzoneTables();
 
+// The outcome of the file code's conversion and the date and place check:
+// ErrorCode 0 or the check's code 1..8, and the message of a failure.
+struct DateCheck {
+    int ErrorCode;
+    std::string Message;
+};
+
 // File code -> date-time parts -> solar zenith angle and azimuth (degrees) at
 // the settings' place, after the time correction.  A bad month, day or hour
 // logs one line and leaves the angle as it was.  Prints the angle.
-void FileCodeToZenithAngle(std::string& message, int& errorCode);
+DateCheck FileCodeToZenithAngle();
 
 // Clear-sky irradiance at CurrentWavelength (nm) for the ozone amount x, from
 // CurrentValue (extraterrestrial, mW m-2 nm-1) and CurrentCrossSection at the

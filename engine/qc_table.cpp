@@ -177,8 +177,8 @@ void WriteDailyQualityTable() {
     std::string path = DailyQualityPath();
     if (table && !TextFileExists(path)) CreateDailyQualityFile(path);
 
-    ShiftWindowStatistics(Qc.QcIntervals[1][0], Qc.QcIntervals[1][1], r.Interval[1]);
-    ShiftWindowStatistics(Qc.QcIntervals[2][0], Qc.QcIntervals[2][1], r.Interval[2]);
+    r.Interval[1] = ShiftWindowStatistics(Qc.QcIntervals[1][0], Qc.QcIntervals[1][1]);
+    r.Interval[2] = ShiftWindowStatistics(Qc.QcIntervals[2][0], Qc.QcIntervals[2][1]);
     ConsoleLine("Wavelength Shift UVB: " + Fixed(r.Interval[1].MeanShift, 7, 2) +
                 " nm  Relative Struct. dev.: " + Fixed(r.Interval[1].MeanErrorRatio, 10, 3));
     ConsoleLine("Wavelength Shift UVA: " + Fixed(r.Interval[2].MeanShift, 7, 2) +

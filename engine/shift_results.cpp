@@ -239,8 +239,8 @@ double ShiftAtWavelength(double wavelength) {
     return result;
 }
 
-void ShiftWindowStatistics(double intervalStart, double intervalEnd, IntervalShiftStats& stats) {
-    stats = IntervalShiftStats{kNoValue, kNoValue, 0, kNoValue, kNoValue};
+IntervalShiftStats ShiftWindowStatistics(double intervalStart, double intervalEnd) {
+    IntervalShiftStats stats{kNoValue, kNoValue, 0, kNoValue, kNoValue};
     const int count = WindowCount();
     int w = 1;
     while (w <= count && Centre(w) < intervalStart) ++w;
@@ -255,15 +255,16 @@ void ShiftWindowStatistics(double intervalStart, double intervalEnd, IntervalShi
         sumRatio2 += Windows.ErrorRatio[w] * Windows.ErrorRatio[w];
     }
     stats.WindowsUsed = n;
-    if (n == 0) return;
+    if (n == 0) return stats;
     stats.MeanShift = sumShift / n;
     stats.MeanErrorRatio = sumRatio / n;
-    if (n == 1) return;
+    if (n == 1) return stats;
     auto deviation = [n](double sum2, double mean) {
         return n * mean * mean >= sum2 ? 0.0 : std::sqrt((sum2 - n * mean * mean) / (n - 1));
     };
     stats.SdShift = deviation(sumShift2, stats.MeanShift);
     stats.SdErrorRatio = deviation(sumRatio2, stats.MeanErrorRatio);
+    return stats;
 }
 
 }  // namespace tarn

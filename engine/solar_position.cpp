@@ -45,12 +45,12 @@ double JulianDay(double year, double month, double day) {
 
 }  // namespace
 
-void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
-                               uint16_t minute, uint16_t second, double longitude, double latitude,
-                               double& azimuth, double& zenithAngle, int& errorCode,
-                               std::string& message) {
-    message = "  ";
-    errorCode = 0;
+SolarPosition CheckDateAndSolarPosition(const ClockTime& time, double longitude, double latitude) {
+    const uint16_t year = time.Year, month = time.Month, day = time.Day;
+    const uint16_t hour = time.Hour, minute = time.Minute, second = time.Second;
+    SolarPosition result{0, "  ", 0.0, 0.0};
+    int& errorCode = result.ErrorCode;
+    std::string& message = result.Message;
     if (year < 1900 || year > 2100)
         Fail(1, "Date error: Year ", IntW(year, 4), 25, errorCode, message);
     if (month < 1 || month > 12)
@@ -65,7 +65,7 @@ void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint
         Fail(8, "Geographical Latitude: ", Fixed(latitude, 6, 3), 31, errorCode, message);
     if (errorCode != 0) {
         message += "  out of range!  ";
-        return;
+        return result;
     }
 
     double ut = hour + minute / 60.0 + second / 3600.0;
@@ -134,8 +134,9 @@ void CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint
         if (az > kTwoPiAz) az -= kTwoPiAz;
         az *= kDegPerRad;
     }
-    azimuth = az;
-    zenithAngle = 90 - e * kDegPerRad;
+    result.Azimuth = az;
+    result.ZenithAngle = 90 - e * kDegPerRad;
+    return result;
 }
 
 }  // namespace tarn

@@ -116,6 +116,10 @@ class OzoneTest : public test::EngineTest {
         test::WriteFile(Path("ozonshi.dfa"), s.Text());
     }
     std::string Log() { return test::ReadFile(Path("tarnpelo.log")); }
+    static void ZenithFromFileCode(std::string& message, int& code) {
+        const DateCheck c = FileCodeToZenithAngle();
+        message = c.Message, code = c.ErrorCode;
+    }
 
     // Runs the stage on the example's reference spectra and slit.
     void Run(const std::string& code, const std::string& option, double& x, double& zenith) {
@@ -392,7 +396,7 @@ TEST_F(OzoneTest, BadMonthLogsOneLineAndLeavesTheAngle) {
     OzoneFit.ZenithAngle = 12.5;
     std::string message;
     int code = -1;
-    FileCodeToZenithAngle(message, code);
+    ZenithFromFileCode(message, code);
     EXPECT_EQ(message, "Error occurred in OzSimu in filename to time-date conversion");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(OzoneFit.ZenithAngle, 12.5);
@@ -406,13 +410,13 @@ TEST_F(OzoneTest, BadHourStopsAndBadMinuteGoesOn) {
     std::string message;
     int code = 0;
     OzoneFit.FileCode = "0622xx002021";
-    FileCodeToZenithAngle(message, code);
+    ZenithFromFileCode(message, code);
     EXPECT_EQ(ConsoleText(), "");
     EXPECT_NE(Log().find(" hour code 0622xx002021 MMDDhhmmYYYY"), std::string::npos);
     OzoneFit.FileCode = "062211x02021";
     OzoneFit.Longitude = 11;
     OzoneFit.Latitude = 48;
-    FileCodeToZenithAngle(message, code);
+    ZenithFromFileCode(message, code);
     EXPECT_NE(Log().find(" minute code 062211x02021 MMDDhhmmYYYY"), std::string::npos);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(ConsoleText(), "Solar Zenith Angle:   24.831 degrees.dec\n");  // 11:00 UT
@@ -423,7 +427,7 @@ TEST_F(OzoneTest, FailedDateCheckKeepsTheAngleAndIsLogged) {
     OzoneFit.ZenithAngle = 40.0;
     std::string message;
     int code = 0;
-    FileCodeToZenithAngle(message, code);
+    ZenithFromFileCode(message, code);
     EXPECT_EQ(code, 1);
     EXPECT_EQ(OzoneFit.ZenithAngle, 40.0);
     EXPECT_EQ(ConsoleText(), "Solar Zenith Angle:   40.000 degrees.dec\n");
@@ -439,11 +443,11 @@ TEST_F(OzoneTest, TimeCorrectionIsAddedToTheScanTime) {
     std::string message;
     int code = 0;
     OzoneFit.FileCode = "062210002021";
-    FileCodeToZenithAngle(message, code);
+    ZenithFromFileCode(message, code);
     double at10 = OzoneFit.ZenithAngle;
     OzoneFit.FileCode = "062123002021";  // 21 June 23:00 + 11 hours = 22 June 10:00
     OzoneFit.TimeCorrection[1] = 11;
-    FileCodeToZenithAngle(message, code);
+    ZenithFromFileCode(message, code);
     EXPECT_DOUBLE_EQ(OzoneFit.ZenithAngle, at10);
     EXPECT_EQ(OzoneFit.Day, 21);  // the scan's own clock is kept
     EXPECT_EQ(OzoneFit.Hour, 23);
@@ -474,7 +478,7 @@ TEST_F(OzoneTest, ZenithAngleAgreesWithHorizonsPositions) {
         OzoneFit.Latitude = lat;
         std::string message;
         int code = 0;
-        FileCodeToZenithAngle(message, code);
+        ZenithFromFileCode(message, code);
         ASSERT_EQ(code, 0) << line;
         double refraction = 1.0 / std::tan((altitude + 7.31 / (altitude + 4.4)) * M_PI / 180) / 60;
         double geometric = 90.0 - altitude + refraction;
