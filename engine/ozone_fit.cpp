@@ -374,8 +374,10 @@ OzoneFitResult RunOzoneSimulation(const OzoneFitRequest& request) {
     s.ModelHigh = s.FitHigh;
     double x = request.GivenOzone;
     if (!Contains(option, "no_fit")) {
-        s.ErrorRatio =
-            BrentMinimise(x, s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance);
+        const BrentMinimum fit =
+            BrentMinimise({s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance});
+        x = fit.X;
+        s.ErrorRatio = fit.Cost;
         LogLine(LogText().Text(" Net na Brent ").Sci(s.ErrorRatio).Text(" ").Sci(x));
     }
     s.Ozone = x;
@@ -594,12 +596,13 @@ double TransferSign(double a, double b) {
     return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
 }
 
-double BrentMinimise(double& x, double bracketA, double start, double bracketB, double tolerance) {
-    return BrentMinimiseWith(OzoneFitCost, x, bracketA, start, bracketB, tolerance);
+BrentMinimum BrentMinimise(const BrentSearch& search) {
+    return BrentMinimiseWith(OzoneFitCost, search);
 }
 
-double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, double start,
-                         double bracketB, double tolerance) {
+BrentMinimum BrentMinimiseWith(OzoneCostFunction cost, const BrentSearch& search) {
+    const double bracketA = search.BracketA, start = search.Start, bracketB = search.BracketB;
+    const double tolerance = search.Tolerance;
     CreateWithLines(OzoneFit.MainPath + kTraceName, {OzoneFit.FileCode});
     double a = std::min(bracketA, bracketB);
     double b = std::max(bracketA, bracketB);
@@ -690,8 +693,7 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
         log.Sci(x).Text("   ").Sci(fx).EndLine();
         log.Close();
     }
-    xOut = x;
-    return fx;
+    return {x, fx};
 }
 
 }  // namespace tarn

@@ -128,14 +128,23 @@ double TransferSign(double a, double b);
 // Cost function of Brent's minimisation (ozone amount -> cost).
 using OzoneCostFunction = double (*)(double);
 
+// The search of Brent's method: the bracket BracketA..BracketB (either
+// order), the starting amount and the relative tolerance.
+struct BrentSearch {
+    double BracketA, Start, BracketB, Tolerance;
+};
+
+// The minimum found: the amount x and its cost.
+struct BrentMinimum {
+    double X, Cost;
+};
+
 // Brent's method (parabolic interpolation with golden-section steps, at most
-// 10 iterations) over bracketA..bracketB from `start` with the relative
-// tolerance `tolerance`, minimising OzoneFitCost.  Writes x and returns the
-// minimum cost.  Rewrites the trace file <MainPath>ozsimlog.log.
-double BrentMinimise(double& x, double bracketA, double start, double bracketB, double tolerance);
+// 10 iterations), minimising OzoneFitCost.  Rewrites the trace file
+// <MainPath>ozsimlog.log.
+BrentMinimum BrentMinimise(const BrentSearch& search);
 
 // The same minimisation of any cost function (the fit passes OzoneFitCost).
-double BrentMinimiseWith(OzoneCostFunction cost, double& x, double bracketA, double start,
-                         double bracketB, double tolerance);
+BrentMinimum BrentMinimiseWith(OzoneCostFunction cost, const BrentSearch& search);
 
 }  // namespace tarn

@@ -576,8 +576,8 @@ double Kink(double x) {
 // Trace computed independently with the same steps (Python, double precision).
 TEST_F(OzoneTest, BrentTraceOfAParabola) {
     g_calls = 0;
-    double x = 0;
-    double cost = BrentMinimiseWith(Parabola, x, 0.5, 0.12, 0.0, 0.01);
+    const BrentMinimum m = BrentMinimiseWith(Parabola, {0.5, 0.12, 0.0, 0.01});
+    const double x = m.X, cost = m.Cost;
     EXPECT_NEAR(x, 0.29941165723012003, 1e-15);
     EXPECT_NEAR(cost, 3.4614721487002006e-07, 1e-18);
     EXPECT_EQ(g_calls, 10);
@@ -610,8 +610,7 @@ TEST_F(OzoneTest, BrentTraceOfAParabola) {
 }
 
 TEST_F(OzoneTest, BrentConvergingAtIterationFourEndsTheTraceThere) {
-    double x = 0;
-    BrentMinimiseWith(RaisedParabola, x, 0.0, 0.12, 0.5, 0.2);
+    BrentMinimiseWith(RaisedParabola, {0.0, 0.12, 0.5, 0.2});
     std::vector<std::string> trace = test::ReadLines(Path("ozsimlog.log"));
     ASSERT_GE(trace.size(), 2u);
     EXPECT_EQ(trace[trace.size() - 2], " iter 4");
@@ -622,8 +621,8 @@ TEST_F(OzoneTest, BrentConvergingAtIterationFourEndsTheTraceThere) {
 
 TEST_F(OzoneTest, BrentIterationCapWritesItsMessages) {
     g_calls = 0;
-    double x = 0;
-    double cost = BrentMinimiseWith(Kink, x, 0.0, 0.12, 0.5, 1e-6);
+    const BrentMinimum m = BrentMinimiseWith(Kink, {0.0, 0.12, 0.5, 1e-6});
+    const double x = m.X, cost = m.Cost;
     EXPECT_EQ(g_calls, 11);  // the first evaluation and one per iteration
     EXPECT_EQ(ConsoleText(), " Too many iterations\n");
     std::vector<std::string> log = Lines(Log());
