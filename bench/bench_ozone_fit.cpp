@@ -34,12 +34,10 @@ std::string g_work;
 // One ozone fit over the example's fit window; `option` as the main flow
 // passes it (">1" keeps the loaded reference spectra).  Returns the amount.
 double FitOnce(const std::string& option) {
-    double shift, uncertainty, errorRatio, zenith, ozone = 0.09;
-    RunOzoneSimulation(Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName,
-                       Scan.MeasurementFileCode, Windows.Lower[0], Windows.Upper[0],
-                       Instrument.Fwhm, Instrument.SlitChar, shift, uncertainty, errorRatio, ozone,
-                       zenith, option);
-    return ozone;
+    return RunOzoneSimulation({Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName,
+                               Scan.MeasurementFileCode, Windows.Lower[0], Windows.Upper[0],
+                               Instrument.Fwhm, Instrument.SlitChar, 0.09, option})
+        .Ozone;
 }
 
 // Engine state as the main flow leaves it before the ozone stage, in a fresh
@@ -88,10 +86,9 @@ void BM_WindowShift(benchmark::State& state) {
     PrepareOnce();
     double shift = 0;
     for (auto _ : state) {
-        double uncertainty, errorRatio;
-        std::string status;
-        DetermineShift(Paths.MainPath, Paths.MainPath, Instrument.SettingsFileName, 310, 326, shift,
-                       uncertainty, errorRatio, status);
+        shift =
+            DetermineShift(Paths.MainPath, Paths.MainPath, Instrument.SettingsFileName, 310, 326)
+                .Shift;
     }
     state.counters["shift_nm"] = shift;
 }

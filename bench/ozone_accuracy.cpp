@@ -51,11 +51,12 @@ std::string ScanNameFor(double target, uint16_t year) {
     int best = 0;
     double bestDistance = 1e9;
     for (int minute = 0; minute < 12 * 60; ++minute) {
-        double azimuth = 0, zenith = 0;
-        DateCheck check =
-            CheckDateAndSolarPosition(year, kMonth, kDayOfMonth, minute / 60, minute % 60, 0,
-                                      kLongitude, kLatitude, azimuth, zenith);
-        if (check.Code == 0 && std::fabs(zenith - target) < bestDistance) {
+        const SolarPosition sun = CheckDateAndSolarPosition(
+            {year, kMonth, kDayOfMonth, static_cast<uint16_t>(minute / 60),
+             static_cast<uint16_t>(minute % 60), 0},
+            kLongitude, kLatitude);
+        const double zenith = sun.ZenithAngle;
+        if (sun.ErrorCode == 0 && std::fabs(zenith - target) < bestDistance) {
             bestDistance = std::fabs(zenith - target);
             best = minute;
         }

@@ -27,10 +27,10 @@ uint16_t MonthLength(int month) {
     return MonthLengths[month];
 }
 
-void WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus, int32_t& carry) {
+int32_t WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus) {
     counter += add;
-    carry = 0;
-    if (modulus <= low) return;  // no range to bring the counter into
+    int32_t carry = 0;
+    if (modulus <= low) return carry;  // no range to bring the counter into
     // Whole wraps at once; the same result as stepping one modulus at a time.
     if (counter < low) {
         int32_t wraps = (low - counter + modulus - 1) / modulus;
@@ -42,17 +42,14 @@ void WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus
         counter -= wraps * modulus;
         carry += wraps;
     }
+    return carry;
 }
 
-void AddTimeOffset(int32_t& year, int32_t& month, int32_t& day, int32_t& hour, int32_t& minute,
-                   int32_t& second, int32_t days, int32_t hours, int32_t minutes, int32_t seconds) {
-    int32_t carry = 0;
-    WrapWithCarry(seconds, second, 0, 60, carry);
-    minute += carry;
-    WrapWithCarry(minutes, minute, 0, 60, carry);
-    hour += carry;
-    WrapWithCarry(hours, hour, 0, 24, carry);
-    day += carry + days;
+DateTimeParts AddTimeOffset(DateTimeParts t, const TimeOffset& offset) {
+    int32_t &year = t.Year, &month = t.Month, &day = t.Day;
+    t.Minute += WrapWithCarry(offset.Seconds, t.Second, 0, 60);
+    t.Hour += WrapWithCarry(offset.Minutes, t.Minute, 0, 60);
+    day += WrapWithCarry(offset.Hours, t.Hour, 0, 24) + offset.Days;
     // A month outside 1..12 cannot index the table; bring it into range first.
     while (month > 12) month -= 12, ++year;
     while (month < 1) month += 12, --year;
@@ -75,6 +72,7 @@ void AddTimeOffset(int32_t& year, int32_t& month, int32_t& day, int32_t& hour, i
         }
         day += MonthLength(month);
     }
+    return t;
 }
 
 }  // namespace tarn

@@ -13,11 +13,21 @@ void SetMonthLengths(uint16_t year);
 // to SetMonthLengths.
 uint16_t MonthLength(int month);
 
-// counter += add, then brought into low..modulus-1; carry counts the wraps.
-void WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus, int32_t& carry);
+// counter += add, then brought into low..modulus-1; returns the number of
+// wraps (negative downwards).
+int32_t WrapWithCarry(int32_t add, int32_t& counter, uint16_t low, uint16_t modulus);
 
-// Adds days, hours, minutes and seconds (each may be negative) in place.
-void AddTimeOffset(int32_t& year, int32_t& month, int32_t& day, int32_t& hour, int32_t& minute,
-                   int32_t& second, int32_t days, int32_t hours, int32_t minutes, int32_t seconds);
+// A date and time of day.
+struct DateTimeParts {
+    int32_t Year, Month, Day, Hour, Minute, Second;
+};
+
+// An offset in days, hours, minutes and seconds; each part may be negative.
+struct TimeOffset {
+    int32_t Days, Hours, Minutes, Seconds;
+};
+
+// `t` plus `offset`, carried through the calendar.
+DateTimeParts AddTimeOffset(DateTimeParts t, const TimeOffset& offset);
 
 }  // namespace tarn

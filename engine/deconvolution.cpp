@@ -245,34 +245,34 @@ void DeconvolutionStep() {
     ScaleGridRange(singlePoint ? j : std::max(j, scaledUpTo) + 1, g.UpperEdge, rc);
 }
 
-std::string IntervalLine() {
-    std::string line;
+void WriteIntervalBounds(TextOut& out) {
     for (int k = 1; k <= kIntervalCount; ++k) {
-        line += "interv. " + IntW(k, 2) + ": " + Fixed(g.IntervalLower[k], 6, 2) + " " +
-                Fixed(g.End, 6, 2) + "  ";
+        out.Text("interv. ").Int(k, 2).Text(": ").Fixed(g.IntervalLower[k], 6, 2);
+        out.Text(" ").Fixed(g.End, 6, 2).Text("  ");
     }
-    return line;
+    out.EndLine();
 }
 
-std::string ErrorLine() {
-    std::string line;
+void WriteErrorLine(TextOut& out) {
     for (int k = 1; k <= kIntervalCount; ++k) {
         long n = g.ErrorCount[k];
-        if (n > 0) line += Fixed(std::sqrt(g.ErrorSum[k] / n), 10, 6) + " n: " + IntW(n, 6) + " ";
+        if (n > 0) out.Fixed(std::sqrt(g.ErrorSum[k] / n), 10, 6).Text(" n: ").Int(n, 6).Text(" ");
     }
-    return line;
+    out.EndLine();
 }
 
 void WriteOutputFile() {
     TextOut out;
     out.Create(g.Directory + g.OutputName);
-    out.WriteLine(Sci(g.FirstRatioProduct));
+    out.Sci(g.FirstRatioProduct).EndLine();
     long long first = FineIndex(g.Start - kOutputMargin);
     long long last = FineIndex(g.RangeEnd);
     if (ClampGridRange(first, last)) {
         for (long long j = first; j <= last; ++j) {
-            out.WriteLine(Fixed(kReferenceGridStart + j * g.Step, 6, 2) + " " +
-                          Sci(Spectra.FineSpectrum[j]));
+            out.Fixed(kReferenceGridStart + j * g.Step, 6, 2)
+                .Text(" ")
+                .Sci(Spectra.FineSpectrum[j])
+                .EndLine();
         }
     }
     out.Close();
@@ -282,10 +282,14 @@ void WritePointTable(TextOut& log) {
     log.WriteLine();
     log.WriteLine("wavelength measurem. simul.meas  correction");
     for (long p = 1; p <= g.PointCount; ++p) {
-        log.WriteLine(Fixed(Wavelength(p), 8, 3) + " " +
-                      Fixed(Spectra.MeasuredIrradiances[p], 12, 6) + " " +
-                      Fixed(Spectra.DeconSimulatedMeasurement[p], 12, 6) + " " +
-                      Fixed(Spectra.DeconCorrectionFactors[p], 10, 7));
+        log.Fixed(Wavelength(p), 8, 3)
+            .Text(" ")
+            .Fixed(Spectra.MeasuredIrradiances[p], 12, 6)
+            .Text(" ")
+            .Fixed(Spectra.DeconSimulatedMeasurement[p], 12, 6)
+            .Text(" ")
+            .Fixed(Spectra.DeconCorrectionFactors[p], 10, 7)
+            .EndLine();
     }
 }
 
@@ -313,20 +317,29 @@ void RunDeconvolution(const std::string& directory, const std::string& settingsF
     std::fill(Spectra.DeconCorrectionFactors + 1, Spectra.DeconCorrectionFactors + g.PointCount + 1,
               0.0);
     if (g.FirstPoint == 0) {
-        LogLine("Deconvolution: no measured point at or above " + Fixed(g.Start, 6, 2) +
-                " nm; spectrum not changed");
+        LogLine(LogText()
+                    .Text("Deconvolution: no measured point at or above ")
+                    .Fixed(g.Start, 6, 2)
+                    .Text(" nm; spectrum not changed"));
     }
-    BuildSlitKernel(g.Kernel, g.Directory, g.SlitChar, g.SlitFile, g.Fwhm, g.Step);
+    BuildSlitKernel(g.Kernel, {g.Directory, g.SlitChar, g.SlitFile, g.Fwhm}, g.Step);
     g.UpperEdge = UpperEdgeIndex();
 
     // The trace is created, then extended by one append per step and one at the end.
     const std::string logName = g.Directory + "decon.log";
-    CreateWithLines(logName, {"decon analyse", IntervalLine()});
+    TextOut trace;
+    trace.Create(logName);
+    trace.WriteLine("decon analyse");
+    WriteIntervalBounds(trace);
+    trace.Close();
     g.FirstRatioProduct = 1.0;
     for (unsigned s = 1; s <= stepCount; ++s) {
         SimulateMeasuredPoints();
         DeconvolutionStep();
-        AppendLines(logName, {"Deconv. STEP  " + IntW(s, 5) + "Rel. Error: ", ErrorLine()});
+        trace.Append(logName);
+        trace.Text("Deconv. STEP  ").Int(s, 5).Text("Rel. Error: ").EndLine();
+        WriteErrorLine(trace);
+        trace.Close();
     }
     SimulateMeasuredPoints();
     if (g.PointCount >= 1) {

@@ -66,11 +66,11 @@ void BoundWavelengthSettings(const std::string& name) {
     auto bound = [&](double& value, double lo, double hi, const char* what) {
         if (value >= lo && value <= hi) return;
         double kept = std::clamp(value, lo, hi);
-        std::string text = name + ": " + what + " " + Fixed(value, 0, 3) + " outside " +
-                           Fixed(lo, 0, 3) + ".." + Fixed(hi, 0, 3) + "; " + Fixed(kept, 0, 3) +
-                           " used";
+        FileText text = LogText();
+        text.Text(name + ": " + what + " ").Fixed(value, 0, 3).Text(" outside ");
+        text.Fixed(lo, 0, 3).Text("..").Fixed(hi, 0, 3).Text("; ").Fixed(kept, 0, 3).Text(" used");
         LogLine(text);
-        ConsoleLine(text);
+        ConsoleLine(text.Str());
         value = kept;
     };
     bound(Analysis.GridLow, low, high, "model grid start");

@@ -162,8 +162,11 @@ std::string BandFilePath() {
     return g_scan.Directory + EffectiveUvName(g_scan.Day, g_defaults.BandFileName, g_scan.Id);
 }
 
-std::string BandTitle(int b) {
-    return Fixed(g_defaults.BandLower[b], 3, 0) + "-" + Fixed(g_defaults.BandUpper[b], 3, 0);
+// The title of band b in the band file `file`.
+std::string BandTitle(int b, const std::string& file) {
+    FileText title(file);
+    title.Fixed(g_defaults.BandLower[b], 3, 0).Text("-").Fixed(g_defaults.BandUpper[b], 3, 0);
+    return title.Str();
 }
 
 // Creates a day file when it does not exist yet: the lines of the header file
@@ -183,7 +186,7 @@ void CreateDayFileIfMissing(const std::string& path, const std::string& headerPa
     std::string titles = "!T:hhmm hh.dec  sza  ";
     int count = bandFile ? g_defaults.BandCount : g_defaults.ActionCount;
     for (int e = 1; e <= count; ++e)
-        titles += PadRight(bandFile ? BandTitle(e) : g_defaults.ActionName[e], 13);
+        titles += PadRight(bandFile ? BandTitle(e, path) : g_defaults.ActionName[e], 13);
     out.WriteLine(titles);
     out.Close();
 }
@@ -198,31 +201,36 @@ void CreateDayFiles(const std::string& headerPath) {
     if (Engine.Switches.Interval_UV) CreateDayFileIfMissing(BandFilePath(), headerPath, true);
 }
 
-void AppendRow(const std::string& path, const std::string& row) {
+// Appends a row: the scan's time, hour and zenith angle (a no-data marker for
+// a missing scan), then `count` values of `value(i)` (a no-data entry each).
+template <class Value>
+void AppendRow(const std::string& path, bool noData, int count, Value value) {
     TextOut out;
     out.Append(path);
-    out.WriteLine(row);
+    out.Text(g_scan.Hhmm + " ").Fixed(g_scan.Hour, 7, 4).Text(" ");
+    if (noData) {
+        out.Text(PadRight(g_defaults.NoDataMarker, 8));
+        for (int i = 1; i <= count; ++i) out.Text(PadRight(g_defaults.NoDataMarker, 13));
+    } else {
+        out.Fixed(g_zenithAngle, 6, 2).Text(" ");
+        for (int i = 1; i <= count; ++i) out.Fixed(value(i), 12, 8).Text(" ");
+    }
+    out.EndLine();
     out.Close();
 }
 
 // Appends the dose rows: S[a][c] per cut-off file, the band integrals to the band file.
 void WriteEffectiveUvRows() {
     if (!g_defaults.EverRead) return;
-    std::string lead =
-        g_scan.Hhmm + " " + Fixed(g_scan.Hour, 7, 4) + " " + Fixed(g_zenithAngle, 6, 2) + " ";
     if (Engine.Switches.Effective_UV) {
         for (int c = 1; c <= g_defaults.CutoffCount; ++c) {
-            std::string row = lead;
-            for (int a = 1; a <= g_defaults.ActionCount; ++a)
-                row += Fixed(g_snapshot[a][c], 12, 8) + " ";
-            AppendRow(CutoffFilePath(c), row);
+            AppendRow(CutoffFilePath(c), false, g_defaults.ActionCount,
+                      [c](int a) { return g_snapshot[a][c]; });
         }
     }
     if (Engine.Switches.Interval_UV) {
-        std::string row = lead;
-        for (int b = 1; b <= g_defaults.BandCount; ++b)
-            row += Fixed(g_bandEnd[b] - g_bandStart[b], 12, 8) + " ";
-        AppendRow(BandFilePath(), row);
+        AppendRow(BandFilePath(), false, g_defaults.BandCount,
+                  [](int b) { return g_bandEnd[b] - g_bandStart[b]; });
     }
 }
 
@@ -233,8 +241,12 @@ void PrepareBracket(int a) {
     if (dx == 0.0) {
         b.How = ActionBracket::Mode::Constant;
         if (!b.WarnedEqual) {
-            LogLine("Action spectrum " + g_defaults.ActionName[a] + ": bracket of one wavelength " +
-                    Fixed(b.XNext, 8, 3) + " nm; its weight is used there");
+            LogLine(LogText()
+                        .Text("Action spectrum ")
+                        .Text(g_defaults.ActionName[a])
+                        .Text(": bracket of one wavelength ")
+                        .Fixed(b.XNext, 8, 3)
+                        .Text(" nm; its weight is used there"));
             b.WarnedEqual = true;
         }
     } else if (b.YPrev > 0.0 && b.YNext > 0.0) {
@@ -245,9 +257,14 @@ void PrepareBracket(int a) {
         b.How = ActionBracket::Mode::Linear;
         b.Slope = (b.YNext - b.YPrev) / dx;
         if (!b.WarnedNonPositive) {
-            LogLine("Action spectrum " + g_defaults.ActionName[a] +
-                    ": weight of 0 or less between " + Fixed(b.XPrev, 8, 3) + " and " +
-                    Fixed(b.XNext, 8, 3) + " nm; interpolated linearly there");
+            LogLine(LogText()
+                        .Text("Action spectrum ")
+                        .Text(g_defaults.ActionName[a])
+                        .Text(": weight of 0 or less between ")
+                        .Fixed(b.XPrev, 8, 3)
+                        .Text(" and ")
+                        .Fixed(b.XNext, 8, 3)
+                        .Text(" nm; interpolated linearly there"));
             b.WarnedNonPositive = true;
         }
     }
@@ -340,7 +357,10 @@ void ResetDoses() {
 // from the previous one).
 void IntegrateGrid(const std::string& actionDirectory, double start, double end, double step) {
     if (!(step > 0.0)) {
-        LogLine("Effective UV: grid step " + Fixed(step, 8, 4) + " nm; no integration");
+        LogLine(LogText()
+                    .Text("Effective UV: grid step ")
+                    .Fixed(step, 8, 4)
+                    .Text(" nm; no integration"));
         return;
     }
     long long i = GridIndex(start, step);
@@ -357,21 +377,23 @@ void IntegrateGrid(const std::string& actionDirectory, double start, double end,
     for (int a = 1; a <= kMaxActions; ++a) g_actionFile[a].Close();
 }
 
-// EfuvBelowStart and EfuvAboveLast from the reference dose S[A][B].
-void ComputeFractions(double& belowStart, double& aboveLast) {
-    belowStart = aboveLast = kUndetermined;
+// The fractions below the start and above the last wavelength from the
+// reference dose S[A][B].
+EffectiveUvFractions ComputeFractions() {
+    EffectiveUvFractions f{kUndetermined, kUndetermined};
     int a = g_defaults.RatioAction, c = g_defaults.RatioCutoff;
     int n = g_defaults.CutoffCount;
     if (a < 1 || a > g_defaults.ActionCount || c < 1 || c > n + 2) {
         LogLine("Effective UV: ratio indexes " + IntText(a) + " " + IntText(c) +
                 " outside the tables; fractions undetermined (-1)");
-        return;
+        return f;
     }
     double reference = g_snapshot[a][c];
     if (reference > 0.0) {
-        belowStart = g_snapshot[a][n + 1] / reference;
-        aboveLast = 1.0 - g_snapshot[a][n + 2] / reference;
+        f.BelowStart = g_snapshot[a][n + 1] / reference;
+        f.AboveLast = 1.0 - g_snapshot[a][n + 2] / reference;
     }
+    return f;
 }
 
 }  // namespace
@@ -399,22 +421,21 @@ void PrepareEffectiveUvFiles(const std::string& resultDirectory, const std::stri
     CreateDayFiles(headerPath);
 }
 
-void ComputeEffectiveUv(const std::string& resultDirectory, const std::string& scanName,
-                        const std::string& defaultsPath, const std::string& actionDirectory,
-                        const std::string& id, double integrationStart, double integrationEnd,
-                        double zenithAngle, double gridStep, double& startWavelength,
-                        double& lastWavelength) {
+EffectiveUvFractions ComputeEffectiveUv(const std::string& resultDirectory,
+                                        const std::string& scanName,
+                                        const std::string& defaultsPath, const std::string& id,
+                                        const EffectiveUvIntegration& grid) {
     KeepScanParts(resultDirectory, scanName, defaultsPath, id);
     g_defaults.ActionCount = kBuiltInActionCount;
     for (int a = 1; a <= 11; ++a) g_defaults.ActionName[a] = kBuiltInActions[a - 1];
     ResetDoses();
-    g_zenithAngle = zenithAngle;
+    g_zenithAngle = grid.ZenithAngle;
     ReadDefaultsFile(defaultsPath);
-    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 1] = startWavelength;
-    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 2] = lastWavelength;
-    IntegrateGrid(actionDirectory, integrationStart, integrationEnd, gridStep);
+    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 1] = grid.StartWavelength;
+    g_defaults.CutoffWavelength[g_defaults.CutoffCount + 2] = grid.LastWavelength;
+    IntegrateGrid(grid.ActionDirectory, grid.Start, grid.End, grid.Step);
     WriteEffectiveUvRows();
-    ComputeFractions(startWavelength, lastWavelength);
+    return ComputeFractions();
 }
 
 void WriteEffectiveUvNoData(const std::string& resultDirectory, const std::string& scanName,
@@ -428,19 +449,12 @@ void WriteEffectiveUvNoData(const std::string& resultDirectory, const std::strin
     if (!resultDirectory.empty())
         MakeDirectory(resultDirectory.substr(0, resultDirectory.size() - 1));
     CreateDayFiles(Paths.MainPath + kHeaderFileName);
-    std::string lead =
-        g_scan.Hhmm + " " + Fixed(g_scan.Hour, 7, 4) + " " + PadRight(g_defaults.NoDataMarker, 8);
-    std::string entry = PadRight(g_defaults.NoDataMarker, 13);
+    auto none = [](int) { return 0.0; };
     if (Engine.Switches.Effective_UV) {
-        std::string row = lead;
-        for (int a = 1; a <= g_defaults.ActionCount; ++a) row += entry;
-        for (int c = 1; c <= g_defaults.CutoffCount; ++c) AppendRow(CutoffFilePath(c), row);
+        for (int c = 1; c <= g_defaults.CutoffCount; ++c)
+            AppendRow(CutoffFilePath(c), true, g_defaults.ActionCount, none);
     }
-    if (Engine.Switches.Interval_UV) {
-        std::string row = lead;
-        for (int b = 1; b <= g_defaults.BandCount; ++b) row += entry;
-        AppendRow(BandFilePath(), row);
-    }
+    if (Engine.Switches.Interval_UV) AppendRow(BandFilePath(), true, g_defaults.BandCount, none);
 }
 
 }  // namespace tarn

@@ -16,15 +16,29 @@ void PrepareEffectiveUvFiles(const std::string& resultDirectory, const std::stri
                              const std::string& defaultsPath, const std::string& headerPath,
                              const std::string& id);
 
-// Integrates FineSpectrum from integrationStart to integrationEnd (nm, step
-// gridStep) with each action spectrum and appends the dose rows.  On entry
-// startWavelength and lastWavelength (nm) are two extra cut-offs; on return
-// they hold the fractions EfuvBelowStart and EfuvAboveLast (-1 undetermined).
-void ComputeEffectiveUv(const std::string& resultDirectory, const std::string& scanName,
-                        const std::string& defaultsPath, const std::string& actionDirectory,
-                        const std::string& id, double integrationStart, double integrationEnd,
-                        double zenithAngle, double gridStep, double& startWavelength,
-                        double& lastWavelength);
+// The integration of one scan: the action spectra's directory, the fine
+// grid walked (nm) and the two extra cut-offs (nm) whose doses give the
+// fractions.
+struct EffectiveUvIntegration {
+    std::string ActionDirectory;
+    double Start, End, Step;  // nm
+    double ZenithAngle;       // degrees, written in each row
+    double StartWavelength;   // nm, first reliable wavelength of the scan
+    double LastWavelength;    // nm, end of the instrument's range
+};
+
+// Fractions of the reference dose (not percent): below StartWavelength and
+// above LastWavelength; -1 when undetermined.
+struct EffectiveUvFractions {
+    double BelowStart, AboveLast;
+};
+
+// Integrates FineSpectrum from `grid.Start` to `grid.End` with each action
+// spectrum, appends the dose rows and returns the fractions.
+EffectiveUvFractions ComputeEffectiveUv(const std::string& resultDirectory,
+                                        const std::string& scanName,
+                                        const std::string& defaultsPath, const std::string& id,
+                                        const EffectiveUvIntegration& grid);
 
 // Appends a no-data row to each of the day's effective-UV files.
 void WriteEffectiveUvNoData(const std::string& resultDirectory, const std::string& scanName,

@@ -93,6 +93,14 @@ void LogLine(const std::string& line) {
     AppendLines(Engine.MainLogFile, {line});
 }
 
+FileText LogText() {
+    return FileText(Engine.MainLogFile);
+}
+
+void LogLine(const FileText& line) {
+    LogLine(line.Str());
+}
+
 void BindMainLogIfAbsent(const std::string& logPath) {
     if (TextFileExists(logPath)) return;
     Engine.MainLogFile = logPath;

@@ -9,6 +9,7 @@
 
 #include "engine/formats/constants.h"
 #include "engine/formats/output_spec_layout.h"
+#include "platform/text_file.h"
 #include "platform/text_format.h"
 
 namespace tarn {
@@ -62,6 +63,9 @@ void PrepareLogFiles(std::string& path);
 // One group of main-log lines: opens the log for appending, writes, closes.
 void LogLines(std::initializer_list<std::string> lines);
 void LogLine(const std::string& line);
+// A main-log line with numbers: LogLine(LogText().Text("step ").Fixed(x, 8, 4)).
+FileText LogText();
+void LogLine(const FileText& line);
 
 // When `logPath` does not exist, binds the main log to it and creates it empty.
 void BindMainLogIfAbsent(const std::string& logPath);

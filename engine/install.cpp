@@ -245,14 +245,14 @@ void CopySlitFunction(const std::string& source, bool mirrored, const std::strin
         ConsoleLine("Slit function file created: " + target);
         out.WriteLine("! " + source);
         for (long i = 1; i <= n; ++i)
-            out.WriteLine(Fixed(offsets[i], 10, 4) + " " + Sci(responses[i]));
+            out.Fixed(offsets[i], 10, 4).Text(" ").Sci(responses[i]).EndLine();
     } else {
         ConsoleLine("The line measurement is now mirrored to obtain the slit function");
         ConsoleLine("Slit function file created: " + target);
         out.WriteLine("! " + source + "  MIRRORED by TARNpelo");
         // 0 - x: a centre offset of 0 stays 0.0000, not -0.0000.
         for (long i = n; i >= 1; --i)
-            out.WriteLine(Fixed(0.0 - offsets[i], 10, 4) + " " + Sci(responses[i]));
+            out.Fixed(0.0 - offsets[i], 10, 4).Text(" ").Sci(responses[i]).EndLine();
     }
     out.Close();
 }
@@ -321,10 +321,10 @@ void WriteInstrumentFile(const InstallAnswers& a, const std::string& path) {
     texts.HeaderCount = HeaderCountText(0, true);
     texts.Extension = Cut("." + a.Id, kMaxExtensionLength);
     texts.Directory = a.MeasurementDirectory;
-    texts.Range = Reals({a.RangeStart, a.RangeEnd, a.RangeStep});
+    texts.Range = Reals({a.RangeStart, a.RangeEnd, a.RangeStep}, path);
     texts.HalfWidth = IntText(a.HalfWidthPoints);
     texts.SlitChar = std::string(1, a.SlitChar);
-    texts.Fwhm = Sci(a.Fwhm);
+    texts.Fwhm = Reals({a.Fwhm}, path);
     texts.LineStep = IntText(1);
     CreateWithLines(path, InstrumentDefaultsLines(texts));
 }

@@ -164,7 +164,8 @@ void WriteOzoneShiftSettings() {
     v.FinalRangeLow = Analysis.SpikeCorrectionOn ? Analysis.GridLow : Windows.Lower[1];
     v.FinalRangeHigh = Analysis.SpikeCorrectionOn ? Analysis.GridHigh : Windows.Upper[last];
     std::copy(Analysis.TimeCorrection, Analysis.TimeCorrection + 4, v.TimeCorrection);
-    CreateWithLines(Paths.MainPath + Instrument.SettingsFileName, AnalysisSettingsLines(v));
+    const std::string path = Paths.MainPath + Instrument.SettingsFileName;
+    CreateWithLines(path, AnalysisSettingsLines(v, path));
 }
 
 }  // namespace tarn

@@ -181,10 +181,13 @@ void DetermineWindowShifts() {
     LogLine("Shift determinations: unit SHIFT");
     Flow.ErrorRatioMinimum = 1000.0;
     for (int w = 1; w <= Windows.Count; ++w) {
-        DetermineShift(Paths.MainPath, Paths.SecondPath, Instrument.SettingsFileName,
-                       Windows.Lower[w], Windows.Upper[w], Windows.Shift[w], Windows.SdShift[w],
-                       Windows.ErrorRatio[w], Scan.HeaderLines[0]);
-        Windows.Status[w] = Scan.HeaderLines[0];
+        const ShiftResult fit =
+            DetermineShift(Paths.MainPath, Paths.SecondPath, Instrument.SettingsFileName,
+                           Windows.Lower[w], Windows.Upper[w]);
+        Windows.Shift[w] = fit.Shift;
+        Windows.SdShift[w] = fit.Uncertainty;
+        Windows.ErrorRatio[w] = fit.ErrorRatio;
+        Scan.HeaderLines[0] = Windows.Status[w] = fit.Status;
         if (Windows.ErrorRatio[w] <= Flow.ErrorRatioMinimum)
             Flow.ErrorRatioMinimum = Windows.ErrorRatio[w];
     }
@@ -206,19 +209,21 @@ void RunFinalSimulations() {
     const OutputSwitches& s = Engine.Switches;
     std::string resultFile =
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
+    const SimulationRange finalRange{Analysis.FinalSimStart, Analysis.FinalSimEnd,
+                                     Analysis.FinalSimStep, Analysis.GridStep};
     if (s.Stand_slit) LogLine("Apply final_sim " + resultFile);
     if (s.Stand_slit || s.Transmission) {
-        RunFinalSimulation(Paths.MainPath, kStandardSlitOutput, Paths.DeconOutputName,
-                           Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
-                           Analysis.GridStep, Analysis.StdFwhm, Analysis.StdSlitChar,
-                           Paths.StdSlitFileName);
+        RunFinalSimulation(
+            {Paths.MainPath, Analysis.StdSlitChar, Paths.StdSlitFileName, Analysis.StdFwhm},
+            finalRange, kStandardSlitOutput);
     }
     if (s.Instrument_slit) {
-        LogLine("Final simulation for instrument with FWHM: " + Fixed(Instrument.Fwhm, 8, 3));
-        RunFinalSimulation(Paths.MainPath, kInstrumentSlitOutput, Paths.DeconOutputName,
-                           Analysis.FinalSimStart, Analysis.FinalSimEnd, Analysis.FinalSimStep,
-                           Analysis.GridStep, Instrument.Fwhm, Instrument.SlitChar,
-                           CommandLine.IdMet + ".sli");
+        LogLine(LogText()
+                    .Text("Final simulation for instrument with FWHM: ")
+                    .Fixed(Instrument.Fwhm, 8, 3));
+        RunFinalSimulation(
+            {Paths.MainPath, Instrument.SlitChar, CommandLine.IdMet + ".sli", Instrument.Fwhm},
+            finalRange, kInstrumentSlitOutput);
     }
     if (s.Instrument_slit || s.Stand_slit || s.Transmission) {
         LogLine("Combine results: " + Paths.MainPath + " " + kStandardSlitOutput + " " +
@@ -237,11 +242,15 @@ void RunStages() {
                             CommandLine.IdMet);
 
     LogLine("Start Ozone simulation: unit OzSimul");
-    RunOzoneSimulation(Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName,
-                       Scan.MeasurementFileCode, Windows.Lower[0], Windows.Upper[0],
-                       Instrument.Fwhm, Instrument.SlitChar, Windows.Shift[0], Windows.SdShift[0],
-                       Windows.ErrorRatio[0], Flow.GivenOzone, Scan.SolarZenithAngle,
-                       Scan.HeaderLines[0]);
+    const OzoneFitResult fit = RunOzoneSimulation(
+        {Paths.MainPath, Paths.RefDataPath, Instrument.SettingsFileName, Scan.MeasurementFileCode,
+         Windows.Lower[0], Windows.Upper[0], Instrument.Fwhm, Instrument.SlitChar, Flow.GivenOzone,
+         Scan.HeaderLines[0]});
+    Windows.Shift[0] = fit.Shift;
+    Windows.SdShift[0] = fit.Uncertainty;
+    Windows.ErrorRatio[0] = fit.ErrorRatio;
+    Flow.GivenOzone = fit.Ozone;
+    Scan.SolarZenithAngle = fit.ZenithAngle;
     ConsoleLine("Indicative Ozone value calculated: " +
                 Fixed(Flow.GivenOzone * kDobsonUnitsPerAmount, 7, 2) + " DU");
 
@@ -272,15 +281,13 @@ void RunStages() {
         ResultSpectrumName(CommandLine.ScanName, CommandLine.IdSpecout, CommandLine.IdMet);
     RunFinalSimulations();
 
-    double startWavelength = StructureStartWavelength();
-    double endWavelength = Instrument.RangeEnd;
     LogLine("Effective UV calculation; defaults in: " + Paths.EfuvDefaultsName);
-    ComputeEffectiveUv(result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults,
-                       Paths.ActionSpectrumDir, CommandLine.IdMet, Analysis.GridLow,
-                       Analysis.GridHigh, Scan.SolarZenithAngle, Analysis.GridStep, startWavelength,
-                       endWavelength);
-    QcOut.EfuvBelowStart = startWavelength;
-    QcOut.EfuvAboveLast = endWavelength;
+    const EffectiveUvFractions fractions = ComputeEffectiveUv(
+        result + Paths.EfuvSubdir, CommandLine.ScanName, efuvDefaults, CommandLine.IdMet,
+        {Paths.ActionSpectrumDir, Analysis.GridLow, Analysis.GridHigh, Analysis.GridStep,
+         Scan.SolarZenithAngle, StructureStartWavelength(), Instrument.RangeEnd});
+    QcOut.EfuvBelowStart = fractions.BelowStart;
+    QcOut.EfuvAboveLast = fractions.AboveLast;
 
     LogLine("Providing QC_report");
     QC_report();

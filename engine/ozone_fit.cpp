@@ -46,10 +46,16 @@ void CheckGridRange(double low, double high, double step) {
     if (OzoneFit.RangeWarningLogged) return;
     if (low >= kReferenceGridStart && GridIndex(high, step) <= kMaxGridIndex) return;
     OzoneFit.RangeWarningLogged = true;
-    LogLine("OzSimu: wavelengths " + Fixed(low, 8, 3) + " to " + Fixed(high, 8, 3) +
-            " nm reach outside the fine grid " + Fixed(kReferenceGridStart, 8, 3) + " to " +
-            Fixed(kReferenceGridStart + kMaxGridIndex * step, 8, 3) +
-            " nm; cells outside it are left out");
+    LogLine(LogText()
+                .Text("OzSimu: wavelengths ")
+                .Fixed(low, 8, 3)
+                .Text(" to ")
+                .Fixed(high, 8, 3)
+                .Text(" nm reach outside the fine grid ")
+                .Fixed(kReferenceGridStart, 8, 3)
+                .Text(" to ")
+                .Fixed(kReferenceGridStart + kMaxGridIndex * step, 8, 3)
+                .Text(" nm; cells outside it are left out"));
 }
 
 // Sets cells from..to (both included, clamped to the grid) to `value`.
@@ -185,8 +191,12 @@ double ChooseOutputStep(int stepCount) {
     if (level < 1) level = std::clamp(StepTable.LevelCount, 1, 7);
     double step = StepTable.Steps[level];
     if (step > 0.0) return step;
-    LogLine("OzSimu: shift step " + IntText(level) + " is not positive; the grid step " +
-            Fixed(OzoneFit.GridStep, 6, 3) + " nm is used as output step");
+    LogLine(LogText()
+                .Text("OzSimu: shift step ")
+                .Int(level)
+                .Text(" is not positive; the grid step ")
+                .Fixed(OzoneFit.GridStep, 6, 3)
+                .Text(" nm is used as output step"));
     return OzoneFit.GridStep;
 }
 
@@ -212,18 +222,27 @@ void Trace(const std::string& line) {
     AppendLines(OzoneFit.MainPath + kTraceName, {line});
 }
 
-std::string TracePoint(int i, double u, double fu) {
-    return IntText(i) + " " + Fixed(u, 8, 3) + " " + Fixed(fu, 10, 6);
+// Appends "<lead><i> <u> <fu>" to the trace file and, when `q` is given, q.
+void TracePoint(const char* lead, int i, double u, double fu, const double* q = nullptr) {
+    TextOut out;
+    out.Append(OzoneFit.MainPath + kTraceName);
+    out.Text(lead).Int(i).Text(" ").Fixed(u, 8, 3).Text(" ").Fixed(fu, 10, 6);
+    if (q != nullptr) out.Text(" ").Sci(*q);
+    out.EndLine();
+    out.Close();
 }
 
 // The main-log line of the result.
-std::string ResultLine() {
+FileText ResultLine() {
     const OzoneFitState& s = OzoneFit;
-    std::string dateTime = IntW(s.Year, 4) + " " + IntW(s.Month, 2) + " " + IntW(s.Day, 2) + " " +
-                           IntW(s.Hour, 2) + " " + IntW(s.Minute, 2) + " ";
-    return dateTime + " " + Fixed(s.ZenithAngle, 6, 2) + " " + Fixed(s.ModelZenithAngle, 6, 2) +
-           " " + Fixed(s.Dobson, 6, 2) + " " + Fixed(s.Ozone, 7, 4) + " " + Fixed(s.Shift, 5, 3) +
-           " " + Fixed(s.Uncertainty, 5, 3) + "  " + Fixed(s.ErrorRatio, 8, 5) + " " + s.Status;
+    FileText line = LogText();
+    line.Int(s.Year, 4).Text(" ").Int(s.Month, 2).Text(" ").Int(s.Day, 2).Text(" ");
+    line.Int(s.Hour, 2).Text(" ").Int(s.Minute, 2).Text("  ");
+    line.Fixed(s.ZenithAngle, 6, 2).Text(" ").Fixed(s.ModelZenithAngle, 6, 2).Text(" ");
+    line.Fixed(s.Dobson, 6, 2).Text(" ").Fixed(s.Ozone, 7, 4).Text(" ").Fixed(s.Shift, 5, 3);
+    line.Text(" ").Fixed(s.Uncertainty, 5, 3).Text("  ").Fixed(s.ErrorRatio, 8, 5);
+    line.Text(" " + s.Status);
+    return line;
 }
 
 // Parses two characters of the file code; on failure logs the conversion
@@ -326,20 +345,17 @@ void ResetOzoneFit() {
     g_terms.Valid = false;
 }
 
-void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
-                        const std::string& settingsFile, const std::string& fileCode, double fitLow,
-                        double fitHigh, double fwhm, char slitChar, double& shift,
-                        double& uncertainty, double& errorRatio, double& ozone, double& zenithAngle,
-                        const std::string& option) {
+OzoneFitResult RunOzoneSimulation(const OzoneFitRequest& request) {
     OzoneFitState& s = OzoneFit;
-    s.MainPath = mainPath;
-    s.RefDataPath = refDataPath;
-    s.SettingsFile = settingsFile;
-    s.FileCode = fileCode;
-    s.FitLow = fitLow;
-    s.FitHigh = fitHigh;
-    s.Fwhm = fwhm;
-    s.SlitChar = slitChar;
+    const std::string& option = request.Option;
+    s.MainPath = request.MainPath;
+    s.RefDataPath = request.RefDataPath;
+    s.SettingsFile = request.SettingsFile;
+    s.FileCode = request.FileCode;
+    s.FitLow = request.FitLow;
+    s.FitHigh = request.FitHigh;
+    s.Fwhm = request.Fwhm;
+    s.SlitChar = request.SlitChar;
     s.EtFileName = "decsusim.hsp";
     s.SecondSimName = "ozonsim.hsp";
     s.SimOutputName = "ozon_shi.sxc";
@@ -355,11 +371,13 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
 
     s.ModelLow = s.FitLow;
     s.ModelHigh = s.FitHigh;
-    double x = ozone;
+    double x = request.GivenOzone;
     if (!Contains(option, "no_fit")) {
-        s.ErrorRatio =
-            BrentMinimise(x, s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance);
-        LogLine(" Net na Brent " + Sci(s.ErrorRatio) + " " + Sci(x));
+        const BrentMinimum fit =
+            BrentMinimise({s.FitBracketA, s.FitStartValue, s.FitBracketB, s.FitTolerance});
+        x = fit.X;
+        s.ErrorRatio = fit.Cost;
+        LogLine(LogText().Text(" Net na Brent ").Sci(s.ErrorRatio).Text(" ").Sci(x));
     }
     s.Ozone = x;
     s.Dobson = kDobsonUnitsPerAmount * x;
@@ -367,24 +385,24 @@ void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataP
     // A fit that found no significant structure is not trusted above 0.15.
     if (Contains(s.Status, "NOT_SIGNIFICANT") && x > 0.15) x = 0.1;
     s.Ozone = x;
-    LogLines(
-        {"ozsimuY parameters; fraction pressure above ozonelayer: " +
-             Fixed(s.PressureFractionAbove, 6, 4),
-         "ozsimuY parameters; fraction in ozonelayer:         " + Fixed(s.FractionInLayer, 6, 4)});
+    TextOut log;
+    log.Append(Engine.MainLogFile);
+    log.Text("ozsimuY parameters; fraction pressure above ozonelayer: ");
+    log.Fixed(s.PressureFractionAbove, 6, 4).EndLine();
+    log.Text("ozsimuY parameters; fraction in ozonelayer:         ");
+    log.Fixed(s.FractionInLayer, 6, 4).EndLine();
+    log.Close();
 
-    shift = s.Shift;
-    uncertainty = s.Uncertainty;
-    errorRatio = s.ErrorRatio;
-    ozone = x;
-    zenithAngle = s.ZenithAngle;
+    const OzoneFitResult result{s.Shift, s.Uncertainty, s.ErrorRatio, x, s.ZenithAngle};
 
     s.ModelLow = s.GridLow;
     s.ModelHigh = s.GridHigh;
     ComputeModelSpectrum(x);
-    RunSimulation(s.MainPath, s.SimOutputName, s.SecondSimName,
-                  s.FinalSimulationRange[0] - s.MaximumShift,
-                  s.FinalSimulationRange[1] + s.MaximumShift, s.OutputStep, s.GridStep, s.Fwhm,
-                  s.SlitChar, s.SlitFileName);
+    RunSimulation({s.MainPath, s.SlitChar, s.SlitFileName, s.Fwhm},
+                  {s.FinalSimulationRange[0] - s.MaximumShift,
+                   s.FinalSimulationRange[1] + s.MaximumShift, s.OutputStep, s.GridStep},
+                  s.SimOutputName);
+    return result;
 }
 
 void ReadOzoneDefaults() {
@@ -469,19 +487,30 @@ DateCheck FileCodeToZenithAngle() {
     (void)FileCodeField(6, " minute code ", s.Minute);  // logged; the check goes on
     s.Second = 0;
 
-    int32_t y = s.Year, mo = s.Month, d = s.Day, h = s.Hour, mi = s.Minute, se = s.Second;
-    AddTimeOffset(y, mo, d, h, mi, se, s.TimeCorrection[0], s.TimeCorrection[1],
-                  s.TimeCorrection[2], s.TimeCorrection[3]);
-    s.Check = CheckDateAndSolarPosition(static_cast<uint16_t>(y), static_cast<uint16_t>(mo),
-                                        static_cast<uint16_t>(d), static_cast<uint16_t>(h),
-                                        static_cast<uint16_t>(mi), static_cast<uint16_t>(se),
-                                        s.Longitude, s.Latitude, s.Azimuth, s.ZenithAngle);
-    if (s.Check.Code != 0) {
-        LogLine("OzSimu: date and place check of " + s.FileCode + " failed: " + s.Check.Message +
-                "the solar zenith angle stays " + Fixed(s.ZenithAngle, 8, 3) + " degrees");
+    const int32_t* c = s.TimeCorrection;
+    const DateTimeParts t = AddTimeOffset({s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second},
+                                          {c[0], c[1], c[2], c[3]});
+    auto u16 = [](int32_t v) { return static_cast<uint16_t>(v); };
+    const SolarPosition sun = CheckDateAndSolarPosition(
+        {u16(t.Year), u16(t.Month), u16(t.Day), u16(t.Hour), u16(t.Minute), u16(t.Second)},
+        s.Longitude, s.Latitude);
+    s.CheckErrorCode = sun.ErrorCode;
+    s.CheckMessage = sun.Message;
+    if (sun.ErrorCode == 0) {
+        s.Azimuth = sun.Azimuth;
+        s.ZenithAngle = sun.ZenithAngle;
+    } else {
+        LogLine(LogText()
+                    .Text("OzSimu: date and place check of ")
+                    .Text(s.FileCode)
+                    .Text(" failed: ")
+                    .Text(sun.Message)
+                    .Text("the solar zenith angle stays ")
+                    .Fixed(s.ZenithAngle, 8, 3)
+                    .Text(" degrees"));
     }
     ConsoleLine("Solar Zenith Angle: " + Fixed(s.ZenithAngle, 8, 3) + " degrees.dec");
-    return s.Check;
+    return {sun.ErrorCode, sun.Message};
 }
 
 void ClearSkyIrradiance(double x) {
@@ -545,11 +574,15 @@ void ComputeModelSpectrum(double x) {
 double OzoneFitCost(double x) {
     OzoneFitState& s = OzoneFit;
     ComputeModelSpectrum(x);
-    RunSimulation(s.MainPath, s.SimOutputName, s.SecondSimName, s.FitLow - s.MaximumShift,
-                  s.FitHigh + s.MaximumShift, s.OutputStep, s.GridStep, s.Fwhm, s.SlitChar,
-                  s.SlitFileName);
-    DetermineShift(s.MainPath, s.MainPath, s.SettingsFile, s.FitLow, s.FitHigh, s.Shift,
-                   s.Uncertainty, s.ErrorRatio, s.Status);
+    RunSimulation({s.MainPath, s.SlitChar, s.SlitFileName, s.Fwhm},
+                  {s.FitLow - s.MaximumShift, s.FitHigh + s.MaximumShift, s.OutputStep, s.GridStep},
+                  s.SimOutputName);
+    const ShiftResult fit =
+        DetermineShift(s.MainPath, s.MainPath, s.SettingsFile, s.FitLow, s.FitHigh);
+    s.Shift = fit.Shift;
+    s.Uncertainty = fit.Uncertainty;
+    s.ErrorRatio = fit.ErrorRatio;
+    s.Status = fit.Status;
     return s.ErrorRatio;
 }
 
@@ -557,12 +590,13 @@ double TransferSign(double a, double b) {
     return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
 }
 
-double BrentMinimise(double& x, double bracketA, double start, double bracketB, double tolerance) {
-    return BrentMinimiseWith(OzoneFitCost, x, bracketA, start, bracketB, tolerance);
+BrentMinimum BrentMinimise(const BrentSearch& search) {
+    return BrentMinimiseWith(OzoneFitCost, search);
 }
 
-double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, double start,
-                         double bracketB, double tolerance) {
+BrentMinimum BrentMinimiseWith(OzoneCostFunction cost, const BrentSearch& search) {
+    const double bracketA = search.BracketA, start = search.Start, bracketB = search.BracketB;
+    const double tolerance = search.Tolerance;
     CreateWithLines(OzoneFit.MainPath + kTraceName, {OzoneFit.FileCode});
     double a = std::min(bracketA, bracketB);
     double b = std::max(bracketA, bracketB);
@@ -596,10 +630,10 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
             q = std::fabs(q);
             double etemp = e;
             e = d;
-            Trace("eerst " + TracePoint(i, u, fu) + " " + Sci(q));
+            TracePoint("eerst ", i, u, fu, &q);
             if (!(std::fabs(p) >= std::fabs(0.5 * q * etemp) || p <= q * (a - x) ||
                   p >= q * (b - x))) {
-                Trace("voor p/q " + TracePoint(i, u, fu) + " " + Sci(q));
+                TracePoint("voor p/q ", i, u, fu, &q);
                 d = p / q;
                 u = x + d;
                 if (u - a < tol2 || b - u < tol2) d = TransferSign(tol1, xm - x);
@@ -611,9 +645,9 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
             d = kGoldenFraction * e;
         }
         u = std::fabs(d) >= tol1 ? x + d : x + TransferSign(tol1, d);
-        Trace("voor xfout" + TracePoint(i, u, fu));
+        TracePoint("voor xfout", i, u, fu);
         fu = cost(u);
-        Trace("na xfout " + TracePoint(i, u, fu));
+        TracePoint("na xfout ", i, u, fu);
         if (fu <= fx) {
             if (u >= x) {
                 a = x;
@@ -645,12 +679,15 @@ double BrentMinimiseWith(OzoneCostFunction cost, double& xOut, double bracketA, 
     }
     if (!converged) {
         ConsoleLine(" Too many iterations");
-        LogLines({"Non Fatal error in OzSimu:",
-                  "Too many iterations for ozone fit required : > " + IntW(kBrentMaxIterations, 4),
-                  Sci(x) + "   " + Sci(fx)});
+        TextOut log;
+        log.Append(Engine.MainLogFile);
+        log.WriteLine("Non Fatal error in OzSimu:");
+        log.Text("Too many iterations for ozone fit required : > ");
+        log.Int(kBrentMaxIterations, 4).EndLine();
+        log.Sci(x).Text("   ").Sci(fx).EndLine();
+        log.Close();
     }
-    xOut = x;
-    return fx;
+    return {x, fx};
 }
 
 }  // namespace tarn

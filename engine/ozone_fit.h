@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/solar_position.h"  // DateCheck
-
 namespace tarn {
 
 // The stage's module-level state, one instance for the run.
@@ -39,12 +37,13 @@ struct OzoneFitState {
     int32_t TimeCorrection[4];     // days, hours, minutes, seconds (line 24)
     double PressureFractionAbove;  // ozsimuY.dfa
     double FractionInLayer;
-    double LayerHeight;                                    // km
-    uint16_t Year, Month, Day, Hour, Minute, Second;       // the scan's own clock
-    double ZenithAngle;                                    // degrees, as computed
-    double ModelZenithAngle;                               // degrees, at most 89
-    double Azimuth;                                        // degrees
-    DateCheck Check;                                       // of the date and place
+    double LayerHeight;                               // km
+    uint16_t Year, Month, Day, Hour, Minute, Second;  // the scan's own clock
+    double ZenithAngle;                               // degrees, as computed
+    double ModelZenithAngle;                          // degrees, at most 89
+    double Azimuth;                                   // degrees
+    int CheckErrorCode;                               // of the date and place check
+    std::string CheckMessage;
     double Ozone, Dobson, Shift, Uncertainty, ErrorRatio;  // fit results
     std::string Status;
     double CurrentWavelength;  // nm, input of ClearSkyIrradiance
@@ -60,17 +59,32 @@ extern OzoneFitState OzoneFit;
 // flow, at the start of every run).
 void ResetOzoneFit();
 
-// Fits the ozone amount x (3700 x = DU) over fitLow..fitHigh (nm) and leaves
-// the model of the result in FineSpectrum and SimulatedSpectrum.  `ozone` is
-// the given amount on entry (used with "no_fit" in `option`) and the result on
-// return; `zenithAngle` receives the scan's solar zenith angle (degrees).
-// Reads <mainPath><settingsFile>, the reference spectra in `refDataPath`, and
-// writes the trace file <mainPath>ozsimlog.log and lines of the main log.
-void RunOzoneSimulation(const std::string& mainPath, const std::string& refDataPath,
-                        const std::string& settingsFile, const std::string& fileCode, double fitLow,
-                        double fitHigh, double fwhm, char slitChar, double& shift,
-                        double& uncertainty, double& errorRatio, double& ozone, double& zenithAngle,
-                        const std::string& option);
+// What the stage fits: its files, the fit window and the instrument's slit.
+struct OzoneFitRequest {
+    std::string MainPath;      // settings, slit and trace file
+    std::string RefDataPath;   // reference spectra
+    std::string SettingsFile;  // analysis settings, in MainPath
+    std::string FileCode;      // MMDDhhmmYYYY of the scan
+    double FitLow, FitHigh;    // nm
+    double Fwhm;               // nm
+    char SlitChar;
+    double GivenOzone;   // x, the result with "no_fit" in Option
+    std::string Option;  // "no_fit": no fit; ">1": reference spectra already loaded
+};
+
+// The fit's result.
+struct OzoneFitResult {
+    double Shift, Uncertainty;  // nm
+    double ErrorRatio;
+    double Ozone;        // x (3700 x = DU)
+    double ZenithAngle;  // degrees, the scan's solar zenith angle
+};
+
+// Fits the ozone amount x over FitLow..FitHigh and leaves the model of the
+// result in FineSpectrum and SimulatedSpectrum.  Reads
+// <MainPath><SettingsFile>, the reference spectra in RefDataPath, and writes
+// the trace file <MainPath>ozsimlog.log and lines of the main log.
+OzoneFitResult RunOzoneSimulation(const OzoneFitRequest& request);
 
 // Reads <MainPath><SettingsFile> (ERROR O3 when it is missing) and the
 // optional ozone-layer file <MainPath>ozsimuY.dfa into OzoneFit; overwrites
@@ -83,11 +97,18 @@ void ReadOzoneDefaults();
 // points averaged per cell, gaps filled linearly, the ends held.
 void LoadSolarAndOzoneTables();
 
+// The outcome of the file code's conversion and the date and place check:
+// ErrorCode 0 or the check's code 1..8, and the message of a failure.
+struct DateCheck {
+    int ErrorCode;
+    std::string Message;
+};
+
 // File code -> date-time parts -> solar zenith angle and azimuth (degrees) at
 // the settings' place, after the time correction.  A bad month, day or hour
 // logs one line and leaves the angle as it was (code 0 and the conversion
 // message).  Prints the angle.  Returns the outcome of the check.
-DateCheck FileCodeToZenithAngle();
+[[nodiscard]] DateCheck FileCodeToZenithAngle();
 
 // Clear-sky irradiance at CurrentWavelength (nm) for the ozone amount x, from
 // CurrentValue (extraterrestrial, mW m-2 nm-1) and CurrentCrossSection at the
@@ -108,14 +129,23 @@ double TransferSign(double a, double b);
 // Cost function of Brent's minimisation (ozone amount -> cost).
 using OzoneCostFunction = double (*)(double);
 
+// The search of Brent's method: the bracket BracketA..BracketB (either
+// order), the starting amount and the relative tolerance.
+struct BrentSearch {
+    double BracketA, Start, BracketB, Tolerance;
+};
+
+// The minimum found: the amount x and its cost.
+struct BrentMinimum {
+    double X, Cost;
+};
+
 // Brent's method (parabolic interpolation with golden-section steps, at most
-// 10 iterations) over bracketA..bracketB from `start` with the relative
-// tolerance `tolerance`, minimising OzoneFitCost.  Writes x and returns the
-// minimum cost.  Rewrites the trace file <MainPath>ozsimlog.log.
-double BrentMinimise(double& x, double bracketA, double start, double bracketB, double tolerance);
+// 10 iterations), minimising OzoneFitCost.  Rewrites the trace file
+// <MainPath>ozsimlog.log.
+BrentMinimum BrentMinimise(const BrentSearch& search);
 
 // The same minimisation of any cost function (the fit passes OzoneFitCost).
-double BrentMinimiseWith(OzoneCostFunction cost, double& x, double bracketA, double start,
-                         double bracketB, double tolerance);
+BrentMinimum BrentMinimiseWith(OzoneCostFunction cost, const BrentSearch& search);
 
 }  // namespace tarn

@@ -95,7 +95,7 @@ struct QcResults {
     long CorrectedAboveLevel1, CorrectedAboveLevel2;
     std::string IrradianceLevel;
     double MedianIrradianceAtReference;
-    // Effective UV: fractions, made percent by the QC report.
+    // Effective UV: fractions of the reference dose (not percent), -1 undetermined.
     double EfuvBelowStart, EfuvAboveLast;
     // Result files.
     double StartIrradiance, MaxIrradianceBelowStart;

@@ -86,8 +86,11 @@ void SelectZenithWavelengths(double zenithAngle) {
     }
     if (row == 0) {
         row = rows;
-        LogLine("Zenith angle " + Fixed(zenithAngle, 6, 2) +
-                " above every limit of the zenith wavelength table; its last row is used");
+        LogLine(
+            LogText()
+                .Text("Zenith angle ")
+                .Fixed(zenithAngle, 6, 2)
+                .Text(" above every limit of the zenith wavelength table; its last row is used"));
     }
     for (int w = 0; w < 3; ++w) g_flags.ZenithWavelengths[w] = Qc.ZenithTable[row][w + 1];
 }
@@ -148,7 +151,7 @@ void GradeScan() {
         f.LocalShapeFlag = GradeBelow(score, Qc.ShapeLimits);
     }
     SelectZenithWavelengths(Scan.SolarZenithAngle);
-    double start = r.StartWavelength, below = QcOut.EfuvBelowStart;
+    double start = r.StartWavelength, below = 100.0 * QcOut.EfuvBelowStart;
     const double* limits = Qc.EfuvPercentLimits;
     if (start < f.ZenithWavelengths[0] && below < limits[1]) {
         f.StartWavelengthFlag = "GREEN";
@@ -170,7 +173,7 @@ void GradeScan() {
     } else {
         f.StartIrradianceFlag = "BLACK";
     }
-    f.LastWavelengthFlag = GradeBelow(QcOut.EfuvAboveLast, limits);
+    f.LastWavelengthFlag = GradeBelow(100.0 * QcOut.EfuvAboveLast, limits);
     if (QcOut.DetectedAboveLevel2 > 0) {
         f.SpikeFlag = "BLACK";
     } else if (NextCriterionLateExceedings() > 0) {
@@ -222,28 +225,28 @@ std::string QaqcPath(const std::string& name) {
     return ResultDirectory() + Paths.QaqcSubdir + name;
 }
 
-std::string IntervalLine(const char* label, int interval) {
-    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
-           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
-           Fixed(Qc.QcIntervals[interval][1], 6, 2);
-}
-
 void CreateQflagFile(const std::string& path) {
-    CreateWithLines(
-        path,
-        {std::string("!") + kVersionBanner,
-         "! Quality check of wavelength shift and spectral structure; indication of scan "
-         "conditions",
-         IntervalLine("sh1", 1), IntervalLine("sh2", 2), "! spike and local shape flagging",
-         "! start_irradiance: irradiance level above which measurement starts to appear "
-         "reliable in shape (see start wave)",
-         "! similar trans1 and trans2 transmission compared to clear sky for interval 1 and 2, "
-         "and scan variability for interval 2",
-         "! start_wave indicates lowest wavelength where " + IntW(Qc.StartRunLength, 2) +
-             " successive readings",
-         "! meet criterium for structural checks: " +
-             Fixed(Qc.CriterionDeviation[QcReport.StartCriterion], 8, 3),
-         "! local shape flagging: checking above the starting wavelength"});
+    TextOut out;
+    out.Create(path);
+    out.WriteLine(std::string("!") + kVersionBanner);
+    out.WriteLine(
+        "! Quality check of wavelength shift and spectral structure; indication of scan "
+        "conditions");
+    WriteIntervalLine(out, "sh1", 1);
+    WriteIntervalLine(out, "sh2", 2);
+    out.WriteLine("! spike and local shape flagging");
+    out.WriteLine(
+        "! start_irradiance: irradiance level above which measurement starts to appear "
+        "reliable in shape (see start wave)");
+    out.WriteLine(
+        "! similar trans1 and trans2 transmission compared to clear sky for interval 1 and 2, "
+        "and scan variability for interval 2");
+    out.Text("! start_wave indicates lowest wavelength where ").Int(Qc.StartRunLength, 2);
+    out.Text(" successive readings").EndLine();
+    out.Text("! meet criterium for structural checks: ");
+    out.Fixed(Qc.CriterionDeviation[QcReport.StartCriterion], 8, 3).EndLine();
+    out.WriteLine("! local shape flagging: checking above the starting wavelength");
+    out.Close();
 }
 
 // Appends the scan's block to the day's flag file and builds FlagSummary.
@@ -267,59 +270,96 @@ void WriteQflagBlock(const std::string& path) {
     double pct2 = PercentDeviation(q.RatioSd2, q.RatioMean2);
     TextOut out;
     out.Append(path);
-    out.WriteLine(CommandLine.ScanName + "  " + Analysis.MeasurementYear + "  sza " +
-                  Fixed(Scan.SolarZenithAngle, 8, 3) + " UVA_transmission: " +
-                  f.Transmission2Class + " scan_variability: " + f.ScanVariationLabel +
-                  " local: " + f.LocalShapeFlag + " " + f.LocalShapeStability +
-                  "  indicative eff. ozone: " + Fixed(r.OzoneIndication, 8, 2) + " DU");
-    out.WriteLine(flagLine(" shift1_flagging", f.Shift1Flag, " shift1 ", 6) +
-                  Fixed(r.Interval[1].MeanShift, 6, 3) + " (nm)");
-    out.WriteLine(flagLine(" shift2_flagging", f.Shift2Flag, " shift2 ", 6) +
-                  Fixed(r.Interval[2].MeanShift, 6, 3) + " (nm)");
-    out.WriteLine(flagLine(" start_irradiance_flag", f.StartIrradianceFlag, " start_irrad ", 6) +
-                  Fixed(q.StartIrradiance, 10, 7) +
-                  " maximum_below_first: " + Fixed(q.MaxIrradianceBelowStart, 10, 7));
+    out.Text(CommandLine.ScanName)
+        .Text("  ")
+        .Text(Analysis.MeasurementYear)
+        .Text("  sza ")
+        .Fixed(Scan.SolarZenithAngle, 8, 3)
+        .Text(" UVA_transmission: ")
+        .Text(f.Transmission2Class)
+        .Text(" scan_variability: ")
+        .Text(f.ScanVariationLabel)
+        .Text(" local: ")
+        .Text(f.LocalShapeFlag)
+        .Text(" ")
+        .Text(f.LocalShapeStability)
+        .Text("  indicative eff. ozone: ")
+        .Fixed(r.OzoneIndication, 8, 2)
+        .Text(" DU")
+        .EndLine();
+    out.Text(flagLine(" shift1_flagging", f.Shift1Flag, " shift1 ", 6))
+        .Fixed(r.Interval[1].MeanShift, 6, 3)
+        .Text(" (nm)")
+        .EndLine();
+    out.Text(flagLine(" shift2_flagging", f.Shift2Flag, " shift2 ", 6))
+        .Fixed(r.Interval[2].MeanShift, 6, 3)
+        .Text(" (nm)")
+        .EndLine();
+    out.Text(flagLine(" start_irradiance_flag", f.StartIrradianceFlag, " start_irrad ", 6))
+        .Fixed(q.StartIrradiance, 10, 7)
+        .Text(" maximum_below_first: ")
+        .Fixed(q.MaxIrradianceBelowStart, 10, 7)
+        .EndLine();
     out.WriteLine(spikes
                       ? flagLine(" Spike+local_shape", f.SpikeShapeFlag, " Spike+local_shape ", 6)
                       : undetermined(" Spike+local_shape", " Spike+local_shape ", "NOT_DE"));
-    out.WriteLine(flagLine(" Transmission_2", f.Transmission2Class, " Transm_2 ", 25) +
-                  Fixed(q.RatioMean2, 10, 8) + " " + Fixed(pct2, 6, 2) + "   all " +
-                  Fixed(q.RatioMeanAll, 10, 8) + " " +
-                  Fixed(PercentDeviation(q.RatioSdAll, q.RatioMeanAll), 6, 2));
-    out.WriteLine(flagLine(" scan_variability_2", f.ScanVariationLabel, " scan_variab_2 ", 22) +
-                  Fixed(pct2, 6, 2) + " =sd trans2");
-    out.WriteLine(flagLine(" Transmission_1", f.Transmission1Class, " Transm_1 ", 10) +
-                  Fixed(q.RatioMean1, 10, 8) + " " +
-                  Fixed(PercentDeviation(q.RatioSd1, q.RatioMean1), 6, 2));
-    std::string shape =
-        flagLine(" local_shape_flag", f.LocalShapeFlag + " " + f.LocalShapeStability,
-                 " local_shape ", 22) +
-        Fixed(r.ShapeScore[s], 8, 2) + " % criterium and nr_spikes  " +
-        Fixed(Qc.CriterionDeviation[s], 6, 3) + " " + IntW(q.ExceedCount[s], 6) + "   ";
+    out.Text(flagLine(" Transmission_2", f.Transmission2Class, " Transm_2 ", 25))
+        .Fixed(q.RatioMean2, 10, 8)
+        .Text(" ")
+        .Fixed(pct2, 6, 2)
+        .Text("   all ")
+        .Fixed(q.RatioMeanAll, 10, 8)
+        .Text(" ")
+        .Fixed(PercentDeviation(q.RatioSdAll, q.RatioMeanAll), 6, 2)
+        .EndLine();
+    out.Text(flagLine(" scan_variability_2", f.ScanVariationLabel, " scan_variab_2 ", 22))
+        .Fixed(pct2, 6, 2)
+        .Text(" =sd trans2")
+        .EndLine();
+    out.Text(flagLine(" Transmission_1", f.Transmission1Class, " Transm_1 ", 10))
+        .Fixed(q.RatioMean1, 10, 8)
+        .Text(" ")
+        .Fixed(PercentDeviation(q.RatioSd1, q.RatioMean1), 6, 2)
+        .EndLine();
+    out.Text(flagLine(" local_shape_flag", f.LocalShapeFlag + " " + f.LocalShapeStability,
+                      " local_shape ", 22));
+    out.Fixed(r.ShapeScore[s], 8, 2).Text(" % criterium and nr_spikes  ");
+    out.Fixed(Qc.CriterionDeviation[s], 6, 3).Text(" ").Int(q.ExceedCount[s], 6).Text("   ");
     for (int j = s + 1; j <= r.CriteriaCount; ++j)
-        shape +=
-            Fixed(Qc.CriterionDeviation[j], 6, 3) + " " + IntW(q.LateExceedCount[j], 6) + "   ";
-    out.WriteLine(shape);
-    out.WriteLine(
-        spikes
-            ? flagLine(" spike_flag_median_based", f.SpikeFlag, " spike_flag_median ", 6) +
-                  "nr_spikes_above_irr: " + Fixed(Qc.IrradianceLevels[2], 14, 8) + " " +
-                  IntW(q.DetectedAboveLevel2 + q.CorrectedAboveLevel2, 5) + " " +
-                  " nr_spikes_above_irr0: " + Fixed(Qc.IrradianceLevels[1], 14, 8) + " " +
-                  IntW(q.CorrectedAboveLevel1, 5) + " detected: " + IntW(q.DetectedAboveLevel1, 5)
-            : undetermined(" spike_flag_median_based", " spike_flag_median ", "NOT_DE"));
-    out.WriteLine(
-        flagLine(" start_wavelength_flag", f.StartWavelengthFlag, " start_wavelength ", 6) +
-        Fixed(r.StartWavelength, 6, 2) + " (nm)   efuv_below: " + Fixed(q.EfuvBelowStart, 6, 2) +
-        " %");
-    out.WriteLine(flagLine(" last_wavelength_flag", f.LastWavelengthFlag, " last_wavelength ", 6) +
-                  Fixed(Instrument.RangeEnd, 6, 2) +
-                  " (nm)   efuv_above: " + Fixed(q.EfuvAboveLast, 6, 2) + " %");
-    out.WriteLine(
-        spikes ? flagLine(" Median_irradiance_flag", q.IrradianceLevel, " Median_irrad ", 10) +
-                     "Median_Irradiance: " + Fixed(q.MedianIrradianceAtReference, 14, 8) + " at " +
-                     Fixed(Analysis.ReferenceWavelength, 6, 2) + " nm"
-               : undetermined(" Median_irradiance_flag", " Median_irrad ", kNotDetermined));
+        out.Fixed(Qc.CriterionDeviation[j], 6, 3)
+            .Text(" ")
+            .Int(q.LateExceedCount[j], 6)
+            .Text("   ");
+    out.EndLine();
+    if (spikes) {
+        out.Text(flagLine(" spike_flag_median_based", f.SpikeFlag, " spike_flag_median ", 6));
+        out.Text("nr_spikes_above_irr: ").Fixed(Qc.IrradianceLevels[2], 14, 8).Text(" ");
+        out.Int(q.DetectedAboveLevel2 + q.CorrectedAboveLevel2, 5).Text(" ");
+        out.Text(" nr_spikes_above_irr0: ").Fixed(Qc.IrradianceLevels[1], 14, 8).Text(" ");
+        out.Int(q.CorrectedAboveLevel1, 5).Text(" detected: ").Int(q.DetectedAboveLevel1, 5);
+        out.EndLine();
+    } else {
+        out.WriteLine(undetermined(" spike_flag_median_based", " spike_flag_median ", "NOT_DE"));
+    }
+    out.Text(flagLine(" start_wavelength_flag", f.StartWavelengthFlag, " start_wavelength ", 6))
+        .Fixed(r.StartWavelength, 6, 2)
+        .Text(" (nm)   efuv_below: ")
+        .Fixed(100.0 * q.EfuvBelowStart, 6, 2)
+        .Text(" %")
+        .EndLine();
+    out.Text(flagLine(" last_wavelength_flag", f.LastWavelengthFlag, " last_wavelength ", 6))
+        .Fixed(Instrument.RangeEnd, 6, 2)
+        .Text(" (nm)   efuv_above: ")
+        .Fixed(100.0 * q.EfuvAboveLast, 6, 2)
+        .Text(" %")
+        .EndLine();
+    if (spikes) {
+        out.Text(flagLine(" Median_irradiance_flag", q.IrradianceLevel, " Median_irrad ", 10));
+        out.Text("Median_Irradiance: ").Fixed(q.MedianIrradianceAtReference, 14, 8).Text(" at ");
+        out.Fixed(Analysis.ReferenceWavelength, 6, 2).Text(" nm").EndLine();
+    } else {
+        out.WriteLine(undetermined(" Median_irradiance_flag", " Median_irrad ", kNotDetermined));
+    }
     out.WriteLine();
     out.Close();
     f.FlagSummary = sum;
@@ -352,9 +392,9 @@ int GradeOverall() {
     return 4;
 }
 
-std::string ListLineStart() {
-    return CommandLine.ScanName + " " + Analysis.MeasurementYear +
-           " sza: " + Fixed(Scan.SolarZenithAngle, 7, 2);
+void WriteListLineStart(TextOut& out) {
+    out.Text(CommandLine.ScanName + " " + Analysis.MeasurementYear + " sza: ");
+    out.Fixed(Scan.SolarZenithAngle, 7, 2);
 }
 
 void WriteFlagClassLine() {
@@ -362,16 +402,25 @@ void WriteFlagClassLine() {
     if (!Qc.ClassFileSwitches[list]) return;
     std::string path = QaqcPath(AsDirectory(kFlagstatSubdirectory) +
                                 FlagClassName(g_flags.OverallFlag, CommandLine.IdMet));
+    TextOut out;
     if (!TextFileExists(path)) {
-        CreateWithLines(path,
-                        {std::string("!") + kVersionBanner,
-                         "! Quality check shift and structure; overall flag is based on five "
-                         "flagging-criteria:",
-                         IntervalLine("shift1", 1), IntervalLine("shift2", 2),
-                         "! start_irradiance refers to lowest reliable irradiance",
-                         "! transmission in range 2", "! spike and local shape errors", "! "});
+        out.Create(path);
+        out.WriteLine(std::string("!") + kVersionBanner);
+        out.WriteLine(
+            "! Quality check shift and structure; overall flag is based on five "
+            "flagging-criteria:");
+        WriteIntervalLine(out, "shift1", 1);
+        WriteIntervalLine(out, "shift2", 2);
+        for (const char* line :
+             {"! start_irradiance refers to lowest reliable irradiance",
+              "! transmission in range 2", "! spike and local shape errors", "! "})
+            out.WriteLine(line);
+        out.Close();
     }
-    AppendLines(path, {ListLineStart() + g_flags.FlagSummary});
+    out.Append(path);
+    WriteListLineStart(out);
+    out.Text(g_flags.FlagSummary).EndLine();
+    out.Close();
 }
 
 void WriteSpikeLine() {
@@ -382,30 +431,36 @@ void WriteSpikeLine() {
     int s = QcReport.StartCriterion;
     std::string path =
         QaqcPath(AsDirectory(kFlagstatSubdirectory) + SpikeListName(CommandLine.IdMet));
+    TextOut out;
     if (!TextFileExists(path)) {
-        CreateWithLines(
-            path,
-            {std::string("!") + kVersionBanner, "! Spikes detected and/or corrected",
-             "! All spikes above irradiance level: " + Fixed(Qc.IrradianceLevels[2], 10, 8) +
-                 " criterium factor " + Fixed(Analysis.SpikeCriterion, 6, 2),
-             "! red_flags refer to   : " + Fixed(100.0 * NextCriterionDeviation(), 8, 4) +
-                 " % relative error",
-             "! yellow_flags refer to: " + Fixed(100.0 * Qc.CriterionDeviation[s], 8, 4) +
-                 " % relative error",
-             "! shape_score", "! transmission in range 2", "! scan variability in range 2", "! "});
+        out.Create(path);
+        out.WriteLine(std::string("!") + kVersionBanner);
+        out.WriteLine("! Spikes detected and/or corrected");
+        out.Text("! All spikes above irradiance level: ").Fixed(Qc.IrradianceLevels[2], 10, 8);
+        out.Text(" criterium factor ").Fixed(Analysis.SpikeCriterion, 6, 2).EndLine();
+        out.Text("! red_flags refer to   : ").Fixed(100.0 * NextCriterionDeviation(), 8, 4);
+        out.Text(" % relative error").EndLine();
+        out.Text("! yellow_flags refer to: ").Fixed(100.0 * Qc.CriterionDeviation[s], 8, 4);
+        out.Text(" % relative error").EndLine();
+        for (const char* line :
+             {"! shape_score", "! transmission in range 2", "! scan variability in range 2", "! "})
+            out.WriteLine(line);
+        out.Close();
     }
-    std::string line = ListLineStart() + " " + PadRight(Cut(f.SpikeShapeFlag, 20), 20) +
-                       " nr_spikes " + IntW(q.CorrectedAboveLevel2 + q.DetectedAboveLevel2, 6) +
-                       " above irr_level: " + Fixed(Qc.IrradianceLevels[2], 10, 6) + " nr_spikes " +
-                       IntW(q.DetectedAboveLevel1 + q.CorrectedAboveLevel1, 6) +
-                       " above irr_level: " + Fixed(Qc.IrradianceLevels[1], 10, 6) +
-                       " red_spikes: " + IntW(NextCriterionLateExceedings(), 6) +
-                       " yellow_spikes: " + IntW(q.ExceedCount[s], 6) +
-                       " shape: " + Fixed(QcReport.ShapeScore[s], 8, 4) +
-                       " trans2: " + Fixed(q.RatioMean2, 8, 4);
+    out.Append(path);
+    WriteListLineStart(out);
+    out.Text(" " + PadRight(Cut(f.SpikeShapeFlag, 20), 20) + " nr_spikes ");
+    out.Int(q.CorrectedAboveLevel2 + q.DetectedAboveLevel2, 6).Text(" above irr_level: ");
+    out.Fixed(Qc.IrradianceLevels[2], 10, 6).Text(" nr_spikes ");
+    out.Int(q.DetectedAboveLevel1 + q.CorrectedAboveLevel1, 6).Text(" above irr_level: ");
+    out.Fixed(Qc.IrradianceLevels[1], 10, 6).Text(" red_spikes: ");
+    out.Int(NextCriterionLateExceedings(), 6).Text(" yellow_spikes: ").Int(q.ExceedCount[s], 6);
+    out.Text(" shape: ").Fixed(QcReport.ShapeScore[s], 8, 4);
+    out.Text(" trans2: ").Fixed(q.RatioMean2, 8, 4);
     if (q.RatioMean2 > 0.0)
-        line += " rel_scan_variab2_%: " + Fixed(100.0 * q.RatioSd2 / q.RatioMean2, 8, 4);
-    AppendLines(path, {line});
+        out.Text(" rel_scan_variab2_%: ").Fixed(100.0 * q.RatioSd2 / q.RatioMean2, 8, 4);
+    out.EndLine();
+    out.Close();
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 // computes them, the quality flags grade them.
 #pragma once
 
+#include <string>
+
 #include "engine/program_state.h"
 #include "engine/shift_results.h"
+#include "platform/text_file.h"
 
 namespace tarn {
 
@@ -20,7 +23,7 @@ struct QcReportState {
 extern QcReportState QcReport;
 
 // First half of the QC report: console shift lines, main-log group and the
-// day's quality-table row; turns EfuvBelowStart and EfuvAboveLast into percent.
+// day's quality-table row.
 void WriteDailyQualityTable();
 
 // Second half: colour flags, the day's flag file and the per-colour lists.
@@ -28,6 +31,9 @@ void WriteQualityFlags();
 
 // Clears the flags of the second half.
 void ResetQualityFlags();
+
+// Writes the header line naming QC interval `interval` (1 or 2, nm) under `label`.
+void WriteIntervalLine(TextOut& out, const char* label, int interval);
 
 // 100 x sd / mean, the relative deviation in percent; 999.99 for a mean of 0.
 double PercentDeviation(double sd, double mean);

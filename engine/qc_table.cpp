@@ -24,30 +24,31 @@ std::string DailyQualityPath() {
            DailyQualityName(CommandLine.ScanName.substr(0, 3), CommandLine.IdMet);
 }
 
-std::string IntervalLine(const char* label, int interval) {
-    return std::string("! ") + label + " refers to average shift over wavelength interval: " +
-           Fixed(Qc.QcIntervals[interval][0], 6, 2) + " " +
-           Fixed(Qc.QcIntervals[interval][1], 6, 2);
-}
-
 void CreateDailyQualityFile(const std::string& path) {
     const QcReportState& r = QcReport;
     TextOut out;
     out.Create(path);
     out.WriteLine(std::string("!") + kVersionBanner);
     out.WriteLine("! Quality check shift and structure");
-    out.WriteLine(IntervalLine("sh1", 1));
-    out.WriteLine(IntervalLine("sh2", 2));
-    out.WriteLine("! wave indicates lowest wavelength where " + IntW(Qc.StartRunLength, 2) +
-                  " successive readings");
+    WriteIntervalLine(out, "sh1", 1);
+    WriteIntervalLine(out, "sh2", 2);
+    out.Text("! wave indicates lowest wavelength where ")
+        .Int(Qc.StartRunLength, 2)
+        .Text(" successive readings")
+        .EndLine();
     out.WriteLine("! meet criterium for structural checks");
     out.WriteLine("! pos and neg indicate respectively:");
     out.WriteLine("! the number of readings that meet or exceed criterium for structural checks");
-    out.WriteLine("! number of criteria: " + IntW(r.CriteriaCount, 2));
+    out.Text("! number of criteria: ").Int(r.CriteriaCount, 2).EndLine();
     for (int j = 1; j <= r.CriteriaCount; ++j) {
         double c = Qc.CriterionDeviation[j];
-        out.WriteLine("! criterium CR" + IntW(j, 2) + " structure check: " +
-                      Fixed(1.0 / (1.0 + c), 6, 3) + " - " + Fixed(1.0 + c, 6, 3));
+        out.Text("! criterium CR")
+            .Int(j, 2)
+            .Text(" structure check: ")
+            .Fixed(1.0 / (1.0 + c), 6, 3)
+            .Text(" - ")
+            .Fixed(1.0 + c, 6, 3)
+            .EndLine();
     }
     std::string title = "!date_time sza  sh1:mean sd  n    sh2:mean sd  n  ";
     for (int j = 1; j <= r.CriteriaCount; ++j)
@@ -113,8 +114,7 @@ void PrepareReportState() {
     r.OzoneIndication = Flow.GivenOzone * kDobsonUnitsPerAmount;
 }
 
-// The row's values from the report state and the stages' results (the
-// effective-UV fractions already in percent).
+// The row's values from the report state and the stages' results.
 QualityRowValues RowValues() {
     const QcReportState& r = QcReport;
     const QcResults& q = QcOut;
@@ -137,8 +137,8 @@ QualityRowValues RowValues() {
         v.ShapeScore[j] = r.ShapeScore[j];
         v.LateExceedCount[j] = q.LateExceedCount[j];
     }
-    v.EfuvBelowStart = q.EfuvBelowStart;
-    v.EfuvAboveLast = q.EfuvAboveLast;
+    v.EfuvBelowStart = 100.0 * q.EfuvBelowStart;
+    v.EfuvAboveLast = 100.0 * q.EfuvAboveLast;
     v.FirstWavelength = r.StartWavelength;
     v.LastWavelength = Instrument.RangeEnd;
     v.StartIrradiance = q.StartIrradiance;
@@ -163,6 +163,12 @@ QualityRowValues RowValues() {
 
 }  // namespace
 
+void WriteIntervalLine(TextOut& out, const char* label, int interval) {
+    out.Text(std::string("! ") + label + " refers to average shift over wavelength interval: ");
+    out.Fixed(Qc.QcIntervals[interval][0], 6, 2).Text(" ");
+    out.Fixed(Qc.QcIntervals[interval][1], 6, 2).EndLine();
+}
+
 void WriteDailyQualityTable() {
     QcReportState& r = QcReport;
     PrepareReportState();
@@ -171,8 +177,8 @@ void WriteDailyQualityTable() {
     std::string path = DailyQualityPath();
     if (table && !TextFileExists(path)) CreateDailyQualityFile(path);
 
-    ShiftWindowStatistics(Qc.QcIntervals[1][0], Qc.QcIntervals[1][1], r.Interval[1]);
-    ShiftWindowStatistics(Qc.QcIntervals[2][0], Qc.QcIntervals[2][1], r.Interval[2]);
+    r.Interval[1] = ShiftWindowStatistics(Qc.QcIntervals[1][0], Qc.QcIntervals[1][1]);
+    r.Interval[2] = ShiftWindowStatistics(Qc.QcIntervals[2][0], Qc.QcIntervals[2][1]);
     ConsoleLine("Wavelength Shift UVB: " + Fixed(r.Interval[1].MeanShift, 7, 2) +
                 " nm  Relative Struct. dev.: " + Fixed(r.Interval[1].MeanErrorRatio, 10, 3));
     ConsoleLine("Wavelength Shift UVA: " + Fixed(r.Interval[2].MeanShift, 7, 2) +
@@ -180,8 +186,6 @@ void WriteDailyQualityTable() {
     ConsoleLine();
 
     for (int j = 1; j <= r.CriteriaCount; ++j) r.ShapeScore[j] = ShapeScore(j);
-    QcOut.EfuvBelowStart *= 100.0;
-    QcOut.EfuvAboveLast *= 100.0;
     const QualityRowValues values = RowValues();
 
     TextOut row;
@@ -189,24 +193,40 @@ void WriteDailyQualityTable() {
     if (log) {
         TextOut logFile;
         logFile.Append(Engine.MainLogFile);
-        logFile.WriteLine(QualityRowHeadText(values));
+        logFile.WriteLine(QualityRowHeadText(values, logFile.Name()));
         for (int j = 1; j <= r.CriteriaCount; ++j) {
-            logFile.WriteLine("criterium: " + Fixed(Qc.CriterionDeviation[j], 6, 3) + " " +
-                              Fixed(values.StartWavelength[j], 6, 2) + " " +
-                              IntW(QcOut.MeetCount[j], 4) + " " + IntW(QcOut.ExceedCount[j], 4) +
-                              " " + Fixed(r.ShapeScore[j], 12, 2) + "  %");
+            logFile.Text("criterium: ")
+                .Fixed(Qc.CriterionDeviation[j], 6, 3)
+                .Text(" ")
+                .Fixed(values.StartWavelength[j], 6, 2)
+                .Text(" ")
+                .Int(QcOut.MeetCount[j], 4)
+                .Text(" ")
+                .Int(QcOut.ExceedCount[j], 4)
+                .Text(" ")
+                .Fixed(r.ShapeScore[j], 12, 2)
+                .Text("  %")
+                .EndLine();
         }
-        logFile.WriteLine(Fixed(QcOut.EfuvBelowStart, 10, 3) + " %< " +
-                          Fixed(r.StartWavelength, 6, 2));
-        logFile.WriteLine(Fixed(QcOut.EfuvAboveLast, 10, 3) + " %> " +
-                          Fixed(Instrument.RangeEnd, 6, 2));
-        logFile.WriteLine("First wavelength: " + Fixed(r.StartWavelength, 6, 2) +
-                          " First irradiance: " + Fixed(QcOut.StartIrradiance, 12, 8) +
-                          " highest below: " + Fixed(QcOut.MaxIrradianceBelowStart, 12, 8));
+        logFile.Fixed(values.EfuvBelowStart, 10, 3)
+            .Text(" %< ")
+            .Fixed(r.StartWavelength, 6, 2)
+            .EndLine();
+        logFile.Fixed(values.EfuvAboveLast, 10, 3)
+            .Text(" %> ")
+            .Fixed(Instrument.RangeEnd, 6, 2)
+            .EndLine();
+        logFile.Text("First wavelength: ")
+            .Fixed(r.StartWavelength, 6, 2)
+            .Text(" First irradiance: ")
+            .Fixed(QcOut.StartIrradiance, 12, 8)
+            .Text(" highest below: ")
+            .Fixed(QcOut.MaxIrradianceBelowStart, 12, 8)
+            .EndLine();
         logFile.Close();
     }
     if (table) {
-        row.WriteLine(QualityRowText(values));
+        row.WriteLine(QualityRowText(values, row.Name()));
         row.Close();
     }
 }

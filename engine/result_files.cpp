@@ -21,65 +21,70 @@ constexpr double kAboveTolerance = 0.00001;  // nm
 constexpr double kEtMatch = 0.0001;          // nm, output wavelength at a 1-nm ET point
 constexpr const char* kNoTransmission = "99999.999999";
 
-std::vector<std::string> HeaderBlock() {
+void WriteHeaderBlock(TextOut& out) {
     const long* t = Analysis.TimeCorrection;
     unsigned count = std::min<unsigned>(Instrument.HeaderLineCount, kMaxHeaderLines);
-    std::vector<std::string> lines = {
-        std::string("!Programm: ") + kVersionBanner,
-        "!Calculated : " + RunDateText(),
-        (Instrument.NoIdMet ? "!Units as in measurement file: " : "!Measurement file: ") +
-            ScanFilePath() + " Measurement Year: " + Analysis.MeasurementYear,
-        "Irradiance unit correction factor applied: " + Fixed(Instrument.IrradianceFactor, 7, 2) +
-            "  Time correction applied: " + IntW(t[0], 3) + " days  " + IntW(t[1], 2) + " hr  " +
-            IntW(t[2], 2) + " min  " + IntW(t[3], 2) + " sec",
-        "!Range in wavelengths        : " + Fixed(Instrument.RangeStart, 6, 2) + " - " +
-            Fixed(Instrument.RangeEnd, 6, 2) + " step: " + Fixed(Instrument.RangeStep, 6, 2),
-        "!Latitude: " + Fixed(Analysis.Latitude, 6, 2) + " Longitude " +
-            Fixed(Analysis.Longitude, 6, 2),
-        Flow.ShiftCorrectionOn ? "! Based on shift corrected and deconvoluted measurement"
-                               : "! NO SHIFT CORRECTION APPLIED; Based on deconvoluted measurement",
-        Analysis.SpikeDetectionOn && Analysis.SpikeCorrectionOn
-            ? "! Spike correction applied, at relative error: " +
-                  Fixed(Analysis.SpikeCriterion, 6, 3)
-            : "! NO spike correction applied ",
-        "! Measurement Header-information: " + IntW(count, 3) + " lines"};
-    for (unsigned i = 1; i <= count; ++i) lines.push_back("! " + Scan.HeaderLines[i]);
-    return lines;
+    out.WriteLine(std::string("!Programm: ") + kVersionBanner);
+    out.WriteLine("!Calculated : " + RunDateText());
+    out.WriteLine((Instrument.NoIdMet ? "!Units as in measurement file: " : "!Measurement file: ") +
+                  ScanFilePath() + " Measurement Year: " + Analysis.MeasurementYear);
+    out.Text("Irradiance unit correction factor applied: ")
+        .Fixed(Instrument.IrradianceFactor, 7, 2);
+    out.Text("  Time correction applied: ").Int(t[0], 3).Text(" days  ").Int(t[1], 2);
+    out.Text(" hr  ").Int(t[2], 2).Text(" min  ").Int(t[3], 2).Text(" sec").EndLine();
+    out.Text("!Range in wavelengths        : ").Fixed(Instrument.RangeStart, 6, 2).Text(" - ");
+    out.Fixed(Instrument.RangeEnd, 6, 2).Text(" step: ").Fixed(Instrument.RangeStep, 6, 2);
+    out.EndLine();
+    out.Text("!Latitude: ").Fixed(Analysis.Latitude, 6, 2).Text(" Longitude ");
+    out.Fixed(Analysis.Longitude, 6, 2).EndLine();
+    out.WriteLine(Flow.ShiftCorrectionOn
+                      ? "! Based on shift corrected and deconvoluted measurement"
+                      : "! NO SHIFT CORRECTION APPLIED; Based on deconvoluted measurement");
+    if (Analysis.SpikeDetectionOn && Analysis.SpikeCorrectionOn) {
+        out.Text("! Spike correction applied, at relative error: ");
+        out.Fixed(Analysis.SpikeCriterion, 6, 3).EndLine();
+    } else {
+        out.WriteLine("! NO spike correction applied ");
+    }
+    out.Text("! Measurement Header-information: ").Int(count, 3).Text(" lines").EndLine();
+    for (unsigned i = 1; i <= count; ++i) out.WriteLine("! " + Scan.HeaderLines[i]);
 }
 
-std::string StandardSlitLine() {
-    std::string line = "!col.2 irrad_st based on FWHM   : " + Fixed(Analysis.StdFwhm, 6, 2);
-    return line + (Analysis.StdSlitChar == '1' ? " slit function: " + Paths.StdSlitFileName
-                                               : std::string(" triangular slit function"));
+void WriteStandardSlitLine(TextOut& out) {
+    out.Text("!col.2 irrad_st based on FWHM   : ").Fixed(Analysis.StdFwhm, 6, 2);
+    out.Text(Analysis.StdSlitChar == '1' ? " slit function: " + Paths.StdSlitFileName
+                                         : std::string(" triangular slit function"));
+    out.EndLine();
 }
 
-std::string InstrumentSlitLine(const char* column) {
-    std::string line = std::string("!col.") + column +
-                       " irrad_instr instr. FWHM  : " + Fixed(Instrument.Fwhm, 6, 2);
-    return line + (Instrument.SlitChar == '1' ? " slitfunction: " + CommandLine.IdMet + ".sli"
-                                              : std::string(" triangular slitfunction"));
+void WriteInstrumentSlitLine(TextOut& out, const char* column) {
+    out.Text(std::string("!col.") + column + " irrad_instr instr. FWHM  : ");
+    out.Fixed(Instrument.Fwhm, 6, 2);
+    out.Text(Instrument.SlitChar == '1' ? " slitfunction: " + CommandLine.IdMet + ".sli"
+                                        : std::string(" triangular slitfunction"));
+    out.EndLine();
 }
 
 void WriteColumnHeader(TextOut& out, bool standard, bool instrument) {
     std::string col1 = "!col.1 wavelength based on      : " + Paths.EtFileName +
                        " ozone cross section: " + Paths.O3CrossFileName;
     if (standard && instrument) {
-        for (const std::string& line :
-             {std::string("!Shift corrected, with standardized slit and instrument slit"),
-              std::string("!Three columns:"), col1, StandardSlitLine(), InstrumentSlitLine("3"),
-              std::string("!wavelength irrad_st     irrad_instr")}) {
-            out.WriteLine(line);
-        }
+        out.WriteLine("!Shift corrected, with standardized slit and instrument slit");
+        out.WriteLine("!Three columns:");
+        out.WriteLine(col1);
+        WriteStandardSlitLine(out);
+        WriteInstrumentSlitLine(out, "3");
+        out.WriteLine("!wavelength irrad_st     irrad_instr");
         return;
     }
     out.WriteLine("!Shift corrected, with instrument slit");
     out.WriteLine("!Two columns:");
     out.WriteLine(col1);
     if (standard) {
-        out.WriteLine(StandardSlitLine());
+        WriteStandardSlitLine(out);
         out.WriteLine("!wavelength   irrad_st");
     } else {
-        out.WriteLine(InstrumentSlitLine("2"));
+        WriteInstrumentSlitLine(out, "2");
         out.WriteLine("!wavelength   irrad_instr");
     }
 }
@@ -103,10 +108,13 @@ void SkipEtHeader(TextIn& et, double& wavelength, double& value) {
     } while (!ok && !et.Eof());
 }
 
-std::string TransmissionField(double standard, double et) {
+void WriteTransmissionField(TextOut& out, double standard, double et) {
     double denominator = et * Scan.EarthSunFactor;
-    if (denominator == 0) return "   " + std::string(kNoTransmission);  // 15 characters
-    return Fixed(standard / denominator, 15, 12);
+    if (denominator == 0) {
+        out.Text("   " + std::string(kNoTransmission));  // 15 characters
+    } else {
+        out.Fixed(standard / denominator, 15, 12);
+    }
 }
 
 // Tracks over the output wavelengths (nm) the value at the row nearest the
@@ -131,7 +139,10 @@ struct StartTracking {
 // scan path, unit factor and time correction, wavelength range (nm), site
 // (degrees), the shift and spike corrections applied and the scan's header lines.
 void WriteHeaderFile(const std::string& fileName) {
-    CreateWithLines(fileName, HeaderBlock());
+    TextOut out;
+    out.Create(fileName);
+    WriteHeaderBlock(out);
+    out.Close();
 }
 
 // Reads the simulated spectra <directory><standardName> (standardised slit)
@@ -169,9 +180,11 @@ void CombineResults(const std::string& directory, const std::string& standardNam
             TransmissionName(CommandLine.ScanName, Paths.TransName, CommandLine.IdMet);
         WriteHeaderFile(name);
         transmission.Append(name);
-        transmission.WriteLine("! ET 1nm fwhm file: " + etPath +
-                               "    Irradiance correction factor for Earth_sun distance : " +
-                               Fixed(Scan.EarthSunFactor, 6, 4));
+        transmission.Text("! ET 1nm fwhm file: ")
+            .Text(etPath)
+            .Text("    Irradiance correction factor for Earth_sun distance : ")
+            .Fixed(Scan.EarthSunFactor, 6, 4)
+            .EndLine();
         transmission.WriteLine("! wavelength and transmission-fraction");
     }
     if (writeResult) {
@@ -192,21 +205,21 @@ void CombineResults(const std::string& directory, const std::string& standardNam
 
         bool above = wavelength > upperMeasured;
         if (writeResult) {
-            std::string row = Fixed(wavelength, 6, 2) + " ";
+            result.Fixed(wavelength, 6, 2).Text(" ");
             if (sw.Stand_slit && sw.Instrument_slit) {
-                row += Fixed(valueStandard, 14, 8) + " " + Fixed(valueInstrument, 14, 8);
-                if (above) row += kAboveNote;
+                result.Fixed(valueStandard, 14, 8).Text(" ").Fixed(valueInstrument, 14, 8);
+                if (above) result.Text(kAboveNote);
             } else {
-                row += Fixed(sw.Stand_slit ? valueStandard : valueInstrument, 14, 8);
-                if (above) row += std::string(" ") + kAboveNote;
+                result.Fixed(sw.Stand_slit ? valueStandard : valueInstrument, 14, 8);
+                if (above) result.Text(std::string(" ") + kAboveNote);
             }
-            result.WriteLine(row);
+            result.EndLine();
         }
         if (sw.Transmission && etWavelength > wavelength - kEtMatch &&
             etWavelength < wavelength + kEtMatch) {
-            transmission.WriteLine(Fixed(etWavelength, 8, 3) + " " +
-                                   TransmissionField(valueStandard, etValue) +
-                                   (above ? kAboveNote : ""));
+            transmission.Fixed(etWavelength, 8, 3).Text(" ");
+            WriteTransmissionField(transmission, valueStandard, etValue);
+            transmission.Text(above ? kAboveNote : "").EndLine();
         }
         if ((sw.Instrument_slit && instrument.Eof()) || (readStandard && standard.Eof())) break;
     }

@@ -77,7 +77,7 @@ void StorePoint(TextOut& copy, const std::string& scanPath, int line, int n, dou
                            "irradiance times the irradiance factor (" + Sci(value) +
                                ") is not 0 and within +-" + Sci(kMinIrradiance));
     }
-    copy.WriteLine(Fixed(wavelength, 10, 4) + " " + Sci(value));
+    copy.Fixed(wavelength, 10, 4).Text(" ").Sci(value).EndLine();
     Spectra.MeasuredWavelengths[n] = wavelength;
     Spectra.MeasuredIrradiances[n] = value;
 }
@@ -92,8 +92,13 @@ void ReadScan(TextIn& scan, const std::string& scanPath) {
     double wavelength = 0.0, irradiance = 0.0;
     int line = 0;
     if (!FindFirstPair(scan, wavelength, irradiance, line)) {
-        LogLine(scanPath + " Wavelengths out of range: " + Fixed(kReferenceGridStart, 7, 2) + " " +
-                Fixed(Analysis.GridHigh, 7, 2) + "nm");
+        LogLine(LogText()
+                    .Text(scanPath)
+                    .Text(" Wavelengths out of range: ")
+                    .Fixed(kReferenceGridStart, 7, 2)
+                    .Text(" ")
+                    .Fixed(Analysis.GridHigh, 7, 2)
+                    .Text("nm"));
         throw EngineExit{kExitNormal};
     }
 

@@ -67,30 +67,48 @@ void WriteScanShiftTable(const std::string& path) {
     out.WriteLine("! Calculated : " + RunDateText());
     out.WriteLine("! Units as in measurement file: " + ScanFilePath() +
                   " Measurement Year: " + Analysis.MeasurementYear);
-    out.WriteLine("! Extra Terrestrial spectrum  : " + Paths.EtFileName +
-                  "  ET-shifted over: " + Fixed(Analysis.EtShift, 6, 3) + " nm");
-    out.WriteLine("! Ozone cross section applied : " + Paths.O3CrossFileName +
-                  "  OzonX-shifted over: " + Fixed(Analysis.O3Shift, 6, 3) + " nm");
-    out.WriteLine("! Range in wavelengths        : " + Fixed(Instrument.RangeStart, 6, 2) + " - " +
-                  Fixed(Instrument.RangeEnd, 6, 2) + " step: " + Fixed(Instrument.RangeStep, 6, 2));
-    out.WriteLine("! Latitude: " + Fixed(Analysis.Latitude, 6, 2) + " Longitude " +
-                  Fixed(Analysis.Longitude, 6, 2) +
-                  " Solar Zenith Angle: " + Fixed(Scan.SolarZenithAngle, 6, 3));
-    out.WriteLine("! Measurement Header-information: " + IntW(Instrument.HeaderLineCount, 3) +
-                  " lines");
+    out.Text("! Extra Terrestrial spectrum  : ")
+        .Text(Paths.EtFileName)
+        .Text("  ET-shifted over: ")
+        .Fixed(Analysis.EtShift, 6, 3)
+        .Text(" nm")
+        .EndLine();
+    out.Text("! Ozone cross section applied : ")
+        .Text(Paths.O3CrossFileName)
+        .Text("  OzonX-shifted over: ")
+        .Fixed(Analysis.O3Shift, 6, 3)
+        .Text(" nm")
+        .EndLine();
+    out.Text("! Range in wavelengths        : ")
+        .Fixed(Instrument.RangeStart, 6, 2)
+        .Text(" - ")
+        .Fixed(Instrument.RangeEnd, 6, 2)
+        .Text(" step: ")
+        .Fixed(Instrument.RangeStep, 6, 2)
+        .EndLine();
+    out.Text("! Latitude: ")
+        .Fixed(Analysis.Latitude, 6, 2)
+        .Text(" Longitude ")
+        .Fixed(Analysis.Longitude, 6, 2)
+        .Text(" Solar Zenith Angle: ")
+        .Fixed(Scan.SolarZenithAngle, 6, 3)
+        .EndLine();
+    out.Text("! Measurement Header-information: ")
+        .Int(Instrument.HeaderLineCount, 3)
+        .Text(" lines")
+        .EndLine();
     const unsigned headers = std::min<unsigned>(Instrument.HeaderLineCount, kMaxHeaderLines);
     for (unsigned h = 1; h <= headers; ++h) out.WriteLine("! " + Scan.HeaderLines[h]);
     out.WriteLine("!wave begin end  shift SDshift Err.Ratio Mean_wavelength");
     for (int w = 1; w <= WindowCount(); ++w) {
-        std::string row = Fixed(Windows.Lower[w], 7, 2) + " " + Fixed(Windows.Upper[w], 7, 2) +
-                          " " + Fixed(Windows.Shift[w], 6, 3) + " " +
-                          Fixed(Windows.SdShift[w], 5, 3) + " " +
-                          Fixed(Windows.ErrorRatio[w], 8, 5) + "  " + Fixed(Centre(w), 7, 2);
+        out.Fixed(Windows.Lower[w], 7, 2).Text(" ").Fixed(Windows.Upper[w], 7, 2).Text(" ");
+        out.Fixed(Windows.Shift[w], 6, 3).Text(" ").Fixed(Windows.SdShift[w], 5, 3).Text(" ");
+        out.Fixed(Windows.ErrorRatio[w], 8, 5).Text("  ").Fixed(Centre(w), 7, 2);
         if (ExceedsBothLimits(w)) {
-            row += " ! Error Ratio AND SDshift exceed resp.: " + Fixed(Windows.ErThreshold, 8, 5) +
-                   " AND " + Fixed(Analysis.SdShiftThreshold, 6, 3);
+            out.Text(" ! Error Ratio AND SDshift exceed resp.: ").Fixed(Windows.ErThreshold, 8, 5);
+            out.Text(" AND ").Fixed(Analysis.SdShiftThreshold, 6, 3);
         }
-        out.WriteLine(row + " " + Windows.Status[w]);
+        out.Text(" " + Windows.Status[w]).EndLine();
     }
     out.Close();
 }
@@ -112,17 +130,22 @@ double SelectedValue(int s, const double (&values)[kMaxWindows + 1]) {
 
 void WriteDailyShiftHeader(const std::string& path) {
     const int n = SelectedCount();
-    std::string bands = "!                     ";
+    TextOut out;
+    out.Create(path);
+    out.WriteLine("!date hh.dec  sza shift: ");
+    out.Text("!                     ");
     for (int s = 1; s <= n; ++s) {
-        bands += Fixed(SelectedValue(s, Windows.Lower), 5, 1) + "-" +
-                 Fixed(SelectedValue(s, Windows.Upper), 5, 1) + "   ";
+        out.Fixed(SelectedValue(s, Windows.Lower), 5, 1).Text("-");
+        out.Fixed(SelectedValue(s, Windows.Upper), 5, 1).Text("   ");
     }
-    bands += "ER:";
-    for (int s = 1; s <= n; ++s) bands += Fixed(SelectedValue(s, Windows.Lower), 5, 1) + "    ";
+    out.Text("ER:");
+    for (int s = 1; s <= n; ++s) out.Fixed(SelectedValue(s, Windows.Lower), 5, 1).Text("    ");
+    out.EndLine();
     std::string columns = "!daytime hh.dec  sza  ";
     for (int s = 1; s <= n; ++s) columns += "shift SD_shi  ";
     for (int s = 1; s <= n; ++s) columns += "ER_ratio ";
-    CreateWithLines(path, {"!date hh.dec  sza shift: ", bands, columns});
+    out.WriteLine(columns);
+    out.Close();
 }
 
 // Integer value of characters `first`..`first`+1 (0-based) of the scan name;
@@ -136,15 +159,18 @@ long NamePart(size_t first) {
 
 void AppendDailyShiftRow(const std::string& path) {
     const double hour = static_cast<double>(NamePart(3)) + static_cast<double>(NamePart(5)) / 60;
-    std::string row = CommandLine.ScanName + " " + Fixed(hour, 7, 4) + " " +
-                      Fixed(Scan.SolarZenithAngle, 5, 2) + " ";
+    TextOut out;
+    out.Append(path);
+    out.Text(CommandLine.ScanName + " ").Fixed(hour, 7, 4).Text(" ");
+    out.Fixed(Scan.SolarZenithAngle, 5, 2).Text(" ");
     const int n = SelectedCount();
     for (int s = 1; s <= n; ++s) {
-        row += Fixed(SelectedValue(s, Windows.Shift), 6, 3) + " " +
-               Fixed(SelectedValue(s, Windows.SdShift), 5, 3) + "  ";
+        out.Fixed(SelectedValue(s, Windows.Shift), 6, 3).Text(" ");
+        out.Fixed(SelectedValue(s, Windows.SdShift), 5, 3).Text("  ");
     }
-    for (int s = 1; s <= n; ++s) row += Fixed(SelectedValue(s, Windows.ErrorRatio), 8, 5) + " ";
-    AppendLines(path, {row});
+    for (int s = 1; s <= n; ++s) out.Fixed(SelectedValue(s, Windows.ErrorRatio), 8, 5).Text(" ");
+    out.EndLine();
+    out.Close();
 }
 
 }  // namespace
@@ -205,13 +231,16 @@ double ShiftAtWavelength(double wavelength) {
         }
     }
     if (Engine.Switches.Corr_waveln) {
-        AppendLines(AppliedShiftPath(), {Fixed(wavelength, 6, 2) + " " + Fixed(result, 9, 4)});
+        TextOut out;
+        out.Append(AppliedShiftPath());
+        out.Fixed(wavelength, 6, 2).Text(" ").Fixed(result, 9, 4).EndLine();
+        out.Close();
     }
     return result;
 }
 
-void ShiftWindowStatistics(double intervalStart, double intervalEnd, IntervalShiftStats& stats) {
-    stats = IntervalShiftStats{kNoValue, kNoValue, 0, kNoValue, kNoValue};
+IntervalShiftStats ShiftWindowStatistics(double intervalStart, double intervalEnd) {
+    IntervalShiftStats stats{kNoValue, kNoValue, 0, kNoValue, kNoValue};
     const int count = WindowCount();
     int w = 1;
     while (w <= count && Centre(w) < intervalStart) ++w;
@@ -226,15 +255,16 @@ void ShiftWindowStatistics(double intervalStart, double intervalEnd, IntervalShi
         sumRatio2 += Windows.ErrorRatio[w] * Windows.ErrorRatio[w];
     }
     stats.WindowsUsed = n;
-    if (n == 0) return;
+    if (n == 0) return stats;
     stats.MeanShift = sumShift / n;
     stats.MeanErrorRatio = sumRatio / n;
-    if (n == 1) return;
+    if (n == 1) return stats;
     auto deviation = [n](double sum2, double mean) {
         return n * mean * mean >= sum2 ? 0.0 : std::sqrt((sum2 - n * mean * mean) / (n - 1));
     };
     stats.SdShift = deviation(sumShift2, stats.MeanShift);
     stats.SdErrorRatio = deviation(sumRatio2, stats.MeanErrorRatio);
+    return stats;
 }
 
 }  // namespace tarn

@@ -5,8 +5,8 @@
 namespace tarn {
 
 struct IntervalShiftStats {
-    double MeanShift;       // nm
-    double SdShift;         // nm
+    double MeanShift;  // nm
+    double SdShift;    // nm
     int WindowsUsed;
     double MeanErrorRatio;
     double SdErrorRatio;
@@ -27,6 +27,6 @@ double ShiftAtWavelength(double wavelength);
 
 // Mean and deviation of shift and error ratio over the valid windows whose
 // centre lies in intervalStart..intervalEnd (nm).
-void ShiftWindowStatistics(double intervalStart, double intervalEnd, IntervalShiftStats& stats);
+IntervalShiftStats ShiftWindowStatistics(double intervalStart, double intervalEnd);
 
 }  // namespace tarn

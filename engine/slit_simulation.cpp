@@ -19,7 +19,6 @@ constexpr double kCentreTolerance = 0.00001;                // nm
 struct SimulationUnit {
     std::string Directory;     // at most 255 characters, ends in the separator
     std::string OutputName;    // at most 40
-    std::string ThirdName;     // at most 40; kept, never used
     std::string SlitFileName;  // at most 40
     char SlitChar = '0';
     double Start = 0.0, End = 0.0, OutputStep = 0.0, GridStep = 0.0, Fwhm = 0.0;  // nm
@@ -45,18 +44,26 @@ void SingleSampleKernel(SlitKernel& kernel) {
 void BuildTriangle(SlitKernel& kernel, double fwhm, double gridStep) {
     long long m = RoundEven(fwhm / gridStep);
     if (m < 1) {
-        LogLine("Slit triangle FWHM " + Fixed(fwhm, 8, 4) +
-                " nm is narrower than half the grid step " + Fixed(gridStep, 8, 4) +
-                " nm; the spectrum is taken without convolution");
+        LogLine(LogText()
+                    .Text("Slit triangle FWHM ")
+                    .Fixed(fwhm, 8, 4)
+                    .Text(" nm is narrower than half the grid step ")
+                    .Fixed(gridStep, 8, 4)
+                    .Text(" nm; the spectrum is taken without convolution"));
         SingleSampleKernel(kernel);
         return;
     }
     double firstOffset = -fwhm;
     double lastOffset = fwhm;
     if (m > kMaxTriangleHalfWidth) {
-        LogLine("Slit triangle FWHM " + Fixed(fwhm, 8, 4) + " nm needs " + IntText(2 * m + 1) +
-                " kernel samples; cut to " + IntText(kMaxKernelIndex + 1) +
-                ", simulated values are not meaningful");
+        LogLine(LogText()
+                    .Text("Slit triangle FWHM ")
+                    .Fixed(fwhm, 8, 4)
+                    .Text(" nm needs ")
+                    .Int(2 * m + 1)
+                    .Text(" kernel samples; cut to ")
+                    .Int(kMaxKernelIndex + 1)
+                    .Text(", simulated values are not meaningful"));
         m = kMaxTriangleHalfWidth;
         firstOffset = -m * gridStep;
         lastOffset = m * gridStep;
@@ -154,9 +161,14 @@ void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fw
     }
     if (centre == 0 && std::fabs(nearestOffset) >= kCentreTolerance) {
         centre = nearest;
-        LogLine("Slit function " + path + ": no sample at offset 0 on the grid step " +
-                Fixed(gridStep, 6, 4) + " nm; the sample at offset " + Fixed(nearestOffset, 9, 5) +
-                " nm is taken as centre");
+        LogLine(LogText()
+                    .Text("Slit function ")
+                    .Text(path)
+                    .Text(": no sample at offset 0 on the grid step ")
+                    .Fixed(gridStep, 6, 4)
+                    .Text(" nm; the sample at offset ")
+                    .Fixed(nearestOffset, 9, 5)
+                    .Text(" nm is taken as centre"));
     }
     // The kernel in use is samples 0..2c; those past the last sample read are 0.
     const int used = std::min(2 * centre, kMaxKernelIndex);
@@ -168,12 +180,15 @@ void ReadSlitFunctionFile(SlitKernel& kernel, const std::string& path, double fw
 // Builds the kernel and fills SimulatedSpectrum from start to end (nm) at the
 // output step; in final mode also writes <directory><output name>.
 void SimulateSpectrum() {
-    BuildSlitKernel(g_unit.Kernel, g_unit.Directory, g_unit.SlitChar, g_unit.SlitFileName,
-                    g_unit.Fwhm, g_unit.GridStep);
+    BuildSlitKernel(g_unit.Kernel,
+                    {g_unit.Directory, g_unit.SlitChar, g_unit.SlitFileName, g_unit.Fwhm},
+                    g_unit.GridStep);
     const bool final = g_unit.Mode == "final";
     if (!(g_unit.OutputStep > 0.0)) {
-        LogLine("Simulation output step " + Fixed(g_unit.OutputStep, 8, 4) +
-                " nm is not positive; no simulated values");
+        LogLine(LogText()
+                    .Text("Simulation output step ")
+                    .Fixed(g_unit.OutputStep, 8, 4)
+                    .Text(" nm is not positive; no simulated values"));
         if (final) CreateWithLines(g_unit.Directory + g_unit.OutputName, {});
         return;
     }
@@ -210,29 +225,36 @@ void SimulateSpectrum() {
                 firstBeyond = at;
             }
             long long k = GridIndex(at, g_unit.OutputStep);
-            if (final) out.WriteLine(Fixed(at, 6, 2) + " " + Fixed(v, 14, 8));
+            if (final) out.Fixed(at, 6, 2).Text(" ").Fixed(v, 14, 8).EndLine();
             GridAt(Spectra.SimulatedSpectrum, k) = v;
         }
     }
     if (final) out.Close();
     if (beyond) {
-        LogLine("Simulation: the slit passes the end of the fine grid (" + Fixed(topReach, 8, 2) +
-                " nm) from " + Fixed(firstBeyond, 8, 2) +
-                " nm on; values there are not meaningful");
+        LogLine(LogText()
+                    .Text("Simulation: the slit passes the end of the fine grid (")
+                    .Fixed(topReach, 8, 2)
+                    .Text(" nm) from ")
+                    .Fixed(firstBeyond, 8, 2)
+                    .Text(" nm on; values there are not meaningful"));
     }
 }
 
 }  // namespace
 
-void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slitChar,
-                     const std::string& slitFile, double fwhm, double gridStep) {
+void BuildSlitKernel(SlitKernel& kernel, const SlitSpec& slit, double gridStep) {
+    const std::string& directory = slit.Directory;
+    const std::string& slitFile = slit.FileName;
+    const double fwhm = slit.Fwhm;
     if (!(gridStep > 0.0)) {
-        LogLine("Slit kernel: grid step " + Fixed(gridStep, 8, 4) +
-                " nm is not positive; the spectrum is taken without convolution");
+        LogLine(LogText()
+                    .Text("Slit kernel: grid step ")
+                    .Fixed(gridStep, 8, 4)
+                    .Text(" nm is not positive; the spectrum is taken without convolution"));
         SingleSampleKernel(kernel);
         return;
     }
-    if (slitChar != '1') {
+    if (slit.SlitChar != '1') {
         BuildTriangle(kernel, fwhm, gridStep);
     } else {
         std::string path = directory + slitFile;
@@ -245,7 +267,8 @@ void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slit
         ReadSlitFunctionFile(kernel, path, fwhm, gridStep);
     }
     if (kernel.Sum == 0.0) {
-        LogLine("Slit kernel sum is 0 (" + (slitChar == '1' ? directory + slitFile : "triangle") +
+        LogLine("Slit kernel sum is 0 (" +
+                (slit.SlitChar == '1' ? directory + slitFile : "triangle") +
                 "); simulated values are set to 0");
     }
 }
@@ -361,29 +384,25 @@ void ResetSimulationUnit() {
     g_unit = SimulationUnit{};
 }
 
-void RunSimulation(const std::string& directory, const std::string& outputName,
-                   const std::string& thirdName, double start, double end, double outputStep,
-                   double gridStep, double fwhm, char slitChar, const std::string& slitFile) {
+void RunSimulation(const SlitSpec& slit, const SimulationRange& range,
+                   const std::string& outputName) {
     if (g_unit.Mode != "final") g_unit.Mode = "not";
-    g_unit.Directory = Cut(directory, 255);
+    g_unit.Directory = Cut(slit.Directory, 255);
     g_unit.OutputName = Cut(outputName, 40);
-    g_unit.ThirdName = Cut(thirdName, 40);
-    g_unit.SlitFileName = Cut(slitFile, 40);
-    g_unit.SlitChar = slitChar;
-    g_unit.Start = start;
-    g_unit.End = end;
-    g_unit.OutputStep = outputStep;
-    g_unit.GridStep = gridStep;
-    g_unit.Fwhm = fwhm;
+    g_unit.SlitFileName = Cut(slit.FileName, 40);
+    g_unit.SlitChar = slit.SlitChar;
+    g_unit.Start = range.Start;
+    g_unit.End = range.End;
+    g_unit.OutputStep = range.OutputStep;
+    g_unit.GridStep = range.GridStep;
+    g_unit.Fwhm = slit.Fwhm;
     SimulateSpectrum();
 }
 
-void RunFinalSimulation(const std::string& directory, const std::string& outputName,
-                        const std::string& thirdName, double start, double end, double outputStep,
-                        double gridStep, double fwhm, char slitChar, const std::string& slitFile) {
+void RunFinalSimulation(const SlitSpec& slit, const SimulationRange& range,
+                        const std::string& outputName) {
     g_unit.Mode = "final";
-    RunSimulation(directory, outputName, thirdName, start, end, outputStep, gridStep, fwhm,
-                  slitChar, slitFile);
+    RunSimulation(slit, range, outputName);
 }
 
 }  // namespace tarn

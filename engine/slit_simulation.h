@@ -18,11 +18,18 @@ struct SlitKernel {
     double LastOffset;   // nm, offset of the last sample
 };
 
-// Builds `kernel` on the grid step `gridStep` (nm): slitChar '1' reads
-// <directory><slitFile> within +-SlitRangeFactor x fwhm (ERROR S2 when it is
-// missing), any other character gives a triangle of FWHM `fwhm` (nm).
-void BuildSlitKernel(SlitKernel& kernel, const std::string& directory, char slitChar,
-                     const std::string& slitFile, double fwhm, double gridStep);
+// A slit: SlitChar '1' is the slit-function file <Directory><FileName>, any
+// other character a triangle of FWHM Fwhm.
+struct SlitSpec {
+    std::string Directory;  // ends in the separator
+    char SlitChar;
+    std::string FileName;
+    double Fwhm;  // nm
+};
+
+// Builds `kernel` on the grid step `gridStep` (nm): the slit-function file is
+// read within +-SlitRangeFactor x FWHM (ERROR S2 when it is missing).
+void BuildSlitKernel(SlitKernel& kernel, const SlitSpec& slit, double gridStep);
 
 // Convolution of FineSpectrum with `kernel` at `wavelength` (nm), divided by
 // the kernel sum.  `endOfGrid` (optional) is set when the kernel runs past the
@@ -41,17 +48,20 @@ void ConvolveSeveral(const SlitKernel& kernel, const double* wavelengths, int co
 // flow, at the start of every run).
 void ResetSimulationUnit();
 
-// Convolves FineSpectrum at start, start + outputStep, ... end (nm) with the
-// slit (slitChar '1': <directory><slitFile>, else a triangle of FWHM `fwhm`)
-// on the grid step `gridStep` (nm) and stores the values in SimulatedSpectrum
-// indexed by Round((wavelength - 250) / outputStep).
-void RunSimulation(const std::string& directory, const std::string& outputName,
-                   const std::string& thirdName, double start, double end, double outputStep,
-                   double gridStep, double fwhm, char slitChar, const std::string& slitFile);
+// The wavelengths simulated: Start, Start + OutputStep, ... End, on the fine
+// grid step GridStep (all nm).
+struct SimulationRange {
+    double Start, End, OutputStep, GridStep;
+};
 
-// The same in final mode: also writes <directory><outputName> ("instr1.out").
-void RunFinalSimulation(const std::string& directory, const std::string& outputName,
-                        const std::string& thirdName, double start, double end, double outputStep,
-                        double gridStep, double fwhm, char slitChar, const std::string& slitFile);
+// Convolves FineSpectrum with the slit over the range and stores the values in
+// SimulatedSpectrum indexed by Round((wavelength - 250) / OutputStep).  Once
+// a final simulation has run, it also writes <slit.Directory><outputName>.
+void RunSimulation(const SlitSpec& slit, const SimulationRange& range,
+                   const std::string& outputName);
+
+// The same in final mode: also writes <slit.Directory><outputName> ("instr1.out").
+void RunFinalSimulation(const SlitSpec& slit, const SimulationRange& range,
+                        const std::string& outputName);
 
 }  // namespace tarn

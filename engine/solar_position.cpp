@@ -28,9 +28,9 @@ double ArcSin(double s) {
 }
 
 void Fail(int code, const std::string& label, const std::string& value, size_t maxLength,
-          DateCheck& check) {
-    check.Code = code;
-    check.Message = Cut(label + Cut(value, 8), maxLength);
+          int& errorCode, std::string& message) {
+    errorCode = code;
+    message = Cut(label + Cut(value, 8), maxLength);
 }
 
 double JulianDay(double year, double month, double day) {
@@ -45,24 +45,27 @@ double JulianDay(double year, double month, double day) {
 
 }  // namespace
 
-DateCheck CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
-                                    uint16_t minute, uint16_t second, double longitude,
-                                    double latitude, double& azimuth, double& zenithAngle) {
-    DateCheck check;
-    check.Message = "  ";
-    if (year < 1900 || year > 2100) Fail(1, "Date error: Year ", IntW(year, 4), 25, check);
-    if (month < 1 || month > 12) Fail(2, "Date error: Month ", IntW(month, 2), 26, check);
-    if (day < 1 || day > 31) Fail(3, "Date error: Day ", IntW(day, 2), 24, check);
-    if (hour > 24) Fail(4, "Time error: Hour ", IntW(hour, 2), 25, check);
-    if (minute > 60) Fail(5, "Time error: Minute ", IntW(minute, 2), 27, check);
-    if (second > 60) Fail(6, "Time error: Second ", IntW(second, 2), 27, check);
+SolarPosition CheckDateAndSolarPosition(const ClockTime& time, double longitude, double latitude) {
+    const uint16_t year = time.Year, month = time.Month, day = time.Day;
+    const uint16_t hour = time.Hour, minute = time.Minute, second = time.Second;
+    SolarPosition result{0, "  ", 0.0, 0.0};
+    int& errorCode = result.ErrorCode;
+    std::string& message = result.Message;
+    if (year < 1900 || year > 2100)
+        Fail(1, "Date error: Year ", IntW(year, 4), 25, errorCode, message);
+    if (month < 1 || month > 12)
+        Fail(2, "Date error: Month ", IntW(month, 2), 26, errorCode, message);
+    if (day < 1 || day > 31) Fail(3, "Date error: Day ", IntW(day, 2), 24, errorCode, message);
+    if (hour > 24) Fail(4, "Time error: Hour ", IntW(hour, 2), 25, errorCode, message);
+    if (minute > 60) Fail(5, "Time error: Minute ", IntW(minute, 2), 27, errorCode, message);
+    if (second > 60) Fail(6, "Time error: Second ", IntW(second, 2), 27, errorCode, message);
     if (longitude < -180 || longitude > 180)
-        Fail(7, "Geographical Longitude: ", Fixed(longitude, 6, 3), 32, check);
+        Fail(7, "Geographical Longitude: ", Fixed(longitude, 6, 3), 32, errorCode, message);
     if (latitude < -90 || latitude > 90)
-        Fail(8, "Geographical Latitude: ", Fixed(latitude, 6, 3), 31, check);
-    if (check.Code != 0) {
-        check.Message += "  out of range!  ";
-        return check;
+        Fail(8, "Geographical Latitude: ", Fixed(latitude, 6, 3), 31, errorCode, message);
+    if (errorCode != 0) {
+        message += "  out of range!  ";
+        return result;
     }
 
     double ut = hour + minute / 60.0 + second / 3600.0;
@@ -131,9 +134,9 @@ DateCheck CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day,
         if (az > kTwoPiAz) az -= kTwoPiAz;
         az *= kDegPerRad;
     }
-    azimuth = az;
-    zenithAngle = 90 - e * kDegPerRad;
-    return check;
+    result.Azimuth = az;
+    result.ZenithAngle = 90 - e * kDegPerRad;
+    return result;
 }
 
 }  // namespace tarn

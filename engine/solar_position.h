@@ -7,19 +7,22 @@
 
 namespace tarn {
 
-// Outcome of the date and place check: Code 0 and the message "  " when all
-// is in range, else the code of the last failing check (1..8) and its message.
-struct DateCheck {
-    int Code = 0;
-    std::string Message;
+// A time of the scan's clock as the check takes it.
+struct ClockTime {
+    uint16_t Year, Month, Day, Hour, Minute, Second;
 };
 
-// Checks the arguments (codes 1..8, the last failing check wins).  When all
-// are in range, sets the azimuth (degrees from north through east) and the
-// zenith angle (degrees); otherwise leaves both untouched.  Longitude east
-// positive, latitude north positive, degrees.
-DateCheck CheckDateAndSolarPosition(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
-                                    uint16_t minute, uint16_t second, double longitude,
-                                    double latitude, double& azimuth, double& zenithAngle);
+// The outcome of the check: ErrorCode 0, Message "  " and the azimuth
+// (degrees from north through east) and zenith angle (degrees); or the code
+// 1..8 of the last failing check with its message, and no angles (0).
+struct SolarPosition {
+    int ErrorCode;
+    std::string Message;
+    double Azimuth, ZenithAngle;
+};
+
+// Checks the time and the place (longitude east positive, latitude north
+// positive, degrees) and, when all are in range, computes the sun's position.
+SolarPosition CheckDateAndSolarPosition(const ClockTime& time, double longitude, double latitude);
 
 }  // namespace tarn

@@ -44,18 +44,25 @@ std::string SpikeFilePath(const std::string& namePart) {
 void CreateSpikeFileIfAbsent(const std::string& path, const std::string& secondLine,
                              const std::string& fourthLine) {
     if (TextFileExists(path)) return;
-    CreateWithLines(
-        path,
-        {std::string("!") + kVersionBanner, secondLine + Fixed(Analysis.SpikeCriterion, 10, 5),
-         "! range_number_of_measured_datapoints: " + IntW(Analysis.SpikeHalfWindow, 10),
-         fourthLine});
+    TextOut out;
+    out.Create(path);
+    out.WriteLine(std::string("!") + kVersionBanner);
+    out.Text(secondLine).Fixed(Analysis.SpikeCriterion, 10, 5).EndLine();
+    out.Text("! range_number_of_measured_datapoints: ").Int(Analysis.SpikeHalfWindow, 10);
+    out.EndLine();
+    out.WriteLine(fourthLine);
+    out.Close();
 }
 
 void AppendCorrectionBlockHead(const std::string& path) {
-    AppendLines(path, {"", ScanLine(),
-                       "criterium: " + Fixed(Analysis.SpikeCriterion, 10, 5) +
-                           (Analysis.SpikeCorrectionOn ? "Spikes CORRECTED"
-                                                       : " NO spike correction applied")});
+    TextOut out;
+    out.Append(path);
+    out.WriteLine();
+    out.WriteLine(ScanLine());
+    out.Text("criterium: ").Fixed(Analysis.SpikeCriterion, 10, 5);
+    out.Text(Analysis.SpikeCorrectionOn ? "Spikes CORRECTED" : " NO spike correction applied");
+    out.EndLine();
+    out.Close();
 }
 
 // Last examined point: point N only when it lies below the upper limit (nm),
@@ -103,9 +110,11 @@ void HandleSpike(long i, SpikeCase kind, double c, const std::string& correction
     double& irradiance = Spectra.MeasuredIrradiances[i];
     double before = irradiance;
     if (Engine.Switches.Details_on_corrections) {
-        AppendLines(correctionFile,
-                    {Fixed(Spectra.MeasuredWavelengths[i], 8, 2) + " " + Fixed(before, 14, 8) +
-                     " " + Fixed(c, 14, 8) + StatusText(kind)});
+        TextOut out;
+        out.Append(correctionFile);
+        out.Fixed(Spectra.MeasuredWavelengths[i], 8, 2).Text(" ").Fixed(before, 14, 8).Text(" ");
+        out.Fixed(c, 14, 8).Text(StatusText(kind)).EndLine();
+        out.Close();
     }
     bool correct = Analysis.SpikeCorrectionOn;
     switch (kind) {
@@ -133,15 +142,17 @@ const char* IrradianceLevelLabel(double median) {
 }
 
 void AppendSummaryRow(const std::string& summaryFile) {
-    AppendLines(summaryFile,
-                {CommandLine.ScanName + Instrument.MeasurementExtension + " " +
-                 Fixed(Scan.SolarZenithAngle, 7, 2) + " " +
-                 IntW(QcOut.DetectedAboveLevel2 + QcOut.CorrectedAboveLevel2, 5) + " " +
-                 Sci(Qc.IrradianceLevels[2]) + "    " +
-                 IntW(QcOut.DetectedAboveLevel1 + QcOut.CorrectedAboveLevel1, 5) + "  " +
-                 Sci(Qc.IrradianceLevels[1]) +
-                 (Analysis.SpikeCorrectionOn ? " SPIKES CORRECTED " : " SPIKES NOT_CORRECTED ") +
-                 Fixed(QcOut.MedianIrradianceAtReference, 14, 8)});
+    TextOut out;
+    out.Append(summaryFile);
+    out.Text(CommandLine.ScanName + Instrument.MeasurementExtension + " ");
+    out.Fixed(Scan.SolarZenithAngle, 7, 2).Text(" ");
+    out.Int(QcOut.DetectedAboveLevel2 + QcOut.CorrectedAboveLevel2, 5).Text(" ");
+    out.Sci(Qc.IrradianceLevels[2]).Text("    ");
+    out.Int(QcOut.DetectedAboveLevel1 + QcOut.CorrectedAboveLevel1, 5).Text("  ");
+    out.Sci(Qc.IrradianceLevels[1]);
+    out.Text(Analysis.SpikeCorrectionOn ? " SPIKES CORRECTED " : " SPIKES NOT_CORRECTED ");
+    out.Fixed(QcOut.MedianIrradianceAtReference, 14, 8).EndLine();
+    out.Close();
 }
 
 }  // namespace

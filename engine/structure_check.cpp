@@ -87,10 +87,14 @@ std::string ModelRatioFileName() {
 }
 
 void CreateModelRatioFile() {
-    CreateWithLines(ModelRatioFileName(),
-                    {"! Earth_sun distance correction factor: " + Fixed(Scan.EarthSunFactor, 8, 4),
-                     "! wave measured irr. modelled irr.   ratio meas/mod   "
-                     "meas_ratio(m1/m2)/model_ratio"});
+    TextOut out;
+    out.Create(ModelRatioFileName());
+    out.Text("! Earth_sun distance correction factor: ").Fixed(Scan.EarthSunFactor, 8, 4);
+    out.EndLine();
+    out.WriteLine(
+        "! wave measured irr. modelled irr.   ratio meas/mod   "
+        "meas_ratio(m1/m2)/model_ratio");
+    out.Close();
 }
 
 // Creates the day's file of criterion j with its head when it is missing, then
@@ -98,13 +102,16 @@ void CreateModelRatioFile() {
 void StartStructureFile(int j) {
     std::string name = StructureFileName(j);
     if (!TextFileExists(name)) {
-        CreateWithLines(name, {std::string("!") + kVersionBanner,
-                               "! structure check; criterium rel. deviation; " +
-                                   Fixed(Qc.CriterionDeviation[j], 10, 3),
-                               "! wavelength range: " + Fixed(Instrument.RangeStart, 10, 2) +
-                                   " - " + Fixed(Instrument.RangeEnd, 10, 2),
-                               "! Ratio = Irrad(w1)/Irrad(w2)",
-                               "! meas.wavelength 1 and 2, Meas.ratio/Theor.ratio, Theor.Ratio"});
+        TextOut out;
+        out.Create(name);
+        out.WriteLine(std::string("!") + kVersionBanner);
+        out.Text("! structure check; criterium rel. deviation; ");
+        out.Fixed(Qc.CriterionDeviation[j], 10, 3).EndLine();
+        out.Text("! wavelength range: ").Fixed(Instrument.RangeStart, 10, 2).Text(" - ");
+        out.Fixed(Instrument.RangeEnd, 10, 2).EndLine();
+        out.WriteLine("! Ratio = Irrad(w1)/Irrad(w2)");
+        out.WriteLine("! meas.wavelength 1 and 2, Meas.ratio/Theor.ratio, Theor.Ratio");
+        out.Close();
     }
     AppendLines(name, {"", ScanLine()});
 }
@@ -112,8 +119,11 @@ void StartStructureFile(int j) {
 // Appends the flag row of an exceeding pair (the file is opened and closed per row).
 void WriteFlagRow(const std::string& file, long i, double m1, double m2) {
     const double* wl = Spectra.MeasuredWavelengths;
-    AppendLines(file, {Fixed(wl[i], 7, 2) + " " + Fixed(wl[i + 1], 7, 2) + " " +
-                       Fixed(g_check.Ratio, 10, 3) + "  " + Fixed(m1 / m2, 10, 3)});
+    TextOut out;
+    out.Append(file);
+    out.Fixed(wl[i], 7, 2).Text(" ").Fixed(wl[i + 1], 7, 2).Text(" ");
+    out.Fixed(g_check.Ratio, 10, 3).Text("  ").Fixed(m1 / m2, 10, 3).EndLine();
+    out.Close();
 }
 
 // Measured/model ratio of point i (the pair's first point): the sums of the QC
@@ -135,15 +145,19 @@ void ModelRatioStep(long i, double m1, double m2, const std::string* ratioFile) 
         }
     }
     if (ratioFile == nullptr) return;
-    std::string row = Fixed(w, 7, 2) + " " + Fixed(e1, 14, 8) + "  " + Fixed(modelled, 14, 8) + " ";
+    TextOut out;
+    out.Append(*ratioFile);
+    out.Fixed(w, 7, 2).Text(" ").Fixed(e1, 14, 8).Text("  ").Fixed(modelled, 14, 8).Text(" ");
     if (!usable) {
-        row += std::string(kNoValue) + "  " + kNoValue;
+        out.Text(std::string(kNoValue) + "  " + kNoValue);
     } else if (e2 <= 0) {
-        row += Fixed(e1 / modelled, 10, 5) + "  " + kNoValue;
+        out.Fixed(e1 / modelled, 10, 5).Text("  ").Text(kNoValue);
     } else {
-        row += Fixed(e1 / modelled, 10, 5) + "  " + Fixed(((e1 * m2) / (e2 * m1) - 1) * 100, 8, 3);
+        out.Fixed(e1 / modelled, 10, 5).Text("  ");
+        out.Fixed(((e1 * m2) / (e2 * m1) - 1) * 100, 8, 3);
     }
-    AppendLines(*ratioFile, {row});
+    out.EndLine();
+    out.Close();
 }
 
 // One pass of criterion j over the in-range pairs: the start of its first

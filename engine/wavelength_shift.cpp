@@ -87,6 +87,12 @@ void LogOnce(bool& done, const std::string& line) {
     LogLine(line);
 }
 
+void LogOnce(bool& done, const FileText& line) {
+    if (done) return;
+    done = true;
+    LogLine(line);
+}
+
 void SetShiftDefaults() {
     g_state.SimulationName = "simdec10.spc";
     g_state.MaximumShift = 0.9;
@@ -136,9 +142,12 @@ bool CheckStepsAndK() {
     }
     for (int level = 1; level <= levels; ++level) {
         if (!(StepTable.Steps[level] > 0.0)) {
-            LogOnce(g_loggedSteps, "Shift step " + IntText(level) + " is " +
-                                       Fixed(StepTable.Steps[level], 8, 4) +
-                                       " nm; no shift is determined");
+            LogOnce(g_loggedSteps, LogText()
+                                       .Text("Shift step ")
+                                       .Int(level)
+                                       .Text(" is ")
+                                       .Fixed(StepTable.Steps[level], 8, 4)
+                                       .Text(" nm; no shift is determined"));
             return false;
         }
     }
@@ -190,9 +199,14 @@ void CollectCountedPoints() {
     g_state.LowestWavelength = low;
     g_state.HighestWavelength = high;
     if (g_state.Hi - g_state.Lo < 2 * k) {
-        LogLine("Shift window " + Fixed(g_state.WindowStart, 7, 2) + " -" +
-                Fixed(g_state.WindowEnd, 7, 2) + " nm holds fewer than 2k+1 = " +
-                IntText(2 * k + 1) + " measured points; not significant");
+        LogLine(LogText()
+                    .Text("Shift window ")
+                    .Fixed(g_state.WindowStart, 7, 2)
+                    .Text(" -")
+                    .Fixed(g_state.WindowEnd, 7, 2)
+                    .Text(" nm holds fewer than 2k+1 = ")
+                    .Int(2 * k + 1)
+                    .Text(" measured points; not significant"));
     }
 }
 
@@ -285,7 +299,7 @@ void ScanShiftError() {
         const double error = TrialError(s, meanDeviation);
         const double effective = s + meanDeviation;
         if (g_state.LogShift)
-            g_curve.WriteLine(Fixed(effective, 10, 2) + " " + Fixed(error, 15, 4));
+            g_curve.Fixed(effective, 10, 2).Text(" ").Fixed(error, 15, 4).EndLine();
         if (error <= g_state.MinimumError) {
             g_state.Previous = last;
             g_state.MinimumError = error;
@@ -303,13 +317,15 @@ void ScanShiftError() {
 
 // Appends one block to the shift log; creates <first directory>shift.log
 // (headed by the status text) when it is missing and binds the log to it.
-void WriteShiftLogBlock(const std::vector<std::string>& lines) {
+// Opens the shift log for a block (creating the directory's own log, with the
+// status line, when it is missing).
+void OpenShiftLog(TextOut& out) {
     std::string own = g_state.FirstDirectory + kShiftLogName;
     if (!TextFileExists(own)) {
         Engine.ShiftLogFile = own;
         CreateWithLines(own, {g_state.Status});
     }
-    AppendLines(Engine.ShiftLogFile, lines);
+    out.Append(Engine.ShiftLogFile);
 }
 
 // Parabola y = a + b x + c x^2 through the trial before the minimum, the
@@ -342,21 +358,22 @@ void FitShiftParabola(const Trial& p1, const Trial& p2, const Trial& p3) {
     g_state.Uncertainty = uncertainty;
     g_state.ErrorRatio = errorRatio;
     if (!g_state.LogShift) return;
-    WriteShiftLogBlock({
-        "wavelength range: " + Fixed(g_state.WindowStart, 8, 2) + " - " +
-            Fixed(g_state.WindowEnd, 8, 2),
-        "deltastap : " + Fixed(g_state.Step, 6, 3),
-        "shiftvorig: " + Sci(x1) + "  foutvorig: " + Sci(y1),
-        "shift     : " + Sci(x2) + "  fout     : " + Sci(y2),
-        "shiftvolge: " + Sci(x3) + "  foutvolge: " + Sci(y3),
-        "a: " + Sci(a),
-        "b: " + Sci(b),
-        "c: " + Sci(c),
-        "shiftminimum: " + Fixed(shift, 10, 5) + " +/- " + Fixed(uncertainty, 10, 5) +
-            " minim.: " + Fixed(m, 12, 7) + " number: " + IntW(g_state.ValueCount, 4),
-        "error ratio at minimum: " + Fixed(errorRatio, 12, 7),
-        "",
-    });
+    TextOut out;
+    OpenShiftLog(out);
+    out.Text("wavelength range: ").Fixed(g_state.WindowStart, 8, 2).Text(" - ");
+    out.Fixed(g_state.WindowEnd, 8, 2).EndLine();
+    out.Text("deltastap : ").Fixed(g_state.Step, 6, 3).EndLine();
+    out.Text("shiftvorig: ").Sci(x1).Text("  foutvorig: ").Sci(y1).EndLine();
+    out.Text("shift     : ").Sci(x2).Text("  fout     : ").Sci(y2).EndLine();
+    out.Text("shiftvolge: ").Sci(x3).Text("  foutvolge: ").Sci(y3).EndLine();
+    out.Text("a: ").Sci(a).EndLine();
+    out.Text("b: ").Sci(b).EndLine();
+    out.Text("c: ").Sci(c).EndLine();
+    out.Text("shiftminimum: ").Fixed(shift, 10, 5).Text(" +/- ").Fixed(uncertainty, 10, 5);
+    out.Text(" minim.: ").Fixed(m, 12, 7).Text(" number: ").Int(g_state.ValueCount, 4).EndLine();
+    out.Text("error ratio at minimum: ").Fixed(errorRatio, 12, 7).EndLine();
+    out.EndLine();
+    out.Close();
 }
 
 // Coarse-to-fine scan over the step levels, each between the neighbours of
@@ -384,13 +401,19 @@ void RefineShift() {
         }
     }
     if (g_state.LogShift) {
-        g_report.WriteLine(Fixed(g_state.ResultShift, 8, 3) + " +/- " +
-                           Fixed(g_state.Uncertainty, 5, 3) + " " +
-                           Fixed(g_state.ErrorRatio * 100.0, 10, 3) + " % ");
+        g_report.Fixed(g_state.ResultShift, 8, 3)
+            .Text(" +/- ")
+            .Fixed(g_state.Uncertainty, 5, 3)
+            .Text(" ")
+            .Fixed(g_state.ErrorRatio * 100.0, 10, 3)
+            .Text(" % ")
+            .EndLine();
         g_curve.Close();
     }
 }
 
+// The status text: its numbers are finite by construction (sums of bounded
+// logarithms and a table value), so it is formatted once and passed on.
 std::string StatusText(const char* prefix, double error, double ssm, double sss, double f) {
     return Cut(std::string(prefix) + " wave_fit: " + Fixed(error, 10, 4) + "  meas: " +
                    Fixed(ssm, 10, 4) + " mod: " + Fixed(sss, 10, 4) + " factor: " + Fixed(f, 6, 4),
@@ -455,9 +478,8 @@ void ResetShiftUnit() {
     g_loggedLevels = g_loggedK = g_loggedSteps = false;
 }
 
-void DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
-                    const std::string& settingsFile, double windowStart, double windowEnd,
-                    double& shift, double& uncertainty, double& errorRatio, std::string& status) {
+ShiftResult DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
+                           const std::string& settingsFile, double windowStart, double windowEnd) {
     g_state.FirstDirectory = Cut(firstDirectory, 255);
     g_state.SecondDirectory = Cut(secondDirectory, 255);
     g_state.SettingsName = Cut(settingsFile, 255);
@@ -481,25 +503,31 @@ void DetermineShift(const std::string& firstDirectory, const std::string& second
             StatusText("! NOT_SIGNIFICANT ", 0.0, 0.0, 0.0, Engine.SignificanceTable[0]);
         if (g_state.LogShift) {
             CreateWithLines(g_state.FirstDirectory + g_state.CurveName, {});
-            g_report.WriteLine(Fixed(0.0, 8, 3) + " +/- " + Fixed(kNoResult, 5, 3) + " " +
-                               Fixed(kNoResult * 100.0, 10, 3) + " % ");
+            g_report.Fixed(0.0, 8, 3)
+                .Text(" +/- ")
+                .Fixed(kNoResult, 5, 3)
+                .Text(" ")
+                .Fixed(kNoResult * 100.0, 10, 3)
+                .Text(" % ")
+                .EndLine();
         }
     }
-    status = g_state.Status;
     if (g_state.LogShift) {
         g_report.WriteLine("DETERMINATION OF WAVELENGTH SHIFT");
         g_report.WriteLine(g_state.Status);
         g_report.WriteLine("Calculation Date: " + ShortDateText() + " Time " + LongTimeText());
         g_report.WriteLine("Applied simulation file: " + g_state.SimulationName);
-        g_report.WriteLine("Wavelength range for shift determination:  " +
-                           Fixed(windowStart, 7, 2) + Fixed(windowEnd, 7, 2));
-        g_report.WriteLine("Wavelength step, and step intervalnumber:  " +
-                           Fixed(g_state.PrintedStep, 7, 2) + IntW(g_state.K, 7));
+        g_report.Text("Wavelength range for shift determination:  ")
+            .Fixed(windowStart, 7, 2)
+            .Fixed(windowEnd, 7, 2)
+            .EndLine();
+        g_report.Text("Wavelength step, and step intervalnumber:  ")
+            .Fixed(g_state.PrintedStep, 7, 2)
+            .Int(g_state.K, 7)
+            .EndLine();
         g_report.Close();
     }
-    shift = g_state.ResultShift;
-    uncertainty = g_state.Uncertainty;
-    errorRatio = g_state.ErrorRatio;
+    return {g_state.ResultShift, g_state.Uncertainty, g_state.ErrorRatio, g_state.Status};
 }
 
 }  // namespace tarn

@@ -19,12 +19,18 @@ extern ShiftStepTable StepTable;
 // flow, at the start of every run).
 void ResetShiftUnit();
 
-// Determines the shift (nm), its uncertainty (nm), the error ratio and the
-// status text of the window windowStart..windowEnd (nm).  Reads lines 1-6 of
-// <firstDirectory><settingsFile>; with the Log_shift switch writes the report
-// <secondDirectory>shift.shi, the curve file and the shift-log blocks.
-void DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
-                    const std::string& settingsFile, double windowStart, double windowEnd,
-                    double& shift, double& uncertainty, double& errorRatio, std::string& status);
+// The shift determination of one window.
+struct ShiftResult {
+    double Shift, Uncertainty;  // nm
+    double ErrorRatio;
+    std::string Status;  // "! ..." with "NOT_SIGNIFICANT" when the fit is not trusted
+};
+
+// Determines the shift of the window windowStart..windowEnd (nm).  Reads
+// lines 1-6 of <firstDirectory><settingsFile>; with the Log_shift switch
+// writes the report <secondDirectory>shift.shi, the curve file and the
+// shift-log blocks.
+ShiftResult DetermineShift(const std::string& firstDirectory, const std::string& secondDirectory,
+                           const std::string& settingsFile, double windowStart, double windowEnd);
 
 }  // namespace tarn

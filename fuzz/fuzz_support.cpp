@@ -134,9 +134,8 @@ EffectiveUvRun PrepareEffectiveUv(const std::vector<std::pair<std::string, std::
 void RunEffectiveUv(const EffectiveUvRun& run) {
     PrepareEffectiveUvFiles(run.Result, "1731230", run.Defaults, Paths.MainPath + "header.txt",
                             "exa");
-    double start = 300.0, last = 400.0;
-    ComputeEffectiveUv(run.Result, "1731230", run.Defaults, run.Actions, "exa", 285.0, 410.0, 35.0,
-                       0.05, start, last);
+    ComputeEffectiveUv(run.Result, "1731230", run.Defaults, "exa",
+                       {run.Actions, 285.0, 410.0, 0.05, 35.0, 300.0, 400.0});
 }
 
 std::string InputText(const uint8_t* data, size_t size) {

@@ -29,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::WriteText(main + "exa.sli", fuzz::InputText(data, size));
     for (const SlitArguments& a : kArguments) {
         Engine.SlitRangeFactor = a.slitRangeFactor;
-        fuzz::RunReader(
-            [&] { BuildSlitKernel(g_kernel, main, '1', "exa.sli", a.fwhm, a.gridStep); });
+        fuzz::RunReader([&] {
+            BuildSlitKernel(g_kernel, {main, '1', "exa.sli", a.fwhm}, a.gridStep);
+        });
     }
     return 0;
 }

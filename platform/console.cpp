@@ -24,7 +24,7 @@ void SetConsoleInput(std::istream* in) {
     g_in = in;
 }
 void ConsoleLine(const std::string& text) {
-    Console() << WithoutNonFiniteMarks(text) << '\n';
+    Console() << text << '\n';
 }
 
 }  // namespace tarn

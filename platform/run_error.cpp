@@ -13,8 +13,7 @@ std::string ReportText(const std::string& operation, const std::string& file, in
                        const std::string& reason) {
     std::string text = "run-time error: " + operation + " '" + file + "'";
     if (line > 0) text += " line " + std::to_string(line);
-    text += ": " + reason;
-    return WithoutNonFiniteMarks(text);
+    return text + ": " + reason;
 }
 
 std::string ListText(const std::string& operation, const std::string& file, int index,

@@ -272,9 +272,8 @@ bool TextOut::Flush() {
     return true;
 }
 
-void TextOut::CheckFinite(const std::string& text) const {
-    if (text.find(kNonFiniteMark) != std::string::npos && HoldsNonFiniteNumber(text))
-        throw RunTimeError("write to", m_name, 0, "a number to be written is NaN or infinite");
+void FailNonFiniteNumber(const std::string& file) {
+    throw RunTimeError("write to", file, 0, "a number to be written is NaN or infinite");
 }
 
 bool TextOut::TakeHeldFile(int (FileStore::*open)(const std::string&), const std::string& path) {
@@ -328,15 +327,13 @@ void TextOut::Append(const std::string& path) {
 
 void TextOut::Write(const std::string& text) {
     if (!IsOpen()) throw RunTimeError("write to", m_name, 0, "file not open");
-    CheckFinite(text);
     m_buffer += text;
     errno = 0;
-    if (m_buffer.size() >= kFlushSize && !Flush()) Fail("write to");
+    if (m_buffer.size() >= kFlushSize && m_buffer.back() == '\n' && !Flush()) Fail("write to");
 }
 
 void TextOut::WriteLine(const std::string& text) {
     if (!IsOpen()) throw RunTimeError("write to", m_name, 0, "file not open");
-    CheckFinite(text);
     m_buffer += text;
     m_buffer += '\n';
     errno = 0;

@@ -6,21 +6,79 @@
 // of the file is 0 and no error; a "\r" before a line end is not part of the
 // line; a UTF-8 byte-order mark at the start of a file is skipped.  TextOut
 // writes "\n" line ends.  Both read and write the disk, or through the store
-// installed for the engine's run (platform/file_store.h).  A number that
-// is not finite never reaches a file: writing one is the run-time error.
+// installed for the engine's run (platform/file_store.h).  Numbers reach a
+// file through the number calls, which refuse one that is not finite.
 // Failures that the caller does not test raise RunTimeError.
 #pragma once
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "platform/text_format.h"
+
 namespace tarn {
 
 class FileStore;
+
+// Raises the run-time error of a number bound for `file` that is NaN or infinite.
+[[noreturn]] void FailNonFiniteNumber(const std::string& file);
+
+// The number calls of text bound for a file, in the forms of text_format.h:
+// out.Text("x ").Fixed(x, 8, 3).EndLine() writes "x " and x as "x:8:3".  A
+// number that is not finite is the run-time error naming the file, and the
+// unfinished line is dropped.  `Out` supplies Write(text), Name() and
+// DropUnfinishedLine().
+template <class Out>
+class NumberCalls {
+  public:
+    Out& Text(const std::string& text) { return Put(text); }
+    Out& Fixed(double x, int width, int decimals) {
+        return Put(tarn::Fixed(Finite(x), width, decimals));
+    }
+    Out& FixedPrecision(double x, int precision, int decimals) {
+        return Put(tarn::FixedPrecision(Finite(x), precision, decimals));
+    }
+    Out& Sci(double x) { return Put(tarn::Sci(Finite(x))); }
+    // An integer right-aligned in `width` characters (wider when needed).
+    Out& Int(long long n, int width = 0) { return Put(IntW(n, width)); }
+    Out& EndLine() { return Put("\n"); }
+
+  private:
+    Out& Put(const std::string& text) {
+        Out& self = static_cast<Out&>(*this);
+        self.Write(text);
+        return self;
+    }
+    double Finite(double x) {
+        if (!std::isfinite(x)) {
+            Out& self = static_cast<Out&>(*this);
+            self.DropUnfinishedLine();
+            FailNonFiniteNumber(self.Name());
+        }
+        return x;
+    }
+};
+
+// Text of one or more lines built with the number calls for the file `file`
+// (which is named when a number is refused), for a writer that passes whole
+// lines on (AppendLines, the main log) or a reader that wants the row.
+class FileText : public NumberCalls<FileText> {
+  public:
+    explicit FileText(std::string file) : m_name(std::move(file)) {}
+    void Write(const std::string& text) { m_text += text; }
+    const std::string& Name() const { return m_name; }
+    const std::string& Str() const { return m_text; }
+    void DropUnfinishedLine() { m_text.erase(m_text.rfind('\n') + 1); }
+
+  private:
+    std::string m_name;
+    std::string m_text;
+};
 
 class TextIn {
   public:
@@ -79,7 +137,7 @@ class TextIn {
     bool m_open = false;
 };
 
-class TextOut {
+class TextOut : public NumberCalls<TextOut> {
   public:
     TextOut() = default;
     TextOut(const TextOut&) = delete;
@@ -97,6 +155,9 @@ class TextOut {
     void Close();
     bool IsOpen() const { return m_fd >= 0 || m_staged >= 0; }
     const std::string& Name() const { return m_name; }
+    // Drops the text written since the last line end (a refused number's
+    // line); the buffer is only sent at line ends, so it is all still held.
+    void DropUnfinishedLine() { m_buffer.erase(m_buffer.rfind('\n') + 1); }
 
   private:
     // True when the installed store holds `path` for this writer: it then
@@ -111,14 +172,12 @@ class TextOut {
     void ReportWritten() const;
     // Writes the buffered text; false (errno set) when the system refuses it.
     bool Flush();
-    // Raises the run-time error when `text` holds a number that is not finite.
-    void CheckFinite(const std::string& text) const;
     [[noreturn]] void Fail(const char* operation);
 
     int m_fd = -1;
     int m_staged = -1;  // the store's held file, when it holds this one
     unsigned long m_storeSerial = 0;
-    std::string m_buffer;  // text not yet written, sent at 64 KiB and at Close
+    std::string m_buffer;  // text not yet written, sent at a line end past 64 KiB and at Close
     std::string m_name;
     unsigned long long m_device = 0, m_inode = 0;
 };

@@ -13,21 +13,6 @@ namespace tarn {
 
 namespace {
 
-// Set once a non-finite number has been formatted in this process: only then
-// can a mark in a text stand for one (a text from a file or an edit may hold
-// the mark's character too).
-bool g_nonFiniteFormatted = false;
-
-// The marked text of a non-finite number.
-std::string NonFiniteText(const std::string& text) {
-    g_nonFiniteFormatted = true;
-    return kNonFiniteMark + text;
-}
-
-}  // namespace
-
-namespace {
-
 __extension__ typedef unsigned __int128 Wide;
 
 // Fixed notation through printf: the forms that the fast paths leave out
@@ -256,7 +241,7 @@ bool SciExact(double x, char* out) {
 // the forms neither takes.  The tests compare them with printf over many
 // random doubles and every kind of tie.
 std::string Fixed(double x, int width, int decimals) {
-    if (!std::isfinite(x)) return NonFiniteText(FixedByPrintf(x, width, decimals));
+    if (!std::isfinite(x)) return FixedByPrintf(x, width, decimals);
     if (width < 0 || width > 300 || decimals < 0 || decimals > 60)
         return FixedByPrintf(x, width, decimals);
     char buffer[400];
@@ -279,8 +264,8 @@ std::string Fixed(double x, int width, int decimals) {
 }
 
 std::string Sci(double x) {
-    if (std::isnan(x)) return NonFiniteText(PadRight(" Nan", 23));
-    if (std::isinf(x)) return NonFiniteText(PadRight(x > 0 ? " +Inf" : " -Inf", 23));
+    if (std::isnan(x)) return PadRight(" Nan", 23);
+    if (std::isinf(x)) return PadRight(x > 0 ? " +Inf" : " -Inf", 23);
     if (x == 0.0) return std::signbit(x) ? "-0.00000000000000E+0000" : " 0.00000000000000E+0000";
     char out[32];
     if (SciExact(x, out)) return std::string(out, 23);
@@ -298,38 +283,6 @@ std::string Sci(double x) {
     for (size_t pad = expDigits; pad < 4; ++pad) out[n++] = '0';
     for (const char* p = e + 2; p < result.ptr; ++p) out[n++] = *p;
     return std::string(out, n);
-}
-
-namespace {
-
-// True when the mark at `pos` begins a non-finite number's text.
-bool NonFiniteTextAt(const std::string& text, size_t pos) {
-    size_t i = pos + 1;
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (i + 3 > text.size()) return false;
-    std::string word = text.substr(i, 3);
-    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return word == "nan" || word == "inf";
-}
-
-}  // namespace
-
-bool HoldsNonFiniteNumber(const std::string& text) {
-    if (!g_nonFiniteFormatted) return false;
-    for (size_t pos = text.find(kNonFiniteMark); pos != std::string::npos;
-         pos = text.find(kNonFiniteMark, pos + 1))
-        if (NonFiniteTextAt(text, pos)) return true;
-    return false;
-}
-
-std::string WithoutNonFiniteMarks(const std::string& text) {
-    if (!g_nonFiniteFormatted || text.find(kNonFiniteMark) == std::string::npos) return text;
-    std::string clean;
-    clean.reserve(text.size());
-    for (size_t pos = 0; pos < text.size(); ++pos)
-        if (text[pos] != kNonFiniteMark || !NonFiniteTextAt(text, pos)) clean += text[pos];
-    return clean;
 }
 
 std::string IntW(long long n, int width) {

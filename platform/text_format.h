@@ -8,16 +8,10 @@
 
 namespace tarn {
 
-// Begins the text that Fixed and Sci give for NaN and the infinities: the mark,
-// blanks, an optional sign, then "nan" or "inf" in either case.  No such text
-// may reach a file (TextOut refuses it); the console and the error report show
-// it without the mark.  Before the first such number is formatted, and where
-// the mark is followed by anything else, the mark's character is plain text
-// (it may come from an input file or an edit).
-constexpr char kNonFiniteMark = '\x01';
-
 // Real in fixed notation, right-aligned in `width` characters with `decimals`
-// decimals; wider when the number needs more room (as "x:w:d").
+// decimals; wider when the number needs more room (as "x:w:d").  NaN and the
+// infinities give printf's text ("nan", "-inf"): only for the console and
+// messages, a file takes numbers through the number calls (text_file.h).
 std::string Fixed(double x, int width, int decimals);
 
 // Real with `decimals` decimals and at most `precision` (1..17) significant
@@ -29,14 +23,9 @@ std::string FixedPrecision(double x, int precision, int decimals);
 
 // Real in the default real notation: 23 characters, a blank or "-", one digit,
 // ".", 14 digits, "E", the exponent's sign and four digits
-// (290.0 -> " 2.90000000000000E+0002").
+// (290.0 -> " 2.90000000000000E+0002"; NaN " Nan", infinities " +Inf" and
+// " -Inf", padded to 23).
 std::string Sci(double x);
-
-// The text without the marks of numbers that are not finite.
-std::string WithoutNonFiniteMarks(const std::string& text);
-
-// True when `text` holds a number that Fixed or Sci gave for NaN or an infinity.
-bool HoldsNonFiniteNumber(const std::string& text);
 
 // Integer right-aligned in `width` characters (wider when needed).
 std::string IntW(long long n, int width);

@@ -58,7 +58,7 @@ void WriteModelSettings(const std::string& path, double latitude, double longitu
     v.SlitRangeFactor = kSlitRangeFactor;
     v.FinalRangeLow = 289;
     v.FinalRangeHigh = 401;
-    CreateWithLines(path, AnalysisSettingsLines(v));
+    CreateWithLines(path, AnalysisSettingsLines(v, path));
 }
 
 double ShiftAt(double wavelength) {
@@ -121,12 +121,11 @@ double RunModel(ModelRun& run, const std::string& name, double ozone) {
     CommandLine.ScanName = name;
     Analysis.MeasurementYear = run.Year;
     DayNumberToFileCode();
-    double shift = 0, uncertainty = 0, errorRatio = 0, zenith = 0;
-    RunOzoneSimulation(run.Directory, run.RefDataPath, kSettingsName, Scan.MeasurementFileCode, 305,
-                       330, kFwhm, '1', shift, uncertainty, errorRatio, ozone, zenith,
-                       run.Loaded ? ">1 no_fit" : "no_fit");
+    const OzoneFitResult fit =
+        RunOzoneSimulation({run.Directory, run.RefDataPath, kSettingsName, Scan.MeasurementFileCode,
+                            305, 330, kFwhm, '1', ozone, run.Loaded ? ">1 no_fit" : "no_fit"});
     run.Loaded = true;
-    return zenith;
+    return fit.ZenithAngle;
 }
 
 std::vector<std::string> ScanLines(const ScanPlan& plan, double earthSun, RandomStream* random) {

@@ -31,40 +31,41 @@ char ReadCharAt(TextIn& in, int line) {
 
 }  // namespace
 
-std::vector<std::string> AnalysisSettingsLines(const AnalysisSettingsValues& v) {
+std::vector<std::string> AnalysisSettingsLines(const AnalysisSettingsValues& v,
+                                               const std::string& file) {
     std::vector<std::string> lines(kSettingsLineCount);
     auto set = [&lines](AnalysisSettingsLine line, const std::string& text) {
         lines[line - 1] = text;
     };
+    auto reals = [&file](std::initializer_list<double> values) { return Reals(values, file); };
+    FileText location(file), shifts(file), steps(file);
     set(kSettingsSimulationName, v.SimulationName);
-    set(kSettingsMaximumShift, Sci(v.MaximumShift));
+    set(kSettingsMaximumShift, reals({v.MaximumShift}));
     set(kSettingsHalfWidth, IntText(v.HalfWidthPoints));
     set(kSettingsMeasurementCopy, v.MeasurementCopyName);
     set(kSettingsShiftResult, v.ShiftResultName);
     set(kSettingsShiftCurve, v.ShiftCurveName);
-    set(kSettingsLocation,
-        Fixed(v.Longitude, 10, 4) + " " + Fixed(v.Latitude, 10, 4) + " geo_long  and geolat");
-    set(kSettingsReferenceShifts, Fixed(v.EtShift, 10, 3) + " " + Fixed(v.O3Shift, 10, 3) +
-                                      " susim en ozonX shift normaal=0");
+    location.Fixed(v.Longitude, 10, 4).Text(" ").Fixed(v.Latitude, 10, 4);
+    set(kSettingsLocation, location.Text(" geo_long  and geolat").Str());
+    shifts.Fixed(v.EtShift, 10, 3).Text(" ").Fixed(v.O3Shift, 10, 3);
+    set(kSettingsReferenceShifts, shifts.Text(" susim en ozonX shift normaal=0").Str());
     set(kSettingsEtFile, v.EtFileName);
     set(kSettingsSimulatedSpectrum, v.SimSpectrumName);
     set(kSettingsSimulationOutput, v.SimulationName);
     set(kSettingsO3CrossFile, v.O3CrossFileName);
     set(kSettingsInstrumentId, v.InstrumentId);
-    set(kSettingsModelGrid, Reals({v.GridLow, v.GridHigh, v.GridStep}));
-    set(kSettingsRange, Reals({v.RangeStart, v.RangeEnd, v.RangeStep}));
-    set(kSettingsFwhm, Sci(v.Fwhm));
+    set(kSettingsModelGrid, reals({v.GridLow, v.GridHigh, v.GridStep}));
+    set(kSettingsRange, reals({v.RangeStart, v.RangeEnd, v.RangeStep}));
+    set(kSettingsFwhm, reals({v.Fwhm}));
     set(kSettingsSlitChar, std::string(1, v.SlitChar));
     set(kSettingsSlitFile, v.SlitFileName);
     const double* fit = v.OzoneFitValues;
-    set(kSettingsOzoneFit, Reals({fit[0], fit[1], fit[2], fit[3]}));
+    set(kSettingsOzoneFit, reals({fit[0], fit[1], fit[2], fit[3]}));
     set(kSettingsStepCount, IntText(v.StepCount));
-    std::string steps;
-    for (long i = 1; i <= std::min<long>(v.StepCount, kMaxStepLevels); ++i)
-        steps += Sci(v.Steps[i]);
-    set(kSettingsSteps, steps);
-    set(kSettingsMarginAndFactor, Reals({v.GridMargin, v.SlitRangeFactor}));
-    set(kSettingsFinalRange, Reals({v.FinalRangeLow, v.FinalRangeHigh}));
+    for (long i = 1; i <= std::min<long>(v.StepCount, kMaxStepLevels); ++i) steps.Sci(v.Steps[i]);
+    set(kSettingsSteps, steps.Str());
+    set(kSettingsMarginAndFactor, reals({v.GridMargin, v.SlitRangeFactor}));
+    set(kSettingsFinalRange, reals({v.FinalRangeLow, v.FinalRangeHigh}));
     const long* t = v.TimeCorrection;
     set(kSettingsTimeCorrection, Ints({t[0], t[1], t[2], t[3]}));
     return lines;

@@ -72,8 +72,10 @@ struct AnalysisSettingsValues {
     long TimeCorrection[4];  // days, hours, minutes, seconds
 };
 
-// The 24 lines of the file.
-std::vector<std::string> AnalysisSettingsLines(const AnalysisSettingsValues& values);
+// The 24 lines of the file `file` (named when a real is not finite: the
+// run-time error).
+std::vector<std::string> AnalysisSettingsLines(const AnalysisSettingsValues& values,
+                                               const std::string& file);
 
 // The shift determination's lines 1 to 6 (names as whole lines).
 void ReadShiftSettings(TextIn& in, AnalysisSettingsValues& values);

@@ -49,12 +49,13 @@ struct QualityRowValues {
     double OzoneIndication;  // DU
 };
 
-// The row as the engine writes it (without its line end).
-std::string QualityRowText(const QualityRowValues& values);
+// The row as the engine writes it to `file` (without its line end); a real
+// that is not finite is the run-time error naming the file.
+std::string QualityRowText(const QualityRowValues& values, const std::string& file);
 
 // The row's first part up to the criteria (scan name, zenith angle, shift
 // statistics), which the main log repeats.
-std::string QualityRowHeadText(const QualityRowValues& values);
+std::string QualityRowHeadText(const QualityRowValues& values, const std::string& file);
 
 // The values of a row that have a column.  Those marked "per criterion" take
 // the criterion j as well (1..k; LateExceedCount S+1..k).

@@ -11,6 +11,12 @@ std::string Reals(std::initializer_list<double> values) {
     return text;
 }
 
+std::string Reals(std::initializer_list<double> values, const std::string& file) {
+    FileText text(file);
+    for (double v : values) (text.Str().empty() ? text : text.Text(" ")).Sci(v);
+    return text.Str();
+}
+
 std::string Ints(std::initializer_list<long long> values) {
     std::string text;
     for (long long v : values) text += (text.empty() ? "" : " ") + IntText(v);

@@ -13,6 +13,9 @@ class TextIn;
 
 // Reals in the default real notation, separated by one blank.
 std::string Reals(std::initializer_list<double> values);
+// The same for the file `file`: a real that is not finite is the run-time
+// error naming it.
+std::string Reals(std::initializer_list<double> values, const std::string& file);
 
 // Integers without padding, separated by one blank.
 std::string Ints(std::initializer_list<long long> values);

@@ -10,8 +10,9 @@ struct DateTime {
 };
 
 DateTime Add(DateTime t, int32_t days, int32_t hours, int32_t minutes, int32_t seconds) {
-    AddTimeOffset(t.y, t.mo, t.d, t.h, t.mi, t.s, days, hours, minutes, seconds);
-    return t;
+    DateTimeParts r =
+        AddTimeOffset({t.y, t.mo, t.d, t.h, t.mi, t.s}, {days, hours, minutes, seconds});
+    return {r.Year, r.Month, r.Day, r.Hour, r.Minute, r.Second};
 }
 
 void ExpectDate(const DateTime& t, int32_t y, int32_t mo, int32_t d, int32_t h, int32_t mi,
@@ -50,15 +51,15 @@ TEST(DateArithmetic, CarriesThroughTheCalendar) {
 
 TEST(DateArithmetic, WrapWithCarry) {
     int32_t second = 0, carry = 0;
-    WrapWithCarry(-90, second, 0, 60, carry);
+    carry = WrapWithCarry(-90, second, 0, 60);
     EXPECT_EQ(second, 30);
     EXPECT_EQ(carry, -2);
     int32_t minute = 50;
-    WrapWithCarry(135, minute, 0, 60, carry);
+    carry = WrapWithCarry(135, minute, 0, 60);
     EXPECT_EQ(minute, 5);
     EXPECT_EQ(carry, 3);
     int32_t hour = 5;
-    WrapWithCarry(0, hour, 0, 24, carry);
+    carry = WrapWithCarry(0, hour, 0, 24);
     EXPECT_EQ(hour, 5);
     EXPECT_EQ(carry, 0);
 }

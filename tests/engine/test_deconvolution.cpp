@@ -204,7 +204,7 @@ TEST_F(DeconTest, ReconvolvedSpectrumReproducesAScanMadeFromTheModel) {
     WriteSettings(DeconSettings{});
     SetFine(TrueSpectrum);
     SlitKernel kernel;
-    BuildSlitKernel(kernel, MainPath(), '0', "", 1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '0', "", 1.0}, 0.01);
     std::vector<double> w = ScanWavelengths(), e;
     for (double x : w) e.push_back(ConvolveAt(kernel, x, 0.01));
     SetScan(w, e);

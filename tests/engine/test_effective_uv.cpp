@@ -52,9 +52,9 @@ class EfuvTest : public test::EngineTest {
     // Runs the integration over 285..410 nm; returns the two fractions.
     std::pair<double, double> Compute(const std::string& scan, double sza, double start,
                                       double last) {
-        ComputeEffectiveUv(ResultDir(), scan, Defaults(), ActionDir(), "exa", 285.0, 410.0, sza,
-                           kStep, start, last);
-        return {start, last};
+        EffectiveUvFractions f = ComputeEffectiveUv(ResultDir(), scan, Defaults(), "exa",
+                                                    {ActionDir(), 285.0, 410.0, kStep, sza, start, last});
+        return {f.BelowStart, f.AboveLast};
     }
     // The dose columns of the last row of a result file.
     std::vector<double> LastRow(const std::string& name) {
@@ -137,9 +137,8 @@ TEST_F(EfuvTest, ErythemalDoseMatchesAnIndependentTrapezoidIntegration) {
     WriteFile(Defaults(), defaults + "1\nerythema.dat\nband\n0\n");
     FillSpectrum(ExampleSpectrum);
     Prepare("1731200");
-    double start = 300.0, last = 400.0;
-    ComputeEffectiveUv(ResultDir(), "1731200", Defaults(), examples, "exa", 285.0, 410.0, 30.0,
-                       kStep, start, last);
+    ComputeEffectiveUv(ResultDir(), "1731200", Defaults(), "exa",
+                       {examples, 285.0, 410.0, kStep, 30.0, 300.0, 400.0});
 
     double trapezoid = 0.0;
     for (long i = 3500; i < 15000; ++i) {
@@ -190,10 +189,9 @@ TEST_F(EfuvTest, ErythemalDoseOfMeasuredSpectraMatchesTheProvidersValue) {
                 Spectra.FineSpectrum[i] =
                     irr[p] + (irr[p + 1] - irr[p]) * (i - from) / double(to - from);
         }
-        double start = 290.0, last = 400.0;
         Prepare("1740330");
-        ComputeEffectiveUv(ResultDir(), "1740330", Defaults(), examples, "exa", 290.0, 410.0, 85.0,
-                           kStep, start, last);
+        ComputeEffectiveUv(ResultDir(), "1740330", Defaults(), "exa",
+                           {examples, 290.0, 410.0, kStep, 85.0, 290.0, 400.0});
         std::vector<std::string> lines = test::ReadLines(Result("174c400.exa"));
         ASSERT_FALSE(lines.empty());
         double dose = std::stod(lines.back().substr(20));

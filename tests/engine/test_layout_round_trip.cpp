@@ -159,12 +159,12 @@ TEST(AnalysisSettingsRoundTrip, EveryStageReadsWhatWasWritten) {
     v.FinalRangeHigh = 396;
     const long time[4] = {0, 1, -30, 15};
     std::copy(time, time + 4, v.TimeCorrection);
-    const std::vector<std::string> lines = AnalysisSettingsLines(v);
+    const std::vector<std::string> lines = AnalysisSettingsLines(v, "ozonshi.dfa");
     ASSERT_EQ(lines.size(), 24u);
 
     // Each reader's values, written again, give the lines it reads.
     auto expectLines = [&](const AnalysisSettingsValues& read, std::vector<int> numbers) {
-        std::vector<std::string> again = AnalysisSettingsLines(read);
+        std::vector<std::string> again = AnalysisSettingsLines(read, "ozonshi.dfa");
         for (int n : numbers) EXPECT_EQ(again[n - 1], lines[n - 1]) << "line " << n;
     };
     TextIn in;

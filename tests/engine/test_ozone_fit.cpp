@@ -89,7 +89,7 @@ struct Settings {
         v.FinalRangeLow = 290;
         v.FinalRangeHigh = 400;
         std::copy(time, time + 4, v.TimeCorrection);
-        std::vector<std::string> lines = AnalysisSettingsLines(v);
+        std::vector<std::string> lines = AnalysisSettingsLines(v, "ozonshi.dfa");
         // Optional lines left out from the end (a group is left out with all after it).
         int kept = !fitLine      ? kSettingsSlitFile
                    : !stepGroup  ? kSettingsOzoneFit
@@ -116,6 +116,10 @@ class OzoneTest : public test::EngineTest {
         test::WriteFile(Path("ozonshi.dfa"), s.Text());
     }
     std::string Log() { return test::ReadFile(Path("tarnpelo.log")); }
+    static void ZenithFromFileCode(std::string& message, int& code) {
+        const DateCheck c = FileCodeToZenithAngle();
+        message = c.Message, code = c.ErrorCode;
+    }
 
     // Runs the stage on the example's reference spectra and slit.
     void Run(const std::string& code, const std::string& option, double& x, double& zenith) {
@@ -125,8 +129,10 @@ class OzoneTest : public test::EngineTest {
     void Run(const std::string& code, const std::string& option, double& x, double& zenith,
              double& shift, double& uncertainty, double& errorRatio) {
         test::WriteFile(Path("exa.sli"), test::ReadFile(ExampleDir() + "uvanalys/exa.sli"));
-        RunOzoneSimulation(MainPath(), ExampleRefDir(), "ozonshi.dfa", code, 305, 330, 0.55, '1',
-                           shift, uncertainty, errorRatio, x, zenith, option);
+        const OzoneFitResult r = RunOzoneSimulation(
+            {MainPath(), ExampleRefDir(), "ozonshi.dfa", code, 305, 330, 0.55, '1', x, option});
+        shift = r.Shift, uncertainty = r.Uncertainty, errorRatio = r.ErrorRatio;
+        x = r.Ozone, zenith = r.ZenithAngle;
     }
     void LoadExampleScan(const std::string& name) {
         int n = 0;
@@ -388,9 +394,11 @@ TEST_F(ReferenceTest, MissingCrossSectionHaltsWithErrorO2InComparLog) {
 TEST_F(OzoneTest, BadMonthLogsOneLineAndLeavesTheAngle) {
     OzoneFit.FileCode = "xx2211002021";
     OzoneFit.ZenithAngle = 12.5;
-    DateCheck check = FileCodeToZenithAngle();
-    EXPECT_EQ(check.Message, "Error occurred in OzSimu in filename to time-date conversion");
-    EXPECT_EQ(check.Code, 0);
+    std::string message;
+    int code = -1;
+    ZenithFromFileCode(message, code);
+    EXPECT_EQ(message, "Error occurred in OzSimu in filename to time-date conversion");
+    EXPECT_EQ(code, 0);
     EXPECT_EQ(OzoneFit.ZenithAngle, 12.5);
     EXPECT_EQ(ConsoleText(), "");
     EXPECT_EQ(Lines(Log()).back(),
@@ -399,25 +407,28 @@ TEST_F(OzoneTest, BadMonthLogsOneLineAndLeavesTheAngle) {
 }
 
 TEST_F(OzoneTest, BadHourStopsAndBadMinuteGoesOn) {
-    DateCheck check;
+    std::string message;
+    int code = 0;
     OzoneFit.FileCode = "0622xx002021";
-    check = FileCodeToZenithAngle();
+    ZenithFromFileCode(message, code);
     EXPECT_EQ(ConsoleText(), "");
     EXPECT_NE(Log().find(" hour code 0622xx002021 MMDDhhmmYYYY"), std::string::npos);
     OzoneFit.FileCode = "062211x02021";
     OzoneFit.Longitude = 11;
     OzoneFit.Latitude = 48;
-    check = FileCodeToZenithAngle();
+    ZenithFromFileCode(message, code);
     EXPECT_NE(Log().find(" minute code 062211x02021 MMDDhhmmYYYY"), std::string::npos);
-    EXPECT_EQ(check.Code, 0);
+    EXPECT_EQ(code, 0);
     EXPECT_EQ(ConsoleText(), "Solar Zenith Angle:   24.831 degrees.dec\n");  // 11:00 UT
 }
 
 TEST_F(OzoneTest, FailedDateCheckKeepsTheAngleAndIsLogged) {
     OzoneFit.FileCode = "062211001899";
     OzoneFit.ZenithAngle = 40.0;
-    DateCheck check = FileCodeToZenithAngle();
-    EXPECT_EQ(check.Code, 1);
+    std::string message;
+    int code = 0;
+    ZenithFromFileCode(message, code);
+    EXPECT_EQ(code, 1);
     EXPECT_EQ(OzoneFit.ZenithAngle, 40.0);
     EXPECT_EQ(ConsoleText(), "Solar Zenith Angle:   40.000 degrees.dec\n");
     EXPECT_EQ(Lines(Log()).back(),
@@ -429,12 +440,14 @@ TEST_F(OzoneTest, FailedDateCheckKeepsTheAngleAndIsLogged) {
 TEST_F(OzoneTest, TimeCorrectionIsAddedToTheScanTime) {
     OzoneFit.Longitude = 11;
     OzoneFit.Latitude = 48;
+    std::string message;
+    int code = 0;
     OzoneFit.FileCode = "062210002021";
-    (void)FileCodeToZenithAngle();
+    ZenithFromFileCode(message, code);
     double at10 = OzoneFit.ZenithAngle;
     OzoneFit.FileCode = "062123002021";  // 21 June 23:00 + 11 hours = 22 June 10:00
     OzoneFit.TimeCorrection[1] = 11;
-    (void)FileCodeToZenithAngle();
+    ZenithFromFileCode(message, code);
     EXPECT_DOUBLE_EQ(OzoneFit.ZenithAngle, at10);
     EXPECT_EQ(OzoneFit.Day, 21);  // the scan's own clock is kept
     EXPECT_EQ(OzoneFit.Hour, 23);
@@ -463,8 +476,10 @@ TEST_F(OzoneTest, ZenithAngleAgreesWithHorizonsPositions) {
                             when.substr(14, 2) + when.substr(0, 4);
         OzoneFit.Longitude = lon;
         OzoneFit.Latitude = lat;
-        DateCheck check = FileCodeToZenithAngle();
-        ASSERT_EQ(check.Code, 0) << line;
+        std::string message;
+        int code = 0;
+        ZenithFromFileCode(message, code);
+        ASSERT_EQ(code, 0) << line;
         double refraction = 1.0 / std::tan((altitude + 7.31 / (altitude + 4.4)) * M_PI / 180) / 60;
         double geometric = 90.0 - altitude + refraction;
         EXPECT_NEAR(OzoneFit.ZenithAngle, geometric, 0.03) << line;
@@ -561,8 +576,8 @@ double Kink(double x) {
 // Trace computed independently with the same steps (Python, double precision).
 TEST_F(OzoneTest, BrentTraceOfAParabola) {
     g_calls = 0;
-    double x = 0;
-    double cost = BrentMinimiseWith(Parabola, x, 0.5, 0.12, 0.0, 0.01);
+    const BrentMinimum m = BrentMinimiseWith(Parabola, {0.5, 0.12, 0.0, 0.01});
+    const double x = m.X, cost = m.Cost;
     EXPECT_NEAR(x, 0.29941165723012003, 1e-15);
     EXPECT_NEAR(cost, 3.4614721487002006e-07, 1e-18);
     EXPECT_EQ(g_calls, 10);
@@ -595,8 +610,7 @@ TEST_F(OzoneTest, BrentTraceOfAParabola) {
 }
 
 TEST_F(OzoneTest, BrentConvergingAtIterationFourEndsTheTraceThere) {
-    double x = 0;
-    BrentMinimiseWith(RaisedParabola, x, 0.0, 0.12, 0.5, 0.2);
+    BrentMinimiseWith(RaisedParabola, {0.0, 0.12, 0.5, 0.2});
     std::vector<std::string> trace = test::ReadLines(Path("ozsimlog.log"));
     ASSERT_GE(trace.size(), 2u);
     EXPECT_EQ(trace[trace.size() - 2], " iter 4");
@@ -607,8 +621,8 @@ TEST_F(OzoneTest, BrentConvergingAtIterationFourEndsTheTraceThere) {
 
 TEST_F(OzoneTest, BrentIterationCapWritesItsMessages) {
     g_calls = 0;
-    double x = 0;
-    double cost = BrentMinimiseWith(Kink, x, 0.0, 0.12, 0.5, 1e-6);
+    const BrentMinimum m = BrentMinimiseWith(Kink, {0.0, 0.12, 0.5, 1e-6});
+    const double x = m.X, cost = m.Cost;
     EXPECT_EQ(g_calls, 11);  // the first evaluation and one per iteration
     EXPECT_EQ(ConsoleText(), " Too many iterations\n");
     std::vector<std::string> log = Lines(Log());
@@ -746,12 +760,9 @@ TEST_F(OzoneTest, ExampleDayWindowShiftsMatchTheAppliedShift) {
         option = ">1";
         for (int w = 11; w <= 95; ++w) {
             double low = 289 + w, high = 305 + w;
-            double shift = 0, uncertainty = 0, errorRatio = 0;
-            std::string status;
-            DetermineShift(MainPath(), MainPath(), "ozonshi.dfa", low, high, shift, uncertainty,
-                           errorRatio, status);
-            EXPECT_EQ(status.find("NOT_SIGNIFICANT"), std::string::npos) << name << " " << w;
-            EXPECT_NEAR(shift, TrueShift(0.5 * (low + high)), 0.01) << name << " " << w;
+            const ShiftResult r = DetermineShift(MainPath(), MainPath(), "ozonshi.dfa", low, high);
+            EXPECT_EQ(r.Status.find("NOT_SIGNIFICANT"), std::string::npos) << name << " " << w;
+            EXPECT_NEAR(r.Shift, TrueShift(0.5 * (low + high)), 0.01) << name << " " << w;
         }
     }
 }

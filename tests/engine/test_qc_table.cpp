@@ -75,8 +75,9 @@ TEST_F(QcTableTest, GoldenHeaderRowConsoleAndLog) {
                        "First wavelength: 292.00 First irradiance:   0.00020000 highest below:   "
                        "0.00010000\n"),
               std::string::npos);
-    EXPECT_NEAR(QcOut.EfuvBelowStart, 1.2, 1e-12);
-    EXPECT_NEAR(QcOut.EfuvAboveLast, 0.1, 1e-12);
+    // The report writes percentages and leaves the shared fractions alone.
+    EXPECT_EQ(QcOut.EfuvBelowStart, 0.012);
+    EXPECT_EQ(QcOut.EfuvAboveLast, 0.001);
 }
 
 TEST_F(QcTableTest, ColumnsOfTheBuiltInCounts) {
@@ -136,13 +137,13 @@ TEST_F(QcTableTest, SecondScanAppendsWithoutASecondHeader) {
     EXPECT_EQ(Columns(lines[16])[66 - 1], "13.0000");
 }
 
-TEST_F(QcTableTest, WithTheTableSwitchOffTheConsoleLogAndPercentStillHappen) {
+TEST_F(QcTableTest, WithTheTableSwitchOffTheConsoleAndLogStillHappen) {
     Engine.Switches.Q_flag = false;
     QC_report();
     EXPECT_FALSE(test::FileExists(TablePath()));
     EXPECT_NE(ConsoleText().find("Wavelength Shift UVA:"), std::string::npos);
     EXPECT_NE(Log().find("criterium:  0.250 292.00"), std::string::npos);
-    EXPECT_NEAR(QcOut.EfuvBelowStart, 1.2, 1e-12);
+    EXPECT_NE(Log().find("     1.200 %< 292.00"), std::string::npos);
 
     Engine.Switches.Log_main_tarn = false;
     QC_report();

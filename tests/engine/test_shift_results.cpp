@@ -251,7 +251,7 @@ TEST_F(ShiftResultsTest, WindowStatisticsOverAnInterval) {
     SetWindow(4, 317.0, 0.3, 0.01, 0.03, kGood);
     SetWindow(5, 322.0, 0.4, 0.01, 0.04, kBad);
     IntervalShiftStats stats{};
-    ShiftWindowStatistics(300.0, 325.0, stats);
+    stats = ShiftWindowStatistics(300.0, 325.0);
     EXPECT_EQ(stats.WindowsUsed, 3);
     EXPECT_NEAR(stats.MeanShift, 0.2, 1e-12);
     EXPECT_NEAR(stats.SdShift, 0.1, 1e-12);
@@ -259,7 +259,7 @@ TEST_F(ShiftResultsTest, WindowStatisticsOverAnInterval) {
     EXPECT_NEAR(stats.SdErrorRatio, 0.01, 1e-12);
 
     // The window centred on 325 nm counts in the second interval too; alone it has no deviation.
-    ShiftWindowStatistics(325.0, 400.0, stats);
+    stats = ShiftWindowStatistics(325.0, 400.0);
     EXPECT_EQ(stats.WindowsUsed, 1);
     EXPECT_DOUBLE_EQ(stats.MeanShift, 0.3);
     EXPECT_DOUBLE_EQ(stats.MeanErrorRatio, 0.03);
@@ -267,11 +267,11 @@ TEST_F(ShiftResultsTest, WindowStatisticsOverAnInterval) {
     EXPECT_EQ(stats.SdErrorRatio, 9.999);
 
     // Only an invalid window, and no window at all, in the interval.
-    ShiftWindowStatistics(328.0, 340.0, stats);
+    stats = ShiftWindowStatistics(328.0, 340.0);
     EXPECT_EQ(stats.WindowsUsed, 0);
     EXPECT_EQ(stats.MeanShift, 9.999);
     EXPECT_EQ(stats.MeanErrorRatio, 9.999);
-    ShiftWindowStatistics(340.0, 400.0, stats);
+    stats = ShiftWindowStatistics(340.0, 400.0);
     EXPECT_EQ(stats.WindowsUsed, 0);
     EXPECT_EQ(stats.SdShift, 9.999);
 }

@@ -44,7 +44,7 @@ double Zero(double) {
 }
 
 TEST_F(SlitTest, TriangleOfOneNanometreOnTheHundredthGrid) {
-    BuildSlitKernel(kernel, MainPath(), '0', "", 1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '0', "", 1.0}, 0.01);
     EXPECT_EQ(kernel.Centre, 100);
     EXPECT_EQ(kernel.Samples[0], 0.0);
     EXPECT_EQ(kernel.Samples[200], 0.0);
@@ -70,14 +70,14 @@ TEST_F(SlitTest, TriangleOfOneNanometreOnTheHundredthGrid) {
 }
 
 TEST_F(SlitTest, TriangleOutsideTheKernelLimitsIsGuardedAndLogged) {
-    BuildSlitKernel(kernel, MainPath(), '0', "", 0.004, 0.01);  // m = 0
+    BuildSlitKernel(kernel, {MainPath(), '0', "", 0.004}, 0.01);  // m = 0
     EXPECT_EQ(kernel.Centre, 0);
     EXPECT_EQ(kernel.Sum, 1.0);
     Spectra.FineSpectrum[5000] = 7.0;
     EXPECT_EQ(ConvolveAt(kernel, 300.0, 0.01), 7.0);
     EXPECT_NE(Log().find("narrower than half the grid step"), std::string::npos);
 
-    BuildSlitKernel(kernel, MainPath(), '0', "", 10.0, 0.01);  // m = 1000 > 750
+    BuildSlitKernel(kernel, {MainPath(), '0', "", 10.0}, 0.01);  // m = 1000 > 750
     EXPECT_EQ(kernel.Centre, 750);
     EXPECT_NEAR(kernel.Samples[750], 1.0, 1e-9);
     EXPECT_DOUBLE_EQ(kernel.FirstOffset, -7.5);
@@ -92,7 +92,7 @@ TEST_F(SlitTest, SlitFileIsInterpolatedBetweenItsPoints) {
     WriteSlitFile("inst.sli", -3.0, 3.0, 0.05, Gauss);
     std::string text = "Slit of the test instrument\n\n" + test::ReadFile(Path("inst.sli"));
     test::WriteFile(Path("inst.sli"), text);
-    BuildSlitKernel(kernel, MainPath(), '1', "inst.sli", 1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '1', "inst.sli", 1.0}, 0.01);
     EXPECT_NEAR(kernel.FirstOffset, -2.0, 1e-12);
     EXPECT_NEAR(kernel.LastOffset, 2.0, 1e-12);
     EXPECT_EQ(kernel.Centre, 200);  // the sample on the file's point at offset 0
@@ -110,7 +110,7 @@ TEST_F(SlitTest, SlitFileIsInterpolatedBetweenItsPoints) {
 
 TEST_F(SlitTest, SlitFileWithoutAPointAtZeroTakesTheNearestSample) {
     WriteSlitFile("odd.sli", -2.037, 2.063, 0.05, Gauss);  // ..., -0.037, 0.013, ...
-    BuildSlitKernel(kernel, MainPath(), '1', "odd.sli", 1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '1', "odd.sli", 1.0}, 0.01);
     // From -1.987 nm the samples lie at -1.987 + 0.01 j: nearest to 0 is 0.003 nm (j = 199).
     EXPECT_NEAR(kernel.FirstOffset, -1.987, 1e-12);
     EXPECT_NEAR(kernel.LastOffset, 2.013, 1e-12);
@@ -123,7 +123,7 @@ TEST_F(SlitTest, SlitFileWithoutAPointAtZeroTakesTheNearestSample) {
 TEST_F(SlitTest, SlitFilePastTheKernelEndIsCutAndLogged) {
     // One interval of 31 nm would give 3100 samples.
     test::WriteFile(Path("wide.sli"), "-1.0 1.0\n 0.0 1.0\n30.0 1.0\n31.0 1.0\n");
-    BuildSlitKernel(kernel, MainPath(), '1', "wide.sli", 10.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '1', "wide.sli", 10.0}, 0.01);
     EXPECT_EQ(kernel.Centre, 100);
     EXPECT_NEAR(kernel.Sum, 1501.0, 1e-9);  // samples 0..1500, all 1
     EXPECT_NEAR(kernel.LastOffset, 14.0, 1e-9);
@@ -132,7 +132,7 @@ TEST_F(SlitTest, SlitFilePastTheKernelEndIsCutAndLogged) {
 
 TEST_F(SlitTest, KernelSumOfZeroGivesZeroAndALogLine) {
     WriteSlitFile("zero.sli", -3.0, 3.0, 0.1, Zero);
-    BuildSlitKernel(kernel, MainPath(), '1', "zero.sli", 1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '1', "zero.sli", 1.0}, 0.01);
     FillFine(1.0);
     EXPECT_EQ(kernel.Sum, 0.0);
     EXPECT_EQ(ConvolveAt(kernel, 300.0, 0.01), 0.0);
@@ -144,7 +144,7 @@ TEST_F(SlitTest, FwhmBelowZeroEndsAtTheFileEndWithAZeroKernel) {
     // reading stops at the end of the file (which reads as 0, 0) instead of
     // waiting there for an offset beyond the cut.
     test::WriteFile(Path("short.sli"), "-0.3 0.2\n0.03 1.0\n0.33 0.1\n");
-    BuildSlitKernel(kernel, MainPath(), '1', "short.sli", -1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '1', "short.sli", -1.0}, 0.01);
     EXPECT_EQ(kernel.Centre, 0);
     EXPECT_EQ(kernel.Sum, 0.0);
     EXPECT_NE(Log().find("Slit kernel sum is 0"), std::string::npos);
@@ -152,11 +152,11 @@ TEST_F(SlitTest, FwhmBelowZeroEndsAtTheFileEndWithAZeroKernel) {
 
 TEST_F(SlitTest, BadPairAfterTheHeaderIsARunTimeError) {
     test::WriteFile(Path("bad.sli"), "! header\n-0.5 0.1\n0.0 one\n0.5 0.1\n");
-    EXPECT_THROW(BuildSlitKernel(kernel, MainPath(), '1', "bad.sli", 0.2, 0.01), RunTimeError);
+    EXPECT_THROW(BuildSlitKernel(kernel, {MainPath(), '1', "bad.sli", 0.2}, 0.01), RunTimeError);
 }
 
 TEST_F(SlitTest, EdgesOfTheFineGrid) {
-    BuildSlitKernel(kernel, MainPath(), '0', "", 1.0, 0.01);
+    BuildSlitKernel(kernel, {MainPath(), '0', "", 1.0}, 0.01);
     FillFine(1.0);
     // At 250.5 nm the kernel starts at index -50: only samples 51..200 meet indexes >= 1,
     // and the sum is still divided by the full kernel sum: (37.75 + 49.5) / 100.
@@ -173,7 +173,7 @@ TEST_F(SlitTest, EdgesOfTheFineGrid) {
     EXPECT_TRUE(eof);
     EXPECT_EQ(Engine.GridIndexFaults, 0);
 
-    RunSimulation(MainPath(), "x.out", "", 649.0, 652.0, 0.5, 0.01, 1.0, '0', "");
+    RunSimulation({MainPath(), '0', "", 1.0}, {649.0, 652.0, 0.5, 0.01}, "x.out");
     EXPECT_NE(Log().find("Simulation: the slit passes the end of the fine grid (  650.00 nm) "
                          "from   649.50 nm on; values there are not meaningful"),
               std::string::npos);
@@ -181,8 +181,7 @@ TEST_F(SlitTest, EdgesOfTheFineGrid) {
 
 TEST_F(SlitTest, FinalSimulationWritesOneLinePerOutputWavelength) {
     FillFine(0.5);
-    RunFinalSimulation(MainPath(), "instr1.out", "unused.hsp", 290.0, 400.0, 0.5, 0.01, 1.0, '0',
-                       "");
+    RunFinalSimulation({MainPath(), '0', "", 1.0}, {290.0, 400.0, 0.5, 0.01}, "instr1.out");
     auto lines = test::ReadLines(Path("instr1.out"));
     ASSERT_EQ(lines.size(), 221u);
     EXPECT_EQ(lines.front(), "290.00     0.50000000");
@@ -192,7 +191,7 @@ TEST_F(SlitTest, FinalSimulationWritesOneLinePerOutputWavelength) {
     EXPECT_NEAR(Spectra.SimulatedSpectrum[300], 0.5, 1e-12);  // 400 nm
     EXPECT_FALSE(test::FileExists(Path("unused.hsp")));
     // Final mode stays: a later plain call writes its file too.
-    RunSimulation(MainPath(), "instr2.out", "", 300.0, 300.0, 0.5, 0.01, 1.0, '0', "");
+    RunSimulation({MainPath(), '0', "", 1.0}, {300.0, 300.0, 0.5, 0.01}, "instr2.out");
     EXPECT_EQ(test::ReadFile(Path("instr2.out")), "300.00     0.50000000\n");
 }
 
@@ -201,11 +200,11 @@ TEST_F(SlitTest, PlainSimulationFillsTheArrayAndTouchesNoFile) {
     for (int i = 0; i < kSpectrumSize; ++i) Spectra.FineSpectrum[i] = 0.001 * i;
     // Output on the 0.02 nm step, as the ozone fit asks for it; a start beyond the end
     // still gives one wavelength.
-    RunSimulation(MainPath(), "instr1.out", "", 304.1, 331.0, 0.02, 0.01, 0.6, '0', "");
+    RunSimulation({MainPath(), '0', "", 0.6}, {304.1, 331.0, 0.02, 0.01}, "instr1.out");
     EXPECT_EQ(test::ReadFile(Path("instr1.out")), "old\n");
     EXPECT_NEAR(Spectra.SimulatedSpectrum[GridIndex(304.1, 0.02)], 5.41, 1e-9);
     EXPECT_NEAR(Spectra.SimulatedSpectrum[GridIndex(331.0, 0.02)], 8.10, 1e-9);
-    RunSimulation(MainPath(), "instr1.out", "", 340.0, 330.0, 0.02, 0.01, 0.6, '0', "");
+    RunSimulation({MainPath(), '0', "", 0.6}, {340.0, 330.0, 0.02, 0.01}, "instr1.out");
     EXPECT_NEAR(Spectra.SimulatedSpectrum[GridIndex(340.0, 0.02)], 9.0, 1e-9);
     EXPECT_EQ(Spectra.SimulatedSpectrum[GridIndex(340.02, 0.02)], 0.0);
 }
@@ -214,7 +213,7 @@ TEST_F(SlitTest, MissingSlitFileHaltsWithErrorS2) {
     // The stage's directory holds no main log: the log is bound to a new one there.
     test::MakeDirs(Path("other"));
     try {
-        RunSimulation(MainPath() + "other/", "x", "", 300, 301, 0.5, 0.01, 1.0, '1', "none.sli");
+        RunSimulation({MainPath() + "other/", '1', "none.sli", 1.0}, {300, 301, 0.5, 0.01}, "x");
         FAIL() << "no halt";
     } catch (const EngineExit& end) {
         EXPECT_EQ(end.Code, kExitHalt);
@@ -229,7 +228,7 @@ TEST_F(SlitTest, MissingSlitFileHaltsWithErrorS2) {
 }
 
 TEST_F(SlitTest, MissingSlitFileWithALogInTheDirectoryUsesTheMainLog) {
-    EXPECT_THROW(BuildSlitKernel(kernel, MainPath(), '1', "none.sli", 1.0, 0.01), EngineExit);
+    EXPECT_THROW(BuildSlitKernel(kernel, {MainPath(), '1', "none.sli", 1.0}, 0.01), EngineExit);
     EXPECT_NE(Log().find("Unable to find slitfunction file:\n" + MainPath() +
                          "none.sli\nProgram HALTED; ERROR S2\n\n"),
               std::string::npos);

@@ -18,9 +18,11 @@ struct Check {
 
 Check CheckAt(int y, int mo, int d, int h, int mi, int s, double lon, double lat) {
     Check c;
-    DateCheck check = CheckDateAndSolarPosition(y, mo, d, h, mi, s, lon, lat, c.azimuth, c.zenith);
-    c.code = check.Code;
-    c.message = check.Message;
+    auto u16 = [](int v) { return static_cast<uint16_t>(v); };
+    SolarPosition p =
+        CheckDateAndSolarPosition({u16(y), u16(mo), u16(d), u16(h), u16(mi), u16(s)}, lon, lat);
+    c.code = p.ErrorCode, c.message = p.Message;
+    if (p.ErrorCode == 0) c.azimuth = p.Azimuth, c.zenith = p.ZenithAngle;
     return c;
 }
 

@@ -80,8 +80,8 @@ class ShiftTest : public test::EngineTest {
     void Determine(double start, double end, const std::string& settings = "ozonshi.dfa",
                    const std::string& first = "") {
         std::string dir = first.empty() ? MainPath() : first;
-        DetermineShift(dir, MainPath(), settings, start, end, shift, uncertainty, errorRatio,
-                       status);
+        const ShiftResult r = DetermineShift(dir, MainPath(), settings, start, end);
+        shift = r.Shift, uncertainty = r.Uncertainty, errorRatio = r.ErrorRatio, status = r.Status;
     }
     std::string Log() const { return test::ReadFile(Path(kMainLogName)); }
 };

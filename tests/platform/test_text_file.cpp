@@ -196,21 +196,23 @@ TEST_F(TextFileTest, ByteOrderMarkAtTheStartIsSkipped) {
     EXPECT_EQ(in.ReadLine(), "\xEF\xBB\xBF");
 }
 
-// NaN and the infinities never reach a file: the write is the run-time error
-// naming the file; the console and the report show the number without a mark.
+// NaN and the infinities never reach a file: the number call is the run-time
+// error naming the file, and its line is not written; the console and the
+// report show the number as plain text.
 TEST_F(TextFileTest, NumberThatIsNotFiniteIsRefusedAtTheWrite) {
     TextOut out;
     out.Create(Path("values.txt"));
     out.WriteLine(Fixed(1.5, 6, 2));
     for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
         try {
-            out.WriteLine("x " + Fixed(bad, 8, 3));
+            out.Text("x ").Fixed(bad, 8, 3).EndLine();
             ADD_FAILURE() << "written: " << bad;
         } catch (const RunTimeError& e) {
             EXPECT_EQ(e.File(), Path("values.txt"));
             EXPECT_EQ(e.Reason(), "a number to be written is NaN or infinite");
         }
-        EXPECT_THROW(out.Write(Sci(bad)), RunTimeError);
+        EXPECT_THROW(out.Sci(bad), RunTimeError);
+        EXPECT_THROW(FileText("f").Int(1).FixedPrecision(bad, 4, 2), RunTimeError);
     }
     // The mark's character in a text from a file or an edit is plain text.
     out.WriteLine(std::string("10\x01\x00\x16", 5) + "1 \x01x");

@@ -213,7 +213,7 @@ TEST(QualityTableColumns, NameTheTokensOfTheWrittenRow) {
         v.ScanHour = 12.5;
         v.QualityIndex = 4.25;
         v.OzoneIndication = 330.0;
-        std::vector<std::string> tokens = Tokens(QualityRowText(v));
+        std::vector<std::string> tokens = Tokens(QualityRowText(v, "173QC.exa"));
         QualityTableColumns c = DailyQualityColumns(k, 2);
         ASSERT_EQ(static_cast<int>(tokens.size()), c.ColumnCount);
         auto token = [&](QualityColumn column, int j = 0) { return tokens[c.Of(column, j) - 1]; };
