@@ -494,8 +494,6 @@ DateCheck FileCodeToZenithAngle() {
     const SolarPosition sun = CheckDateAndSolarPosition(
         {u16(t.Year), u16(t.Month), u16(t.Day), u16(t.Hour), u16(t.Minute), u16(t.Second)},
         s.Longitude, s.Latitude);
-    s.CheckErrorCode = sun.ErrorCode;
-    s.CheckMessage = sun.Message;
     if (sun.ErrorCode == 0) {
         s.Azimuth = sun.Azimuth;
         s.ZenithAngle = sun.ZenithAngle;

@@ -42,8 +42,6 @@ struct OzoneFitState {
     double ZenithAngle;                               // degrees, as computed
     double ModelZenithAngle;                          // degrees, at most 89
     double Azimuth;                                   // degrees
-    int CheckErrorCode;                               // of the date and place check
-    std::string CheckMessage;
     double Ozone, Dobson, Shift, Uncertainty, ErrorRatio;  // fit results
     std::string Status;
     double CurrentWavelength;  // nm, input of ClearSkyIrradiance
