@@ -382,6 +382,15 @@ class TarncallTest : public QObject {
         QCOMPARE(m_dialogs.Messages(), QStringList{"Main analysis datapath does not exist: gone/"});
         QCOMPARE(form.edt_MainAna->text(), QString("gone/"));
         QCOMPARE(Read("long.dfa"), before);
+        // Settings filled, "Run TARN" refused, nothing made there; Apply mends it.
+        QTest::mouseClick(form.btnSettings, Qt::LeftButton);
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QVERIFY(!QDir("gone").exists() && QDir().mkpath("main"));
+        Type(form.Settings().Edt_Analys, "main/");
+        QTest::mouseClick(form.Settings().BitBtnOK, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Messages(), QStringList(3, kMainPathMissingText + QString("gone/")));
+        QVERIFY(!form.Settings().edtYEAR->text().isEmpty());
+        QCOMPARE(form.Settings().edt_exten->text(), QString(".TES"));
     }
 
     void windowsDoNotShrinkBelowTheirSize() {
