@@ -99,7 +99,7 @@ std::string DefaultMeasurementDirectory() {
 }
 
 std::string DefaultDefaultsFile() {
-    return UnderHome(QStringLiteral("ploven_r/uvanalys/") + QLatin1String(kEffectiveDefaultsName));
+    return DefaultMainAnalysisPath() + kEffectiveDefaultsName;
 }
 
 std::string DefaultProgramCall() {

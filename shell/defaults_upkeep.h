@@ -36,10 +36,10 @@ constexpr const char kSelectedCountText[] = " datafile(s) selected";
 // The failed save of a long defaults file whose name is empty.
 constexpr const char kNoDefaultsFileText[] = "No long defaults file is named";
 
-// The fixed defaults: the main analysis path "uvanalys/" (the engine's
-// built-in one) and the measurement directory "uvdata/" of a default
-// instrument file, both in the working directory, where tarn-workdir makes
-// them; and <home>/ploven_r/uvanalys/tarn_e.dfa (long defaults file).
+// The fixed defaults, in the working directory, where tarn-workdir makes
+// them: the main analysis path "uvanalys/" (the engine's built-in one), the
+// measurement directory "uvdata/" of a default instrument file and the long
+// defaults file "uvanalys/tarn_e.dfa".
 std::string DefaultMainAnalysisPath();
 std::string DefaultMeasurementDirectory();
 std::string DefaultDefaultsFile();
