@@ -64,6 +64,12 @@ std::string ValueOr(const LineList& lines, const LongDefaultsLayout& layout, V v
     return line == kNotInFile ? fallback : lines.Line(line);
 }
 
+// A main path that names no directory (an unmounted disk): nothing is read or
+// made there.  An empty one is the working directory, as the engine takes it.
+bool MainPathGone(const std::string& mainPath) {
+    return !mainPath.empty() && !DirectoryExists(mainPath);
+}
+
 // The values the shell takes from a long defaults file.
 MainDefaults TakeMainDefaults(const LineList& lines) {
     const LongDefaultsLayout layout = LocateLongDefaults(lines.Lines());
@@ -93,7 +99,7 @@ std::string DefaultMeasurementDirectory() {
 }
 
 std::string DefaultDefaultsFile() {
-    return UnderHome(QStringLiteral("ploven_r/uvanalys/") + QLatin1String(kEffectiveDefaultsName));
+    return DefaultMainAnalysisPath() + kEffectiveDefaultsName;
 }
 
 std::string DefaultProgramCall() {
@@ -190,6 +196,9 @@ DataSelection SelectData(const ShellSettings& entries) {
     selection.Defaults = ReadMainDefaults(entries.DefaultsFile);
     selection.DefaultsMissing = selection.Defaults.Missing;
     if (selection.DefaultsMissing) return selection;
+    const std::string& mainPath = selection.Defaults.MainAnalysisPath;
+    if (MainPathGone(mainPath))
+        throw RunTimeError::Refusal(kMainPathMissingText + MessagePart(mainPath));
     const std::string& id = entries.InstrumentId;
     const InstrumentDefaults instrument =
         ReadInstrumentDefaults(InstrumentDefaultsPath(selection.Defaults.MainAnalysisPath, id), id);
@@ -213,7 +222,7 @@ void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::strin
     const std::string efuvTarget =
         AsDirectory(mainPath) + ValueOr(lines, layout, V::EfuvDefaultsName, kEfuvDefaultsName);
     if (lines.Text() != before) lines.Save(defaultsFile);
-    if (FileExists(efuvTarget)) return;
+    if (FileExists(efuvTarget) || MainPathGone(mainPath)) return;
     LineList efuv;
     efuv.Load(kEfuvDefaultsName);
     efuv.Save(efuvTarget);

@@ -36,10 +36,10 @@ constexpr const char kSelectedCountText[] = " datafile(s) selected";
 // The failed save of a long defaults file whose name is empty.
 constexpr const char kNoDefaultsFileText[] = "No long defaults file is named";
 
-// The fixed defaults: the main analysis path "uvanalys/" (the engine's
-// built-in one) and the measurement directory "uvdata/" of a default
-// instrument file, both in the working directory, where tarn-workdir makes
-// them; and <home>/ploven_r/uvanalys/tarn_e.dfa (long defaults file).
+// The fixed defaults, in the working directory, where tarn-workdir makes
+// them: the main analysis path "uvanalys/" (the engine's built-in one), the
+// measurement directory "uvdata/" of a default instrument file and the long
+// defaults file "uvanalys/tarn_e.dfa".
 std::string DefaultMainAnalysisPath();
 std::string DefaultMeasurementDirectory();
 std::string DefaultDefaultsFile();
@@ -123,18 +123,21 @@ struct DataSelection {
 };
 
 // Reads both defaults files for the entries (the instrument file only when
-// the long one was there).
+// the long one was there).  A main path that names no directory (an
+// unmounted disk) raises the refusal kMainPathMissingText naming it, before
+// anything is read or made there.
 [[nodiscard]] DataSelection SelectData(const ShellSettings& entries);
 
 // Puts `mainPath` into the main-path line of the long defaults file
 // `defaultsFile`, completes the file from the template "tarn_e.dfa" of the
 // working directory (the template's lines beyond the file's last one are
 // appended; a longer file keeps all its lines) and saves it when that changed
-// it.  Then, when the effective-UV defaults file that the file names does
-// not exist in the main path (with its separator), copies "efuv.dfa" of the
-// working directory there.  A missing template, or a file too short to hold
-// the main path (reported with the index of that line), raises before
-// anything is written; so does an empty name (kNoDefaultsFileText).
+// it.  Then, when the main path (with its separator; an empty one is the
+// working directory) is a directory that lacks the effective-UV defaults
+// file the file names, copies "efuv.dfa" of the working directory there.  A
+// missing template, or a file too short to hold the main path (reported
+// with the index of that line), raises before anything is written; so does
+// an empty name (kNoDefaultsFileText).
 void MergeDefaultsWithTemplate(const std::string& defaultsFile, const std::string& mainPath);
 
 // The main analysis path to put on the long defaults file's main-path line,

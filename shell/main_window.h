@@ -63,8 +63,9 @@ class TForm1 : public QWidget {
     void SetMainAnalysisPath(const std::string& path);
     // Rewrites lines 0 to 4 of "TARNcall.dfa" from the entries; later lines stay.
     void WriteShellSettings();
-    // Reads both defaults files for the entries (SelectData); unless one was
-    // missing, shows the DataFiles window listing the mask.
+    // Reads both defaults files for the entries (SelectData, which refuses a
+    // main path that names no directory); unless one was missing, shows the
+    // DataFiles window listing the mask.
     DataSelection SelectDataFiles();
     // MergeDefaultsWithTemplate on edtDFA's file with the main analysis path.
     void MergeDefaultsWithTemplate();

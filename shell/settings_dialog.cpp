@@ -12,6 +12,7 @@
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/handler_guard.h"
+#include "platform/paths.h"
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
@@ -323,6 +324,7 @@ MainInstrumentTexts TfrmSettings::MainTexts() const {
     for (const auto& [edit, text] : MainEdits()) t.*text = gui::TextOf(edit);
     t.SlitAvailable = chkbxSlit->isChecked();
     t.SlitEdited = t.SlitAvailable != chkbxSlit->property(kShownChecked).toBool();
+    t.InstrumentShown = m_instrumentShown;
     return t;
 }
 
@@ -398,13 +400,23 @@ void TfrmSettings::FormShow() {
     AnalysisTexts analysis = AnalysisEditTexts();
     FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), analysis); },
                  [&] { ShowAnalysisTexts(analysis); });
-    // No instrument file is read or made in a main path that is no directory.
-    if (mainPath.DirectoryMissing) {
+    ShowInstrument(mainPath);
+}
+
+void TfrmSettings::ShowInstrument(const MainPathChoice& mainPath) {
+    // No instrument file is read or made in a main path that is no directory:
+    // the instrument edits take no input until one that exists is applied.
+    m_instrumentShown = !mainPath.DirectoryMissing;
+    for (QWidget* edit :
+         std::initializer_list<QWidget*>{edt_nrheader, EdtData, edt_exten, edtRange, edt_stapnr,
+                                         edtFWHM, chkbxSlit, Edt_irrcor})
+        edit->setEnabled(m_instrumentShown);
+    if (!m_instrumentShown) {
         gui::CurrentDialogs().Inform(QString::fromLatin1(kMainPathMissingText) +
                                      gui::DecodeBytes(MessagePart(mainPath.Path)));
         return;
     }
-    main = MainTexts();
+    MainInstrumentTexts main = MainTexts();
     FillThenShow([&] { ReadInstrumentTexts(mainPath.Path, InstrumentId(), main); },
                  [&] { ShowMainTexts(main); });
 }
@@ -418,6 +430,9 @@ void TfrmSettings::BtBtn_OKClick() {
     CheckMainInstrumentTexts(main);
     m_form.SetMainAnalysisPath(main.AnalysisPath.Bytes);
     ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
+    // A main path mended here: its instrument file is shown now.
+    if (!m_instrumentShown)
+        ShowInstrument({main.AnalysisPath.Bytes, !DirectoryExists(main.AnalysisPath.Bytes)});
 }
 
 void TfrmSettings::BtBtnCancelClick() {

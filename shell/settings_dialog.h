@@ -36,7 +36,8 @@ class TfrmSettings : public QDialog {
     // completed with the main window's main path kept (OpenLongDefaults), the Analysis tab
     // reloaded, the instrument file (the default first when missing) read
     // into the Main Instrument tab.  A main path that is no directory gets
-    // its message, and no instrument file is read or made there.
+    // its message, and no instrument file is read or made there: the
+    // instrument edits take no input until Apply of a main path that exists.
     void FormShow();
 
     // Main Instrument: apply (long defaults and instrument file) / reload.
@@ -136,6 +137,10 @@ class TfrmSettings : public QDialog {
     void BuildOutputTab();
     void BuildEtQaTab();
     void ConnectHandlers();
+    // Fills the instrument edits from the instrument file in `mainPath`
+    // (ReadInstrumentTexts), or, when that is missing, shows its message
+    // and disables them.
+    void ShowInstrument(const MainPathChoice& mainPath);
     // Every output box with its switch.
     struct SwitchBox {
         QCheckBox* Box;
@@ -144,6 +149,7 @@ class TfrmSettings : public QDialog {
     std::vector<SwitchBox> SwitchBoxes() const;
 
     TForm1& m_form;
+    bool m_instrumentShown = true;  // the instrument edits were filled
 };
 
 }  // namespace tarn::tarncall

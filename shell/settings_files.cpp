@@ -232,6 +232,7 @@ void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::strin
     const std::string mainPath = lines.Line(V::MainPath);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong = lines.Line(V::Location);
+    if (!main.InstrumentShown) return;
     const std::string path = InstrumentFileMade(mainPath, id);
     LineList instrument;
     instrument.Load(path);
@@ -286,6 +287,7 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
         lines.Commit();
         edit.Save();
     }
+    if (!main.InstrumentShown) return;
     const std::string path = InstrumentFileMade(mainPath, id);
     ListEdit edit(path);
     LineList& lines = edit.List();

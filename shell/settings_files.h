@@ -53,6 +53,9 @@ struct MainInstrumentTexts {
     bool SlitEdited = false;    // chkbxSlit changed since it was filled
     EditText Fwhm;              // edtFWHM: FWHM of the slit (nm)
     EditText IrradianceFactor;  // Edt_irrcor: unit correction factor
+    // The instrument edits were filled from the file; when not (the main
+    // path was missing), Apply and Undo leave the instrument file alone.
+    bool InstrumentShown = true;
 };
 
 // The edits of the "Analysis" tab (and Edt_Analys).
@@ -103,8 +106,8 @@ void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
 // "Undo" of the Main Instrument tab: the year and the location as written in
 // `defaultsFile`; from the instrument file in its main path (the default
 // first when missing), the measurement directory, the range and the FWHM as
-// written and the slit flag.  The other texts keep their values; nothing
-// else is saved.
+// written and the slit flag (not without InstrumentShown).  The other texts
+// keep their values; nothing else is saved.
 void ReloadMainInstrumentTexts(const std::string& defaultsFile, const std::string& id,
                                MainInstrumentTexts& main);
 
@@ -132,7 +135,8 @@ void CheckMainInstrumentTexts(const MainInstrumentTexts& main);
 // was edited and the file did not say "no_id_met", as the directory shown is
 // the whole measurement directory), the extension (ExtensionWithPoint), the
 // range, the FWHM, the slit flag ("1" or "0"), the half width and the
-// irradiance factor (appended as the tenth line to a file of nine).  A time
+// irradiance factor (appended as the tenth line to a file of nine); not
+// without InstrumentShown.  A time
 // correction the file does not hold raises after the other lines were saved;
 // the instrument file is then not touched.
 void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,

@@ -1,5 +1,6 @@
 // The shell's program start and end, shared by main() and by the tests that
-// drive the whole program: numbers shown and written in the C locale, the
+// drive the whole program: Ctrl+C (SIGINT) ignored by the shell and every
+// program it starts, numbers shown and written in the C locale, the
 // application's title, then the main window, which makes the DataFiles
 // window, the settings dialog and the axis dialog it owns; the shift-graph
 // windows come later, when first needed.

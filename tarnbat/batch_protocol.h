@@ -23,8 +23,9 @@
 //                                         N files (N may be 0)
 // These lines report and the batch goes on.  A batch that stops before its
 // end writes one line on standard error (and runs no further line):
-//   "batch stopped: break"                SIGINT, SIGTERM or SIGHUP arrived,
-//                                         or the parent process ended
+//   "batch stopped: break"                SIGTERM or SIGHUP arrived, SIGINT
+//                                         unless ignored at the start, or
+//                                         the parent process ended
 //   "batch stopped: cannot start " NAME ": " REASON
 //                                         a program could not be started
 //   "batch stopped: pkzip: " REASON       a pkzip line failed (zip_archive.h

@@ -1,5 +1,6 @@
 // Starting a program as a child process and waiting for it, and the break
-// (SIGINT, SIGTERM or SIGHUP to this process).  The POSIX branch lives in
+// (SIGTERM or SIGHUP to this process, or SIGINT unless it was ignored at the
+// start).  The POSIX branch lives in
 // process_start_posix.cpp; a Windows branch would provide the same functions.
 #pragma once
 
@@ -15,7 +16,8 @@ struct ChildEnd {
 };
 
 // Installs the break handlers: a break sets the break flag and sends SIGTERM
-// to the running child (a second break sends SIGKILL).  Call once at start.
+// to the running child (a second break sends SIGKILL).  An ignored SIGINT
+// stays ignored.  Call once at start.
 void InstallBreakHandlers();
 
 // True once a break arrived.

@@ -63,7 +63,15 @@ void InstallBreakHandlers() {
     sigemptyset(&action.sa_mask);
     const int breaks[] = {SIGINT, SIGTERM, SIGHUP};
     for (int sig : breaks) sigaddset(&action.sa_mask, sig);
-    for (int sig : breaks) sigaction(sig, &action, nullptr);
+    for (int sig : breaks) {
+        // SIGINT ignored at the start (a program started in the background,
+        // or by the shell, which ignores Ctrl+C) stays ignored, and so it is
+        // for the programs of the batch.
+        struct sigaction before;
+        if (sig == SIGINT && sigaction(sig, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(sig, &action, nullptr);
+    }
     // The end of the parent (the shell) is a break.
     EndWithParent(getppid(), SIGHUP);
 }

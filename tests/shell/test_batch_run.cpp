@@ -4,6 +4,8 @@
 // quoting, refusals and messages.  With the real engine and interpreter over
 // two example days: the result tree, both archives, the shift graph, a Break
 // in the first day and a failed archive.
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -31,6 +33,7 @@
 #include "shell/batch_progress_window.h"
 #include "shell/child_process.h"
 #include "shell/main_window.h"
+#include "shell/shell_program.h"
 #include "shell/shift_graph_window.h"
 #include "tests/shell/result_tree_support.h"
 #include "tests/shell/shell_test_support.h"
@@ -261,6 +264,14 @@ class BatchRunTest : public QObject {
         QCOMPARE(Read("second.txt"), std::string("0\n"));
         QCOMPARE(Read("args.txt"), std::string("1850900\n1860900\n"));
         QVERIFY(m_dialogs.Messages().isEmpty() && !QFile::exists("CHECK.OK"));
+    }
+
+    void ctrlCChangesNothing() {
+        MakeWorkDirectory({"1850900", "1860900"});
+        Write(Path("bin/engine"), "#!/bin/sh\nkill -INT 0\necho \"$1\" >>args.txt\n");
+        QVERIFY(setpgid(0, 0) == 0 || getpgrp() == getpid());  // a terminal's job
+        QTest::mouseClick(ShellProgram().Form().Button1, Qt::LeftButton);
+        QCOMPARE(Read(Path("args.txt")), std::string("1850900\n1860900\n"));
     }
 
     void textsWithBlanksReachTheEngineWhole() {

@@ -67,9 +67,6 @@ class TarncallTest : public QObject {
   private:
     QString Path(const QString& name) const { return m_dir->filePath(name); }
     std::string PathText(const QString& name) const { return Path(name).toStdString(); }
-    std::string Home(const char* relative) const {
-        return (m_dir->filePath("home/") + relative).toStdString();
-    }
     // The template "tarn_e.dfa" and a long defaults file "long.dfa" with the
     // main path `mainPath`, and the shell settings naming "long.dfa".
     void WriteWorkDirectory(const std::string& mainPath) {
@@ -121,15 +118,15 @@ class TarncallTest : public QObject {
     }
 
     void startWithoutSettingsAndTheEighthCharacter() {
-        // No TARNcall.dfa: the home-based defaults; the template's main path
+        // No TARNcall.dfa: working-directory defaults; the template's main path
         // is missing, so the fixed default in the working directory is taken.
         Write("tarn_e.dfa", Join(LongDefaults(4, "gone/")));
         Write("bin/tarnpelo", "");
         QFile::setPermissions(Path("bin/tarnpelo"), QFile::ReadOwner | QFile::ExeOwner);
-        QVERIFY(QDir().mkpath("home/ploven_r/uvanalys") && QDir().mkpath("uvanalys"));
+        QVERIFY(QDir().mkpath("uvanalys"));
         TForm1 form;
         QCOMPARE(m_dialogs.Messages(), QStringList{"TARNCALL DFA-file not found"});
-        const std::string defaults = Home("ploven_r/uvanalys/tarn_e.dfa");
+        const std::string defaults = "uvanalys/tarn_e.dfa";
         QCOMPARE(form.edtDFA->text().toStdString(), defaults);
         QCOMPARE(form.edtProg->text().toStdString(), PathText("bin/tarnpelo"));
         QCOMPARE(form.edtResCode->text(), QString("S I W"));
@@ -382,6 +379,15 @@ class TarncallTest : public QObject {
         QCOMPARE(m_dialogs.Messages(), QStringList{"Main analysis datapath does not exist: gone/"});
         QCOMPARE(form.edt_MainAna->text(), QString("gone/"));
         QCOMPARE(Read("long.dfa"), before);
+        // Settings filled, "Run TARN" refused, nothing made there; Apply mends it.
+        QTest::mouseClick(form.btnSettings, Qt::LeftButton);
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QVERIFY(!QDir("gone").exists() && QDir().mkpath("main"));
+        Type(form.Settings().Edt_Analys, "main/");
+        QTest::mouseClick(form.Settings().BitBtnOK, Qt::LeftButton);
+        QCOMPARE(m_dialogs.Messages(), QStringList(3, kMainPathMissingText + QString("gone/")));
+        QVERIFY(!form.Settings().edtYEAR->text().isEmpty());
+        QCOMPARE(form.Settings().edt_exten->text(), QString(".TES"));
     }
 
     void windowsDoNotShrinkBelowTheirSize() {

@@ -50,7 +50,9 @@ class ProgramTest : public test::BatchTest {
     }
 };
 
-TEST_F(ProgramTest, BreakEndsTheChildAndStopsTheBatch) {
+class BreakTest : public ProgramTest, public testing::WithParamInterface<int> {};
+INSTANTIATE_TEST_SUITE_P(Signals, BreakTest, testing::Values(SIGTERM, SIGINT));  // Break, Ctrl+C
+TEST_P(BreakTest, BreakEndsTheChildAndStopsTheBatch) {
     test::WriteFile(Path("tarn_bat.bat"),
                     Probe() + " sleep child.pid\n" + Probe() + " args after.txt ran\n");
     auto start = std::chrono::steady_clock::now();
@@ -59,7 +61,7 @@ TEST_F(ProgramTest, BreakEndsTheChildAndStopsTheBatch) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     pid_t child = std::atoi(ReadFile(Path("child.pid")).c_str());
     ASSERT_GT(child, 0);
-    kill(pid, SIGTERM);
+    kill(pid, GetParam());
     EXPECT_EQ(Wait(pid), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
     EXPECT_EQ(kill(child, 0), -1);  // ended and reaped
