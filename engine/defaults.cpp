@@ -9,6 +9,7 @@
 #include "engine/program_state.h"
 #include "engine/wavelength_shift.h"
 #include "platform/console.h"
+#include "platform/paths.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -139,6 +140,9 @@ void ReadShortDefaults(const std::string& name) {
 void ReadLongDefaults() {
     const std::string& name = CommandLine.DefaultsFile;
     if (!TextFileExists(name)) {
+        // The built-in values stand in only for a file that is not there.
+        std::string why = UnreadableReason(name);
+        if (!why.empty()) throw RunTimeError("open for reading", name, 0, why);
         ConsoleLine("Specified Default-file does NOT exist");
         ConsoleLine("Program TARNpelo reads internal defaults");
         LogLines({"Specified defaults for TARNpelo do not exist:", Paths.MainPath + name,

@@ -16,7 +16,8 @@ void SetInternalDefaults();
 // Reads the defaults file named on the command line: the built-in set when it
 // is missing, the short format when its name contains "tarnpelo.dfa", else the
 // long format.  Writes its messages to the main log (and the console for a
-// missing file or a count beyond a table's capacity).
+// missing file or a count beyond a table's capacity).  A name that is there
+// but cannot be read, or that the system cannot look up, is the run-time error.
 void ReadLongDefaults();
 
 // Reads the short defaults file `name` (as given) over the settings in force:

@@ -92,7 +92,7 @@ void ReadCommandLine(const std::vector<std::string>& args) {
     } else {
         CommandLine.IdMet = Cut(args[1], 15);
     }
-    CommandLine.DefaultsFile = n >= 3 ? Cut(args[2], 255) : kShortDefaultsName;
+    CommandLine.DefaultsFile = n >= 3 ? args[2] : kShortDefaultsName;
     ReadLongDefaults();
     LogLine("End reading defaults");
     CommandLine.IdShift = n >= 4 ? FirstChar(args[3]) : "s";

@@ -19,7 +19,7 @@ struct CommandLineArgs {
     int ArgCount;              // number of arguments given
     std::string ScanName;      // DDDhhmm
     std::string IdMet;         // instrument id, at most 15 characters
-    std::string DefaultsFile;  // defaults-file name, at most 255 characters
+    std::string DefaultsFile;  // defaults-file name as given
     std::string IdShift;       // one-letter result codes
     std::string IdSpecout;
     std::string IdShifAppl;

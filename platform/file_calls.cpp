@@ -15,6 +15,21 @@ int SystemOpen(const char* path, int flags, mode_t mode) {
     return open(path, flags, mode);
 }
 
+int SystemTruncateAt(int dir, const char* name, off_t size, int flags) {
+    int follow = (flags & AT_SYMLINK_NOFOLLOW) != 0 ? O_NOFOLLOW : 0;
+    int fd = openat(dir, name, O_WRONLY | O_NONBLOCK | O_CLOEXEC | follow);
+    if (fd < 0) return -1;
+    int result = ftruncate(fd, size);
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    return result;
+}
+
+int SystemUnlinkAt(int dir, const char* name) {
+    return unlinkat(dir, name, 0);
+}
+
 int SyncData(int fd) {
 #if defined(__linux__)
     return fdatasync(fd);
@@ -33,8 +48,8 @@ int SyncFileSystem(int fd) {
 #endif
 }
 
-const FileCalls kSystemCalls = {SystemOpen, write, close,    truncate,      rename,
-                                unlink,     mkdir, SyncData, SyncFileSystem};
+const FileCalls kSystemCalls = {SystemOpen,     write, close,    SystemTruncateAt, rename,
+                                SystemUnlinkAt, mkdir, SyncData, SyncFileSystem};
 
 const FileCalls* g_calls = &kSystemCalls;
 
@@ -60,8 +75,8 @@ int FileClose(int fd) {
     return g_calls->Close(fd);
 }
 
-int FileTruncate(const std::string& path, off_t size) {
-    return g_calls->Truncate(path.c_str(), size);
+int FileTruncateAt(int dir, const std::string& name, off_t size, int flags) {
+    return g_calls->TruncateAt(dir, name.c_str(), size, flags);
 }
 
 int FileRename(const std::string& from, const std::string& to) {
@@ -69,7 +84,11 @@ int FileRename(const std::string& from, const std::string& to) {
 }
 
 int FileUnlink(const std::string& path) {
-    return g_calls->Unlink(path.c_str());
+    return FileUnlinkAt(AT_FDCWD, path);
+}
+
+int FileUnlinkAt(int dir, const std::string& name) {
+    return g_calls->UnlinkAt(dir, name.c_str());
 }
 
 int FileMakeDirectory(const std::string& path, mode_t mode) {

@@ -19,9 +19,14 @@ struct FileCalls {
     int (*Open)(const char* path, int flags, mode_t mode);
     ssize_t (*Write)(int fd, const void* data, size_t size);
     int (*Close)(int fd);
-    int (*Truncate)(const char* path, off_t size);
+    // Cuts the file `name` in the open directory `dir` (AT_FDCWD: the working
+    // directory) to `size` bytes; with AT_SYMLINK_NOFOLLOW in `flags` a link
+    // there is not followed (ELOOP).
+    int (*TruncateAt)(int dir, const char* name, off_t size, int flags);
     int (*Rename)(const char* from, const char* to);
-    int (*Unlink)(const char* path);
+    // Removes the entry `name` (never what a link leads to) of the open
+    // directory `dir` (unlinkat).
+    int (*UnlinkAt)(int dir, const char* name);
     int (*MakeDirectory)(const char* path, mode_t mode);
     // Makes the data of the open file durable, or the entries of the open
     // directory (fdatasync).
@@ -42,9 +47,10 @@ void SetFileCalls(const FileCalls* calls);
 [[nodiscard]] int FileOpen(const std::string& path, int flags, mode_t mode = 0666);
 ssize_t FileWrite(int fd, const char* data, size_t size);
 int FileClose(int fd);
-int FileTruncate(const std::string& path, off_t size);
+int FileTruncateAt(int dir, const std::string& name, off_t size, int flags);
 int FileRename(const std::string& from, const std::string& to);
 int FileUnlink(const std::string& path);
+int FileUnlinkAt(int dir, const std::string& name);
 int FileMakeDirectory(const std::string& path, mode_t mode);
 int FileSyncData(int fd);
 int FileSyncFileSystem(int fd);

@@ -21,10 +21,11 @@ namespace tarn {
 namespace {
 
 // Journal: a head line, one line per file, and an end line with the number of
-// files and a check sum of everything before it.  A journal without a valid
-// end line was cut while it was written, before the commit wrote any file.
-// Paths are relative to the journal's directory, so that a run naming that
-// directory in another way (relative or absolute) finds the same files.
+// files and a check sum of everything before it.  A kill while it is written
+// leaves a beginning of it, cut anywhere (an empty file included): such a
+// journal belongs to a commit that had not begun to write any file.  Paths are
+// relative to the journal's directory, so that a run naming that directory in
+// another way (relative or absolute) finds the same files.
 //   A <size> <path>   appended to; undo: cut back to <size> bytes
 //   N <path>          new; undo: remove
 //   R <path>          replaced; the new text is written to <path>.tarnnew and
@@ -180,60 +181,152 @@ bool InResultTree(const std::string& path, const std::string& tree) {
            IsPlainRelativePath(path);
 }
 
-// The files of a whole journal; false when it was cut (no valid end line).
-// A whole journal of another form, or one naming a file that the commit of a
-// run with the result tree `tree` could not have written, is refused with the
-// run-time error naming `journal`: nothing is touched, and it stays.
+// True when `path`, cut while it was written, is the beginning of a plain
+// path in the result tree `tree`.
+bool BeginsInResultTree(const std::string& path, const std::string& tree) {
+    if (path.find(kPathSeparator) == std::string::npos)
+        return path.size() <= tree.size() && SameIgnoringCase(path, tree.substr(0, path.size()));
+    return InResultTree(path + "x", tree);  // any name completes a path so begun
+}
+
+// Reads the journal line `line` into the change of `f` and its path (relative
+// to the journal's directory); false when it is no entry.  A line cut while it
+// was written (`whole` false) need only be the beginning of one.
+bool ReadEntry(const std::string& line, bool whole, StagedFile& f) {
+    if (line.empty() || (line[0] != 'N' && line[0] != 'R' && line[0] != 'A')) return false;
+    if (line.size() == 1) return !whole;
+    if (line[1] != ' ') return false;
+    f.Existed = line[0] != 'N';
+    f.Replaced = line[0] == 'R';
+    size_t p = 2;
+    if (line[0] == 'A') {
+        for (; p < line.size() && std::isdigit(static_cast<unsigned char>(line[p])); ++p) {
+            if (p == 2 + 18) return false;  // no size of a file has so many digits
+            f.OriginalSize = f.OriginalSize * 10 + (line[p] - '0');
+        }
+        if (p == line.size()) return !whole;
+        if (p == 2 || line[p] != ' ') return false;
+        ++p;
+    }
+    f.Path = line.substr(p);
+    return true;
+}
+
+// `path` with its control characters shown as "?".
+std::string Shown(std::string path) {
+    for (char& c : path)
+        if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
+    return path;
+}
+
+[[noreturn]] void RefuseJournal(const std::string& journal, int line, const std::string& why) {
+    throw RunTimeError("restore", journal, line, why + "; left as it is");
+}
+
+// The files of a whole journal, paths relative to its directory; false when it
+// was cut while it was written (it names no file the commit had begun to
+// write).  Any other journal (another form, bytes no commit writes, a wrong
+// end line, a file that the commit of a run with the result tree `tree` could
+// not have written) is refused with the run-time error naming `journal`:
+// nothing is touched, and it stays.
 bool ParseJournal(const std::string& journal, const std::string& text, const std::string& tree,
                   std::vector<StagedFile>& files) {
-    size_t end = text.rfind("\nE ");
-    if (end == std::string::npos) return false;
-    std::string body = text.substr(0, end + 1);
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < body.size();) {
-        size_t stop = body.find('\n', start);
-        lines.push_back(body.substr(start, stop - start));
-        start = stop + 1;
-    }
-    std::string trailer =
-        "E " + IntText(static_cast<long long>(lines.size()) - 1) + " " + Hex(CheckSum(body)) + "\n";
-    if (text.substr(end + 1) != trailer) return false;
-    if (lines[0] != kJournalHead)
-        throw RunTimeError("restore", journal, 0, "not a journal of this version; left as it is");
-    for (size_t i = 1; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        StagedFile f;
-        if (line.rfind("N ", 0) == 0) {
-            f.Path = line.substr(2);
-        } else if (line.rfind("R ", 0) == 0) {
-            f.Existed = f.Replaced = true;
-            f.Path = line.substr(2);
-        } else if (line.rfind("A ", 0) == 0) {
-            size_t blank = line.find(' ', 2);
-            long long size = 0;
-            if (blank == std::string::npos) return false;
-            for (size_t k = 2; k < blank; ++k) {
-                if (!std::isdigit(static_cast<unsigned char>(line[k]))) return false;
-                size = size * 10 + (line[k] - '0');
-            }
-            f.Existed = true;
-            f.OriginalSize = size;
-            f.Path = line.substr(blank + 1);
+    const std::string head = kJournalHead;
+    std::string body;  // the whole lines so far
+    int number = 0;
+    for (size_t start = 0; start < text.size();) {
+        size_t stop = text.find('\n', start);
+        const bool whole = stop != std::string::npos;
+        const std::string line = text.substr(start, whole ? stop - start : std::string::npos);
+        start = whole ? stop + 1 : text.size();
+        ++number;
+        if (number == 1) {
+            if (!(whole ? line == head : head.compare(0, line.size(), line) == 0))
+                RefuseJournal(journal, 0,
+                              line.rfind("tarnpelo journal ", 0) == 0
+                                  ? "a journal of another version"
+                                  : "not a journal");
+        } else if (line[0] == 'E') {
+            const std::string end = "E " + IntText(number - 2) + " " + Hex(CheckSum(body));
+            if (whole ? line != end : end.compare(0, line.size(), line) != 0)
+                RefuseJournal(journal, number, "its end line does not match its entries");
+            if (start < text.size()) RefuseJournal(journal, number + 1, "text after its end line");
+            return whole;
         } else {
-            return false;
+            StagedFile f;
+            if (!ReadEntry(line, whole, f) || (!whole && !BeginsInResultTree(f.Path, tree)))
+                RefuseJournal(journal, number, "not a journal entry");
+            if (!whole) return false;
+            if (!InResultTree(f.Path, tree))
+                RefuseJournal(journal, 0,
+                              "names " + Shown(f.Path) + ", outside the result tree " + tree +
+                                  kPathSeparatorText);
+            files.push_back(std::move(f));
         }
-        if (!InResultTree(f.Path, tree)) {
-            std::string shown = f.Path;
-            for (char& c : shown)
-                if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
-            throw RunTimeError("restore", journal, 0,
-                               "names " + shown + ", outside the result tree " + tree +
-                                   kPathSeparatorText + "; left as it is");
-        }
-        f.Path = JournalBase(journal) + f.Path;
-        files.push_back(std::move(f));
+        body += line + "\n";
     }
-    return true;
+    return false;
+}
+
+// Opens, for every entry of a whole journal (paths relative to the open
+// directory `base`), the directory that holds the file its undo changes: the
+// result tree as the system finds it (it may be a link), each directory below
+// it without following a link.  `held` gets the directory (-1 when one on the
+// way is absent: nothing to undo) and the file's name there.  An entry that
+// leads through a link, or to one, refuses the journal before anything is
+// undone.
+void HoldEntries(const std::string& journal, int base, const std::vector<StagedFile>& files,
+                 OpenFiles& held) {
+    for (const StagedFile& f : files) {
+        const std::string& path = f.Path;
+        auto refuse = [&](const std::string& part, const char* what) {
+            RefuseJournal(journal, 0, "names " + Shown(path) + ": " + Shown(part) + what);
+        };
+        held.Fds.push_back(-1);
+        size_t start = 0;
+        for (size_t slash; (slash = path.find(kPathSeparator, start)) != std::string::npos;
+             start = slash + 1) {
+            const int from = start == 0 ? base : held.Fds.back();
+            const std::string name = path.substr(start, slash - start);
+            const int next =
+                openat(from, name.c_str(),
+                       O_RDONLY | O_DIRECTORY | O_CLOEXEC | (start == 0 ? 0 : O_NOFOLLOW));
+            if (next < 0 && errno != ENOENT) {
+                const int error = errno;
+                struct stat info;
+                if (fstatat(from, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    S_ISLNK(info.st_mode))
+                    refuse(path.substr(0, slash), " is a link");
+                if (error == ENOTDIR) refuse(path.substr(0, slash), " is no directory");
+                errno = error;
+                Fail("restore", JournalBase(journal) + path);
+            }
+            if (from != base) close(from);
+            held.Fds.back() = next;
+            if (next < 0) break;
+        }
+        held.Paths.push_back(path.substr(start));
+        const std::string changed = f.Replaced ? ReplacementName(path) : path;
+        struct stat info;
+        if (held.Fds.back() >= 0 &&
+            fstatat(held.Fds.back(), changed.c_str() + start, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISLNK(info.st_mode)) refuse(changed, " is a link");
+            if (!S_ISREG(info.st_mode)) refuse(changed, " is no file");
+        }
+    }
+}
+
+// Undoes the change the commit may have made to the file of `f`, `name` in
+// the open directory `dir` (AT_FDCWD: `name` is its path); with `flags`
+// AT_SYMLINK_NOFOLLOW a link there is not followed.  False with errno set
+// when it cannot be undone.
+bool UndoFile(int dir, const std::string& name, const StagedFile& f, int flags) {
+    errno = 0;
+    if (!f.Existed) return FileUnlinkAt(dir, name) == 0 || errno == ENOENT;
+    if (f.Replaced) return FileUnlinkAt(dir, ReplacementName(name)) == 0 || errno == ENOENT;
+    struct stat info;
+    return fstatat(dir, name.c_str(), &info, flags) != 0 || info.st_size <= f.OriginalSize ||
+           FileTruncateAt(dir, name, static_cast<off_t>(f.OriginalSize), flags) == 0;
 }
 
 }  // namespace
@@ -300,17 +393,7 @@ bool RunFileStore::Undo(const std::vector<StagedFile>& files) {
     for (auto f = files.rbegin(); f != files.rend(); ++f) {
         if (!f->Touched) continue;
         m_cache.Forget(f->Path);
-        errno = 0;
-        if (!f->Existed) {
-            if (FileUnlink(f->Path) != 0 && errno != ENOENT) return false;
-        } else if (f->Replaced) {
-            if (FileUnlink(ReplacementName(f->Path)) != 0 && errno != ENOENT) return false;
-        } else {
-            struct stat info;
-            if (stat(f->Path.c_str(), &info) == 0 && info.st_size > f->OriginalSize &&
-                FileTruncate(f->Path, static_cast<off_t>(f->OriginalSize)) != 0)
-                return false;
-        }
+        if (!UndoFile(AT_FDCWD, f->Path, *f, 0)) return false;
     }
     return true;
 }
@@ -431,9 +514,16 @@ int RunFileStore::Recover(const std::string& journal, const std::string& tree) {
     std::vector<StagedFile> files;
     int restored = 0;
     if (ParseJournal(journal, text, tree, files)) {
-        for (StagedFile& f : files) {
-            f.Touched = true;
-            if (!Undo({f})) Fail("restore", f.Path);
+        OpenFiles base, held;
+        base.Fds.push_back(open(DirectoryOf(journal).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (base.Fds[0] < 0) Fail("restore", journal);
+        HoldEntries(journal, base.Fds[0], files, held);
+        for (size_t i = 0; i < files.size(); ++i) {
+            std::string path = JournalBase(journal) + files[i].Path;
+            m_cache.Forget(path);
+            if (held.Fds[i] >= 0 &&
+                !UndoFile(held.Fds[i], held.Paths[i], files[i], AT_SYMLINK_NOFOLLOW))
+                Fail("restore", path);
             ++restored;
         }
     }

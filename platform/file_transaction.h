@@ -44,13 +44,15 @@ class RunFileStore : public FileStore {
 
     // Undoes the changes listed in the journal that an interrupted commit
     // left at `journal` and removes it.  Returns the number of files restored
-    // (0 when there is no journal, or when its commit had not begun to
-    // write).  The journal may name only files in the result tree `tree`, a
-    // directory beside it (the instrument id): one that names anything else,
-    // or one of another version, touches nothing and raises the run-time
-    // error naming the journal, which stays for the operator to look at.  A
-    // change that cannot be undone raises the run-time error and keeps the
-    // journal.
+    // (0 when there is no journal, or when it was cut while it was written:
+    // its commit had not begun to write).  The journal may name only files in
+    // the result tree `tree`, a directory beside it (the instrument id),
+    // reached without following a link below it.  Any other journal (one
+    // naming anything else or leading through a link, one of another version,
+    // one holding what no commit writes) touches nothing and raises the
+    // run-time error naming the journal, which stays for the operator to look
+    // at.  A change that cannot be undone raises the run-time error and keeps
+    // the journal.
     [[nodiscard]] int Recover(const std::string& journal, const std::string& tree);
 
     StoredText Load(const std::string& path) override;

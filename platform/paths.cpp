@@ -208,4 +208,12 @@ bool IsReadableFile(const std::string& path) {
            access(found.c_str(), R_OK) == 0;
 }
 
+std::string UnreadableReason(const std::string& path) {
+    struct stat info;
+    errno = 0;
+    if (stat(path.c_str(), &info) != 0 && errno != ENOENT && errno != ENOTDIR)
+        return std::strerror(errno);
+    return EntryExists(path) ? "not a readable file" : "";
+}
+
 }  // namespace tarn

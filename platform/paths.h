@@ -82,4 +82,10 @@ bool DirectoryExists(const std::string& path);
 // opened for reading.
 bool IsReadableFile(const std::string& path);
 
+// Why `path`, which IsReadableFile refused, cannot be read: "" when nothing
+// of that name exists (as KindOfEntry finds it); the system's reason when it
+// cannot look the name up (too long, a directory it may not search); else
+// "not a readable file" (a directory, a pipe, no right to read).
+std::string UnreadableReason(const std::string& path);
+
 }  // namespace tarn

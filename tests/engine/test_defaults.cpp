@@ -272,14 +272,24 @@ TEST_F(DefaultsTest, MissingFileRunsOnTheBuiltInSetAndWritesTheGoldenFile) {
 class DefaultsProgram : public test::TempDirTest {};
 
 TEST_F(DefaultsProgram, RunOnTheBuiltInSetWritesTheGoldenFile) {
-    std::string dir = Dir();
+    std::string dir = Dir(), year2003 = kBuiltInEffectiveDefaults, d(95, 'd'), tooLong(300, 'g');
+    const std::string deep = d + "/" + d + "/" + d + "/long_def.dfa";
     test::MakeDirs(dir + "/uvanalys");
-    std::string out, err;
-    // No instrument file: the run ends with ERROR C1 after the defaults.
-    EXPECT_EQ(test::RunTarnpelo(dir, {"0011200", "abc", "none.dfa"}, &out, &err), 1);
-    EXPECT_EQ(ReadFile(dir + "/uvanalys/tarn_e.dfa"), kBuiltInEffectiveDefaults);
-    EXPECT_NE(out.find("Specified Default-file does NOT exist"), std::string::npos);
-    EXPECT_TRUE(err.empty()) << err;
+    test::MakeDirs(dir + "/" + d + "/" + d + "/" + d);
+    WriteFile(dir + "/" + deep, year2003.replace(year2003.find("\n1998\n") + 1, 4, "2003"));
+    const std::pair<std::string, std::string> rows[] = {
+        {"none.dfa", kBuiltInEffectiveDefaults}, {deep, year2003}, {tooLong, year2003}};
+    for (const auto& [name, effective] : rows) {
+        std::string out, err;
+        // No instrument file: the run ends with ERROR C1 after the defaults.
+        EXPECT_EQ(test::RunTarnpelo(dir, {"0011200", "abc", name}, &out, &err),
+                  name == tooLong ? 2 : 1);
+        EXPECT_EQ(ReadFile(dir + "/uvanalys/tarn_e.dfa"), effective);
+        EXPECT_EQ(out.rfind("Specified Default-file does NOT exist", 0) == 0, name == "none.dfa");
+        EXPECT_EQ(err, name != tooLong ? ""
+                                       : "tarnpelo: run-time error: open for reading '" + tooLong +
+                                             "': File name too long\n");
+    }
 }
 
 TEST_F(DefaultsTest, MissingMainPathDirectoryIsARunTimeError) {

@@ -147,16 +147,59 @@ TEST_F(FileTransactionTest, KillAtEveryOperationOfTheCommitIsUndoneByTheNextRun)
     EXPECT_GT(undone, 0);
 }
 
-// A journal cut while it was written (no valid end line) belongs to a commit
-// that had not begun to write: it is removed and nothing else is touched.
+// The journal of `count` entries a commit writes: head, entries, end line.
+std::string Summed(const std::string& entries, int count) {
+    const std::string text = "tarnpelo journal 2\n" + entries;
+    unsigned long long sum = 1469598103934665603ULL;  // FNV-1a, 64 bits
+    for (unsigned char c : text) sum = (sum ^ c) * 1099511628211ULL;
+    char end[40];
+    snprintf(end, sizeof end, "E %d %016llx\n", count, sum);
+    return text + end;
+}
+
+// A beginning of the journal (what a kill while it is written leaves) is removed
+// untouched; the whole one is undone, also through a result tree that is a link.
 TEST_F(FileTransactionTest, CutJournalIsRemovedWithoutUndoingAnything) {
-    std::string path = Path("res/day.txt");
-    WriteFile(Journal(), "tarnpelo journal 1\nA 3 " + path + "\nE 1 0000000000000000\n");
-    EXPECT_EQ(store.Recover(Journal(), "res"), 0);
-    WriteFile(Journal(), "tarnpelo journal 1\nA 3 " + path);
-    EXPECT_EQ(store.Recover(Journal(), "res"), 0);
-    EXPECT_TRUE(AsBefore());
+    ASSERT_EQ(symlink(Path("res").c_str(), Path("lnk").c_str()), 0);
+    const std::string journal = Summed("A 7 lnk/day.txt\nN lnk/sub/scan.txt\n", 2);
+    for (size_t cut = 0; cut <= journal.size(); ++cut) {
+        WriteFile(Journal(), journal.substr(0, cut));
+        EXPECT_EQ(store.Recover(Journal(), "lnk"), cut == journal.size() ? 2 : 0);
+        EXPECT_EQ(ReadFile(Path("res/day.txt")) + ReadFile(Path("res/sub/scan.txt")),
+                  cut == journal.size() ? "! head\n" : "! head\nrow 1\nold scan\n");
+    }
     EXPECT_EQ(store.Recover(Journal(), "res"), 0);  // none there
+}
+
+// Any other journal, and one leading through a link below the result tree, is
+// refused naming it: it stays, nothing is undone, nothing outside is touched.
+TEST_F(FileTransactionTest, BadJournalOrOneThroughALinkIsReportedAndLeftAsItIs) {
+    WriteFile(Path("o.tarnnew"), "out\n");
+    ASSERT_EQ(symlink(Path("o.tarnnew").c_str(), Path("res/vl.exa").c_str()), 0);
+    ASSERT_EQ(symlink(Dir().c_str(), Path("res/ld").c_str()), 0);
+    const std::string scan = "N res/sub/scan.txt\n", entry = " line 2: not a journal entry";
+    const std::pair<std::string, std::string> rows[] = {
+        {"\x8f\x02q\xe1 7\xff\n", ": not a journal"},
+        {std::string(64, '\0'), ": not a journal"},
+        {"tarnpelo journal 1\n" + scan, ": a journal of another version"},
+        {Summed("X res/sub/scan.txt\n", 1), entry},
+        {Summed("A 1x2 res/day.txt\n", 1), entry},
+        {Summed(scan + "A 0 res/vl.exa\n", 2), ": names res/vl.exa: res/vl.exa is a link"},
+        {Summed(scan + "N res/ld/o.tarnnew\n", 2), ": names res/ld/o.tarnnew: res/ld is a link"},
+        {Summed(scan + "R res/ld/o\n", 2), ": names res/ld/o: res/ld is a link"},
+    };
+    for (const auto& [text, report] : rows) {
+        WriteFile(Journal(), text);
+        std::string got = "not refused; ";
+        try {
+            (void)store.Recover(Journal(), "res");
+        } catch (const RunTimeError& e) {
+            got = e.Report() + ReadFile(Journal());
+        }
+        EXPECT_EQ(got + ReadFile(Path("res/sub/scan.txt")) + ReadFile(Path("o.tarnnew")),
+                  "run-time error: restore '" + Journal() + "'" + report + "; left as it is" +
+                      text + "old scan\nout\n");
+    }
 }
 
 // A journal written with a relative name of its directory is undone by a run

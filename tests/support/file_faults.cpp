@@ -53,9 +53,9 @@ int Close(int fd) {
     return System().Close(fd);
 }
 
-int Truncate(const char* path, off_t size) {
+int Truncate(int dir, const char* name, off_t size, int flags) {
     Count();
-    return System().Truncate(path, size);
+    return System().TruncateAt(dir, name, size, flags);
 }
 
 int Rename(const char* from, const char* to) {
@@ -63,9 +63,9 @@ int Rename(const char* from, const char* to) {
     return System().Rename(from, to);
 }
 
-int Unlink(const char* path) {
+int Unlink(int dir, const char* name) {
     Count();
-    return System().Unlink(path);
+    return System().UnlinkAt(dir, name);
 }
 
 int MakeDirectory(const char* path, mode_t mode) {
