@@ -532,7 +532,7 @@ class SettingsTest : public QObject {
         Type(d.edtYEAR, "2004");
         Click(d.BitBtnOK);
         QCOMPARE(m_dialogs.Errors(), QStringList{"Cannot replace line index 39 of 'long.dfa': "
-                                                 "the list holds 39 lines"});
+                                                 "the file holds 39 lines"});
         lines[21] = "2004";
         QCOMPARE(Read("long.dfa"), Join(lines));
         QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
