@@ -8,7 +8,7 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "platform/paths.h"
-#include "platform/run_lock.h"
+#include "platform/run_error.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress_window.h"
 #include "shell/defaults_upkeep.h"
@@ -59,20 +59,6 @@ int NextDay(const DayRun& run, int first) {
     return next;
 }
 
-// Holds the shell's lock of its working directory while it lives.
-class RunLock {
-  public:
-    RunLock() : m_lock(TryLockFile(kRunLockFile)) {}
-    ~RunLock() { UnlockFile(m_lock.Handle); }
-    RunLock(const RunLock&) = delete;
-    RunLock& operator=(const RunLock&) = delete;
-    // False when another run holds the lock.
-    bool Taken() const { return m_lock.Taken; }
-
-  private:
-    FileLock m_lock;
-};
-
 // Writes the batch of list items first..last (one day), runs it in the run's
 // progress window, plots it and judges its end; true when the run goes on
 // with the next day.
@@ -117,6 +103,18 @@ void RunDays(DayRun& run) {
 }
 
 }  // namespace
+
+RunLock::RunLock() : m_lock(TryLockFile(kRunLockFile)) {}
+
+RunLock::~RunLock() {
+    UnlockFile(m_lock.Handle);
+}
+
+void RefuseSettingsDuringRun(const RunLock& lock) {
+    if (lock.Taken()) return;
+    throw RunTimeError::Refusal("A run of TARN is going on in " + WorkingDirectory() +
+                                ": apply the settings after it has ended; nothing was written");
+}
 
 BatchRunResult RunBatchAndPlot(TForm1& form, const MainDefaults& defaults,
                                TfrmBatchProgress& window, const std::vector<std::string>& items,

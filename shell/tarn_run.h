@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/run_lock.h"
 #include "shell/child_process.h"
 
 namespace tarn::tarncall {
@@ -15,6 +16,26 @@ namespace tarn::tarncall {
 class TForm1;
 class TfrmBatchProgress;
 struct MainDefaults;
+
+// The shell's lock of its working directory ("TARNcall.lck"), held while it
+// lives: by a run for its whole length, by an Apply of the settings dialog
+// while it writes, so that no defaults file changes under a run.
+class RunLock {
+  public:
+    RunLock();
+    ~RunLock();
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    // False when a run (of this shell or another) holds the lock.
+    bool Taken() const { return m_lock.Taken; }
+
+  private:
+    FileLock m_lock;
+};
+
+// Raises RunTimeError::Refusal naming the working directory when `lock` was
+// not taken: the settings are not applied while a run goes on.
+void RefuseSettingsDuringRun(const RunLock& lock);
 
 // "Run TARN" over the scans the entries of `form` select: one run at a time in
 // the working directory ("TARNcall.lck"); the long defaults file completed
