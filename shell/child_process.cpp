@@ -16,6 +16,7 @@
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
 #include "shell/batch_progress_window.h"
 #include "tarnbat/batch_protocol.h"
 
@@ -195,7 +196,7 @@ class ScanEnds {
         if (breakPressed && !m_ends.empty() && m_ends.back().Signal != 0) m_ends.pop_back();
         auto error = errors.begin();
         for (ScanEnd& end : m_ends) {
-            if (end.ExitCode != kEngineRunTimeErrorStatus) continue;
+            if (end.ExitCode != kExitRunTimeError) continue;
             while (error != errors.end() && !error->startsWith(kEngineErrorPrefix)) ++error;
             if (error != errors.end()) end.ErrorLine = *error++;
         }
@@ -203,7 +204,6 @@ class ScanEnds {
     }
 
   private:
-    static constexpr int kEngineRunTimeErrorStatus = 2;
     std::vector<ScanEnd> m_ends;
     bool m_open = false;
 };

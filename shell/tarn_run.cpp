@@ -124,12 +124,11 @@ void RefuseSettingsDuringRun(const RunLock& lock) {
 }
 
 QString ScanFailuresText(const std::vector<ScanEnd>& ends) {
-    constexpr int kHaltStatus = 1;
     int halted = 0, failed = 0;
     const ScanEnd* first = nullptr;
     for (const ScanEnd& end : ends) {
         if (end.Signal == 0 && end.ExitCode == 0) continue;
-        ++(end.Signal == 0 && end.ExitCode == kHaltStatus ? halted : failed);
+        ++(end.Signal == 0 && end.ExitCode == kExitHalt ? halted : failed);
         if (first == nullptr) first = &end;
     }
     if (first == nullptr) return QString();
