@@ -113,7 +113,7 @@ void HaltWithErrorBlock(const std::string& consoleModuleLine, const std::string&
     ConsoleLine(consoleModuleLine);
     ConsoleLine(consoleWhatLine);
     ConsoleLine(path);
-    ConsoleLine("Program Halted; ERROR " + code);
+    ConsoleLine(kHaltLinePrefix + code);
     LogLines({logModuleLine, logWhatLine, path, "Program HALTED; ERROR " + code, ""});
     throw EngineExit{kExitHalt};
 }

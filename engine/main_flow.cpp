@@ -370,9 +370,9 @@ int RunGuarded(Body body) {
     } catch (const EngineExit& end) {
         return end.Code;
     } catch (const RunTimeError& error) {
-        std::cerr << "tarnpelo: " << error.Report() << std::endl;
+        std::cerr << kRunTimeErrorPrefix << error.Report() << std::endl;
     } catch (const std::exception& error) {
-        std::cerr << "tarnpelo: run-time error: " << error.what() << std::endl;
+        std::cerr << kRunTimeErrorPrefix << "run-time error: " << error.what() << std::endl;
     }
     return kExitRunTimeError;
 }
@@ -448,7 +448,7 @@ int RunTarnpelo(const std::vector<std::string>& args) {
         // Shown on one line: a control character as "?".
         for (char& c : unplain.Name)
             if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
-        std::cerr << "tarnpelo: the " << unplain.What << " \"" << unplain.Name
+        std::cerr << kRunTimeErrorPrefix << "the " << unplain.What << " \"" << unplain.Name
                   << "\" is not a plain name; usage: " << kUsageLine << std::endl;
         return kExitRunTimeError;
     }

@@ -2,16 +2,20 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QVariant>
 #include <optional>
 
 #include "gui-common/chart.h"
 #include "gui-common/handler_guard.h"
+#include "platform/run_error.h"
 
 namespace tarn::gui {
 
 namespace {
 
 constexpr int kRowHeight = 48;
+// Set on an edit whose text was refused, until the text changes.
+constexpr char kRefusedText[] = "tarnRefusedText";
 
 }  // namespace
 
@@ -50,7 +54,20 @@ QLineEdit* TFrm_axissetting::AddRow(int row, const QString& label, const QString
     edit->setGeometry(8, y + 18, 121, 22);
     auto* unit = new QLabel(QStringLiteral("nm"), this);
     unit->setGeometry(136, y + 21, 40, 16);
+    ConnectGuarded(edit, &QLineEdit::editingFinished, this,
+                   [edit, label] { RefuseNonNumber(*edit, label); });
+    ConnectGuarded(edit, &QLineEdit::textChanged, this,
+                   [edit] { edit->setProperty(kRefusedText, QVariant()); });
     return edit;
+}
+
+void TFrm_axissetting::RefuseNonNumber(QLineEdit& edit, const QString& label) {
+    const std::string text = edit.text().toStdString();
+    // Refused once until the text changes (the message takes the focus).
+    if (AxisNumber(text) || edit.property(kRefusedText).toBool()) return;
+    edit.setProperty(kRefusedText, true);
+    throw RunTimeError::Refusal(label.toStdString() + ": a number expected, not '" +
+                                MessagePart(text) + "'; the axis stays as it was");
 }
 
 void TFrm_axissetting::ShowLimits(const AxisLimitTexts& limits) {

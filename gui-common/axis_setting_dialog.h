@@ -1,7 +1,9 @@
 // The axis dialog: four edits for the maximum and minimum of the Y and X axes.
 // Every change of an edit shows the dialog and applies the two edits of its
 // axis to the program's current chart at once; an entry that is not a number
-// leaves that axis as it was.  The dialog is modeless.
+// leaves that axis as it was, and an edit left holding one (Enter, or the
+// focus gone) says so once with one message naming it.  The dialog is
+// modeless.
 #pragma once
 
 #include <QPointer>
@@ -68,6 +70,9 @@ class TFrm_axissetting : public QWidget {
     bool ApplyY(Chart& chart) const;
     bool ApplyX(Chart& chart) const;
     QLineEdit* AddRow(int row, const QString& label, const QString& text, const char* name);
+    // Raises the refusal naming `label` when `edit` holds no number, once
+    // until its text changes.
+    static void RefuseNonNumber(QLineEdit& edit, const QString& label);
 
     QPointer<Chart> m_current;
 };

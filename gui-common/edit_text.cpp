@@ -44,6 +44,11 @@ void ShowBytes(QLineEdit* edit, const std::string& bytes) {
     edit->setText(text);
 }
 
+void KeepShown(QLineEdit* edit, const std::string& bytes) {
+    edit->setProperty(kShownText, edit->text());
+    edit->setProperty(kShownBytes, Bytes(bytes));
+}
+
 EditText TextOf(const QLineEdit* edit) {
     const QVariant shown = edit->property(kShownText);
     const QByteArray shownBytes = edit->property(kShownBytes).toByteArray();

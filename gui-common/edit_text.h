@@ -34,6 +34,11 @@ QString DecodeBytes(const std::string& bytes);
 // as read.
 void ShowBytes(QLineEdit* edit, const std::string& bytes);
 
+// Takes the edit's text as it stands as its text as read, standing for
+// `bytes` (what an Apply has just written from it): from now on the edit is
+// Edited only when its text changes again.
+void KeepShown(QLineEdit* edit, const std::string& bytes);
+
 // The edit's text: the bytes shown while its text is the one shown, else the
 // text encoded as its bytes were, Edited.  An edit never shown is Edited.
 EditText TextOf(const QLineEdit* edit);

@@ -22,7 +22,7 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kByteOrderMarkLength = 3;
 
 [[noreturn]] void FailSave(const std::string& path, const std::string& reason) {
-    throw RunTimeError::ListError("save list", path, -1, reason);
+    throw RunTimeError::ListError("save file", path, -1, reason);
 }
 
 // The file that a save of `path` replaces: an existing file of the name in
@@ -77,14 +77,15 @@ void SaveTextAtomically(const std::string& path, const std::string& text) {
 }
 
 void LineList::Load(const std::string& path) {
+    if (path.empty()) throw RunTimeError::ListError("load file", path, -1, "no file name");
     if (IsOtherThanRegularFile(path))
-        throw RunTimeError::ListError("load list", path, -1, "not a regular file");
+        throw RunTimeError::ListError("load file", path, -1, "not a regular file");
     TextIn in;
     if (!in.Open(path))
-        throw RunTimeError::ListError("load list", path, -1, "file not found or unreadable");
+        throw RunTimeError::ListError("load file", path, -1, "not found or unreadable");
     const std::string& text = in.Text();
     if (text.find('\0') != std::string::npos)
-        throw RunTimeError::ListError("load list", path, -1, "not a text file");
+        throw RunTimeError::ListError("load file", path, -1, "not a text file");
     std::vector<std::string> lines, ends;
     const bool mark = text.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0;
     size_t pos = mark ? kByteOrderMarkLength : 0;
@@ -127,7 +128,7 @@ void LineList::Save(const std::string& path) const {
 void LineList::CheckIndex(const char* operation, int index) const {
     if (index >= 0 && index < Count()) return;
     throw RunTimeError::ListError(operation, m_fileName, index,
-                                  "the list holds " + std::to_string(Count()) + " lines");
+                                  "the file holds " + std::to_string(Count()) + " lines");
 }
 
 const std::string& LineList::Line(int index) const {

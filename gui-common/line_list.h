@@ -26,7 +26,7 @@ void SaveLinesAtomically(const std::string& path, const std::vector<std::string>
 // Writes `text` to `path` through a temporary file in the same directory that
 // is flushed to disk and then renamed over the target (an existing file of the
 // name in another case is the one replaced, and keeps its permissions).
-// Raises RunTimeError::ListError("save list", path, -1, reason) and removes the
+// Raises RunTimeError::ListError("save file", path, -1, reason) and removes the
 // temporary file when any step fails, or when `path` is empty or names
 // something other than a regular file.
 void SaveTextAtomically(const std::string& path, const std::string& text);
@@ -34,7 +34,7 @@ void SaveTextAtomically(const std::string& path, const std::string& text);
 class LineList {
   public:
     // Replaces the list by the lines of `path`; raises RunTimeError::ListError ("load
-    // list") when the file is missing, unreadable, no regular file or holds a
+    // file") when no name is given, the file is missing, unreadable, no regular file or holds a
     // NUL byte (the list is then left as it was).
     void Load(const std::string& path);
     // Saves the whole list under `path` (SaveTextAtomically).

@@ -12,9 +12,11 @@
 #include <map>
 #include <vector>
 
+#include "engine/formats/constants.h"
 #include "gui-common/dialogs.h"
 #include "gui-common/handler_guard.h"
 #include "platform/paths.h"
+#include "platform/run_error.h"
 #include "shell/batch_progress_window.h"
 #include "tarnbat/batch_protocol.h"
 
@@ -25,6 +27,10 @@ namespace {
 const QString kBatchProgram = QStringLiteral("tarnbat");
 const QString kStopPrefix = QString::fromLatin1(kBatchStopPrefix);
 const QString kEchoPrefix = QString::fromLatin1(kBatchEchoPrefix);
+const QString kExitPrefix = QString::fromLatin1(kBatchExitPrefix);
+const QString kSignalPrefix = QString::fromLatin1(kBatchSignalPrefix);
+const QString kHaltPrefix = QString::fromLatin1(kHaltLinePrefix);
+const QString kEngineErrorPrefix = QString::fromLatin1(kRunTimeErrorPrefix);
 
 QString& ProgramDirectory() {
     static QString directory;
@@ -157,6 +163,51 @@ ChildResult StartAndWait(QProcess& process, const QString& name, const QStringLi
     return result;
 }
 
+// Follows tarnbat's standard output for the ends of its engine lines: an
+// echoed engine line opens a scan, the engine's halt line and tarnbat's exit
+// or signal line that follow belong to it.
+class ScanEnds {
+  public:
+    void EngineLine(const QString& scan) {
+        ScanEnd end;
+        end.Scan = scan;
+        m_ends.push_back(end);
+        m_open = true;
+    }
+    void OtherLine() { m_open = false; }
+    void Output(const QString& line) {
+        if (!m_open) return;
+        ScanEnd& end = m_ends.back();
+        if (line.startsWith(kHaltPrefix)) {
+            end.ErrorLine = line;
+        } else if (line.startsWith(kExitPrefix)) {
+            end.ExitCode = line.mid(kExitPrefix.size()).toInt();
+            m_open = false;
+        } else if (line.startsWith(kSignalPrefix)) {
+            end.Signal = line.mid(kSignalPrefix.size()).toInt();
+            m_open = false;
+        }
+    }
+    // The ended scans; the k-th run-time error line of `errors` goes to the
+    // k-th scan that ended with the run-time error's status (each writes
+    // one, on standard error, which comes apart from standard output).
+    std::vector<ScanEnd> Ended(const QStringList& errors, bool breakPressed) {
+        if (m_open) m_ends.pop_back();
+        if (breakPressed && !m_ends.empty() && m_ends.back().Signal != 0) m_ends.pop_back();
+        auto error = errors.begin();
+        for (ScanEnd& end : m_ends) {
+            if (end.ExitCode != kExitRunTimeError) continue;
+            while (error != errors.end() && !error->startsWith(kEngineErrorPrefix)) ++error;
+            if (error != errors.end()) end.ErrorLine = *error++;
+        }
+        return m_ends;
+    }
+
+  private:
+    std::vector<ScanEnd> m_ends;
+    bool m_open = false;
+};
+
 void ReportFailedStart(const QString& name, const QString& reason) {
     const QString path = FindProgram(name);
     gui::CurrentDialogs().Error(QStringLiteral("Cannot start ") +
@@ -207,6 +258,7 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
     window.setWindowTitle(QStringLiteral("TARN batch run: ") + batchFile);
     QProcess process;
     const std::string engine = engineProgram.toStdString();
+    ScanEnds ends;
 
     auto take = [&](const QStringList& lines, bool isError) {
         for (const QString& line : lines) {
@@ -217,12 +269,20 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
                 if (line.startsWith(kStopPrefix)) run.StopLine = line;
                 continue;
             }
-            if (!line.startsWith(kEchoPrefix)) continue;
+            if (!line.startsWith(kEchoPrefix)) {
+                ends.Output(line);
+                continue;
+            }
             const std::vector<std::string> args =
                 SplitBatchLine(line.mid(kEchoPrefix.size()).toStdString());
-            if (args.empty() || args[0] != engine) continue;
+            if (args.empty() || args[0] != engine) {
+                ends.OtherLine();
+                continue;
+            }
             ++run.ScansStarted;
-            window.StartScan(args.size() > 1 ? QString::fromStdString(args[1]) : QString());
+            const QString scan = args.size() > 1 ? QString::fromStdString(args[1]) : QString();
+            ends.EngineLine(scan);
+            window.StartScan(scan);
         }
     };
     LineSplitter output, errors;
@@ -246,6 +306,7 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
     take(errors.Add(process.readAllStandardError()) + errors.Finish(), true);
     QObject::disconnect(breakConnection);
 
+    run.Scans = ends.Ended(run.ErrorLines, run.BreakPressed);
     run.Started = child.Started;
     run.Crashed = child.Crashed;
     run.ExitCode = child.ExitCode;

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace tarn::tarncall {
 
@@ -39,6 +40,16 @@ struct ChildResult {
 // and error go to the shell's.
 ChildResult RunProgramAndWait(const QString& program, const QStringList& arguments = QStringList());
 
+// How one engine line of a batch ended, as tarnbat and the engine told it.
+struct ScanEnd {
+    QString Scan;       // the scan name of the engine line
+    int ExitCode = -1;  // the engine's exit status; -1 when a signal ended it or no end was seen
+    int Signal = 0;     // the signal that ended it; 0 when none
+    // The engine's halt line ("Program Halted; ERROR S2") or its run-time
+    // error line; "" when it wrote neither.
+    QString ErrorLine;
+};
+
 // How a batch run ended.
 struct BatchRunResult {
     bool Started = false;  // false: tarnbat could not be started (one message shown)
@@ -51,6 +62,9 @@ struct BatchRunResult {
     QStringList ErrorLines;     // every line of its standard error
     QStringList OutputLines;    // every line shown, standard output and error
     int ScansStarted = 0;       // engine lines begun
+    // Each engine line that ended, in batch order; a scan that the break
+    // ended is left out (it is no failure of its own).
+    std::vector<ScanEnd> Scans;
     bool BreakPressed = false;  // the operator asked for a break
 };
 

@@ -213,7 +213,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (event->isAccepted()) emit closed();
+    if (!event->isAccepted()) return;
+    if (!m_running) {
+        emit closed();
+        return;
+    }
+    m_closedDuringRun = true;
+    emit runBreakRequested();
 }
 
 ShellSettings TForm1::Entries() const {
@@ -326,7 +332,21 @@ void TForm1::btnDataselectClick() {
 }
 
 void TForm1::Button1Click() {
-    RunTarn(*this);
+    m_running = true;
+    m_closedDuringRun = false;
+    // Queued: the program ends after this handler, its report included.
+    const auto end = [this] {
+        m_running = false;
+        if (m_closedDuringRun)
+            QMetaObject::invokeMethod(this, &TForm1::closed, Qt::QueuedConnection);
+    };
+    try {
+        RunTarn(*this);
+    } catch (...) {
+        end();
+        throw;
+    }
+    end();
 }
 
 void TForm1::btnSettingsClick() {

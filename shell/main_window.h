@@ -4,7 +4,9 @@
 // five entries are kept in the shell settings file "TARNcall.dfa": read when
 // the window is created, rewritten at every change.  The window owns the
 // shell's other windows: the DataFiles window, the settings dialog and the
-// shift-graph windows with their axis dialog.  Closing it ends the program.
+// shift-graph windows with their axis dialog.  Closing it ends the program;
+// during a run, it breaks the run as "Break" does, and the program ends when
+// the run has ended.
 #pragma once
 
 #include <QWidget>
@@ -94,7 +96,10 @@ class TForm1 : public QWidget {
     void edtDFAChange();
     // "Show dataselection": SelectDataFiles, then "<n> datafile(s) selected".
     void btnDataselectClick();
-    // "Run TARN", "Settings" and "View".
+    // True once the window was closed during the run that goes on.
+    bool ClosedDuringRun() const { return m_closedDuringRun; }
+    // "Run TARN" (RunTarn; `closed` follows, queued, when the window was
+    // closed meanwhile), "Settings" and "View".
     void Button1Click();
     void btnSettingsClick();
     void btn_ViewClick();
@@ -124,8 +129,11 @@ class TForm1 : public QWidget {
     QLineEdit* edt_MainAna;
 
   signals:
-    // The operator closed the main window: the program ends.
+    // The operator closed the main window (after the run it broke): the
+    // program ends.
     void closed();
+    // The operator closed the main window during a run: the run breaks.
+    void runBreakRequested();
     // edtDFA lost the focus.
     void defaultsFileLeft();
 
@@ -148,6 +156,8 @@ class TForm1 : public QWidget {
     std::string m_mainAnalysisPath;
     std::string m_outputSpecName = kOutputSpecName;
     int m_firstUnplottedIndex = 0;
+    bool m_running = false;
+    bool m_closedDuringRun = false;
     std::unique_ptr<gui::TfrmDataFiles> m_dataFiles;
     std::unique_ptr<TfrmSettings> m_settings;
     std::unique_ptr<ShiftGraphs> m_graphs;

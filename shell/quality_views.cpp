@@ -10,6 +10,10 @@
 #include "gui-common/dialogs.h"
 #include "gui-common/edit_text.h"
 #include "gui-common/line_list.h"
+#include "platform/file_mask.h"
+#include "platform/paths.h"
+#include "platform/run_error.h"
+#include "shell/batch_file.h"
 #include "shell/child_process.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/shift_graph_window.h"
@@ -148,6 +152,17 @@ std::string AppliedShiftMask(const ViewRequest& request) {
     return AppliedShiftName(request.DayTime, code, request.InstrumentId);
 }
 
+std::optional<std::string> ArchivedDayText(const ViewRequest& request, const ViewSources& sources,
+                                           const std::string& directory,
+                                           const std::string& pattern) {
+    const std::string day = request.DayTime.substr(0, kDayLength);
+    if (!DayNumber(day) || !ListFilesByMask(directory, pattern).empty()) return std::nullopt;
+    const std::string archive = ArchiveFile(sources.MainPath, request.InstrumentId, day);
+    if (!FileExists(archive)) return std::nullopt;
+    return "No file matches " + MessagePart(pattern) + " in " + MessagePart(directory) +
+           ": the files of day " + day + " are in its archive " + MessagePart(archive);
+}
+
 void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources,
                        gui::TfrmDataFiles& files, ShiftGraphs& graphs) {
     const std::string directory = AppliedShiftDirectory(request, sources);
@@ -160,14 +175,21 @@ void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources,
 void ShowQualityView(const ViewRequest& request, gui::TfrmDataFiles& files,
                      ShiftGraphs& graphs) {
     const ViewSources sources = ReadViewSources(request.DefaultsFile);
+    std::optional<std::string> archived;
     if (request.View != QualityView::SpectralShift) {
-        WriteViewerSettings(ViewerPreset(request, sources));
-        RunProgramAndWait(QString::fromLatin1(kViewerProgram));
+        const gui::ViewerSettings preset = ViewerPreset(request, sources);
+        WriteViewerSettings(preset);
+        archived = ArchivedDayText(request, sources, preset.Path, preset.FileMask);
+        if (!archived) RunProgramAndWait(QString::fromLatin1(kViewerProgram));
     } else if (std::string code; !AppliedShiftCode(request.ResultCodes, code)) {
         gui::CurrentDialogs().Inform(gui::DecodeBytes(NoShiftCodeText(request.ResultCodes)));
     } else if (!sources.DefaultsMissing) {
         ShowAppliedShifts(request, sources, files, graphs);
+        if (files.Count() == 0)
+            archived = ArchivedDayText(request, sources, AppliedShiftDirectory(request, sources),
+                                       AppliedShiftMask(request));
     }
+    if (archived) gui::CurrentDialogs().Inform(gui::DecodeBytes(*archived));
 }
 
 }  // namespace tarn::tarncall

@@ -12,6 +12,7 @@
 // the engine's built-in five).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "gui-common/viewer_settings.h"
@@ -95,6 +96,14 @@ void WriteViewerSettings(const gui::ViewerSettings& preset);
 std::string AppliedShiftDirectory(const ViewRequest& request, const ViewSources& sources);
 std::string AppliedShiftMask(const ViewRequest& request);
 
+// The message of a view whose day lies only in its archive: no file matches
+// `pattern` in `directory`, while the mask's day (its first three characters,
+// three digits) has its archive <main path><id>/<id>DDD.zip; none otherwise.
+[[nodiscard]] std::optional<std::string> ArchivedDayText(const ViewRequest& request,
+                                                         const ViewSources& sources,
+                                                         const std::string& directory,
+                                                         const std::string& pattern);
+
 // The spectral-shift view: lists the applied-shift files of the mask in the
 // DataFiles window `files` (shown, empty or not) and plots them in list
 // order, the first in a new window of `graphs` titled
@@ -107,7 +116,9 @@ void ShowAppliedShifts(const ViewRequest& request, const ViewSources& sources,
 // resplot until it ends (a viewer that cannot be started shows one message),
 // also when the long defaults file was missing; the spectral-shift view shows
 // its graph only when it was not, and refuses a result-code text without
-// the applied-shift code as the batch run does (NoShiftCodeText).
+// the applied-shift code as the batch run does (NoShiftCodeText).  A view
+// whose day lies only in its archive says so (ArchivedDayText) and starts
+// no viewer.
 void ShowQualityView(const ViewRequest& request, gui::TfrmDataFiles& files,
                      ShiftGraphs& graphs);
 

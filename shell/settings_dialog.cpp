@@ -16,6 +16,7 @@
 #include "platform/run_error.h"
 #include "shell/defaults_upkeep.h"
 #include "shell/main_window.h"
+#include "shell/tarn_run.h"
 
 namespace tarn::tarncall {
 
@@ -103,6 +104,14 @@ constexpr char kShownChecked[] = "tarnShownChecked";
 // A text as filled goes into its edit; one the operator edited stays.
 void Show(QLineEdit* edit, const EditText& text) {
     if (!text.Edited) gui::ShowBytes(edit, text.Bytes);
+}
+
+// After an Apply: each edit's text is what the file holds now, so that an
+// edit counts as changed again only when its text changes from that.
+template <class Texts>
+void KeepApplied(const std::vector<std::pair<QLineEdit*, EditText Texts::*>>& edits,
+                 const Texts& applied) {
+    for (const auto& [edit, text] : edits) gui::KeepShown(edit, (applied.*text).Bytes);
 }
 
 // Runs `fill`, then `show`, also when `fill` raised: the texts filled before
@@ -335,29 +344,41 @@ void TfrmSettings::ShowMainTexts(const MainInstrumentTexts& t) {
     chkbxSlit->setProperty(kShownChecked, t.SlitAvailable);
 }
 
+std::vector<std::pair<QLineEdit*, EditText AnalysisTexts::*>> TfrmSettings::AnalysisEdits() const {
+    using A = AnalysisTexts;
+    return {{Edt_OzFit, &A::OzoneFit},
+            {Edt_Shift, &A::Shift},
+            {Edt_nrSh, &A::WindowCount},
+            {Edt_Out, &A::Output},
+            {Edt_Analys, &A::AnalysisPath}};
+}
+
 AnalysisTexts TfrmSettings::AnalysisEditTexts() const {
-    return {gui::TextOf(Edt_OzFit), gui::TextOf(Edt_Shift), gui::TextOf(Edt_nrSh),
-            gui::TextOf(Edt_Out), gui::TextOf(Edt_Analys)};
+    AnalysisTexts t;
+    for (const auto& [edit, text] : AnalysisEdits()) t.*text = gui::TextOf(edit);
+    return t;
 }
 
 void TfrmSettings::ShowAnalysisTexts(const AnalysisTexts& t) {
-    Show(Edt_OzFit, t.OzoneFit);
-    Show(Edt_Shift, t.Shift);
-    Show(Edt_nrSh, t.WindowCount);
-    Show(Edt_Out, t.Output);
-    Show(Edt_Analys, t.AnalysisPath);
+    for (const auto& [edit, text] : AnalysisEdits()) Show(edit, t.*text);
+}
+
+std::vector<std::pair<QLineEdit*, EditText EtQaTexts::*>> TfrmSettings::EtQaEdits() const {
+    using E = EtQaTexts;
+    return {{Edt_etpath, &E::EtPath},
+            {Edt_etspec, &E::EtSpectrum},
+            {Edt_et1nm, &E::Et1nm},
+            {Edt_Ox, &E::O3Cross}};
 }
 
 EtQaTexts TfrmSettings::EtQaEditTexts() const {
-    return {gui::TextOf(Edt_etpath), gui::TextOf(Edt_etspec), gui::TextOf(Edt_et1nm),
-            gui::TextOf(Edt_Ox)};
+    EtQaTexts t;
+    for (const auto& [edit, text] : EtQaEdits()) t.*text = gui::TextOf(edit);
+    return t;
 }
 
 void TfrmSettings::ShowEtQaTexts(const EtQaTexts& t) {
-    Show(Edt_etpath, t.EtPath);
-    Show(Edt_etspec, t.EtSpectrum);
-    Show(Edt_et1nm, t.Et1nm);
-    Show(Edt_Ox, t.O3Cross);
+    for (const auto& [edit, text] : EtQaEdits()) Show(edit, t.*text);
 }
 
 std::vector<TfrmSettings::SwitchBox> TfrmSettings::SwitchBoxes() const {
@@ -422,6 +443,8 @@ void TfrmSettings::ShowInstrument(const MainPathChoice& mainPath) {
 }
 
 void TfrmSettings::BtBtn_OKClick() {
+    const RunLock lock;
+    RefuseSettingsDuringRun(lock);
     // The extension gets its point in the edit too.
     const std::string extension = gui::BytesOf(edt_exten);
     if (ExtensionWithPoint(extension) != extension)
@@ -430,6 +453,8 @@ void TfrmSettings::BtBtn_OKClick() {
     CheckMainInstrumentTexts(main);
     m_form.SetMainAnalysisPath(main.AnalysisPath.Bytes);
     ApplyMainInstrument(DefaultsFileName(), InstrumentId(), main);
+    KeepApplied(MainEdits(), main);
+    chkbxSlit->setProperty(kShownChecked, main.SlitAvailable);
     // A main path mended here: its instrument file is shown now.
     if (!m_instrumentShown)
         ShowInstrument({main.AnalysisPath.Bytes, !DirectoryExists(main.AnalysisPath.Bytes)});
@@ -442,7 +467,11 @@ void TfrmSettings::BtBtnCancelClick() {
 }
 
 void TfrmSettings::BtBtn_OKana_click() {
-    ApplyAnalysis(DefaultsFileName(), AnalysisEditTexts());
+    const RunLock lock;
+    RefuseSettingsDuringRun(lock);
+    const AnalysisTexts texts = AnalysisEditTexts();
+    ApplyAnalysis(DefaultsFileName(), texts);
+    KeepApplied(AnalysisEdits(), texts);
 }
 
 void TfrmSettings::BtBtn_cancelana_click() {
@@ -459,6 +488,8 @@ void TfrmSettings::BtBtn_defaultsana_click() {
 }
 
 void TfrmSettings::BtBtn_OC_OK_click() {
+    const RunLock lock;
+    RefuseSettingsDuringRun(lock);
     WriteOutputSpecification(DefaultsFileName(), gui::BytesOf(edt_output), Switches());
 }
 
@@ -467,7 +498,11 @@ void TfrmSettings::BtBtn_OC_Defaults_click() {
 }
 
 void TfrmSettings::BtBtn_OKetqaClick() {
-    ApplyEtQa(DefaultsFileName(), EtQaEditTexts());
+    const RunLock lock;
+    RefuseSettingsDuringRun(lock);
+    const EtQaTexts texts = EtQaEditTexts();
+    ApplyEtQa(DefaultsFileName(), texts);
+    KeepApplied(EtQaEdits(), texts);
 }
 
 std::string TfrmSettings::DefaultsFileName() const {

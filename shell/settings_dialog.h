@@ -40,6 +40,9 @@ class TfrmSettings : public QDialog {
     // instrument edits take no input until Apply of a main path that exists.
     void FormShow();
 
+    // Every Apply is refused with one message while a run holds the working
+    // directory (RunLock), and holds it while it writes; after it, each
+    // applied edit counts as unchanged until its text changes again.
     // Main Instrument: apply (long defaults and instrument file) / reload.
     void BtBtn_OKClick();
     void BtBtnCancelClick();
@@ -130,8 +133,10 @@ class TfrmSettings : public QDialog {
     // The main window's long defaults file and instrument id.
     std::string DefaultsFileName() const;
     std::string InstrumentId() const;
-    // The Main Instrument edits with their texts.
+    // The edits of each tab with their texts.
     std::vector<std::pair<QLineEdit*, gui::EditText MainInstrumentTexts::*>> MainEdits() const;
+    std::vector<std::pair<QLineEdit*, gui::EditText AnalysisTexts::*>> AnalysisEdits() const;
+    std::vector<std::pair<QLineEdit*, gui::EditText EtQaTexts::*>> EtQaEdits() const;
     void BuildMainTab();
     void BuildAnalysisTab();
     void BuildOutputTab();

@@ -132,6 +132,11 @@ void CheckYear(const std::string& year) {
                                 "'; nothing written");
 }
 
+// Refuses an empty name of the long defaults file: no file would be named.
+void RequireDefaultsFile(const std::string& defaultsFile) {
+    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
+}
+
 // The first field of a value's line as a number; raises naming the value.
 double FirstNumber(const LongLines& lines, V value, const std::string& file, const char* what) {
     const std::vector<std::string> fields = lines.Fields(value);
@@ -175,7 +180,7 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
 MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
                                 MainInstrumentTexts& main, EtQaTexts& etqa) {
     // An empty name would save the template over itself.
-    if (defaultsFile.empty()) throw RunTimeError::Refusal(kNoDefaultsFileText);
+    RequireDefaultsFile(defaultsFile);
     std::string source = kEffectiveDefaultsName;
     if (EntryExists(defaultsFile)) {
         MergeDefaultsWithTemplate(defaultsFile, mainPathText);
@@ -271,6 +276,7 @@ void CheckMainInstrumentTexts(const MainInstrumentTexts& main) {
 
 void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
                          const MainInstrumentTexts& main) {
+    RequireDefaultsFile(defaultsFile);
     CheckMainInstrumentTexts(main);
     std::string mainPath;
     {
@@ -320,6 +326,7 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
 }
 
 void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) {
+    RequireDefaultsFile(defaultsFile);
     LineList before;
     before.Load(defaultsFile);
     // With an explicit window list, a new series or count needs the other
@@ -370,6 +377,7 @@ void ApplyAnalysis(const std::string& defaultsFile, const AnalysisTexts& texts) 
 }
 
 void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts) {
+    RequireDefaultsFile(defaultsFile);
     ListEdit edit(defaultsFile);
     LongLines lines(edit.List());
     const std::pair<V, const EditText*> values[] = {{V::ReferenceDirectory, &texts.EtPath},
@@ -386,6 +394,8 @@ void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts) {
 
 void WriteOutputSpecification(const std::string& defaultsFile, const std::string& name,
                               const OutputSwitches& switches) {
+    RequireDefaultsFile(defaultsFile);
+    if (name.empty()) throw RunTimeError::Refusal(kNoOutputSpecText);
     LineList defaults;
     defaults.Load(defaultsFile);
     const std::string mainPath = AsDirectory(LongLines(defaults).Line(V::MainPath));

@@ -14,7 +14,8 @@
 // numeric edit of its tab as the engine reads its line (the numbers it needs
 // first, any text after them) and refuses one it could not read with
 // RunTimeError::Refusal (one line naming the edit by its label), writing
-// nothing.  File failures raise RunTimeError; the dialog's guard reports them.
+// nothing; so is an Apply with no long defaults file named (kNoDefaultsFileText).
+// File failures raise RunTimeError; the dialog's guard reports them.
 #pragma once
 
 #include <string>
@@ -33,6 +34,8 @@ constexpr const char kNotAdjustableText[] = "NOT ADJUSTABLE";
 // irradiance factor.
 constexpr const char kNoTimeCorrectionText[] = "0  0  0  0";
 constexpr const char kNoIrradianceFactorText[] = "1.0";
+// The refusal of an Apply of the Output control tab with an empty name.
+constexpr const char kNoOutputSpecText[] = "No output specification file is named; nothing written";
 
 using gui::EditText;
 
@@ -164,7 +167,8 @@ void ApplyEtQa(const std::string& defaultsFile, const EtQaTexts& texts);
 // main path P of `defaultsFile` (its main-path line with the separator):
 // P + `name` with the 23 lines of OutputSpecLines (first line P + name);
 // then, when `name` is not "output.dfa" (in any case of letters),
-// P + "output.dfa" holding the single line P + name.
+// P + "output.dfa" holding the single line P + name.  An empty `name` is
+// refused (kNoOutputSpecText).
 void WriteOutputSpecification(const std::string& defaultsFile, const std::string& name,
                               const OutputSwitches& switches);
 

@@ -8,7 +8,7 @@
 #include "gui-common/data_files_window.h"
 #include "gui-common/dialogs.h"
 #include "platform/paths.h"
-#include "platform/run_lock.h"
+#include "platform/run_error.h"
 #include "shell/batch_file.h"
 #include "shell/batch_progress_window.h"
 #include "shell/defaults_upkeep.h"
@@ -28,6 +28,7 @@ struct DayRun {
     std::vector<std::string> Items;
     bool Zip = false;
     std::string PreviousZipDay;
+    std::vector<ScanEnd> Ends;  // of the engine lines run so far
 
     std::string Scan(int index) const { return ScanNameOf(Items[static_cast<size_t>(index)]); }
     int Count() const { return static_cast<int>(Items.size()); }
@@ -59,20 +60,6 @@ int NextDay(const DayRun& run, int first) {
     return next;
 }
 
-// Holds the shell's lock of its working directory while it lives.
-class RunLock {
-  public:
-    RunLock() : m_lock(TryLockFile(kRunLockFile)) {}
-    ~RunLock() { UnlockFile(m_lock.Handle); }
-    RunLock(const RunLock&) = delete;
-    RunLock& operator=(const RunLock&) = delete;
-    // False when another run holds the lock.
-    bool Taken() const { return m_lock.Taken; }
-
-  private:
-    FileLock m_lock;
-};
-
 // Writes the batch of list items first..last (one day), runs it in the run's
 // progress window, plots it and judges its end; true when the run goes on
 // with the next day.
@@ -86,6 +73,7 @@ bool RunDay(DayRun& run, TfrmBatchProgress& window, int first, int last) {
     window.StartDay();
     const BatchRunResult result = RunBatchAndPlot(run.Form, run.Defaults, window, run.Items,
                                                   QString::fromLatin1(kRunBatchFile), first, last);
+    run.Ends.insert(run.Ends.end(), result.Scans.begin(), result.Scans.end());
     run.Form.SetFirstUnplottedIndex(last + 1);
     const DayVerdict verdict = JudgeDayBatch(EndOf(result), lastDay, !lastDay && RunCompleted());
     const QString message = QString::fromStdString(verdict.Message);
@@ -103,20 +91,57 @@ void RunDays(DayRun& run) {
     for (int first = 0; first < run.Count(); first = NextDay(run, first)) ++days;
     TfrmBatchProgress window;
     window.StartRun(days, run.Count());
+    // Closing the main window breaks the run as "Break" does.
+    QObject::connect(&run.Form, &TForm1::runBreakRequested, &window,
+                     &TfrmBatchProgress::BreakRequested);
     window.show();
     WriteCheckOk();
     const CheckOkRemover remover;
     run.Form.SetFirstUnplottedIndex(0);
     run.PreviousZipDay = DayOf(run.Scan(0));
-    for (int first = 0; first < run.Count();) {
+    for (int first = 0; first < run.Count() && !run.Form.ClosedDuringRun();) {
         const int next = NextDay(run, first);
         if (!RunDay(run, window, first, next - 1)) break;
         first = next;
     }
     window.SetFinished();
+    const QString failures = ScanFailuresText(run.Ends);
+    if (!failures.isEmpty()) gui::CurrentDialogs().Error(failures);
 }
 
 }  // namespace
+
+RunLock::RunLock() : m_lock(TryLockFile(kRunLockFile)) {}
+
+RunLock::~RunLock() {
+    UnlockFile(m_lock.Handle);
+}
+
+void RefuseSettingsDuringRun(const RunLock& lock) {
+    if (lock.Taken()) return;
+    throw RunTimeError::Refusal("A run of TARN is going on in " + WorkingDirectory() +
+                                ": apply the settings after it has ended; nothing was written");
+}
+
+QString ScanFailuresText(const std::vector<ScanEnd>& ends) {
+    int halted = 0, failed = 0;
+    const ScanEnd* first = nullptr;
+    for (const ScanEnd& end : ends) {
+        if (end.Signal == 0 && end.ExitCode == 0) continue;
+        ++(end.Signal == 0 && end.ExitCode == kExitHalt ? halted : failed);
+        if (first == nullptr) first = &end;
+    }
+    if (first == nullptr) return QString();
+    QString line = first->ErrorLine;
+    if (line.isEmpty())
+        line = first->Signal != 0 ? QStringLiteral("ended by signal %1").arg(first->Signal)
+                                  : QStringLiteral("exit status %1").arg(first->ExitCode);
+    return QStringLiteral("Of %1 scans run, %2 halted and %3 failed; the first, %4: %5")
+        .arg(ends.size())
+        .arg(halted)
+        .arg(failed)
+        .arg(first->Scan, line);
+}
 
 BatchRunResult RunBatchAndPlot(TForm1& form, const MainDefaults& defaults,
                                TfrmBatchProgress& window, const std::vector<std::string>& items,
@@ -156,7 +181,8 @@ void RunTarn(TForm1& form) {
                selection.Defaults,
                form.DataFiles().Items(),
                form.ChckBxZIP->isChecked(),
-               std::string()};
+               std::string(),
+               {}};
     if (run.Count() == 0) {
         gui::CurrentDialogs().Inform(
             QString::fromStdString(NoDataFilesText(form.DataFiles().Mask())));

@@ -44,6 +44,8 @@ namespace tarn {
 // The fixed beginnings of the console texts above, for the programs that read them.
 constexpr const char kBatchEchoPrefix[] = "> ";               // a line about to run
 constexpr const char kBatchStopPrefix[] = "batch stopped: ";  // the stop line
+constexpr const char kBatchExitPrefix[] = "< exit status ";   // then N
+constexpr const char kBatchSignalPrefix[] = "< ended by signal ";  // then N
 constexpr const char kBatchPackStopPrefix[] = "batch stopped: pkzip: ";
 constexpr const char kBatchUnpackStopPrefix[] = "batch stopped: pkunzip: ";
 constexpr const char kBatchStartStopPrefix[] = "batch stopped: cannot start ";

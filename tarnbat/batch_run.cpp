@@ -82,9 +82,9 @@ void RunProgram(std::vector<std::string> args) {
     if (args[0].find(kPathSeparator) != std::string::npos) args[0] = ResolveCase(args[0]);
     ChildEnd end = RunChild(args);
     if (end.Signalled)
-        Report("< ended by signal " + std::to_string(end.Code));
+        Report(kBatchSignalPrefix + std::to_string(end.Code));
     else
-        Report("< exit status " + std::to_string(end.Code));
+        Report(kBatchExitPrefix + std::to_string(end.Code));
 }
 
 }  // namespace

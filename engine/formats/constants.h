@@ -53,4 +53,11 @@ constexpr const char* kShiftCurveName = "curve.shi";         // shift unit's err
 constexpr const char* kStandardSlitOutput = "instr1.out";    // final simulation, standard slit
 constexpr const char* kInstrumentSlitOutput = "instr2.out";  // final simulation, instrument slit
 
+// ---- Console lines that the shell reads back ----
+
+// The last line of a halt's error block on standard output ("... ERROR S2").
+constexpr const char* kHaltLinePrefix = "Program Halted; ERROR ";
+// The start of the run-time error report, one line on standard error.
+constexpr const char* kRunTimeErrorPrefix = "tarnpelo: ";
+
 }  // namespace tarn

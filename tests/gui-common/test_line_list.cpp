@@ -111,20 +111,19 @@ class LineListTest : public QObject {
         list.Load(m_path);
         RunTimeError read = Raised([&] { list.Line(3); });
         QCOMPARE(Q(read.what()),
-                 Q("Cannot read line index 3 of '" + m_path + "': the list holds 3 lines"));
+                 Q("Cannot read line index 3 of '" + m_path + "': the file holds 3 lines"));
         RunTimeError replace = Raised([&] { list.Replace(-1, "x"); });
         QCOMPARE(Q(replace.Operation()), "replace line");
         QCOMPARE(replace.Index(), -1);
 
         const std::string missing = m_dir->path().toStdString() + "/missing.dfa";
         RunTimeError load = Raised([&] { list.Load(missing); });
-        QCOMPARE(Q(load.what()),
-                 Q("Cannot load list '" + missing + "': file not found or unreadable"));
+        QCOMPARE(Q(load.what()), Q("Cannot load file '" + missing + "': not found or unreadable"));
         QCOMPARE(list.Count(), 3);  // a failed load leaves the list as it was
 
         const std::string noDir = m_dir->path().toStdString() + "/no/such/dir.dfa";
         RunTimeError save = Raised([&] { list.Save(noDir); });
-        QCOMPARE(Q(save.Operation()), "save list");
+        QCOMPARE(Q(save.Operation()), "save file");
         QCOMPARE(Q(save.File()), Q(noDir));
         QCOMPARE(save.Index(), -1);
 
@@ -151,7 +150,7 @@ class LineListTest : public QObject {
         QVERIFY(!reachedEnd);
         QCOMPARE(Q(Read(target)), "X\r\nb\r\nc\r\n");  // saved on the way out
         QCOMPARE(dialogs.Messages(), QStringList{Q("Cannot replace line index 5 of '" + m_path +
-                                                   "': the list holds 3 lines")});
+                                                   "': the file holds 3 lines")});
 
         // The program goes on: the next action runs; an edit whose file could
         // not be loaded saves nothing.

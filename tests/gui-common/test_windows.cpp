@@ -12,6 +12,7 @@
 #include "gui-common/chart.h"
 #include "gui-common/data_files_window.h"
 #include "gui-common/widget_png.h"
+#include "tests/support/recording_dialogs.h"
 
 using tarn::gui::Chart;
 using tarn::gui::TFrm_axissetting;
@@ -63,6 +64,7 @@ class WindowsTest : public QObject {
     }
 
     void axisDialogAppliesEachKeystrokeToTheCurrentChart() {
+        tarn::gui::RecordingDialogs dialogs;
         TFrm_axissetting dialog;
         QCOMPARE(dialog.windowTitle(), QString("Frm_axissetting"));
         QCOMPARE(dialog.size(), QSize(187, 209));
@@ -80,6 +82,9 @@ class WindowsTest : public QObject {
 
         Type(dialog.edt_ymax, "0.2x");  // not a number: the axis stays
         QCOMPARE(chart->LeftAxis().Maximum(), 0.2);
+        for (int enter = 0; enter < 2; ++enter) QTest::keyClick(dialog.edt_ymax, Qt::Key_Return);
+        QCOMPARE(dialogs.Messages(), QStringList{"Maximum on Y-axis: a number expected, not "
+                                                 "'0.2x'; the axis stays as it was"});
         Type(dialog.edt_Xmin, "420");  // above the maximum: the smaller is the minimum
         QCOMPARE(chart->BottomAxis().Minimum(), 400.0);
         QCOMPARE(chart->BottomAxis().Maximum(), 420.0);

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -348,6 +349,43 @@ class BatchRunTest : public QObject {
                              "No such file or directory"});
         QVERIFY(!QFile::exists(Path("main/TES/TES185.zip")));
         QVERIFY(!QFile::exists("CHECK.OK"));
+    }
+
+    // A stand-in engine ends a scan by its last digit: 1 halts, 2 fails, 3 is killed.
+    void haltedAndFailedScansAreCountedAtTheEndOfTheRun() {
+        const QString of = "Of %1 scans run, %2 halted and %3 failed; the first, ";
+        const std::pair<QStringList, QString> cases[] = {
+            {{"1850900", "1850901"}, of.arg(2).arg(1).arg(0) + "1850901: Program Halted; ERROR S2"},
+            {{"1850902", "1860901", "1860903"}, of.arg(3).arg(1).arg(2) + "1850902: tarnpelo: x"},
+            {{"1850903"}, of.arg(1).arg(0).arg(1) + "1850903: ended by signal 9"}};
+        for (const auto& [scans, message] : cases) {
+            MakeWorkDirectory(scans);
+            Write(Path("bin/engine"),
+                  "#!/bin/sh\ncase $1 in *1) echo 'Program Halted; ERROR S2'; exit 1;;"
+                  " *2) echo 'tarnpelo: x' >&2; exit 2;; *3) kill -9 $$;; esac\n");
+            m_dialogs.Clear();
+            Press(false);
+            QCOMPARE(m_dialogs.Errors(), QStringList{message});
+            for (const QString& scan : scans) QFile::remove(Path("data/" + scan + ".TES"));
+        }
+    }
+
+    // Closing the main window breaks the run; "closed" (the program's end) follows the run.
+    void closingTheMainWindowBreaksTheRunThenEndsTheProgram() {
+        MakeWorkDirectory({"1850900", "1860900"});
+        Write(Path("bin/engine"), "#!/bin/sh\necho \"$1\" >>args.txt\nexec sleep 20\n");
+        TForm1 form;
+        QEventLoop loop;
+        connect(&form, &TForm1::closed, &loop, [&] { loop.exit(ProgressWindow() ? 2 : 0); });
+        connect(&m_poll, &QTimer::timeout, this, [&] {
+            if (ProgressWindow() && QFile::exists("args.txt")) m_poll.stop(), form.close();
+        });
+        m_poll.start(10);
+        QTimer::singleShot(0, form.Button1, &QPushButton::click);
+        QTimer::singleShot(9000, &loop, [&] { loop.exit(1); });  // a sleep not broken
+        QCOMPARE(loop.exec(), 0);
+        QCOMPARE(Read("args.txt"), std::string("1850900\n"));
+        QCOMPARE(m_dialogs.Messages(), QStringList{"USER induced break"});
     }
 
     void dayEndsJudgedByMarkerExitCodeAndBreak() {

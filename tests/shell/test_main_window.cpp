@@ -253,7 +253,7 @@ class TarncallTest : public QObject {
         Write("s.dfa", Join(Head(full, 5)));
         QVERIFY(!tarn::gui::RunGuarded([] { MergeDefaultsWithTemplate("s.dfa", "main/"); }));
         QCOMPARE(m_dialogs.Errors(),
-                 QStringList{"Cannot replace line index 6 of 's.dfa': the list holds 5 lines"});
+                 QStringList{"Cannot replace line index 6 of 's.dfa': the file holds 5 lines"});
         QCOMPARE(Read("s.dfa"), Join(Head(full, 5)));
         m_dialogs.Clear();
         // A longer file keeps every line; a present efuv file is not replaced.
@@ -286,7 +286,7 @@ class TarncallTest : public QObject {
         TForm1 form;
         QCOMPARE(m_dialogs.Messages().size(), 1);
         QCOMPARE(m_dialogs.Errors(),
-                 QStringList{"Cannot read line index 6 of 'tarn_e.dfa': the list holds 5 lines"});
+                 QStringList{"Cannot read line index 6 of 'tarn_e.dfa': the file holds 5 lines"});
         QCOMPARE(Read("long.dfa"), std::string("<none>"));
         QCOMPARE(form.edt_MainAna->text(), QString());
     }
@@ -308,11 +308,11 @@ class TarncallTest : public QObject {
             std::string after;         // the file after, "" as before and not rewritten
         };
         const Case cases[] = {
-            {"no/long.dfa", "", "uvanalys/", "Cannot save list 'no/long.dfa': ", ""},
+            {"no/long.dfa", "", "uvanalys/", "Cannot save file 'no/long.dfa': ", ""},
             {"", "", "uvanalys/", "No long defaults file is named", ""},
             {"long.dfa", crlf(""), "uvanalys/", "", crlf("uvanalys/")},
             {"long.dfa", crlf("main/"), "main/", "", ""},
-            {"long.dfa", "|", "", "Cannot load list 'long.dfa': not a regular file", ""},
+            {"long.dfa", "|", "", "Cannot load file 'long.dfa': not a regular file", ""},
             {"long.dfa", Join(LongDefaults(4, longPath)), QString::fromStdString(longPath),
              "Main analysis datapath does not exist: xxx", ""}};
         for (const Case& c : cases) {

@@ -273,6 +273,20 @@ class QualityViewsTest : public QObject {
                              "nothing is plotted"});
         QCOMPARE(form.Graphs().Current(), graph);
     }
+
+    // A day whose files are only in its archive: the view says so and starts no viewer.
+    void viewOfAnArchivedDayNamesItsArchive() {
+        Write("long.dfa", LongDefaults(4));
+        Write("a/TES/TES185.zip", "PK");
+        TForm1 form;
+        View(form, QualityView::DiurnalShift1, false);
+        View(form, QualityView::SpectralShift, false);
+        const QString archive = ": the files of day 185 are in its archive a/TES/TES185.zip";
+        QCOMPARE(m_dialogs.Messages(),
+                 (QStringList{"No file matches 185QC.TES in a/TES/qaqc/" + archive,
+                              "No file matches 185*W.TES in a/TES/shift/" + archive}));
+        QVERIFY(!QFile::exists("seen.dfa"));
+    }
 };
 
 QTEST_MAIN(QualityViewsTest)

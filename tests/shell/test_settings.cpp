@@ -23,6 +23,7 @@
 #include "engine/program_state.h"
 #include "gui-common/data_files_window.h"
 #include "platform/run_error.h"
+#include "platform/run_lock.h"
 #include "platform/text_file.h"
 #include "shell/field_values.h"
 #include "shell/main_window.h"
@@ -305,6 +306,54 @@ class SettingsTest : public QObject {
         QCOMPARE(Read("main/TES.DFA"), crlf(instrument));
     }
 
+    // After each Apply the files hold what the dialog shows, a text set back included.
+    void valueSetBackAfterAnApplyIsWritten() {
+        WriteWorkDirectory(LongDefaults(4));
+        TfrmSettings& d = OpenSettings();
+        const auto line = [](const char* file, int index) {
+            return QString::fromStdString(Read(file)).split('\n').value(index);
+        };
+        const std::tuple<QLineEdit*, QPushButton*, const char*, int, QString, QString> cases[] = {
+            {d.edtFWHM, d.BitBtnOK, "main/TES.DFA", 7, "0.330", "0.320"},
+            {d.edtYEAR, d.BitBtnOK, "long.dfa", 21, "2004", "2003"},
+            {d.Edt_OzFit, d.BtBtn_OKana, "long.dfa", 2, "306 330", "  305.00  330.00"}};
+        for (const auto& [edit, apply, file, index, changed, back] : cases) {
+            for (const QString& text : {changed, back}) {
+                Type(edit, text);
+                Click(apply);
+                QCOMPARE(line(file, index), text);
+            }
+        }
+        for (const char* slit : {"0", "1"}) {
+            Toggle(d.chkbxSlit);
+            Click(d.BitBtnOK);
+            QCOMPARE(line("main/TES.DFA", 6), QString(slit));
+        }
+    }
+
+    // Apply refused, nothing written: during a run (another open of its lock), without a name.
+    void applyIsRefusedDuringARunAndWithoutAName() {
+        const Lines lines = LongDefaults(4);
+        WriteWorkDirectory(lines);
+        TfrmSettings& d = OpenSettings();
+        for (QLineEdit* edit : {d.edtYEAR, d.Edt_Out, d.Edt_Ox}) Type(edit, "2004 400 1 1");
+        tarn::FileLock run = tarn::TryLockFile("TARNcall.lck");
+        const QList applies{d.BitBtnOK, d.BtBtn_OKana, d.BtBtn_OC_OK, d.BtBtn_OKetqa};
+        for (QPushButton* apply : applies) Click(apply);
+        tarn::UnlockFile(run.Handle);
+        Type(d.edt_output, "");
+        Click(d.BtBtn_OC_OK);
+        m_form->edtDFA->setText("");
+        for (QPushButton* apply : applies) Click(apply);
+        const QString running = "A run of TARN is going on in " + QDir::currentPath() +
+                                ": apply the settings after it has ended; nothing was written";
+        QCOMPARE(m_dialogs.Errors(), QStringList(4, running) + QStringList{kNoOutputSpecText} +
+                                         QStringList(4, kNoDefaultsFileText));
+        QCOMPARE(Read("long.dfa"), Join(lines));
+        QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
+        QVERIFY(!QFile::exists("main/output.dfa"));
+    }
+
     void badNumbersAreRefusedBeforeAnyFileIsTouched() {
         const Lines lines = LongDefaults(4);
         WriteWorkDirectory(lines);
@@ -532,7 +581,7 @@ class SettingsTest : public QObject {
         Type(d.edtYEAR, "2004");
         Click(d.BitBtnOK);
         QCOMPARE(m_dialogs.Errors(), QStringList{"Cannot replace line index 39 of 'long.dfa': "
-                                                 "the list holds 39 lines"});
+                                                 "the file holds 39 lines"});
         lines[21] = "2004";
         QCOMPARE(Read("long.dfa"), Join(lines));
         QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
