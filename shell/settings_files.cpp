@@ -297,6 +297,10 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
     const std::string path = InstrumentFileMade(mainPath, id);
     ListEdit edit(path);
     LineList& lines = edit.List();
+    // A file too short to take the factor as its tenth line is refused before
+    // any line of it changes (the replacement raises the refusal).
+    if (lines.Count() < kInstrumentIrradianceFactor)
+        lines.Replace(kInstrumentIrradianceFactor, main.IrradianceFactor.Bytes);
     // The directory shown is the whole measurement directory: written, it
     // needs "no_id_met", and a count written with "no_id_met" needs it.
     const bool together = !HasNoIdMet(lines.Line(kInstrumentHeaderCount)) &&
@@ -314,10 +318,8 @@ void ApplyMainInstrument(const std::string& defaultsFile, const std::string& id,
     if (main.Fwhm.Edited) lines.Replace(kInstrumentFwhm, main.Fwhm.Bytes);
     if (main.SlitEdited) lines.Replace(kInstrumentSlitChar, main.SlitAvailable ? "1" : "0");
     if (main.HalfWidth.Edited) lines.Replace(kInstrumentHalfWidth, main.HalfWidth.Bytes);
-    // A file of nine lines gets the factor as its tenth; a shorter one raises.
-    if (lines.Count() <= kInstrumentIrradianceFactor) {
-        if (lines.Count() < kInstrumentIrradianceFactor)
-            lines.Replace(kInstrumentIrradianceFactor, main.IrradianceFactor.Bytes);
+    // A file of nine lines gets the factor as its tenth.
+    if (lines.Count() == kInstrumentIrradianceFactor) {
         lines.Append(main.IrradianceFactor.Bytes);
     } else if (main.IrradianceFactor.Edited) {
         lines.Replace(kInstrumentIrradianceFactor, main.IrradianceFactor.Bytes);

@@ -585,6 +585,17 @@ class SettingsTest : public QObject {
         lines[21] = "2004";
         QCOMPARE(Read("long.dfa"), Join(lines));
         QCOMPARE(Read("main/TES.DFA"), std::string(kInstrumentFile));
+
+        // An instrument file of 8 lines is refused before any line of it changes.
+        const std::string eight = "ozonshi.dfa\n3\nTES\nScans\n290 400 0.5\n1\n1\n0.32\n";
+        Write("main/TES.DFA", eight);
+        Write("long.dfa", Join(LongDefaults(4)));
+        m_dialogs.Clear();
+        Type(d.edtFWHM, "0.330");
+        Click(d.BitBtnOK);
+        QCOMPARE(m_dialogs.Errors(), QStringList{"Cannot replace line index 9 of 'main/TES.DFA': "
+                                                 "the file holds 8 lines"});
+        QCOMPARE(Read("main/TES.DFA"), eight);
     }
 
     void engineRunsOnTheExampleDayWithTheWrittenFiles() {
