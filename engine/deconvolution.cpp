@@ -7,6 +7,7 @@
 #include "engine/engine_state.h"
 #include "engine/formats/analysis_settings_layout.h"
 #include "engine/slit_simulation.h"
+#include "engine/usable_ratio.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -73,10 +74,11 @@ double SlitReachOfFirstPoint() {
     return Wavelength(1) - Engine.SlitRangeFactor * g.Fwhm;
 }
 
-// Ratio measured / simulated of point p, 1 where the simulation gives 0.
+// Ratio measured / simulated of point p, 1 where the simulation gives 0 or the
+// ratio has no usable value.
 double PointRatio(long p) {
-    double simulated = Spectra.DeconSimulatedMeasurement[p];
-    return simulated == 0.0 ? 1.0 : Spectra.MeasuredIrradiances[p] / simulated;
+    return UsableRatio(Spectra.MeasuredIrradiances[p], Spectra.DeconSimulatedMeasurement[p])
+        .value_or(1.0);
 }
 
 // Stops with the run-time error when the settings give no usable fine step.

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "engine/engine_state.h"
 #include "engine/formats/result_names.h"
 #include "engine/program_state.h"
+#include "engine/usable_ratio.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -378,7 +380,7 @@ void IntegrateGrid(const std::string& actionDirectory, double start, double end,
 }
 
 // The fractions below the start and above the last wavelength from the
-// reference dose S[A][B].
+// reference dose S[A][B]; undetermined when either has no usable value.
 EffectiveUvFractions ComputeFractions() {
     EffectiveUvFractions f{kUndetermined, kUndetermined};
     int a = g_defaults.RatioAction, c = g_defaults.RatioCutoff;
@@ -389,9 +391,12 @@ EffectiveUvFractions ComputeFractions() {
         return f;
     }
     double reference = g_snapshot[a][c];
-    if (reference > 0.0) {
-        f.BelowStart = g_snapshot[a][n + 1] / reference;
-        f.AboveLast = 1.0 - g_snapshot[a][n + 2] / reference;
+    if (!(reference > 0.0)) return f;
+    const std::optional<double> below = UsableRatio(g_snapshot[a][n + 1], reference);
+    const std::optional<double> toLast = UsableRatio(g_snapshot[a][n + 2], reference);
+    if (below && toLast) {
+        f.BelowStart = *below;
+        f.AboveLast = 1.0 - *toLast;
     }
     return f;
 }

@@ -458,7 +458,7 @@ void WriteSpikeLine() {
     out.Text(" shape: ").Fixed(QcReport.ShapeScore[s], 8, 4);
     out.Text(" trans2: ").Fixed(q.RatioMean2, 8, 4);
     if (q.RatioMean2 > 0.0)
-        out.Text(" rel_scan_variab2_%: ").Fixed(100.0 * q.RatioSd2 / q.RatioMean2, 8, 4);
+        out.Text(" rel_scan_variab2_%: ").Fixed(PercentDeviation(q.RatioSd2, q.RatioMean2), 8, 4);
     out.EndLine();
     out.Close();
 }

@@ -4,16 +4,17 @@
 
 #include "engine/engine_state.h"
 #include "engine/qc_report_state.h"
+#include "engine/usable_ratio.h"
 
 namespace tarn {
 
 QcReportState QcReport;
 
 double PercentDeviation(double sd, double mean) {
-    // A ratio mean of 0 (every reading of the interval 0) has no relative
-    // deviation; 999.99 fills the 6:2 field as the largest value it holds.
-    if (mean == 0.0) return 999.99;
-    return 100.0 * sd / mean;
+    // A ratio mean of 0 (every reading of the interval 0), or one too small
+    // to divide by, has no relative deviation; 999.99 fills the 6:2 field as
+    // the largest value it holds.
+    return UsableRatio(100.0 * sd, mean).value_or(999.99);
 }
 
 double MeasuredWavelengthAtIndex(long index) {

@@ -35,7 +35,8 @@ void ResetQualityFlags();
 // Writes the header line naming QC interval `interval` (1 or 2, nm) under `label`.
 void WriteIntervalLine(TextOut& out, const char* label, int interval);
 
-// 100 x sd / mean, the relative deviation in percent; 999.99 for a mean of 0.
+// 100 x sd / mean, the relative deviation in percent; 999.99 for a mean of 0
+// or one without a usable quotient.
 double PercentDeviation(double sd, double mean);
 
 // Measured wavelength (nm) at a 1-based point index kept within the arrays.

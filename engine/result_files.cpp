@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "engine/engine_state.h"
 #include "engine/formats/result_names.h"
 #include "engine/program_state.h"
 #include "engine/structure_check.h"
+#include "engine/usable_ratio.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -108,12 +110,14 @@ void SkipEtHeader(TextIn& et, double& wavelength, double& value) {
     } while (!ok && !et.Eof());
 }
 
+// The transmission standard / (et x Earth-Sun factor), or its mark where the
+// divisor is 0 or the ratio has no usable value.
 void WriteTransmissionField(TextOut& out, double standard, double et) {
-    double denominator = et * Scan.EarthSunFactor;
-    if (denominator == 0) {
+    const std::optional<double> t = UsableRatio(standard, et * Scan.EarthSunFactor);
+    if (!t) {
         out.Text("   " + std::string(kNoTransmission));  // 15 characters
     } else {
-        out.Fixed(standard / denominator, 15, 12);
+        out.Fixed(*t, 15, 12);
     }
 }
 

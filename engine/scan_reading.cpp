@@ -18,12 +18,6 @@ namespace {
 // this bound is no measurement, and its squares and sums would leave the range
 // of a real.
 constexpr double kMaxIrradiance = 1.0e6;
-// Smallest size of an irradiance times the irradiance factor other than 0.
-// No instrument resolves an irradiance of that size (20 orders below a
-// scan's noise); a smaller value is no measurement, and the structure check's
-// ratio of neighbouring points (up to 1e36 within these bounds) would leave
-// the range of a real when squared.
-constexpr double kMinIrradiance = 1.0e-30;
 
 bool InAcceptedRange(double wavelength) {
     return wavelength >= kReferenceGridStart && wavelength <= Analysis.GridHigh;
@@ -56,7 +50,7 @@ bool FindFirstPair(TextIn& scan, double& wavelength, double& irradiance, int& li
 }
 
 // Stores the pair read on line `line` as point n; a wavelength that does not
-// rise above the point before and an irradiance beyond the bounds are the
+// rise above the point before and an irradiance beyond the bound are the
 // run-time error, naming the scan file and the line.
 void StorePoint(TextOut& copy, const std::string& scanPath, int line, int n, double wavelength,
                 double irradiance) {
@@ -71,11 +65,6 @@ void StorePoint(TextOut& copy, const std::string& scanPath, int line, int n, dou
         throw RunTimeError("read", scanPath, line,
                            "irradiance times the irradiance factor (" + Sci(value) +
                                ") is beyond +-" + Sci(kMaxIrradiance));
-    }
-    if (value != 0.0 && std::fabs(value) < kMinIrradiance) {
-        throw RunTimeError("read", scanPath, line,
-                           "irradiance times the irradiance factor (" + Sci(value) +
-                               ") is not 0 and within +-" + Sci(kMinIrradiance));
     }
     copy.Fixed(wavelength, 10, 4).Text(" ").Sci(value).EndLine();
     Spectra.MeasuredWavelengths[n] = wavelength;

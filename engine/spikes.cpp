@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "engine/engine_state.h"
 #include "engine/formats/result_names.h"
 #include "engine/median.h"
 #include "engine/program_state.h"
+#include "engine/usable_ratio.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -198,18 +200,23 @@ void DetectSpikes() {
             nearest = d;
             QcOut.MedianIrradianceAtReference = m;
         }
-        if (m <= 0.0) {
+        // A median that the irradiance cannot be divided by counts as 0, and
+        // a ratio s that r cannot be divided by as an irradiance of 0.
+        const std::optional<double> ratio =
+            m > 0.0 ? UsableRatio(Spectra.MeasuredIrradiances[i], m) : std::nullopt;
+        if (!ratio) {
             HandleSpike(i, SpikeCase::Zeroed, 0.0, correctionFile);
             continue;
         }
-        double s = Spectra.MeasuredIrradiances[i] / m;
+        double s = *ratio;
         double modelMedian = ModelWindowMedian(lo, hi, step);
         double r = modelMedian < kTinyModelMedian ? 1.0 : ModelAt(wl[i], step) / modelMedian;
         if (!(s > criterion * r || s < r / criterion)) continue;
-        if (s == 0.0) {
+        const std::optional<double> factor = s != 0.0 ? UsableRatio(r, s) : std::nullopt;
+        if (!factor) {
             HandleSpike(i, SpikeCase::ZeroIrradiance, r * m, correctionFile);
         } else {
-            HandleSpike(i, SpikeCase::Spike, r / s, correctionFile);
+            HandleSpike(i, SpikeCase::Spike, *factor, correctionFile);
         }
     }
 

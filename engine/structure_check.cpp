@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/engine_state.h"
 #include "engine/formats/quality_table_layout.h"
 #include "engine/formats/result_names.h"
 #include "engine/program_state.h"
+#include "engine/usable_ratio.h"
 #include "engine/wavelength_shift.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -116,31 +118,34 @@ void StartStructureFile(int j) {
     AppendLines(name, {"", ScanLine()});
 }
 
-// Appends the flag row of an exceeding pair (the file is opened and closed per row).
-void WriteFlagRow(const std::string& file, long i, double m1, double m2) {
+// Appends the flag row of an exceeding pair with the model's ratio m1 / m2
+// (the file is opened and closed per row).
+void WriteFlagRow(const std::string& file, long i, double modelRatio) {
     const double* wl = Spectra.MeasuredWavelengths;
     TextOut out;
     out.Append(file);
     out.Fixed(wl[i], 7, 2).Text(" ").Fixed(wl[i + 1], 7, 2).Text(" ");
-    out.Fixed(g_check.Ratio, 10, 3).Text("  ").Fixed(m1 / m2, 10, 3).EndLine();
+    out.Fixed(g_check.Ratio, 10, 3).Text("  ").Fixed(modelRatio, 10, 3).EndLine();
     out.Close();
 }
 
 // Measured/model ratio of point i (the pair's first point): the sums of the QC
 // intervals and, when a file is named, its row appended to the model-ratio file.
+// A ratio without a usable value is marked as one of m1 = 0 (measured/model)
+// or of e2 = 0 (the pair's deviation).
 void ModelRatioStep(long i, double m1, double m2, const std::string* ratioFile) {
     double w = Spectra.MeasuredWavelengths[i];
     double e1 = Spectra.MeasuredIrradiances[i];
     double e2 = Spectra.MeasuredIrradiances[i + 1];
     double modelled = 0.001 * m1 * Scan.EarthSunFactor;
-    bool usable = m1 > 0 && modelled > 0;
+    const std::optional<double> value =
+        m1 > 0 && modelled > 0 ? UsableRatio(e1, modelled) : std::nullopt;
     const double(*qi)[2] = Qc.QcIntervals;
-    if (usable && i >= QcOut.StartIndex[g_check.StartCriterion] && w >= qi[1][0]) {
+    if (value && i >= QcOut.StartIndex[g_check.StartCriterion] && w >= qi[1][0]) {
         int interval = w < qi[1][1] ? 1 : (w >= qi[2][0] && w < qi[2][1] ? 2 : 0);
         if (interval > 0) {
-            double value = e1 / modelled;
-            g_check.Interval[interval].Sum += value;
-            g_check.Interval[interval].Squares += value * value;
+            g_check.Interval[interval].Sum += *value;
+            g_check.Interval[interval].Squares += *value * *value;
             ++g_check.Interval[interval].Count;
         }
     }
@@ -148,13 +153,14 @@ void ModelRatioStep(long i, double m1, double m2, const std::string* ratioFile) 
     TextOut out;
     out.Append(*ratioFile);
     out.Fixed(w, 7, 2).Text(" ").Fixed(e1, 14, 8).Text("  ").Fixed(modelled, 14, 8).Text(" ");
-    if (!usable) {
+    const std::optional<double> pair =
+        value && e2 > 0 ? UsableRatio(e1 * m2, e2 * m1) : std::nullopt;
+    if (!value) {
         out.Text(std::string(kNoValue) + "  " + kNoValue);
-    } else if (e2 <= 0) {
-        out.Fixed(e1 / modelled, 10, 5).Text("  ").Text(kNoValue);
+    } else if (!pair) {
+        out.Fixed(*value, 10, 5).Text("  ").Text(kNoValue);
     } else {
-        out.Fixed(e1 / modelled, 10, 5).Text("  ");
-        out.Fixed(((e1 * m2) / (e2 * m1) - 1) * 100, 8, 3);
+        out.Fixed(*value, 10, 5).Text("  ").Fixed((*pair - 1) * 100, 8, 3);
     }
     out.EndLine();
     out.Close();
@@ -190,14 +196,25 @@ void CheckCriterion(int j, const std::string* structureFile, const std::string* 
         double e1 = irr[i], e2 = irr[i + 1];
         if (last) ModelRatioStep(i, m1, m2, ratioFile);
 
+        // A pair whose measured ratio e1 / e2 (or its quotient by the model's)
+        // has no usable value counts as one with e2 = 0; a model ratio without
+        // one, as one with m2 = 0.
+        const std::optional<double> modelRatio = m2 > 0 ? UsableRatio(m1, m2) : std::nullopt;
+        const std::optional<double> measured = UsableRatio(e1, e2);
+        std::optional<double> ratio;
+        bool noDenominator = !measured;
+        if (measured && modelRatio && m1 > 0) {
+            ratio = UsableRatio(*measured, *modelRatio);
+            noDenominator = !ratio;
+        }
         bool meets = false;
-        if (e2 != 0 && m1 > 0 && m2 > 0) {
-            g_check.Ratio = (e1 / e2) / (m1 / m2);
+        if (ratio) {
+            g_check.Ratio = *ratio;
             meets = g_check.Ratio > 1 / (1 + c) && g_check.Ratio < 1 + c;
-            if (!meets && structureFile != nullptr) WriteFlagRow(*structureFile, i, m1, m2);
-        } else if (e2 == 0 && e1 != 0 && m2 > 0) {
+            if (!meets && structureFile != nullptr) WriteFlagRow(*structureFile, i, *modelRatio);
+        } else if (noDenominator && e1 != 0 && modelRatio) {
             g_check.Ratio = e1 < 0 ? -kRatioMissingDenominator : kRatioMissingDenominator;
-            if (structureFile != nullptr) WriteFlagRow(*structureFile, i, m1, m2);
+            if (structureFile != nullptr) WriteFlagRow(*structureFile, i, *modelRatio);
         }
 
         double deviation = (g_check.Ratio - 1) * (g_check.Ratio - 1);

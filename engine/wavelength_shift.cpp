@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "engine/engine_state.h"
 #include "engine/formats/analysis_settings_layout.h"
 #include "engine/program_state.h"
 #include "engine/run_clock.h"
+#include "engine/usable_ratio.h"
 #include "platform/run_error.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -173,8 +175,9 @@ void FindShiftWindow() {
     g_state.Hi = hi;
 }
 
-// Collects the window's counted points (measured ratio > 0) once per call, so
-// that the trials only look up the simulated spectrum.
+// Collects the window's counted points (measured ratio > 0; one without a
+// usable value counts as 0) once per call, so that the trials only look up
+// the simulated spectrum.
 void CollectCountedPoints() {
     const double* wl = Spectra.MeasuredWavelengths;
     const double* e = Spectra.MeasuredIrradiances;
@@ -183,7 +186,7 @@ void CollectCountedPoints() {
     double low = 0.0, high = 0.0;
     for (int i = g_state.Lo + k; i <= g_state.Hi - k; ++i) {
         double d = e[i - k] + e[i + k];
-        double rm = d > 0.0 ? e[i] / d : 0.0;
+        double rm = d > 0.0 ? UsableRatio(e[i], d).value_or(0.0) : 0.0;
         if (!(rm > 0.0)) continue;
         CountedPoint& p = g_points[count++];
         const int m = i - g_state.Lo;
@@ -230,15 +233,17 @@ bool NeedsCheckedAccess(double s) {
            GridOf(g_state.HighestWavelength + s, g) > kMaxGridIndex;
 }
 
-// Simulated ratio S(j(c)) / (S(j(l)) + S(j(r))), 1 when the sum is not positive.
+// Simulated ratio S(j(c)) / (S(j(l)) + S(j(r))), 1 when the sum is not
+// positive or the ratio has no usable value.
 inline double SimulatedRatio(long long jc, long long jl, long long jr, bool checked) {
     double denominator = Simulated(jl, checked) + Simulated(jr, checked);
-    return denominator > 0.0 ? Simulated(jc, checked) / denominator : 1.0;
+    return denominator > 0.0 ? UsableRatio(Simulated(jc, checked), denominator).value_or(1.0) : 1.0;
 }
 
 // Squared log quotient of the measured and simulated ratios, or the outlier
-// error when the quotient lies outside 0.001..1000 or the simulated ratio is
-// not positive; and whether the point is such an outlier.
+// error when the quotient lies outside 0.001..1000 (one without a usable
+// value, infinity included, does) or the simulated ratio is not positive; and
+// whether the point is such an outlier.
 struct PointFit {
     double Error;
     bool Outlier;

@@ -1,6 +1,6 @@
 // Whatever happens to a run of the example day: two runs started together,
 // a run killed at many points and run again, a disk that fills up at many
-// points, a scan denser than the fine grid.
+// points, a scan denser than the fine grid, a low sun's tiny irradiances.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "engine/main_flow.h"
@@ -244,6 +245,37 @@ TEST_F(RunSafetyTest, DenseScanIsAnalysedWithoutNaN) {
     std::map<std::string, std::string> outputs = RunOutputs(dir);
     EXPECT_GT(outputs.size(), 30u);
     for (const auto& [path, text] : outputs) EXPECT_FALSE(notFinite(text)) << path;
+}
+
+// A low-sun scan (1731800, 79.4 degrees) holding irradiances far below any
+// noise, as a block at its short end or one point where its structure is
+// checked, is analysed: its rows are in the day's quality and effective-UV
+// tables, and no file holds NaN or an infinity.
+TEST_F(RunSafetyTest, LowSunScanWithTinyIrradiancesIsAnalysed) {
+    struct Row {
+        const char* value;
+        int first, last, every;  // scan lines (290 nm + 0.5 nm x line) given the value
+    };
+    const Row rows[] = {{"1e-31", 0, 11, 1},   {"-5e-49", 0, 11, 1},   {"1e-300", 0, 11, 1},
+                        {"1e-300", 20, 20, 1}, {"-1e-300", 22, 22, 1}, {"4e-320", 0, 20, 2}};
+    const std::regex notFinite("\\b(nan|inf|infinity)\\b", std::regex::icase);
+    for (const Row& r : rows) {
+        std::string dir = Path(std::string("low") + r.value + "_" + std::to_string(r.first));
+        CopyExampleDay(dir);
+        std::vector<std::string> lines = ReadLines(dir + "/uvdata/exa/1731800.exa");
+        for (int i = r.first; i <= r.last; i += r.every) lines[i] = lines[i].substr(0, 6) + r.value;
+        std::string scan;
+        for (const std::string& line : lines) scan += line + "\n";
+        WriteFile(dir + "/uvdata/exa/1731800.exa", scan);
+        SCOPED_TRACE(std::string(r.value) + " from line " + std::to_string(r.first));
+        ASSERT_EQ(RunHere(dir, "1731800"), 0);
+        std::map<std::string, std::string> out = RunOutputs(dir);
+        for (const auto& [file, text] : out) EXPECT_FALSE(regex_search(text, notFinite)) << file;
+        for (std::string table : {"qaqc/173QC", "efuv/173uv315", "efuv/173uv400", "efuv/173band"}) {
+            const char* row = table[0] == 'q' ? "\n1731800  79.40 " : "\n1800 18.0000  79.40 ";
+            EXPECT_NE(out["uvanalys/exa/" + table + ".exa"].find(row), std::string::npos) << table;
+        }
+    }
 }
 
 }  // namespace
