@@ -63,7 +63,9 @@ void SaveTextAtomically(const std::string& path, const std::string& text) {
     errno = 0;
     int fd = CreateTempBeside(target, temporary);
     if (fd < 0) FailSave(path, SystemError());
-    close(fd);
+    // Held open until it is renamed: its lock keeps a cleaner of stale
+    // temporaries away.
+    std::string failure;
     try {
         TextOut out;
         out.Create(temporary);
@@ -71,9 +73,11 @@ void SaveTextAtomically(const std::string& path, const std::string& text) {
         out.Close();
     } catch (const RunTimeError& error) {
         std::remove(temporary.c_str());
-        FailSave(path, error.Reason());
+        failure = error.Reason();
     }
-    if (!ReplaceWithTemp(temporary, target)) FailSave(path, SystemError());
+    if (failure.empty() && !ReplaceWithTemp(temporary, target)) failure = SystemError();
+    close(fd);
+    if (!failure.empty()) FailSave(path, failure);
 }
 
 void LineList::Load(const std::string& path) {

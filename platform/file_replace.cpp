@@ -9,17 +9,22 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
+#include "platform/file_calls.h"
 #include "platform/file_mask.h"
 #include "platform/paths.h"
-#include "platform/run_error.h"
 
 namespace tarn {
 
 namespace {
+
+// The mark that begins the name of every temporary of ours.
+constexpr const char kTempMark[] = ".tarn-tmp.";
+constexpr size_t kTempMarkLength = sizeof kTempMark - 1;
+constexpr size_t kTempLetters = 6;
 
 mode_t DefaultFileMode() {
     mode_t mask = umask(0);
@@ -27,22 +32,26 @@ mode_t DefaultFileMode() {
     return 0666 & ~mask;
 }
 
-// Flushes the directory that holds `path`, so a rename in it is on disk.
-void SyncDirectoryOf(const std::string& path) {
+// The directory part of `path`, with its separator ("" for the working directory).
+std::string DirectoryOf(const std::string& path) {
     std::string directory, name;
     SplitMask(path, directory, name);
-    int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    (void)fsync(fd);
-    close(fd);
+    return directory;
 }
 
-// The name template "PATH.XXXXXX", with its terminator.
-std::vector<char> TempTemplate(const std::string& path) {
-    std::vector<char> buffer(path.begin(), path.end());
-    const char suffix[] = ".XXXXXX";
-    buffer.insert(buffer.end(), suffix, suffix + sizeof suffix);
-    return buffer;
+// Opens the directory of `path` (links followed: the caller's choice).
+int OpenDirectoryOf(const std::string& path) {
+    const std::string directory = DirectoryOf(path);
+    return open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// A fresh temporary name: the mark and six random letters or digits.
+std::string NewTempName() {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937_64 random(std::random_device{}() ^ static_cast<unsigned>(getpid()));
+    std::string name = kTempMark;
+    for (size_t i = 0; i < kTempLetters; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    return name;
 }
 
 // Locks the new temporary `fd`; false (descriptor closed) when a cleaner
@@ -56,22 +65,16 @@ bool LockNewTemp(int fd) {
     return false;
 }
 
-// True when `name` is `base` followed by "." and the six letters or digits
-// that mkstemp and mkdtemp put in place of "XXXXXX".
-bool IsTempName(const std::string& name, const std::string& base) {
-    if (name.size() != base.size() + 7 || name.compare(0, base.size(), base) != 0 ||
-        name[base.size()] != '.')
-        return false;
-    for (size_t i = base.size() + 1; i < name.size(); ++i)
-        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
-    return true;
-}
-
-// Names in the directory `directory` ("" is the working directory).
-std::vector<std::string> DirectoryNames(const std::string& directory) {
+// Names in the directory open as `directoryFd`.
+std::vector<std::string> DirectoryNames(int directoryFd) {
     std::vector<std::string> names;
-    DIR* handle = opendir(directory.empty() ? "." : directory.c_str());
-    if (handle == nullptr) return names;
+    int copy = dup(directoryFd);
+    DIR* handle = copy < 0 ? nullptr : fdopendir(copy);
+    if (handle == nullptr) {
+        if (copy >= 0) close(copy);
+        return names;
+    }
+    rewinddir(handle);
     while (struct dirent* entry = readdir(handle)) names.push_back(entry->d_name);
     closedir(handle);
     return names;
@@ -79,67 +82,82 @@ std::vector<std::string> DirectoryNames(const std::string& directory) {
 
 }  // namespace
 
+bool IsTempName(const std::string& name) {
+    if (name.size() != kTempMarkLength + kTempLetters ||
+        name.compare(0, kTempMarkLength, kTempMark))
+        return false;
+    for (size_t i = kTempMarkLength; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+int CreateTempIn(int directoryFd, std::string& tempName) {
+    for (int tries = 0; tries < 1000; ++tries) {
+        std::string name = NewTempName();
+        int fd = openat(directoryFd, name.c_str(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return fd;
+        if (!LockNewTemp(fd)) continue;
+        tempName = name;
+        return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 int CreateTempBeside(const std::string& path, std::string& tempPath) {
-    for (;;) {
-        std::vector<char> buffer = TempTemplate(path);
-        int fd = mkstemp(buffer.data());
-        if (fd < 0) return fd;
-        if (!LockNewTemp(fd)) continue;
-        tempPath = buffer.data();
-        return fd;
-    }
+    int directory = OpenDirectoryOf(path);
+    if (directory < 0) return -1;
+    std::string name;
+    int fd = CreateTempIn(directory, name);
+    const int error = errno;
+    close(directory);
+    errno = error;
+    if (fd >= 0) tempPath = DirectoryOf(path) + name;
+    return fd;
 }
 
-int CreateTempDirectoryBeside(const std::string& path, std::string& tempPath) {
-    for (;;) {
-        std::vector<char> buffer = TempTemplate(path);
-        if (mkdtemp(buffer.data()) == nullptr) return -1;
-        int fd = open(buffer.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return fd;
-        if (!LockNewTemp(fd)) continue;
-        tempPath = buffer.data();
-        return fd;
-    }
-}
-
-void RemoveStaleTemporaries(const std::string& path) {
-    std::string directory, base;
-    SplitMask(path, directory, base);
-    for (const std::string& name : DirectoryNames(directory)) {
-        if (!IsTempName(name, base)) continue;
-        std::string temp = directory + name;
-        int fd = open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        struct stat info;
+void RemoveStaleTemporariesIn(int directoryFd) {
+    for (const std::string& name : DirectoryNames(directoryFd)) {
+        if (!IsTempName(name)) continue;
+        int fd = openat(directoryFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
-        // Held by a live writer, or no temporary of ours: left alone.
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &info) != 0 ||
-            !(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))) {
-            close(fd);
-            continue;
-        }
-        if (S_ISDIR(info.st_mode)) {
-            for (const std::string& inner : DirectoryNames(temp))
-                if (inner != "." && inner != "..") (void)unlink(JoinPath(temp, inner).c_str());
-            (void)rmdir(temp.c_str());
-        } else {
-            (void)unlink(temp.c_str());
-        }
+        struct stat info;
+        // Held by a live writer, or no file: left alone.
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+            (void)unlinkat(directoryFd, name.c_str(), 0);
         close(fd);
     }
 }
 
-bool ReplaceWithTemp(const std::string& tempPath, const std::string& path, bool replace) {
+void RemoveStaleTemporaries(const std::string& path) {
+    int directory = OpenDirectoryOf(path);
+    if (directory < 0) return;
+    RemoveStaleTemporariesIn(directory);
+    close(directory);
+}
+
+bool FinishNewTemp(int fd) {
+    return fchmod(fd, DefaultFileMode()) == 0 && FileSyncData(fd) == 0;
+}
+
+bool PlaceTempIn(int directoryFd, const std::string& tempName, const std::string& name) {
+    if (renameat2(directoryFd, tempName.c_str(), directoryFd, name.c_str(), RENAME_NOREPLACE) != 0)
+        return false;
+    return FileSyncData(directoryFd) == 0;
+}
+
+bool ReplaceWithTemp(const std::string& tempPath, const std::string& path) {
     struct stat info;
     mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : DefaultFileMode();
     errno = 0;
-    int fd = open(tempPath.c_str(), O_RDWR);
-    bool ok = fd >= 0 && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    int fd = open(tempPath.c_str(), O_RDWR | O_CLOEXEC);
+    bool ok = fd >= 0 && fchmod(fd, mode) == 0 && FileSyncData(fd) == 0;
     int saved = errno;
     if (fd >= 0) close(fd);
     errno = 0;
-    if (ok && (replace ? rename(tempPath.c_str(), path.c_str())
-                       : renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(),
-                                   RENAME_NOREPLACE)) != 0) {
+    if (ok && FileRename(tempPath, path) != 0) {
         ok = false;
         saved = errno;
     }
@@ -148,7 +166,11 @@ bool ReplaceWithTemp(const std::string& tempPath, const std::string& path, bool 
         errno = saved;
         return false;
     }
-    SyncDirectoryOf(path);
+    int directory = OpenDirectoryOf(path);
+    if (directory >= 0) {
+        (void)FileSyncData(directory);
+        close(directory);
+    }
     return true;
 }
 

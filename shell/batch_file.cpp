@@ -37,16 +37,6 @@ bool Unpassable(const std::string& text) {
     return text.find_first_of("\"\r\n") != std::string::npos;
 }
 
-// True when a deletion line of day `day` would take a file (never an archive)
-// in its directory below `resultDirectory`.
-bool DayOnDisk(const std::string& resultDirectory, const std::string& day) {
-    const std::string pattern = day + kAnyFileOfDay;
-    for (const std::string& directory : DeletionDirectories())
-        for (const std::string& name : ListFilesByMask(resultDirectory + directory, pattern))
-            if (BatchMaskTakes(name, pattern)) return true;
-    return false;
-}
-
 }  // namespace
 
 std::string BatchArgument(const std::string& text) {
@@ -93,8 +83,8 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
                       const std::string& id, int day, std::string& previousZipDay) {
     const std::string resultDirectory = ResultDirectoryName(mainPath, id);
     const std::string dayText = DayText(day);
-    batch.push_back("pkzip " + BatchArgument(resultDirectory + id + dayText) + " " +
-                    BatchArgument(resultDirectory + dayText + kAnyFileOfDay) + " -rp");
+    batch.push_back("pkzip " + BatchArgument(ArchiveLineName(ArchiveFile(mainPath, id, dayText))) +
+                    " " + BatchArgument(resultDirectory + dayText + kAnyFileOfDay) + " -rp");
     if (previousZipDay != dayText && FileExists(ArchiveFile(mainPath, id, previousZipDay))) {
         for (const std::string& directory : DeletionDirectories())
             batch.push_back("del " + BatchArgument(resultDirectory + directory + previousZipDay +
@@ -112,7 +102,7 @@ std::vector<std::string> DayBatch(const ShellSettings& entries, const std::strin
     const std::optional<int> numbered = DayNumber(DayOf(scanNames.front()));
     const int day = numbered.value_or(0);  // a three-digit day with "ZIP" (CheckBatchLines)
     const std::string archive = ArchiveFile(mainPath, id, DayText(day));
-    if (numbered && FileExists(archive) && !DayOnDisk(resultDirectory, DayText(day)))
+    if (numbered && FileExists(archive))
         batch.push_back("pkunzip -d " + BatchArgument(archive) + " " +
                         BatchArgument(resultDirectory));
     for (const std::string& scan : scanNames) batch.push_back(EngineLine(entries, scan));

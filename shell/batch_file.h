@@ -52,7 +52,8 @@ std::string EngineLine(const ShellSettings& entries, const std::string& scanName
 std::string ArchiveFile(const std::string& mainPath, const std::string& id, const std::string& day);
 
 // Appends the archiving lines of day number `day` to `batch`: the pkzip line
-// packing <mainPath><id>/<DDD>*.* with relative paths into the archive of DDD;
+// packing <mainPath><id>/<DDD>*.* with relative paths into the archive of DDD
+// (named without ".zip" where the interpreter adds it: ArchiveLineName);
 // then, only when `previousZipDay` is another day whose archive exists now,
 // the six "del" lines of that day's result files (result directory, efuv,
 // shift, qaqc, qaqc/struc, trans).  Sets `previousZipDay` to DDD.
@@ -60,10 +61,10 @@ void WriteZipCommands(std::vector<std::string>& batch, const std::string& mainPa
                       const std::string& id, int day, std::string& previousZipDay);
 
 // The batch of one day, whose scans are `scanNames` (one day's, at least one):
-// "del CHECK.RES"; when the day (three digits) has an archive and none of its
-// files (DDD*.* but archives) is in the six directories of the "del" lines,
-// "pkunzip -d <archive> <mainPath><id>/", which restores them so that the
-// engine appends to the whole daily tables; the engine lines; with `zip` the
+// "del CHECK.RES"; when the day (three digits) has an archive,
+// "pkunzip -d <archive> <mainPath><id>/", which restores the files of the
+// archive missing on disk so that the engine appends to the whole daily
+// tables (also after a restore cut short); the engine lines; with `zip` the
 // archiving lines (WriteZipCommands); unless `lastDay`, the two marker lines.
 std::vector<std::string> DayBatch(const ShellSettings& entries, const std::string& mainPath,
                                   const std::vector<std::string>& scanNames, bool zip, bool lastDay,

@@ -30,4 +30,17 @@ bool BatchMaskTakes(const std::string& name, const std::string& pattern) {
     return MatchesMask(name, pattern, kBatchNameCase) && !shieldedArchive;
 }
 
+std::string ArchiveFileName(const std::string& archive) {
+    std::string directory, name;
+    SplitMask(archive, directory, name);
+    return name.find('.') == std::string::npos ? archive + ".zip" : archive;
+}
+
+std::string ArchiveLineName(const std::string& file) {
+    constexpr size_t kExtension = 4;  // ".zip"
+    if (file.size() <= kExtension) return file;
+    const std::string bare = file.substr(0, file.size() - kExtension);
+    return ArchiveFileName(bare) == file ? bare : file;
+}
+
 }  // namespace tarn

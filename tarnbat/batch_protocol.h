@@ -1,6 +1,7 @@
 // What the batch interpreter tarnbat and the programs that write its batch
 // files and read its console share: how a line splits into arguments, which
-// files a "del" or "pkzip" mask takes, and the console texts.
+// files a "del" or "pkzip" mask takes, how an archive is named, and the
+// console texts.
 //
 // A line is split into arguments at blanks and tabs; double quotes group an
 // argument and are removed.  The file-name part of a del or pkzip mask
@@ -63,5 +64,15 @@ constexpr NameCase kBatchNameCase = kNamesTellCaseApart ? NameCase::Exact : Name
 // matches with kBatchNameCase, and a pattern with "*" or "?" never takes a
 // ".zip" archive (only a line naming an archive exactly touches it).
 bool BatchMaskTakes(const std::string& name, const std::string& pattern);
+
+// The archive file that a pkzip or pkunzip line naming `archive` packs into
+// or restores from: `archive` with ".zip" added when its last component has
+// no extension ("res/exa173" -> "res/exa173.zip"; "res/a.b007" stays).
+std::string ArchiveFileName(const std::string& archive);
+
+// How a line names the archive file `file`: without its ".zip" where
+// ArchiveFileName gives the file back ("res/exa173.zip" -> "res/exa173"),
+// else whole ("res/a.b007.zip").
+std::string ArchiveLineName(const std::string& file);
 
 }  // namespace tarn

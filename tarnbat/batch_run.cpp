@@ -116,13 +116,17 @@ BatchOutcome RunBatchFile(const std::string& path, BatchLineRunner runLine) {
     TextIn batch;
     batch.OpenOrThrow(path);
     // Every line is read before the first runs: a NUL byte would cut an
-    // argument short, so a file holding one runs nothing.
+    // argument short, and a carriage return that ends no line (a file with
+    // CR-only line ends) would run several lines as one, so a file holding
+    // either runs nothing.
     std::vector<std::string> lines;
     while (!batch.Eof()) {
         int number = batch.LineNumber();
         lines.push_back(batch.ReadLine());
         if (lines.back().find('\0') != std::string::npos)
             throw RunTimeError("read", batch.Name(), number, "a NUL byte in the line");
+        if (lines.back().find('\r') != std::string::npos)
+            throw RunTimeError("read", batch.Name(), number, "a carriage return inside the line");
     }
     for (const std::string& line : lines) {
         std::vector<std::string> args = SplitBatchLine(line);

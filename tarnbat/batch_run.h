@@ -14,8 +14,9 @@
 // shell reads, are in batch_protocol.h.
 // Exit codes: 0 the batch ran to its end (whatever its programs returned),
 // 1 the batch stopped, 2 the run-time error report (one line on standard
-// error: the batch file cannot be read, or a line of it holds a NUL byte;
-// then no line runs) or a wrong command line ("usage: tarnbat BATCHFILE").
+// error: the batch file cannot be read, or a line of it holds a NUL byte or
+// a carriage return that ends no line; then no line runs) or a wrong command
+// line ("usage: tarnbat BATCHFILE").
 #pragma once
 
 #include <string>
@@ -49,7 +50,8 @@ struct BatchOutcome {
 // through `runLine`, echoing each line on the console, until its end, a break
 // or a line that stops the batch (its RunTimeError's text is the stop
 // reason).  Raises RunTimeError, before any line runs, when the file cannot
-// be read or a line holds a NUL byte.
+// be read or a line holds a NUL byte or a carriage return (lines end in LF or
+// CR LF).
 [[nodiscard]] BatchOutcome RunBatchFile(const std::string& path,
                                         BatchLineRunner runLine = RunBatchLine);
 

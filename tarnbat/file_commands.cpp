@@ -71,13 +71,14 @@ void CopyOneFile(const std::string& source, const std::string& target) {
     std::string tempPath;
     int fd = CreateTempBeside(to, tempPath);
     if (fd < 0) throw RunTimeError::Refusal(SystemError());
+    // The temporary stays open, and locked, until it is renamed.
     std::string error = CopyInto(from, fd) ? std::string() : SystemError();
-    if (close(fd) != 0 && error.empty()) error = SystemError();
-    if (!error.empty()) {
+    if (!error.empty())
         unlink(tempPath.c_str());
-        throw RunTimeError::Refusal(error);
-    }
-    if (!ReplaceWithTemp(tempPath, to)) throw RunTimeError::Refusal(SystemError());
+    else if (!ReplaceWithTemp(tempPath, to))
+        error = SystemError();
+    close(fd);
+    if (!error.empty()) throw RunTimeError::Refusal(error);
 }
 
 }  // namespace tarn

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "platform/file_calls.h"
 #include "platform/run_error.h"
@@ -92,7 +93,8 @@ void WalkDirectory(TreeWalk& walk, const std::string& directory, const std::stri
             if (walk.Recurse) subdirectories.push_back(name);
             continue;
         }
-        if (!matches || !S_ISREG(info.st_mode)) continue;
+        // A temporary of ours, even one a live writer holds, is never packed.
+        if (!matches || !S_ISREG(info.st_mode) || IsTempName(name)) continue;
         if (walk.SkipArchive && info.st_dev == walk.Archive.st_dev &&
             info.st_ino == walk.Archive.st_ino)
             continue;
@@ -121,13 +123,71 @@ std::string CannotWriteArchive(const std::string& shown) {
     return "cannot write archive " + shown + ": ";
 }
 
-// Adds the files to the archive file `path` (a copy of the existing archive
-// when `existing`, else empty) and closes it.  `shown` names the archive in
-// the reasons.
-void WriteArchive(const std::string& path, bool existing, const std::string& shown,
-                  const std::vector<SourceFile>& files) {
-    ZipArchive archive = OpenZip(path, existing ? ZIP_CHECKCONS : ZIP_CREATE | ZIP_EXCL,
-                                 "cannot open archive " + shown + ": ");
+// The bytes of the archive file `archive` (found by the caller).  Raises
+// RunTimeError "cannot open archive A: R" when it cannot be read.
+std::string ArchiveBytes(const std::string& archive) {
+    std::string bytes;
+    int fd = open(archive.c_str(), O_RDONLY | O_CLOEXEC);
+    bool read = fd >= 0;
+    std::vector<char> buffer(1 << 16);
+    while (read) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got == 0) break;
+        if (got > 0)
+            bytes.append(buffer.data(), static_cast<size_t>(got));
+        else if (errno != EINTR)
+            read = false;
+    }
+    const std::string reason = read ? std::string() : SystemError();
+    if (fd >= 0) close(fd);
+    if (!read) Refuse("cannot open archive " + archive + ": " + reason);
+    return bytes;
+}
+
+// A libzip source that is freed when its owner lets it go.
+struct ZipSourceFree {
+    void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+using ZipSource = std::unique_ptr<zip_source_t, ZipSourceFree>;
+
+// The whole content of the closed in-memory `source`.  Raises RunTimeError,
+// FAILURE and libzip's reason, when it cannot be read.
+std::string SourceBytes(zip_source_t* source, const std::string& failure) {
+    zip_stat_t info;
+    if (zip_source_stat(source, &info) != 0 || (info.valid & ZIP_STAT_SIZE) == 0 ||
+        zip_source_open(source) != 0)
+        Refuse(failure + zip_error_strerror(zip_source_error(source)));
+    std::string bytes(info.size, '\0');
+    zip_uint64_t done = 0;
+    zip_int64_t got = 1;
+    while (done < info.size && got > 0) {
+        got = zip_source_read(source, bytes.data() + done, info.size - done);
+        if (got > 0) done += static_cast<zip_uint64_t>(got);
+    }
+    (void)zip_source_close(source);
+    if (done != info.size) Refuse(failure + zip_error_strerror(zip_source_error(source)));
+    return bytes;
+}
+
+// The new archive, built in memory: the bytes `old` of the existing archive
+// (empty when there is none) with the files added or replaced.  libzip
+// writes no file of its own.  `shown` names the archive in the reasons.
+std::string BuildArchive(const std::string& old, const std::string& shown,
+                         const std::vector<SourceFile>& files) {
+    const std::string cannotOpen = "cannot open archive " + shown + ": ";
+    zip_error_t error;
+    zip_error_init(&error);
+    ZipSource buffer(zip_source_buffer_create(old.data(), old.size(), 0, &error));
+    ZipArchive archive(
+        buffer == nullptr
+            ? nullptr
+            : zip_open_from_source(buffer.get(), old.empty() ? ZIP_CREATE : ZIP_CHECKCONS, &error));
+    if (archive == nullptr) {
+        const std::string reason = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        Refuse(cannotOpen + reason);
+    }
+    zip_source_keep(buffer.get());  // the archive owns it now; its bytes are read after the close
     for (const SourceFile& file : files) {
         zip_source_t* source = zip_source_file(archive.get(), file.Path.c_str(), 0, -1);
         if (source == nullptr ||
@@ -140,6 +200,7 @@ void WriteArchive(const std::string& path, bool existing, const std::string& sho
     if (zip_close(archive.get()) != 0)
         Refuse(CannotWriteArchive(shown) + zip_strerror(archive.get()));
     (void)archive.release();  // zip_close freed it
+    return SourceBytes(buffer.get(), CannotWriteArchive(shown));
 }
 
 // Reads one entry to its end (libzip tests its checksum).  Raises
@@ -183,50 +244,45 @@ void CheckArchive(const std::string& path, const std::string& shown,
     }
 }
 
-// The locked temporary directory beside an archive; what is left in it is
-// removed with it when it is let go.
-class TempDirectory {
+// The locked temporary beside an archive; removed, unless it was renamed,
+// and closed when it is let go.
+class ArchiveTemp {
   public:
-    explicit TempDirectory(const std::string& archive) {
-        m_lock = CreateTempDirectoryBeside(archive, m_path);
-        if (m_lock < 0) Refuse(CannotWriteArchive(archive) + SystemError());
-        m_file = JoinPath(m_path, "new.zip");
+    explicit ArchiveTemp(const std::string& archive) {
+        m_fd = CreateTempBeside(archive, m_path);
+        if (m_fd < 0) Refuse(CannotWriteArchive(archive) + SystemError());
     }
-    ~TempDirectory() {
-        (void)unlink(m_file.c_str());
-        (void)rmdir(m_path.c_str());
-        close(m_lock);
+    ~ArchiveTemp() {
+        if (!m_placed) (void)unlink(m_path.c_str());
+        close(m_fd);
     }
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
-    // The new archive's file in it.
-    const std::string& File() const { return m_file; }
+    ArchiveTemp(const ArchiveTemp&) = delete;
+    ArchiveTemp& operator=(const ArchiveTemp&) = delete;
+    int Fd() const { return m_fd; }
+    const std::string& Path() const { return m_path; }
+    // Renamed over `archive` (ReplaceWithTemp removes it when that fails).
+    bool ReplaceArchive(const std::string& archive) {
+        m_placed = true;
+        return ReplaceWithTemp(m_path, archive);
+    }
 
   private:
     std::string m_path;
-    std::string m_file;
-    int m_lock = -1;
+    int m_fd = -1;
+    bool m_placed = false;
 };
 
-// Builds the new archive in a locked temporary directory beside `archive`
-// (libzip makes its own temporaries there), checks it and renames it over
-// `archive`.
+// Builds the new archive in memory, writes it to a locked temporary beside
+// `archive`, checks it there and renames it over `archive`.
 void ReplaceArchive(const std::string& archive, bool existing,
                     const std::vector<SourceFile>& files) {
-    TempDirectory temp(archive);
-    if (existing) {
-        int fd = FileOpen(temp.File(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd < 0) Refuse("cannot open archive " + archive + ": " + SystemError());
-        if (!CopyInto(archive, fd)) {
-            std::string reason = "cannot open archive " + archive + ": " + SystemError();
-            close(fd);
-            Refuse(std::move(reason));
-        }
-        if (close(fd) != 0) Refuse(CannotWriteArchive(archive) + SystemError());
-    }
-    WriteArchive(temp.File(), existing, archive, files);
-    CheckArchive(temp.File(), archive, files);
-    if (!ReplaceWithTemp(temp.File(), archive)) Refuse(CannotWriteArchive(archive) + SystemError());
+    const std::string bytes =
+        BuildArchive(existing ? ArchiveBytes(archive) : std::string(), archive, files);
+    ArchiveTemp temp(archive);
+    if (!WriteAll(temp.Fd(), bytes.data(), bytes.size()))
+        Refuse(CannotWriteArchive(archive) + SystemError());
+    CheckArchive(temp.Path(), archive, files);
+    if (!temp.ReplaceArchive(archive)) Refuse(CannotWriteArchive(archive) + SystemError());
 }
 
 }  // namespace
@@ -255,12 +311,6 @@ PackRequest ParsePackArguments(const std::vector<std::string>& args) {
     return request;
 }
 
-std::string ArchiveFileName(const std::string& archive) {
-    std::string directory, name;
-    SplitMask(archive, directory, name);
-    return name.find('.') == std::string::npos ? archive + ".zip" : archive;
-}
-
 PackResult PackFiles(const PackRequest& request) {
     PackResult result;
     result.Archive = ResolveTarget(ArchiveFileName(request.Archive));
@@ -270,7 +320,7 @@ PackResult PackFiles(const PackRequest& request) {
     walk.Recurse = request.Recurse;
     walk.KeepPaths = request.KeepPaths;
     walk.SkipArchive = stat(result.Archive.c_str(), &walk.Archive) == 0;
-    // What a killed pkzip of this archive left is neither packed nor kept.
+    // What a killed pkzip left beside the archive is not kept.
     RemoveStaleTemporaries(result.Archive);
     WalkDirectory(walk, ResolveCase(directory), "");
     RefuseSharedEntryNames(walk.Files);

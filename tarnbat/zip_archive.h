@@ -4,14 +4,16 @@
 // subdirectories too (links followed, each directory once), matching the
 // pattern against the file names in each as a del line does (file_commands.h);
 // -p stores each file under its path relative to that directory
-// ("shift/1730500W.exa"), else under its name alone.  ARCHIVE gets ".zip" when
-// its name has no extension.  An existing archive keeps its other entries and
-// gets the files added or replaced.  The new archive is built in a locked
-// temporary directory beside the archive ("ARCHIVE.XXXXXX"), closed, reopened
-// with libzip's consistency check, compared with the files packed (names and
-// sizes, every entry read back) and only then renamed over the archive: the
-// archive is whole and checked, or as it was.  The temporaries that a killed
-// pkzip of the archive left are removed first.
+// ("shift/1730500W.exa"), else under its name alone; a temporary of ours
+// (platform/file_replace.h) is never packed.  ARCHIVE is named by
+// ArchiveFileName (batch_protocol.h).  An existing archive keeps its other
+// entries and gets the files added or replaced.  The new archive is built in
+// memory (libzip makes no file of its own), written to a locked temporary
+// beside the archive, reopened there with libzip's consistency check,
+// compared with the files packed (names and sizes, every entry read back) and
+// only then renamed over the archive: the archive is whole and checked, or as
+// it was.  The temporaries that a killed writer left in the archive's
+// directory are removed first.
 #pragma once
 
 #include <cstddef>
@@ -36,9 +38,6 @@ struct PackResult {
 // archive and the file mask, in any order.  Raises RunTimeError, a refusal
 // "unknown option O" or "needs an archive and a file mask".
 [[nodiscard]] PackRequest ParsePackArguments(const std::vector<std::string>& args);
-
-// `archive` with ".zip" added when its last component has no extension.
-std::string ArchiveFileName(const std::string& archive);
 
 // Packs the files of `request` into its archive (see above).  Raises
 // RunTimeError, a refusal whose text is the reason, when the line fails:

@@ -13,6 +13,9 @@
 
 #include "engine/main_flow.h"
 #include "platform/console.h"
+#include "tarnbat/file_commands.h"
+#include "tarnbat/zip_archive.h"
+#include "tarnbat/zip_restore.h"
 #include "tests/e2e/day_run.h"
 #include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
@@ -275,6 +278,42 @@ TEST_F(RunSafetyTest, LowSunScanWithTinyIrradiancesIsAnalysed) {
             const char* row = table[0] == 'q' ? "\n1731800  79.40 " : "\n1800 18.0000  79.40 ";
             EXPECT_NE(out["uvanalys/exa/" + table + ".exa"].find(row), std::string::npos) << table;
         }
+    }
+}
+
+// A restore of the archived day killed part-way, then the day run again as
+// the shell's batch runs it (pkunzip before the engine line): the day equals
+// that of a run that never archived.
+TEST_F(RunSafetyTest, KilledRestoreAndRerunGiveTheDayOfARunNeverArchived) {
+    std::map<std::string, std::string> clean = Serial("clean", {kSecond});
+    const std::string archived = Copy("archived"), results = archived + "/uvanalys/exa/";
+    const long files = PackFiles({results + "exa173", results + "173*.*", true, true}).Packed;
+    for (const char* dir : {"", "efuv/", "shift/", "qaqc/", "qaqc/struc/", "trans/"})
+        EXPECT_TRUE(DeleteByPattern(results + dir + "173*.*").empty());
+    const auto restore = [](const std::string& work) {
+        return RestoreFiles({work + "/uvanalys/exa/exa173", work + "/uvanalys/exa/", true});
+    };
+    fs::copy(archived, Path("measure"), fs::copy_options::recursive);
+    ResetFileHooks();
+    ASSERT_EQ(restore(Path("measure")).Restored, static_cast<size_t>(files));
+    // Kills before the first write, amid the writes, before the first rename
+    // and amid the renames (each followed by one counted flush).
+    const long renames = FileOperations() - files;
+    for (long op : {1L, renames / 2, renames, renames + files / 2, renames + files}) {
+        const std::string work = Path("killed" + std::to_string(op));
+        fs::copy(archived, work, fs::copy_options::recursive);
+        pid_t pid = fork();
+        if (pid == 0) {
+            SetKillPoint(op, kKilled);
+            (void)restore(work);
+            _exit(0);
+        }
+        EXPECT_EQ(Wait(pid), kKilled) << op;
+        (void)restore(work);
+        EXPECT_EQ(RunHere(work, kSecond), 0);
+        std::map<std::string, std::string> tree = ResultTree(work);
+        tree.erase("uvanalys/exa/exa173.zip");
+        EXPECT_TRUE(tree == clean) << "restore killed before file operation " << op;
     }
 }
 

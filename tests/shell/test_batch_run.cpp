@@ -219,7 +219,7 @@ class BatchRunTest : public QObject {
         QVERIFY(!QFile::exists("CHECK.OK") && !QFile::exists("CHECK.RES"));
 
         // The archive of day 185 exists before the run: the day just analysed
-        // stays, and is restored first while none of its files is on disk.
+        // stays, and is restored first, also with some of its files on disk.
         QFile::remove(Path("data/0070900.TES"));
         Write(Path("data/1850900.TES"), "290 1\n");
         Write(Path("main/TES/TES185.zip"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
@@ -227,10 +227,31 @@ class BatchRunTest : public QObject {
             if (!zip) Write(Path("main/TES/trans/1850800T.TES"), "t\n");
             Press(zip);
             QCOMPARE(Batch("185"), std::string("del CHECK.RES\n") +
-                                       (zip ? "pkunzip -d main/TES/TES185.zip main/TES/\n" : "") +
+                                       "pkunzip -d main/TES/TES185.zip main/TES/\n" +
                                        "bin/engine 1850900 TES long.dfa S I W\n" +
                                        (zip ? "pkzip main/TES/TES185 main/TES/185*.* -rp\n" : ""));
         }
+        QVERIFY(m_dialogs.Messages().isEmpty());
+    }
+
+    // An id holding a dot: the shell finds the archive tarnbat wrote, cleans
+    // the day with the next day's batch and restores it before a re-run.
+    void dottedIdArchivedCleanedAndRestored() {
+        MakeWorkDirectory({"1850900", "1860900"}, "bin/engine", "a.b");
+        Write(Path("main/a.b/shift/1850900W.a.b"), "w\n");
+        Press(true);
+        QCOMPARE(Batch("186"),
+                 "del CHECK.RES\nbin/engine 1860900 a.b long.dfa S I W\n"
+                 "pkzip main/a.b/a.b186.zip main/a.b/186*.* -rp\n" +
+                     QString(kCleanDay185).replace("TES", "a.b").toStdString());
+        QCOMPARE(ZipEntries(Path("main/a.b/a.b185.zip")), (Files{{"shift/1850900W.a.b", "w\n"}}));
+        QVERIFY(!QFile::exists(Path("main/a.b/shift/1850900W.a.b")));
+        QFile::remove(Path("data/1860900.TES"));
+        Press(false);
+        QCOMPARE(Batch("185"), std::string("del CHECK.RES\n"
+                                           "pkunzip -d main/a.b/a.b185.zip main/a.b/\n"
+                                           "bin/engine 1850900 a.b long.dfa S I W\n"));
+        QCOMPARE(Read(Path("main/a.b/shift/1850900W.a.b")), std::string("w\n"));
         QVERIFY(m_dialogs.Messages().isEmpty());
     }
 

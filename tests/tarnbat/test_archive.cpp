@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "tarnbat/zip_archive.h"
 #include "tests/support/file_faults.h"
@@ -61,6 +62,8 @@ TEST(ArchiveName, ZipAddedWithoutExtension) {
     EXPECT_EQ(ArchiveFileName("res/exa173"), "res/exa173.zip");
     EXPECT_EQ(ArchiveFileName("a.b/exa173"), "a.b/exa173.zip");
     EXPECT_EQ(ArchiveFileName("res/exa173.ZIP"), "res/exa173.ZIP");
+    EXPECT_EQ(ArchiveLineName("res/exa173.zip"), "res/exa173");
+    EXPECT_EQ(ArchiveLineName("res/a.b007.zip"), "res/a.b007.zip");
 }
 
 // A linked subdirectory is packed (as del sees it), a link cycle walked once,
@@ -140,7 +143,7 @@ TEST_F(ArchiveTest, FullDiskLeavesCopyAndArchiveAsTheyWere) {
     EXPECT_EQ(RunBatch("copy res/173a.exa res/174a.exa\n").ExitCode, 0);
     SetDiskSpace(4);
     EXPECT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").StopReason,
-              "pkzip: cannot open archive res/exa173.zip: No space left on device");
+              "pkzip: cannot write archive res/exa173.zip: No space left on device");
     SetDiskSpace(-1);
     EXPECT_EQ(ConsoleText(),
               "> pkzip res/exa173 res/173*.* -rp\n< packed 4 files into res/exa173.zip\n"
@@ -154,23 +157,32 @@ TEST_F(ArchiveTest, FullDiskLeavesCopyAndArchiveAsTheyWere) {
 }
 
 // Kills of a pkzip before each of its file operations: the next pkzip removes
-// the temporaries the killed ones left, never one a live pkzip holds.
+// the temporaries the killed ones left, never one a live writer holds, never
+// a directory, never an operator's file; no temporary is ever packed.
 TEST_F(ArchiveTest, KilledPackLeavesNothingTheNextPackKeeps) {
     ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
-    int live = open(Path("res/exa173.zip.LiveXX").c_str(), O_CREAT | O_RDWR, 0600);
+    int live = open(Path("res/.tarn-tmp.LiveXX").c_str(), O_CREAT | O_RDWR, 0600);
     ASSERT_EQ(flock(live, LOCK_EX), 0);
-    for (long op : {1, 2}) {
+    test::MakeDirs(Path("res/.tarn-tmp.DirXYZ"));
+    test::MakeDirs(Path("res/exa173.zip.before"));
+    WriteFile(Path("res/exa173.zip.before/a.txt"), "a");
+    WriteFile(Path("res/exa173.zip.backup"), "b");
+    for (long op : {1, 2, 3}) {
         pid_t pid = fork();
         if (pid == 0) {
             SetKillPoint(op, 99);
             _exit(test::LineStop({"pkzip", "res/exa173", "res/173*.*", "-rp"}).empty());
         }
         waitpid(pid, nullptr, 0);
-        EXPECT_EQ(Entries("res").size(), 7u) << op;  // this kill's temporary only
+        EXPECT_EQ(Entries("res").size(), 10u) << op;  // this kill's temporary only
     }
-    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\n").ExitCode, 0);
-    EXPECT_EQ(Entries("res"), (std::vector<std::string>{"173a.exa", "174a.exa", "exa173.zip",
-                                                        "exa173.zip.LiveXX", "qaqc", "shift"}));
+    ASSERT_EQ(RunBatch("pkzip res/exa173 res/173*.* -rp\npkzip res/all res/*.*\n").ExitCode, 0);
+    EXPECT_EQ(Entries("res"),
+              (std::vector<std::string>{".tarn-tmp.DirXYZ", ".tarn-tmp.LiveXX", "173a.exa",
+                                        "174a.exa", "all.zip", "exa173.zip", "exa173.zip.backup",
+                                        "exa173.zip.before", "qaqc", "shift"}));
+    EXPECT_EQ(PythonListing("res/all.zip"), "173a.exa 8\n174a.exa 8\nexa173.zip.backup 1\n");
+    EXPECT_EQ(ReadFile(Path("res/exa173.zip.before/a.txt")), "a");
     close(live);
 }
 
@@ -189,6 +201,9 @@ const char* const kRestored =
 TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
     ASSERT_NO_THROW(PackFiles({"res/exa173", "res/173*.*", true, true}));
     std::remove(Path("res/173a.exa").c_str());
+    // Look-alikes of a temporary beside a restored file stay.
+    WriteFile(Path("res/173a.exa.backup"), "b");
+    test::MakeDirs(Path("res/173a.exa.before"));
     ASSERT_EQ(rename(Path("res/shift").c_str(), Path("res/SHIFT").c_str()), 0);
     WriteFile(Path("res/SHIFT/1730500W.exa"), "changed");
     RunBatch("pkunzip -d RES/EXA173 res\npkunzip -D res/exa173.zip out\npkunzip res/exa173 flat\n");
@@ -197,6 +212,8 @@ TEST_F(ArchiveTest, UnzipRestoresMissingFilesAndKeepsExistingOnes) {
               "> pkunzip -D res/exa173.zip out\n< restored 4 files from res/exa173.zip\n"
               "> pkunzip res/exa173 flat\n< restored 4 files from res/exa173.zip\n");
     EXPECT_EQ(ReadFile(Path("res/173a.exa")), "173a.exa");
+    EXPECT_EQ(ReadFile(Path("res/173a.exa.backup")), "b");
+    EXPECT_TRUE(std::filesystem::is_directory(Path("res/173a.exa.before")));
     EXPECT_EQ(ReadFile(Path("res/SHIFT/1730500W.exa")), "changed");
     EXPECT_EQ(TreeListing("out"), kRestored);
     EXPECT_EQ(Entries("flat"),
@@ -211,40 +228,113 @@ TEST_F(ArchiveTest, UnzipIntoADirectoryOfOneLetter) {
     EXPECT_EQ(Entries("o"), (std::vector<std::string>{"173a.exa", "qaqc", "shift"}));
 }
 
-// A missing archive and an entry that is no plain relative path stop the
-// batch before anything is written.
+// Runs the Python script `body` (zipfile and struct imported) in the working
+// directory.
+void RunPython(const std::string& body) {
+    WriteFile("make.py", "import struct, zipfile\n" + body);
+    ASSERT_EQ(system("python3 make.py"), 0);
+}
+
+// A missing archive, an entry that is no plain relative path or holds a
+// control character (raw or after its code page), and two names one file
+// without regard to case stop the batch before anything is written.
 TEST_F(ArchiveTest, UnzipRefusesAndWritesNothing) {
     EXPECT_EQ(RunBatch("pkunzip -d res/none out\n" + Probe() + " args after.txt\n").StopReason,
               "pkunzip: cannot open archive res/none.zip: No such file");
-    const char* names[] = {"../evil", "/abs", "a//b", "a\\b"};
-    ASSERT_EQ(system("python3 -c 'import zipfile,sys\nfor i,n in enumerate(sys.argv[1:]): "
-                     "zipfile.ZipFile(\"bad%d.zip\" % i,\"w\").writestr(n,\"x\")' "
-                     "../evil /abs a//b \"a\\\\b\""),
-              0);
-    for (int i = 0; i < 4; ++i)
+    const char* names[] = {"../evil", "/abs", "a//b", "a\\b", "a?b", "a?b"};
+    RunPython(
+        "rows = [['../evil'], ['/abs'], ['a//b'], ['a\\\\b'], ['a\\x01b'], ['a\\u0085b'],\n"
+        "        ['ok', 'A.exa', 'a.exa'], ['X/a', 'x/a']]\n"
+        "for i, names in enumerate(rows):\n"
+        "    with zipfile.ZipFile('bad%d.zip' % i, 'w') as z: [z.writestr(n, 'x') for n in "
+        "names]\n");
+    for (int i = 0; i < 6; ++i)
         EXPECT_EQ(test::LineStop({"pkunzip", "-d", "bad" + std::to_string(i), "out"}),
                   "pkunzip: entry 1 of bad" + std::to_string(i) +
                       ".zip is no plain relative path: " + names[i]);
+    EXPECT_EQ(test::LineStop({"pkunzip", "-d", "bad6", "out"}),
+              "pkunzip: entries 2 and 3 of bad6.zip name one file: A.exa and a.exa");
+    EXPECT_EQ(test::LineStop({"pkunzip", "-d", "bad7", "out"}),
+              "pkunzip: entries 1 and 2 of bad7.zip name one file: X/a and x/a");
     EXPECT_FALSE(FileExists(Path("out")));
 }
 
-// A full disk (at a directory or in a file) and kills before each file
-// operation: every file is whole or missing; the next pkunzip restores the
-// rest and leaves no temporary.
+// No link below the directory is followed, whether it leads to a directory,
+// nowhere or is found without regard to case: the line fails naming the
+// entry and writes nothing.  The directory itself may be a link.
+TEST_F(ArchiveTest, UnzipNeverWritesThroughALinkBelowTheDirectory) {
+    ASSERT_NO_THROW(PackFiles({"res/exa173", "res/173*.*", true, true}));
+    test::MakeDirs(Path("outside"));
+    const char* const rows[][4] = {
+        {"out", "out/shift", "../outside", "shift/1730500W.exa"},
+        {"out", "out/SHIFT", "../outside", "shift/1730500W.exa"},
+        {"out", "out/qaqc", "nowhere", "qaqc/173q.EXA"},
+        {"out/qaqc", "out/qaqc/struc", "../../outside", "qaqc/struc/173s.exa"}};
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(Path("out"));
+        test::MakeDirs(Path(row[0]));
+        ASSERT_EQ(symlink(row[2], Path(row[1]).c_str()), 0);
+        EXPECT_EQ(test::LineStop({"pkunzip", "-d", "res/exa173", "out"}),
+                  std::string("pkunzip: entry ") + row[3] +
+                      " of res/exa173.zip would be written through the link " + row[1]);
+        EXPECT_TRUE(Entries("outside").empty()) << row[1];
+        EXPECT_FALSE(FileExists(Path("out/173a.exa"))) << row[1];
+    }
+    ASSERT_EQ(symlink("outside", Path("linked").c_str()), 0);
+    EXPECT_EQ(test::LineStop({"pkunzip", "-d", "res/exa173", "linked/"}), "");
+    EXPECT_EQ(TreeListing("outside"), kRestored);
+}
+
+// An entry that inflates beyond its declared size on a small disk, and
+// declared sizes beyond the free space: the line fails naming them, nothing
+// beyond the declared size is written and nothing is left.
+TEST_F(ArchiveTest, UnzipBoundsWhatEntriesWrite) {
+    RunPython(
+        "def declare(path, size):\n"
+        "    d = bytearray(open(path, 'rb').read())\n"
+        "    for sig, at in ((b'PK\\3\\4', 22), (b'PK\\1\\2', 24)):\n"
+        "        for i in [i for i in range(len(d)) if d.startswith(sig, i)]:\n"
+        "            struct.pack_into('<I', d, i + at, size)\n"
+        "    open(path, 'wb').write(d)\n"
+        "with zipfile.ZipFile('bomb.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+        "    z.writestr('big.exa', bytes(1 << 22))\n"
+        "declare('bomb.zip', 100)\n"
+        "with zipfile.ZipFile('huge.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+        "    [z.writestr('h%d.exa' % i, 'x') for i in range(1000)]\n"
+        "declare('huge.zip', 0xFFFFFFF0)\n");
+    const char* const rows[][2] = {
+        {"bomb", "pkunzip: entry big.exa of bomb.zip holds more than its declared 100 bytes"},
+        {"huge", "pkunzip: the missing files of huge.zip need 4294967280000 bytes, out has "}};
+    for (const auto& row : rows) {
+        ResetFileHooks();
+        SetDiskSpace(1 << 16);
+        const std::string stop = test::LineStop({"pkunzip", "-d", row[0], "out"});
+        SetDiskSpace(-1);
+        EXPECT_EQ(stop.substr(0, std::strlen(row[1])), row[1]);
+        EXPECT_LE(BytesWritten(), 100);
+        EXPECT_FALSE(FileExists(Path("out"))) << row[0];
+    }
+}
+
+// A full disk (at a directory or in a file) and kills before every file
+// operation: a failed restore leaves nothing new; after a kill the next
+// pkunzip restores the rest and leaves no temporary.
 TEST_F(ArchiveTest, UnzipUnderAFullDiskAndKillsLeavesWholeFilesOnly) {
     ASSERT_NO_THROW(PackFiles({"res/exa173", "res/173*.*", true, true}));
     const std::vector<std::string> unzip = {"pkunzip", "-d", "res/exa173", "out"};
     const char* const full[][2] = {
-        {"0", "make directory out"}, {"4", "write out/173a.exa"}, {"8", "make directory out/qaqc"}};
+        {"0", "make directory out"}, {"4", "write out/173a.exa"}, {"8", "write out/qaqc/173q.EXA"}};
     for (const auto& row : full) {
         SetDiskSpace(std::atoll(row[0]));
         EXPECT_EQ(test::LineStop(unzip),
                   std::string("pkunzip: cannot ") + row[1] + ": No space left on device");
         SetDiskSpace(-1);
-        EXPECT_EQ(FileExists(Path("out")) ? TreeListing("out") : "",
-                  row[0][0] == '8' ? "173a.exa 8\n" : "");
+        EXPECT_FALSE(FileExists(Path("out"))) << row[1];
     }
-    for (long op = 1; op <= 8; ++op) {
+    ResetFileHooks();
+    ASSERT_EQ(test::LineStop(unzip), "");
+    const long operations = FileOperations();  // the last 4: a flush after each rename
+    for (long op = 1; op <= operations; ++op) {
         std::system(("rm -rf " + Path("out")).c_str());
         pid_t pid = fork();
         if (pid == 0) {
@@ -254,8 +344,10 @@ TEST_F(ArchiveTest, UnzipUnderAFullDiskAndKillsLeavesWholeFilesOnly) {
         int status = 0;
         waitpid(pid, &status, 0);
         EXPECT_EQ(WEXITSTATUS(status), 99) << op;
+        EXPECT_EQ(FileExists(Path("out/173a.exa")), op > operations - 4) << op;
         EXPECT_EQ(test::LineStop(unzip), "");
         EXPECT_EQ(TreeListing("out"), kRestored) << op;
+        EXPECT_NE(std::system(("find out -name '.tarn-tmp.*' | grep -q .")), 0) << op;
     }
 }
 

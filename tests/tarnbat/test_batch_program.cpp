@@ -101,7 +101,8 @@ TEST_F(ProgramTest, ExitCodesAndStandardError) {
     EXPECT_EQ(Wait(Start({})), 2);
     EXPECT_EQ(ReadFile(Path("err.txt")), "usage: tarnbat BATCHFILE\n");
 
-    // A program that cannot start, or a NUL byte anywhere (nothing runs).
+    // A program that cannot start, or a NUL byte or CR-only line end anywhere
+    // (nothing runs).
     test::WriteFile(Path("start.bat"), "no-such-program-tarnbat\n" + Probe() + " args after.txt\n");
     EXPECT_EQ(Wait(Start({"start.bat"})), 1);
     EXPECT_EQ(ReadFile(Path("err.txt")),
@@ -110,6 +111,10 @@ TEST_F(ProgramTest, ExitCodesAndStandardError) {
     EXPECT_EQ(Wait(Start({"nul.bat"})), 2);
     EXPECT_EQ(ReadFile(Path("err.txt")),
               "run-time error: read 'nul.bat' line 2: a NUL byte in the line\n");
+    test::WriteFile(Path("cr.bat"), "del x\r\n" + Probe() + " args after.txt\rdel y\r");
+    EXPECT_EQ(Wait(Start({"cr.bat"})), 2);
+    EXPECT_EQ(ReadFile(Path("err.txt")),
+              "run-time error: read 'cr.bat' line 2: a carriage return inside the line\n");
     test::WriteFile(Path("stop.bat"), "pkzip only-one\n" + Probe() + " args after.txt ran\n");
     EXPECT_EQ(Wait(Start({"stop.bat"})), 1);
     EXPECT_EQ(ReadFile(Path("err.txt")),
