@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 
@@ -204,7 +205,11 @@ class Restore {
     // system has free.
     void CheckSpace() const {
         zip_uint64_t total = 0;
-        for (const NewFile& file : m_files) total += Stat(file.Index).size;
+        for (const NewFile& file : m_files) {
+            const zip_uint64_t size = Stat(file.Index).size;
+            // Declared sizes come from the archive: their sum must not wrap.
+            total = size > UINT64_MAX - total ? UINT64_MAX : total + size;
+        }
         struct statvfs space;
         if (fstatvfs(m_folders.front().Fd, &space) != 0) return;
         const auto free = static_cast<zip_uint64_t>(space.f_bavail) * space.f_frsize;
