@@ -64,6 +64,10 @@ void TfrmBatchProgress::StartScan(const QString& scan) {
     ShowCounts(scan, m_scan - 1);
 }
 
+void TfrmBatchProgress::EndBatch() {
+    barScans->setValue(m_scan);
+}
+
 void TfrmBatchProgress::ShowCounts(const QString& scan, int done) {
     lblDay->setText(QStringLiteral("Day %1 of %2").arg(m_day).arg(m_days));
     QString text = QStringLiteral("Scan %1 of %2").arg(m_scan).arg(m_scans);

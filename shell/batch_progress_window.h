@@ -31,6 +31,9 @@ class TfrmBatchProgress : public QWidget {
     // The next scan of the run begins: "Scan <m> of <scans>", and ": <scan>"
     // when a name is given; the bar at the m - 1 scans done.
     void StartScan(const QString& scan);
+    // A day's batch has ended: the scans begun are done (the bar full after
+    // the last day).
+    void EndBatch();
     // Lets the window close (once the run has ended).
     void SetFinished() { m_finished = true; }
 

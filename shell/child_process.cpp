@@ -305,6 +305,7 @@ BatchRunResult RunBatchWithProgress(TfrmBatchProgress& window, const QString& ba
     take(output.Add(process.readAllStandardOutput()) + output.Finish(), false);
     take(errors.Add(process.readAllStandardError()) + errors.Finish(), true);
     QObject::disconnect(breakConnection);
+    window.EndBatch();
 
     run.Scans = ends.Ended(run.ErrorLines, run.BreakPressed);
     run.Started = child.Started;

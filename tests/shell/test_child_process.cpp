@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -84,7 +85,9 @@ class ChildProcessTest : public QObject {
         QWidget main;
         main.show();
         TfrmBatchProgress window;
+        window.StartRun(1, 2);
         const BatchRunResult run = RunBatchWithProgress(window, "tarn_bat.bat", kProbe);
+        QCOMPARE(window.barScans->value(), 2);  // the last scan counted done too
         QVERIFY(run.Started);
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(run.StopLine, QString());
