@@ -177,7 +177,7 @@ InstrumentDefaults ReadInstrumentDefaults(const std::string& path, const std::st
     return defaults;
 }
 
-void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id) {
+std::vector<std::string> DefaultInstrumentDefaultsLines(const std::string& id) {
     InstrumentDefaultsTexts texts;
     texts.SettingsFileName = kSettingsFileName;
     texts.HeaderCount = HeaderCountText(0, true);
@@ -188,7 +188,11 @@ void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& 
     texts.SlitChar = "1";
     texts.Fwhm = "0.32";
     texts.LineStep = "1";
-    gui::SaveLinesAtomically(path, InstrumentDefaultsLines(texts));
+    return InstrumentDefaultsLines(texts);
+}
+
+void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id) {
+    gui::SaveLinesAtomically(path, DefaultInstrumentDefaultsLines(id));
 }
 
 DataSelection SelectData(const ShellSettings& entries) {

@@ -106,9 +106,12 @@ struct InstrumentDefaults {
 [[nodiscard]] InstrumentDefaults ReadInstrumentDefaults(const std::string& path,
                                                         const std::string& id);
 
-// Writes the default instrument defaults file `path` for instrument `id`, nine
-// lines: "ozonshi.dfa", "0 no_id_met", "." + id, the default measurement
-// directory, "285.0 440.0 0.5" (nm), "1", "1", "0.32" (nm), "1".
+// The nine lines of the default instrument defaults file for instrument `id`:
+// "ozonshi.dfa", "0 no_id_met", "." + id, the default measurement directory,
+// "285.0 440.0 0.5" (nm), "1", "1", "0.32" (nm), "1".
+std::vector<std::string> DefaultInstrumentDefaultsLines(const std::string& id);
+
+// Writes them as the instrument defaults file `path`.
 void WriteDefaultInstrumentDefaults(const std::string& path, const std::string& id);
 
 // What the main window's entries select.

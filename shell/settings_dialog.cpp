@@ -407,12 +407,17 @@ OutputSwitches TfrmSettings::Switches() const {
 }
 
 void TfrmSettings::FormShow() {
+    // While a run holds the working directory the files are shown as they
+    // are: nothing is merged, saved or made under the run.
+    const RunLock lock;
+    const bool write = lock.Taken();
     MainInstrumentTexts main = MainTexts();
     EtQaTexts etqa = EtQaEditTexts();
     MainPathChoice mainPath;
     FillThenShow(
         [&] {
-            mainPath = OpenLongDefaults(DefaultsFileName(), m_form.MainAnalysisPath(), main, etqa);
+            mainPath = OpenLongDefaults(DefaultsFileName(), m_form.MainAnalysisPath(), main, etqa,
+                                        write);
         },
         [&] {
             ShowMainTexts(main);
@@ -421,10 +426,10 @@ void TfrmSettings::FormShow() {
     AnalysisTexts analysis = AnalysisEditTexts();
     FillThenShow([&] { ReadAnalysisTexts(DefaultsFileName(), analysis); },
                  [&] { ShowAnalysisTexts(analysis); });
-    ShowInstrument(mainPath);
+    ShowInstrument(mainPath, write);
 }
 
-void TfrmSettings::ShowInstrument(const MainPathChoice& mainPath) {
+void TfrmSettings::ShowInstrument(const MainPathChoice& mainPath, bool write) {
     // No instrument file is read or made in a main path that is no directory:
     // the instrument edits take no input until one that exists is applied.
     m_instrumentShown = !mainPath.DirectoryMissing;
@@ -438,7 +443,7 @@ void TfrmSettings::ShowInstrument(const MainPathChoice& mainPath) {
         return;
     }
     MainInstrumentTexts main = MainTexts();
-    FillThenShow([&] { ReadInstrumentTexts(mainPath.Path, InstrumentId(), main); },
+    FillThenShow([&] { ReadInstrumentTexts(mainPath.Path, InstrumentId(), main, write); },
                  [&] { ShowMainTexts(main); });
 }
 

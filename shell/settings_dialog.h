@@ -35,7 +35,8 @@ class TfrmSettings : public QDialog {
     // What "Settings" does after showing the dialog: the long defaults file
     // completed with the main window's main path kept (OpenLongDefaults), the Analysis tab
     // reloaded, the instrument file (the default first when missing) read
-    // into the Main Instrument tab.  A main path that is no directory gets
+    // into the Main Instrument tab; while a run holds the working directory
+    // nothing is merged, saved or made.  A main path that is no directory gets
     // its message, and no instrument file is read or made there: the
     // instrument edits take no input until Apply of a main path that exists.
     void FormShow();
@@ -143,9 +144,9 @@ class TfrmSettings : public QDialog {
     void BuildEtQaTab();
     void ConnectHandlers();
     // Fills the instrument edits from the instrument file in `mainPath`
-    // (ReadInstrumentTexts), or, when that is missing, shows its message
-    // and disables them.
-    void ShowInstrument(const MainPathChoice& mainPath);
+    // (ReadInstrumentTexts; not made when missing unless `write`), or, when
+    // that is missing, shows its message and disables them.
+    void ShowInstrument(const MainPathChoice& mainPath, bool write = true);
     // Every output box with its switch.
     struct SwitchBox {
         QCheckBox* Box;

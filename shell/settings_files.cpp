@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "engine/formats/constants.h"
@@ -178,17 +179,22 @@ std::string WindowCountText(const std::vector<std::string>& fields) {
 }  // namespace
 
 MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
-                                MainInstrumentTexts& main, EtQaTexts& etqa) {
+                                MainInstrumentTexts& main, EtQaTexts& etqa, bool write) {
     // An empty name would save the template over itself.
     RequireDefaultsFile(defaultsFile);
     std::string source = kEffectiveDefaultsName;
     if (EntryExists(defaultsFile)) {
-        MergeDefaultsWithTemplate(defaultsFile, mainPathText);
+        if (write) MergeDefaultsWithTemplate(defaultsFile, mainPathText);
         source = defaultsFile;
     }
     const MainPathChoice choice = MainPathInForce(mainPathText);
-    ListEdit edit(source, defaultsFile);
-    LongLines lines(edit.List());
+    std::optional<ListEdit> edit;
+    LineList shown;
+    if (write)
+        edit.emplace(source, defaultsFile);
+    else
+        shown.Load(source);
+    LongLines lines(write ? edit->List() : shown);
     lines.Replace(V::MainPath, choice.Path);
     main.Year = lines.Line(V::MeasurementYear);
     main.LatLong =
@@ -202,7 +208,7 @@ MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::stri
     etqa.O3Cross = lines.Line(V::O3CrossSectionName);
     etqa.Et1nm = lines.Has(V::Et1nmFileName) ? lines.Line(V::Et1nmFileName) : kNotUsedText;
     lines.Commit();
-    edit.Save();
+    if (edit) edit->Save();
     return choice;
 }
 
@@ -211,10 +217,12 @@ std::string InstrumentFileOf(const std::string& mainPath, const std::string& id)
 }
 
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
-                         MainInstrumentTexts& main) {
-    const std::string path = InstrumentFileMade(mainPath, id);
+                         MainInstrumentTexts& main, bool write) {
     LineList lines;
-    lines.Load(path);
+    if (write || EntryExists(InstrumentFileOf(mainPath, id)))
+        lines.Load(InstrumentFileMade(mainPath, id));
+    else
+        for (const std::string& line : DefaultInstrumentDefaultsLines(id)) lines.Append(line);
     const std::string& header = lines.Line(kInstrumentHeaderCount);
     main.HeaderCount = HeaderCountOnly(header);
     main.DataPath = MeasurementDirectoryOf(header, lines.Line(kInstrumentDirectory), id);

@@ -89,9 +89,11 @@ struct EtQaTexts {
 // fixed(2, 0), two blanks between; "0  0  0  0" when the file holds none)
 // and every text of `etqa` (kNotUsedText for a 1-nm spectrum the file does
 // not hold), then saves the lines as `defaultsFile`, also when a fill
-// failed.  Returns the main path chosen.
+// failed.  With `write` false (a run holds the working directory) nothing
+// is merged or saved: the texts are those the file holds with that main
+// path.  Returns the main path chosen.
 MainPathChoice OpenLongDefaults(const std::string& defaultsFile, const std::string& mainPathText,
-                                MainInstrumentTexts& main, EtQaTexts& etqa);
+                                MainInstrumentTexts& main, EtQaTexts& etqa, bool write = true);
 
 // The instrument defaults file of instrument `id` in `mainPath`.
 std::string InstrumentFileOf(const std::string& mainPath, const std::string& id);
@@ -102,9 +104,10 @@ std::string InstrumentFileOf(const std::string& mainPath, const std::string& id)
 // (without "no_id_met"), the measurement directory (MeasurementDirectoryOf),
 // the extension, the range (each field fixed(6, 2), three blanks between),
 // the half width, the slit flag, the FWHM (fixed(6, 3)) and the irradiance
-// factor ("1.0" when the file has no tenth line).
+// factor ("1.0" when the file has no tenth line).  With `write` false a
+// missing file is not written: the default's texts are shown.
 void ReadInstrumentTexts(const std::string& mainPath, const std::string& id,
-                         MainInstrumentTexts& main);
+                         MainInstrumentTexts& main, bool write = true);
 
 // "Undo" of the Main Instrument tab: the year and the location as written in
 // `defaultsFile`; from the instrument file in its main path (the default

@@ -340,6 +340,13 @@ class SettingsTest : public QObject {
         tarn::FileLock run = tarn::TryLockFile("TARNcall.lck");
         const QList applies{d.BitBtnOK, d.BtBtn_OKana, d.BtBtn_OC_OK, d.BtBtn_OKetqa};
         for (QPushButton* apply : applies) Click(apply);
+        // Opened under the run, the dialog merges, saves and makes nothing:
+        // another main path is shown with its default instrument texts.
+        QVERIFY(QDir().mkpath("other"));
+        m_form->SetMainAnalysisPath("other/");
+        Click(m_form->btnSettings);
+        QCOMPARE(d.edt_exten->text(), QString(".TES"));
+        QVERIFY(!QFile::exists("other/TES.DFA") && !QFile::exists("other/efuv.dfa"));
         tarn::UnlockFile(run.Handle);
         Type(d.edt_output, "");
         Click(d.BtBtn_OC_OK);
