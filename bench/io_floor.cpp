@@ -2,8 +2,8 @@
 //
 //   io_floor --compile <strace log> <work directory> <operation file>
 //       turns the log of one engine call, recorded in <work directory> with
-//       strace -f -e trace=openat,read,write,close,mkdir,unlink,rename,fdatasync,
-//       fsync,sync_file_range,flock -s 1048576 -xx -y,
+//       strace -f -e trace=openat,read,write,close,mkdir,unlink,unlinkat,rename,
+//       fdatasync,fsync,sync_file_range,flock -s 1048576 -xx -y,
 //       into a compact operation file;
 //   io_floor <operation file>
 //       replays it in the current directory.
@@ -280,9 +280,14 @@ int Compile(const std::string& logName, std::string workDir, const std::string& 
                      : call.name == "sync_file_range" ? kStartWriteback
                                                       : kLock);
             ops.Word(static_cast<uint32_t>(fd));
-        } else if (call.name == "unlink") {
-            if (call.args.empty() || call.result != 0) continue;
-            std::string path = pathArgument(call.args[0]);
+        } else if (call.name == "unlink" || call.name == "unlinkat") {
+            // unlinkat counts relative to the working directory only (the
+            // engine removes its journal so); a run's recovery, which removes
+            // through open directories, is no part of a normal day.
+            const bool at = call.name == "unlinkat";
+            if (call.args.size() < (at ? 2u : 1u) || call.result != 0) continue;
+            if (at && call.args[0].compare(0, 8, "AT_FDCWD") != 0) continue;
+            std::string path = pathArgument(call.args[at ? 1 : 0]);
             if (path.empty()) continue;
             ops.Byte(kUnlink);
             ops.Text(path);

@@ -73,7 +73,7 @@ fresh "$work/count"
 printf '%-8s %6s %6s %6s %9s %9s %9s\n' scan reads opens writes bytes "eng.opens" "eng.calls"
 for s in "${scans[@]}"; do
     (cd "$work/trace" &&
-        strace -f -e trace=openat,read,write,close,mkdir,unlink,rename,fdatasync,fsync,sync_file_range,flock \
+        strace -f -e trace=openat,read,write,close,mkdir,unlink,unlinkat,rename,fdatasync,fsync,sync_file_range,flock \
             -s 1048576 -xx -y \
             -o "$work/ops/$s.strace" "$engine" "$s" exa tarn_exa.dfa S I W >/dev/null)
     counts=$("$floor" --compile "$work/ops/$s.strace" "$work/trace" "$work/ops/$s.ops")
