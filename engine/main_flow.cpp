@@ -445,11 +445,9 @@ double EarthSunDistanceFactor(uint16_t day) {
 int RunTarnpelo(const std::vector<std::string>& args) {
     UnplainName unplain = FirstUnplainName(args);
     if (!unplain.Name.empty()) {
-        // Shown on one line: a control character as "?".
-        for (char& c : unplain.Name)
-            if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
-        std::cerr << kRunTimeErrorPrefix << "the " << unplain.What << " \"" << unplain.Name
-                  << "\" is not a plain name; usage: " << kUsageLine << std::endl;
+        std::cerr << kRunTimeErrorPrefix << "the " << unplain.What << " \""
+                  << ControlsShown(unplain.Name) << "\" is not a plain name; usage: " << kUsageLine
+                  << std::endl;
         return kExitRunTimeError;
     }
     // The working directory's lock comes before its logs are touched.

@@ -212,13 +212,6 @@ bool ReadEntry(const std::string& line, bool whole, StagedFile& f) {
     return true;
 }
 
-// `path` with its control characters shown as "?".
-std::string Shown(std::string path) {
-    for (char& c : path)
-        if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
-    return path;
-}
-
 [[noreturn]] void RefuseJournal(const std::string& journal, int line, const std::string& why) {
     throw RunTimeError("restore", journal, line, why + "; left as it is");
 }
@@ -259,8 +252,8 @@ bool ParseJournal(const std::string& journal, const std::string& text, const std
             if (!whole) return false;
             if (!InResultTree(f.Path, tree))
                 RefuseJournal(journal, 0,
-                              "names " + Shown(f.Path) + ", outside the result tree " + tree +
-                                  kPathSeparatorText);
+                              "names " + ControlsShown(f.Path) + ", outside the result tree " +
+                                  tree + kPathSeparatorText);
             files.push_back(std::move(f));
         }
         body += line + "\n";
@@ -280,7 +273,8 @@ void HoldEntries(const std::string& journal, int base, const std::vector<StagedF
     for (const StagedFile& f : files) {
         const std::string& path = f.Path;
         auto refuse = [&](const std::string& part, const char* what) {
-            RefuseJournal(journal, 0, "names " + Shown(path) + ": " + Shown(part) + what);
+            RefuseJournal(journal, 0,
+                          "names " + ControlsShown(path) + ": " + ControlsShown(part) + what);
         };
         held.Fds.push_back(-1);
         size_t start = 0;

@@ -69,4 +69,10 @@ std::string MessagePart(const std::string& text) {
     return text.substr(0, head) + " ... " + text.substr(tail);
 }
 
+std::string ControlsShown(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ' || c == 127) c = '?';
+    return text;
+}
+
 }  // namespace tarn

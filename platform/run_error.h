@@ -73,6 +73,9 @@ std::string SystemError();
 constexpr size_t kMessagePartLength = 200;
 std::string MessagePart(const std::string& text);
 
+// `text` shown on one line: each control byte (below 32, or 127) as "?".
+std::string ControlsShown(std::string text);
+
 // Thrown to end the run at once with the given exit code; files written so far
 // are closed by their owners while the stack unwinds.
 struct EngineExit {
